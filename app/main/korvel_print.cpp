@@ -1,0 +1,6 @@
+#include "project/PrintCommand.h"
+
+int main(int argc, char **argv)
+{
+    return korvel::runPrintCommand(argc, argv);
+}

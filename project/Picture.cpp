@@ -1,0 +1,156 @@
+#include "project/Picture.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QPainter>
+#include <QSaveFile>
+
+namespace korvel {
+
+QImage PictureContent::render(QSize pixelSize) const
+{
+    QImage image(pixelSize, QImage::Format_ARGB32_Premultiplied);
+    if (image.isNull())
+        return image;
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    draw(p, QRectF(QPointF(0, 0), QSizeF(pixelSize)));
+    return image;
+}
+
+QString Picture::extensionOf(const QString &fileName)
+{
+    // Like the platform's ExtractFileExt: the text after the last dot of the name
+    // part, empty when the name has no dot.
+    const QString name = QFileInfo(fileName).fileName();
+    const int dot = name.lastIndexOf(QLatin1Char('.'));
+    if (dot < 0)
+        return QString();
+    return name.mid(dot + 1);
+}
+
+bool Picture::loadFromFile(const QString &path, QString *error)
+{
+    const QString ext = extensionOf(path);
+    if (ext.isEmpty() && !QFileInfo(path).fileName().contains(QLatin1Char('.'))) {
+        // No extension: a present but empty picture, the file is not even read.
+        clear();
+        return true;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (error)
+            *error = QStringLiteral("Cannot open file \"%1\": %2").arg(path, file.errorString());
+        return false;
+    }
+    // Refuse files far beyond any picture before reading them into memory.
+    constexpr qint64 kMaxFileBytes = qint64(512) * 1024 * 1024;
+    if (file.size() > kMaxFileBytes) {
+        if (error)
+            *error = QStringLiteral("File \"%1\" is too large for a picture").arg(path);
+        return false;
+    }
+    const QByteArray bytes = file.readAll();
+    return loadFromData(bytes, QLatin1Char('.') + ext, error);
+}
+
+bool Picture::loadFromData(const QByteArray &bytes, const QString &extension, QString *error)
+{
+    QString ext = extension.toLower();
+    if (ext.startsWith(QLatin1Char('.')))
+        ext.remove(0, 1);
+    if (ext.isEmpty()) {
+        clear();
+        return true;
+    }
+    PictureFormat format;
+    if (ext == QLatin1String("bmp"))
+        format = PictureFormat::Bitmap;
+    else if (ext == QLatin1String("gif"))
+        format = PictureFormat::Gif;
+    else if (ext == QLatin1String("jpg") || ext == QLatin1String("jpeg"))
+        format = PictureFormat::Jpeg;
+    else if (ext == QLatin1String("ico"))
+        format = PictureFormat::Icon;
+    else if (ext == QLatin1String("emf") || ext == QLatin1String("wmf"))
+        format = PictureFormat::Metafile;
+    else {
+        if (error)
+            *error = QStringLiteral("Unknown picture file extension (.%1)").arg(extension.startsWith(QLatin1Char('.')) ? extension.mid(1) : extension);
+        return false;
+    }
+
+    QString why;
+    std::shared_ptr<const PictureContent> content = format == PictureFormat::Metafile
+        ? decodeMetafile(bytes, &why)
+        : decodeRaster(bytes, format, &why);
+    if (!content) {
+        if (error)
+            *error = why.isEmpty() ? QStringLiteral("The picture could not be read") : why;
+        return false;
+    }
+    m_content = std::move(content);
+    m_bytes = bytes;
+    m_format = format;
+    m_cache = std::make_shared<ScreenCache>();
+    return true;
+}
+
+bool Picture::saveToFile(const QString &path, QString *error) const
+{
+    if (isEmpty())
+        return true;
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(m_bytes) != m_bytes.size() || !file.commit()) {
+        if (error)
+            *error = QStringLiteral("Cannot write file \"%1\": %2").arg(path, file.errorString());
+        return false;
+    }
+    return true;
+}
+
+void Picture::clear()
+{
+    m_content.reset();
+    m_bytes.clear();
+    m_format = PictureFormat::None;
+    m_cache = std::make_shared<ScreenCache>();
+}
+
+QSize Picture::size() const
+{
+    return m_content ? m_content->size() : QSize(0, 0);
+}
+
+bool Picture::sameAs(const Picture &other) const
+{
+    return m_format == other.m_format && m_bytes == other.m_bytes && isEmpty() == other.isEmpty();
+}
+
+void Picture::draw(QPainter &painter, const QRectF &target, DrawTarget where) const
+{
+    if (!m_content || target.isEmpty())
+        return;
+    if (where == DrawTarget::Paper) {
+        m_content->draw(painter, target);
+        return;
+    }
+    // Screen: scale once per device size, then blit. A 12-megapixel photo would
+    // otherwise be resampled on every paint.
+    const QRect device = painter.transform().mapRect(target).toAlignedRect();
+    const QSize want = device.size();
+    if (want.isEmpty())
+        return;
+    if (want.width() > kMaxPictureSide || want.height() > kMaxPictureSide) {
+        m_content->draw(painter, target);
+        return;
+    }
+    if (m_cache->size != want || m_cache->image.isNull()) {
+        m_cache->image = m_content->render(want);
+        m_cache->size = want;
+    }
+    painter.drawImage(target, m_cache->image);
+}
+
+} // namespace korvel

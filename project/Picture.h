@@ -1,0 +1,92 @@
+#pragma once
+#include <QByteArray>
+#include <QImage>
+#include <QRectF>
+#include <QSize>
+#include <QString>
+#include <memory>
+
+class QPainter;
+
+namespace korvel {
+
+enum class PictureFormat { None, Bitmap, Gif, Jpeg, Icon, Metafile };
+
+// Where a drawing goes. The screen keeps a copy of each picture scaled for the
+// current zoom; paper and PDF get the picture itself (a metafile is replayed as
+// vectors, a photo is embedded once at full resolution).
+enum class DrawTarget { Screen, Paper };
+
+// Decoded content of a picture: its own size and how to draw itself stretched.
+class PictureContent {
+public:
+    virtual ~PictureContent() = default;
+    // Own size in pixels at 96 dpi (used when a spine picture is tiled).
+    virtual QSize size() const = 0;
+    // Draws the whole picture stretched into target, in the painter's coordinates.
+    virtual void draw(QPainter &painter, const QRectF &target) const = 0;
+    // A raster rendition of exactly pixelSize, for the screen cache.
+    virtual QImage render(QSize pixelSize) const;
+    virtual bool isVector() const { return false; }
+};
+
+// The one picture type of the cover: front, back and spine pictures alike.
+//
+// A picture keeps the bytes it was loaded from and saves exactly those bytes, so
+// a GIF or an icon is never re-encoded and a JPEG never loses quality; a saved side
+// file loads again as the same picture. Copies share the decoded content.
+class Picture {
+public:
+    Picture() = default;
+
+    // Loads by the file name's extension (case-insensitive): ".bmp", ".gif", ".jpg",
+    // ".jpeg", ".ico", ".emf", ".wmf". A name without an extension gives a present but
+    // empty picture. Any other extension fails with "Unknown picture file extension
+    // (.ext)". On failure *this is left untouched and *error says why.
+    bool loadFromFile(const QString &path, QString *error);
+    // The same for bytes already in memory; extension as in a file name ("" or ".jpg").
+    bool loadFromData(const QByteArray &bytes, const QString &extension, QString *error);
+
+    // Writes the picture in its own format, replacing an existing file. An absent or
+    // empty picture writes nothing and succeeds. The file is replaced atomically.
+    bool saveToFile(const QString &path, QString *error) const;
+
+    void clear();
+    bool isEmpty() const { return !m_content; }
+    QSize size() const;
+    PictureFormat format() const { return m_format; }
+    const QByteArray &bytes() const { return m_bytes; }
+    const PictureContent *content() const { return m_content.get(); }
+
+    // Draws the picture stretched into target (aspect ratio not kept). On the screen
+    // the scaled copy for the device size is cached and reused until the size changes.
+    void draw(QPainter &painter, const QRectF &target, DrawTarget where) const;
+
+    // True when both hold the same picture (same format and bytes).
+    bool sameAs(const Picture &other) const;
+
+    // The extension without its dot, lower-cased, for the error message; exposed for tests.
+    static QString extensionOf(const QString &fileName);
+
+private:
+    struct ScreenCache {
+        QSize size;
+        QImage image;
+    };
+    std::shared_ptr<const PictureContent> m_content;
+    QByteArray m_bytes;
+    PictureFormat m_format = PictureFormat::None;
+    std::shared_ptr<ScreenCache> m_cache = std::make_shared<ScreenCache>();
+};
+
+// Decoders, one per family. Each validates the data fully and returns null with a
+// readable message for anything damaged; none may crash or allocate without bound.
+std::shared_ptr<const PictureContent> decodeRaster(const QByteArray &bytes, PictureFormat format,
+                                                   QString *error);
+std::shared_ptr<const PictureContent> decodeMetafile(const QByteArray &bytes, QString *error);
+
+// Largest picture accepted, in pixels, before any memory is allocated for it.
+inline constexpr qint64 kMaxPicturePixels = qint64(100) * 1000 * 1000;
+inline constexpr int kMaxPictureSide = 30000;
+
+} // namespace korvel
