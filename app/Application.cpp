@@ -1,8 +1,8 @@
 #include "app/Application.h"
 
 #include <QApplication>
-#include <QMainWindow>
 
+#include "app/TFrmMain.h"
 #include "project/Fonts.h"
 
 namespace korvel {
@@ -10,8 +10,10 @@ namespace korvel {
 int runDesigner(int argc, char **argv)
 {
     QApplication app(argc, argv);
+    QCoreApplication::setOrganizationName(QStringLiteral("TORVA"));
+    QCoreApplication::setApplicationName(QStringLiteral("Korvel"));
     installFontSubstitutes();
-    QMainWindow window;
+    TFrmMain window;
     window.showMaximized();
     return app.exec();
 }

@@ -1,0 +1,38 @@
+#include "app/PageView.h"
+
+#include <QPaintEvent>
+#include <QPainter>
+
+#include "project/CoverPage.h"
+
+namespace korvel {
+
+PageView::PageView(CoverPage &page, QWidget *parent)
+    : QWidget(parent)
+    , m_page(page)
+{
+    setObjectName(QStringLiteral("QR"));
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setContextMenuPolicy(Qt::NoContextMenu); // the window's popup menu serves the page too
+    resizeToPage();
+    connect(&m_page, &CoverPage::changed, this, [this](const QRect &r) { update(r); });
+    connect(&m_page, &CoverPage::zoomChanged, this, [this] {
+        resizeToPage();
+        update();
+    });
+}
+
+void PageView::resizeToPage()
+{
+    setFixedSize(m_page.pixelSize());
+}
+
+void PageView::paintEvent(QPaintEvent *event)
+{
+    QPainter painter(this);
+    painter.setClipRegion(event->region());
+    painter.fillRect(event->rect(), Qt::white);
+    m_page.paintScreen(painter);
+}
+
+} // namespace korvel

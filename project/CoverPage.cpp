@@ -1,0 +1,372 @@
+#include "project/CoverPage.h"
+
+#include <QFontMetrics>
+#include <QPagedPaintDevice>
+#include <QPainter>
+#include <cmath>
+
+#include "project/MulDiv.h"
+
+namespace korvel {
+
+namespace {
+
+constexpr double kPixelsPerTenthMm = 96.0 / 254.0;
+
+double scaleAtZoom(int zoom)
+{
+    return kPixelsPerTenthMm * zoom / 100.0;
+}
+
+QRect roundedRect(const QRectF &r, double scale)
+{
+    return QRect(int(std::lround(r.left() * scale)), int(std::lround(r.top() * scale)),
+                 int(std::lround(r.width() * scale)), int(std::lround(r.height() * scale)));
+}
+
+std::array<TextItem, 12> makeItems()
+{
+    auto make = [](const TextItemDefaults &d) {
+        FontSpec font;
+        font.setSize(d.points);
+        font.style = d.style;
+        return TextItem(d.code, d.multiLine, QString::fromUtf8(d.text), font, d.alignment);
+    };
+    return {make(kTextItemDefaults[0]), make(kTextItemDefaults[1]), make(kTextItemDefaults[2]),
+            make(kTextItemDefaults[3]), make(kTextItemDefaults[4]), make(kTextItemDefaults[5]),
+            make(kTextItemDefaults[6]), make(kTextItemDefaults[7]), make(kTextItemDefaults[8]),
+            make(kTextItemDefaults[9]), make(kTextItemDefaults[10]), make(kTextItemDefaults[11])};
+}
+
+const ElementGeometry &geometryOf(const TextItem &item)
+{
+    const QByteArray code = item.code().toLatin1();
+    const ElementGeometry *g = findElement(std::string_view(code.constData(), size_t(code.size())));
+    Q_ASSERT(g);
+    return *g;
+}
+
+} // namespace
+
+PageRenderOptions PageRenderOptions::forScreen(int zoom)
+{
+    PageRenderOptions o;
+    o.scale = scaleAtZoom(zoom);
+    o.target = DrawTarget::Screen;
+    o.layoutZoom = zoom;
+    o.screenExtras = true;
+    return o;
+}
+
+PageRenderOptions PageRenderOptions::forPaper(double dpi)
+{
+    PageRenderOptions o;
+    o.scale = dpi / 254.0;
+    o.target = DrawTarget::Paper;
+    o.layoutZoom = 100;
+    o.screenExtras = false;
+    return o;
+}
+
+bool PictureElement::loadFromFile(const QString &path, QString *error)
+{
+    if (!m_picture.loadFromFile(path, error))
+        return false;
+    if (m_onChanged)
+        m_onChanged();
+    return true;
+}
+
+void PictureElement::setPicture(const Picture &picture)
+{
+    m_picture = picture;
+    if (m_onChanged)
+        m_onChanged();
+}
+
+void PictureElement::clear()
+{
+    m_picture.clear();
+    if (m_onChanged)
+        m_onChanged();
+}
+
+CoverPage::CoverPage(QObject *parent)
+    : QObject(parent)
+    , m_items(makeItems())
+{
+    for (std::size_t i = 0; i < m_items.size(); ++i) {
+        m_heights[i] = geometryOf(m_items[i]).height;
+        m_items[i].setOnChanged([this](TextItem &item) { itemChanged(item); });
+        ensureLayout(int(i), m_zoom);
+    }
+    m_mainImg.setOnChanged([this] { elementChanged("MainImg"); });
+    m_bckImg.setOnChanged([this] { elementChanged("BckImg"); });
+    m_cdl.setOnChanged([this] { elementChanged("CDL"); });
+    m_cdr.setOnChanged([this] { elementChanged("CDR"); });
+}
+
+CoverPage::~CoverPage() = default;
+
+int CoverPage::itemIndex(const QString &code) const
+{
+    for (std::size_t i = 0; i < m_items.size(); ++i)
+        if (m_items[i].code() == code)
+            return int(i);
+    return -1;
+}
+
+TextItem *CoverPage::findItem(const QString &code)
+{
+    const int i = itemIndex(code);
+    return i < 0 ? nullptr : &m_items[std::size_t(i)];
+}
+
+TextItem &CoverPage::item(const QString &code)
+{
+    TextItem *found = findItem(code);
+    Q_ASSERT_X(found, "CoverPage::item", "unknown item code");
+    return *found;
+}
+
+const TextItem &CoverPage::item(const QString &code) const
+{
+    return const_cast<CoverPage *>(this)->item(code);
+}
+
+bool CoverPage::setZoom(int zoom)
+{
+    if (zoom <= 0 || zoom > 300)
+        return false;
+    if (zoom == m_zoom)
+        return true;
+    m_zoom = zoom;
+    for (auto &cache : m_layouts)
+        cache.currentValid = false;
+    for (std::size_t i = 0; i < m_items.size(); ++i)
+        ensureLayout(int(i), m_zoom);
+    emit zoomChanged(m_zoom);
+    emit changed(QRect(QPoint(0, 0), pixelSize()));
+    return true;
+}
+
+QSize CoverPage::pixelSize() const
+{
+    const double k = scaleAtZoom(m_zoom);
+    return QSize(int(std::lround(kPaperWidth * k)), int(std::lround(kPaperHeight * k)));
+}
+
+QRectF CoverPage::elementRect(std::string_view name) const
+{
+    const ElementGeometry *g = findElement(name);
+    if (!g)
+        return QRectF();
+    QRectF r = g->rect();
+    if (g->kind == ElementKind::TextLine || g->kind == ElementKind::TextList) {
+        const int i = itemIndex(QString::fromLatin1(name.data(), qsizetype(name.size())));
+        if (i >= 0)
+            r.setHeight(m_heights[std::size_t(i)]);
+    }
+    return r;
+}
+
+QRect CoverPage::elementPixelRect(std::string_view name, int zoom) const
+{
+    return roundedRect(elementRect(name), scaleAtZoom(zoom));
+}
+
+const TextLayout &CoverPage::layout(const QString &code, int zoom) const
+{
+    const int i = itemIndex(code);
+    Q_ASSERT(i >= 0);
+    return ensureLayout(i, zoom);
+}
+
+const TextLayout &CoverPage::ensureLayout(int index, int zoom) const
+{
+    CachedLayouts &cache = m_layouts[std::size_t(index)];
+    const bool isCurrent = zoom == m_zoom;
+    if (isCurrent && cache.currentValid)
+        return cache.current;
+    if (zoom == 100 && cache.paperValid)
+        return cache.paper;
+
+    const TextItem &item = m_items[std::size_t(index)];
+    const ElementGeometry &g = geometryOf(item);
+    const double k = scaleAtZoom(zoom);
+    const QRect box = roundedRect(QRectF(g.left, g.top, g.width, m_heights[std::size_t(index)]), k);
+    TextLayout result = TextLayout::build(item.lines(), item.font().toQFont(zoom), box.width(), zoom);
+
+    // A text box always shows at least one line: raise it (keeping its top) to one
+    // line plus a pixel. It is never shrunk back when the font gets smaller.
+    if (box.height() < result.lineHeight + 1)
+        m_heights[std::size_t(index)] = (result.lineHeight + 1) / k;
+
+    if (zoom == 100) {
+        cache.paper = std::move(result);
+        cache.paperValid = true;
+        if (isCurrent) {
+            cache.current = cache.paper;
+            cache.currentValid = true;
+        }
+        return cache.paper;
+    }
+    if (isCurrent) {
+        cache.current = std::move(result);
+        cache.currentValid = true;
+        return cache.current;
+    }
+    // Another zoom than the current one or 100: not cached.
+    static thread_local TextLayout scratch;
+    scratch = std::move(result);
+    return scratch;
+}
+
+void CoverPage::itemChanged(TextItem &item)
+{
+    const int i = itemIndex(item.code());
+    if (i < 0)
+        return;
+    const QRect before = elementPixelRect(geometryOf(item).name, m_zoom);
+    m_layouts[std::size_t(i)] = CachedLayouts();
+    ensureLayout(i, m_zoom);
+    if (m_zoom != 100)
+        ensureLayout(i, 100);
+    const QRect after = elementPixelRect(geometryOf(item).name, m_zoom);
+    emit changed(before.united(after).adjusted(-1, -1, 1, 1));
+}
+
+void CoverPage::elementChanged(std::string_view name)
+{
+    emit changed(elementPixelRect(name, m_zoom).adjusted(-1, -1, 1, 1));
+}
+
+void CoverPage::setCaptionsVisible(bool visible)
+{
+    if (m_captionsVisible == visible)
+        return;
+    m_captionsVisible = visible;
+    for (const ScreenCaption &c : kScreenCaptions)
+        emit changed(QRect(c.left - 1, c.top - 1, c.width + 3, c.height + 3));
+}
+
+void CoverPage::paintText(QPainter &painter, int index, const QRectF &, const PageRenderOptions &o) const
+{
+    const TextItem &item = m_items[std::size_t(index)];
+    const TextLayout &layout = ensureLayout(index, o.layoutZoom);
+    if (layout.lines.isEmpty())
+        return;
+    const ElementGeometry &g = geometryOf(item);
+    const double k = scaleAtZoom(o.layoutZoom);
+    // The box in the layout's own pixels; the painter maps those onto the device.
+    const QRect box = roundedRect(QRectF(g.left, g.top, g.width, m_heights[std::size_t(index)]), k);
+
+    painter.save();
+    const double s = o.scale / k;
+    if (s != 1.0)
+        painter.scale(s, s);
+    painter.setClipRect(box, Qt::IntersectClip);
+    painter.setFont(layout.font);
+    painter.setPen(resolveColor(item.font().color));
+    painter.setRenderHint(QPainter::TextAntialiasing, true);
+    for (qsizetype i = 0; i < layout.lines.size(); ++i) {
+        const int top = int(i) * layout.lineHeight;
+        // Only lines that fit entirely are drawn; the rest are dropped.
+        if (top + layout.lineHeight > box.height())
+            break;
+        const QString &line = layout.lines[i];
+        if (line.isEmpty())
+            continue;
+        qreal x = box.left();
+        if (item.alignment() == Alignment::Center)
+            x += (box.width() - layout.widths[i]) / 2;
+        else if (item.alignment() == Alignment::Right)
+            x += box.width() - layout.widths[i];
+        painter.drawText(QPointF(x, box.top() + top + layout.ascent), line);
+    }
+    painter.restore();
+}
+
+void CoverPage::paint(QPainter &painter, const PageRenderOptions &o) const
+{
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
+    const bool screen = o.target == DrawTarget::Screen;
+    auto deviceRect = [&](const QRectF &r) -> QRectF {
+        if (screen)
+            return QRectF(roundedRect(r, o.scale));
+        return QRectF(r.left() * o.scale, r.top() * o.scale, r.width() * o.scale, r.height() * o.scale);
+    };
+
+    for (std::size_t e = 0; e < kPageElementCount; ++e) {
+        const ElementGeometry &g = kPageElements[e];
+        const QRectF rect = deviceRect(elementRect(g.name));
+        switch (g.kind) {
+        case ElementKind::Rectangle:
+            // A one-device-pixel black outline (a hairline on paper), filled white.
+            painter.setPen(QPen(Qt::black, 0));
+            painter.setBrush(Qt::white);
+            painter.drawRect(rect.adjusted(0, 0, -1, -1));
+            break;
+        case ElementKind::Picture:
+            (g.name == "MainImg" ? m_mainImg : m_bckImg).picture().draw(painter, rect, o.target);
+            break;
+        case ElementKind::SpineBand:
+            (g.name == "CDL" ? m_cdl : m_cdr).paint(painter, rect, o.target);
+            break;
+        case ElementKind::TextLine:
+        case ElementKind::TextList:
+            paintText(painter, itemIndex(QString::fromLatin1(g.name.data(), qsizetype(g.name.size()))), rect, o);
+            break;
+        }
+    }
+
+    if (o.screenExtras) {
+        // Corner brackets mark every text box and spine band, so empty boxes can be
+        // found; four pixels along both edges at each corner.
+        painter.setPen(Qt::NoPen);
+        for (std::size_t e = 0; e < kPageElementCount; ++e) {
+            const ElementGeometry &g = kPageElements[e];
+            if (g.kind != ElementKind::TextLine && g.kind != ElementKind::TextList && g.kind != ElementKind::SpineBand)
+                continue;
+            const QRect r = deviceRect(elementRect(g.name)).toRect();
+            const int l = r.left(), t = r.top(), rr = r.left() + r.width() - 1, b = r.top() + r.height() - 1;
+            for (const QRect &stroke : {QRect(l, t, 4, 1), QRect(l, t, 1, 4), QRect(rr - 3, t, 4, 1),
+                                        QRect(rr, t, 1, 4), QRect(l, b, 4, 1), QRect(l, b - 3, 1, 4),
+                                        QRect(rr - 3, b, 4, 1), QRect(rr, b - 3, 1, 4)})
+                painter.fillRect(stroke, Qt::black);
+        }
+        if (m_captionsVisible) {
+            FontSpec spec;
+            spec.setSize(12);
+            const QFont font = spec.toQFontForHeight(spec.height);
+            const int ascent = QFontMetrics(font).ascent();
+            painter.setFont(font);
+            for (const ScreenCaption &c : kScreenCaptions) {
+                const QString text = QString::fromUtf8(c.text);
+                painter.setPen(QColor(192, 192, 192));
+                painter.drawText(QPointF(c.left + 1, c.top + 1 + ascent), text);
+                painter.setPen(Qt::black);
+                painter.drawText(QPointF(c.left, c.top + ascent), text);
+            }
+        }
+    }
+    painter.restore();
+}
+
+void CoverPage::paintScreen(QPainter &painter) const
+{
+    paint(painter, PageRenderOptions::forScreen(m_zoom));
+}
+
+bool CoverPage::printTo(QPagedPaintDevice &device) const
+{
+    QPainter painter;
+    if (!painter.begin(&device))
+        return false;
+    paint(painter, PageRenderOptions::forPaper(device.logicalDpiX()));
+    return painter.end();
+}
+
+} // namespace korvel

@@ -1,0 +1,134 @@
+#pragma once
+#include <QObject>
+#include <QRect>
+#include <QRectF>
+#include <array>
+#include <memory>
+
+#include "project/PageGeometry.h"
+#include "project/Picture.h"
+#include "project/TextItem.h"
+#include "project/TextLayout.h"
+#include "spine/SpineBand.h"
+
+class QPainter;
+class QPagedPaintDevice;
+
+namespace korvel {
+
+// How one drawing of the page is made. The screen, the print preview, the printer
+// and korvel-print all go through CoverPage::paint with one of these.
+struct PageRenderOptions {
+    // Device pixels per tenth of a millimetre.
+    double scale = 96.0 / 254.0;
+    DrawTarget target = DrawTarget::Screen;
+    // Zoom whose line layout is used for the texts: the current zoom on screen, 100
+    // on paper (the layout the user edits at 100 % is the one printed).
+    int layoutZoom = 100;
+    // Corner brackets and captions: on screen only, never printed.
+    bool screenExtras = false;
+
+    static PageRenderOptions forScreen(int zoom);
+    static PageRenderOptions forPaper(double dpi);
+};
+
+// A picture element of the page (MainImg, BckImg).
+class PictureElement {
+public:
+    const Picture &picture() const { return m_picture; }
+    // Loads by the file's extension; on failure the element keeps its picture.
+    bool loadFromFile(const QString &path, QString *error);
+    void setPicture(const Picture &picture);
+    void clear();
+    bool saveToFile(const QString &path, QString *error) const { return m_picture.saveToFile(path, error); }
+    void setOnChanged(std::function<void()> onChanged) { m_onChanged = std::move(onChanged); }
+
+private:
+    Picture m_picture;
+    std::function<void()> m_onChanged;
+};
+
+// The printable A4 cover page (the report QR): every element at its fixed position,
+// with the items' attributes, the zoom and the one drawing routine. Needs no widget.
+class CoverPage : public QObject {
+    Q_OBJECT
+public:
+    explicit CoverPage(QObject *parent = nullptr);
+    ~CoverPage() override;
+
+    // The twelve text items, by code ("MTN", "BTo", ...) or in reading order.
+    TextItem &item(const QString &code);
+    const TextItem &item(const QString &code) const;
+    TextItem *findItem(const QString &code);
+    std::array<TextItem, 12> &items() { return m_items; }
+    const std::array<TextItem, 12> &items() const { return m_items; }
+
+    PictureElement &MainImg() { return m_mainImg; }
+    PictureElement &BckImg() { return m_bckImg; }
+    const PictureElement &MainImg() const { return m_mainImg; }
+    const PictureElement &BckImg() const { return m_bckImg; }
+    SpineBand &CDL() { return m_cdl; }
+    SpineBand &CDR() { return m_cdr; }
+    const SpineBand &CDL() const { return m_cdl; }
+    const SpineBand &CDR() const { return m_cdr; }
+
+    int zoom() const { return m_zoom; }
+    // Applies a zoom in per cent; a value of 0 or less, or above 300, is ignored.
+    // Returns whether the zoom was applied.
+    bool setZoom(int zoom);
+
+    // The page's size in pixels at the current zoom (794 x 1123 at 100).
+    QSize pixelSize() const;
+    // An element's rectangle in tenths of a millimetre (text heights may have been
+    // raised), and in screen pixels at a zoom.
+    QRectF elementRect(std::string_view name) const;
+    QRect elementPixelRect(std::string_view name, int zoom) const;
+
+    // The display lines of a text item at a zoom (laid out on demand and cached).
+    const TextLayout &layout(const QString &code, int zoom) const;
+
+    // Whether the screen-only captions are drawn (they follow the editing controls).
+    bool captionsVisible() const { return m_captionsVisible; }
+    void setCaptionsVisible(bool visible);
+
+    // The one drawing routine of the page.
+    void paint(QPainter &painter, const PageRenderOptions &options) const;
+    // Paints the page for the screen at the current zoom.
+    void paintScreen(QPainter &painter) const;
+    // Prints one A4 page on a paged device (printer, PDF), measured from the paper's
+    // corner. Returns false if the device could not be painted on.
+    bool printTo(QPagedPaintDevice &device) const;
+
+signals:
+    // A part of the page changed; rect is in screen pixels at the current zoom.
+    void changed(const QRect &rect);
+    void zoomChanged(int zoom);
+
+private:
+    int itemIndex(const QString &code) const;
+    void itemChanged(TextItem &item);
+    void elementChanged(std::string_view name);
+    // Lays out an item at a zoom, raising its height when one line would not fit.
+    const TextLayout &ensureLayout(int index, int zoom) const;
+    void paintText(QPainter &painter, int index, const QRectF &deviceRect, const PageRenderOptions &o) const;
+
+    std::array<TextItem, 12> m_items;
+    // Heights of the text elements in tenths of a millimetre: raised when a font
+    // grows too large for its box, never shrunk back.
+    mutable std::array<double, 12> m_heights{};
+    struct CachedLayouts {
+        TextLayout current;
+        TextLayout paper;
+        bool currentValid = false;
+        bool paperValid = false;
+    };
+    mutable std::array<CachedLayouts, 12> m_layouts;
+    PictureElement m_mainImg;
+    PictureElement m_bckImg;
+    SpineBand m_cdl;
+    SpineBand m_cdr;
+    int m_zoom = 100;
+    bool m_captionsVisible = true;
+};
+
+} // namespace korvel

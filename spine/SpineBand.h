@@ -1,0 +1,77 @@
+#pragma once
+#include <QRectF>
+#include <QString>
+#include <functional>
+
+#include "project/Colors.h"
+#include "project/FontSpec.h"
+#include "project/Picture.h"
+
+class QPainter;
+
+namespace korvel {
+
+enum class BackImageMode { pbmStretch, pbmTile };
+
+// The two-colour vertical gradient behind a spine title. The pairing is crossed on
+// purpose: the user's first colour is kept as EndColor (top edge) and the last as
+// StartColor (bottom edge); the project file relies on it.
+struct SpineGradient {
+    bool Visible = true;
+    ColorRef StartColor = clWhite;
+    ColorRef EndColor = clSilver;
+};
+
+// One spine band of the back inlay (CDL or CDR): a title written down the band
+// over the gradient or a picture. Composed on a 23 x 440 logical canvas and scaled
+// to whatever rectangle it is given, so it looks the same at every zoom and on paper.
+class SpineBand {
+public:
+    static constexpr int kCanvasWidth = 23;
+    static constexpr int kCanvasHeight = 440;
+
+    SpineBand();
+
+    const QString &caption() const { return m_caption; }
+    void setCaption(const QString &caption);
+
+    const FontSpec &titleFont() const { return m_font; }
+    void setTitleFont(const FontSpec &font);
+
+    const SpineGradient &gradient() const { return m_gradient; }
+    void setGradientVisible(bool visible);
+    void setStartColor(ColorRef color);
+    void setEndColor(ColorRef color);
+
+    const Picture &backImage() const { return m_backImage; }
+    // Loads BackImage by the file's extension; on failure the picture is unchanged.
+    bool loadBackImage(const QString &path, QString *error);
+    void setBackImage(const Picture &picture);
+    void clearBackImage();
+    bool saveBackImage(const QString &path, QString *error) const;
+
+    BackImageMode backImageMode() const { return m_mode; }
+    void setBackImageMode(BackImageMode mode);
+
+    // Paints the band into target (painter coordinates).
+    void paint(QPainter &painter, const QRectF &target, DrawTarget where) const;
+
+    // The gradient colour of step i of n, and the rows it covers on a canvas of
+    // height h: [top, bottom). Exposed for tests of the rounding rule.
+    static QColor gradientStepColor(const QColor &start, const QColor &end, int i, int n);
+    static std::pair<int, int> gradientStepRows(int i, int n, int h);
+
+    void setOnChanged(std::function<void()> onChanged) { m_onChanged = std::move(onChanged); }
+
+private:
+    void changed();
+
+    QString m_caption;
+    FontSpec m_font;
+    SpineGradient m_gradient;
+    Picture m_backImage;
+    BackImageMode m_mode = BackImageMode::pbmStretch;
+    std::function<void()> m_onChanged;
+};
+
+} // namespace korvel

@@ -1,0 +1,244 @@
+// The cover model and the page geometry: element rectangles at every zoom, the
+// creation defaults, size/height consistency, line breaking and the minimum height.
+#include <QFontInfo>
+#include <QFontMetrics>
+#include <QSignalSpy>
+#include <gtest/gtest.h>
+
+#include "project/CoverPage.h"
+
+using namespace korvel;
+
+namespace {
+
+struct PixelRow {
+    const char *name;
+    int left, top, width, height;
+};
+
+// The element table in screen pixels at 100 %, written out independently of the code.
+constexpr PixelRow kPixels[] = {
+    {"QRShape1", 52, 84, 459, 456}, {"MainImg", 53, 85, 457, 454},  {"QRShape2", 51, 584, 25, 442},
+    {"QRShape4", 594, 584, 25, 442}, {"QRShape3", 75, 584, 520, 442}, {"CDR", 595, 585, 23, 440},
+    {"CDL", 52, 585, 23, 440},      {"BckImg", 76, 585, 518, 440},  {"BTht", 90, 597, 487, 17},
+    {"BTno", 90, 635, 487, 24},     {"BTdt", 90, 1000, 487, 17},    {"BTo", 90, 664, 487, 258},
+    {"BTit", 90, 931, 487, 66},     {"MTht", 63, 93, 431, 18},      {"MThn", 64, 169, 433, 30},
+    {"MTN", 64, 201, 433, 79},      {"MTdn", 64, 283, 433, 29},     {"MTit", 64, 382, 433, 29},
+    {"MTdit", 64, 488, 433, 18},    {"MTdt", 64, 514, 433, 18},
+};
+
+} // namespace
+
+TEST(PageGeometry, ElementsStandAtTheirPixelsAndTenthsOfAMillimetre)
+{
+    CoverPage page;
+    ASSERT_EQ(kPageElementCount, std::size(kPixels));
+    for (std::size_t i = 0; i < kPageElementCount; ++i) {
+        const PixelRow &row = kPixels[i];
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(kPageElements[i].name, row.name) << "stacking order";
+        EXPECT_EQ(page.elementPixelRect(row.name, 100), QRect(row.left, row.top, row.width, row.height));
+    }
+    // A few values in tenths of a millimetre, to two decimals.
+    const QRectF shape1 = page.elementRect("QRShape1");
+    EXPECT_NEAR(shape1.left(), 137.58, 0.005);
+    EXPECT_NEAR(shape1.top(), 222.25, 0.005);
+    EXPECT_NEAR(shape1.width(), 1214.44, 0.005);
+    EXPECT_NEAR(shape1.height(), 1206.50, 0.005);
+    const QRectF cdl = page.elementRect("CDL");
+    EXPECT_NEAR(cdl.width(), 60.85, 0.005);
+    EXPECT_NEAR(cdl.height(), 1164.17, 0.005);
+    EXPECT_NEAR(page.elementRect("BTdt").top(), 2645.83, 0.005);
+}
+
+TEST(PageGeometry, ScalesWithTheZoom)
+{
+    CoverPage page;
+    EXPECT_EQ(page.pixelSize(), QSize(794, 1123));
+    for (const PixelRow &row : kPixels) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(page.elementPixelRect(row.name, 300), QRect(row.left * 3, row.top * 3, row.width * 3, row.height * 3));
+        const QRect at10 = page.elementPixelRect(row.name, 10);
+        EXPECT_NEAR(at10.left(), row.left / 10.0, 0.5);
+        EXPECT_NEAR(at10.width(), row.width / 10.0, 0.5);
+    }
+    ASSERT_TRUE(page.setZoom(300));
+    EXPECT_EQ(page.pixelSize(), QSize(2381, 3368));
+    ASSERT_TRUE(page.setZoom(10));
+    EXPECT_EQ(page.pixelSize(), QSize(79, 112));
+}
+
+TEST(PageGeometry, ZoomOutsideOneToThreeHundredIsIgnored)
+{
+    CoverPage page;
+    QSignalSpy spy(&page, &CoverPage::zoomChanged);
+    EXPECT_FALSE(page.setZoom(0));
+    EXPECT_FALSE(page.setZoom(-10));
+    EXPECT_FALSE(page.setZoom(310));
+    EXPECT_EQ(page.zoom(), 100);
+    EXPECT_EQ(spy.count(), 0);
+    EXPECT_TRUE(page.setZoom(300));
+    EXPECT_TRUE(page.setZoom(1));
+    EXPECT_EQ(spy.count(), 2);
+}
+
+TEST(CoverModel, CreationDefaults)
+{
+    CoverPage page;
+    struct Expect {
+        const char *code;
+        const char *text;
+        int size, height, style;
+        Alignment alignment;
+    };
+    const Expect expected[] = {
+        {"MTht", "Horní text", 10, -13, 0, Alignment::Center},
+        {"MThn", "Horní nadpis", 18, -24, 0, Alignment::Center},
+        {"MTN", "Nadpis", 48, -64, fsBold, Alignment::Center},
+        {"MTdn", "Dolní nadpis", 18, -24, 0, Alignment::Center},
+        {"MTit", "Informační text", 18, -24, 0, Alignment::Center},
+        {"MTdit", "Dolní informační text", 10, -13, 0, Alignment::Center},
+        {"MTdt", "Dolní text", 10, -13, 0, Alignment::Center},
+        {"BTht", "Horní text", 10, -13, 0, Alignment::Center},
+        {"BTno", "Název obsahu", 14, -19, 0, Alignment::Left},
+        {"BTo", "Obsah", 10, -13, 0, Alignment::Center},
+        {"BTit", "Informační text", 10, -13, 0, Alignment::Left},
+        {"BTdt", "Dolní text", 10, -13, 0, Alignment::Center},
+    };
+    for (const Expect &e : expected) {
+        SCOPED_TRACE(e.code);
+        const TextItem &item = page.item(QString::fromLatin1(e.code));
+        EXPECT_EQ(item.text(), QString::fromUtf8(e.text));
+        EXPECT_EQ(item.font().name, QStringLiteral("Arial"));
+        EXPECT_EQ(item.font().color, clWindowText);
+        EXPECT_EQ(item.font().size(), e.size);
+        EXPECT_EQ(item.font().height, e.height);
+        EXPECT_EQ(item.font().style, e.style);
+        EXPECT_EQ(item.alignment(), e.alignment);
+    }
+    EXPECT_TRUE(page.item(QStringLiteral("BTo")).isMultiLine());
+    EXPECT_EQ(page.item(QStringLiteral("BTo")).lines(), QStringList{QStringLiteral("Obsah")});
+    EXPECT_EQ(page.CDL().caption(), QStringLiteral("Název CD"));
+    EXPECT_TRUE(page.MainImg().picture().isEmpty());
+}
+
+TEST(CoverModel, SizeAndHeightAreOneQuantity)
+{
+    FontSpec font;
+    font.height = -24;
+    EXPECT_EQ(font.size(), 18);
+    font.setSize(10);
+    EXPECT_EQ(font.height, -13);
+    font.setSize(14);
+    EXPECT_EQ(font.height, -19);
+    font.height = -19;
+    EXPECT_EQ(font.size(), 14);
+    font.height = 20; // a cell height gives a negative size
+    EXPECT_EQ(font.size(), -15);
+}
+
+TEST(CoverModel, EverySetterReportsTheItemsRectangle)
+{
+    CoverPage page;
+    QSignalSpy spy(&page, &CoverPage::changed);
+    TextItem &mtn = page.item(QStringLiteral("MTN"));
+    mtn.setText(QStringLiteral("Abbey Road"));
+    mtn.setAlignment(Alignment::Right);
+    mtn.setColor(0x0000FF);
+    mtn.setStyle(fsItalic | fsUnderline);
+    mtn.setFontName(QStringLiteral("Arial"));
+    EXPECT_EQ(spy.count(), 5);
+    for (const QList<QVariant> &args : spy)
+        EXPECT_TRUE(args.at(0).toRect().contains(QRect(64, 201, 433, 79)));
+    spy.clear();
+    page.CDL().setCaption(QStringLiteral("X"));
+    ASSERT_EQ(spy.count(), 1);
+    EXPECT_TRUE(spy.at(0).at(0).toRect().contains(QRect(52, 585, 23, 440)));
+    // A style outside the four bits is cut to them.
+    mtn.setStyle(0xFF);
+    EXPECT_EQ(mtn.font().style, fsBold | fsItalic | fsUnderline | fsStrikeOut);
+}
+
+TEST(CoverModel, MultiLineItemsHoldLines)
+{
+    CoverPage page;
+    TextItem &bto = page.item(QStringLiteral("BTo"));
+    bto.clearLines();
+    EXPECT_TRUE(bto.lines().isEmpty());
+    bto.appendLine(QStringLiteral("1. Come Together"));
+    bto.appendLine(QString());
+    bto.appendLine(QStringLiteral("3. Something"));
+    EXPECT_EQ(bto.lines().size(), 3);
+    EXPECT_EQ(bto.text(), QStringLiteral("1. Come Together\n\n3. Something"));
+    bto.setText(QStringLiteral("a\r\nb\rc"));
+    EXPECT_EQ(bto.lines(), (QStringList{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")}));
+    // A single-line item keeps one string whatever it is given.
+    TextItem &mtht = page.item(QStringLiteral("MTht"));
+    mtht.setText(QString());
+    EXPECT_EQ(mtht.lines().size(), 1);
+    EXPECT_EQ(mtht.text(), QString());
+}
+
+TEST(TextLayout, BreaksGreedilyAtSpaces)
+{
+    FontSpec spec;
+    spec.setSize(10);
+    const QFont font = spec.toQFont(100);
+    const QFontMetricsF m(font);
+    const QString a = QStringLiteral("alpha"), b = QStringLiteral("beta"), c = QStringLiteral("gamma");
+    // Exactly wide enough for "alpha beta": gamma goes to the next line.
+    const qreal width = m.horizontalAdvance(a + QLatin1Char(' ') + b);
+    TextLayout l = TextLayout::build({a + QStringLiteral("  ") + b + QLatin1Char(' ') + c}, font, width, 100);
+    EXPECT_EQ(l.lines, (QStringList{a + QLatin1Char(' ') + b, c}));
+    // A word wider than the box stands alone and is not broken.
+    const QString longWord = QStringLiteral("Donaudampfschifffahrtsgesellschaft");
+    l = TextLayout::build({a + QLatin1Char(' ') + longWord + QLatin1Char(' ') + b}, font, m.horizontalAdvance(a) + 1, 100);
+    EXPECT_EQ(l.lines, (QStringList{a, longWord, b}));
+    // Each stored line is broken by itself; an empty one stays an empty display line.
+    l = TextLayout::build({a, QString(), b}, font, 1000, 100);
+    EXPECT_EQ(l.lines, (QStringList{a, QString(), b}));
+    EXPECT_EQ(l.lineHeight, QFontMetrics(font).ascent() + QFontMetrics(font).descent());
+}
+
+TEST(TextLayout, FontsScaleWithTheZoomToWholePoints)
+{
+    FontSpec spec;
+    spec.setSize(10); // height -13
+    EXPECT_EQ(spec.toQFont(100).pixelSize(), 13);
+    EXPECT_EQ(spec.toQFont(300).pixelSize(), 40); // 30 pt
+    EXPECT_EQ(spec.toQFont(150).pixelSize(), 20); // 15 pt
+    EXPECT_EQ(spec.toQFont(10).pixelSize(), 1);   // 1 pt
+    spec.style = fsBold | fsItalic | fsUnderline | fsStrikeOut;
+    const QFont f = spec.toQFont(100);
+    EXPECT_TRUE(f.bold() && f.italic() && f.underline() && f.strikeOut());
+    EXPECT_EQ(QFontInfo(f).family(), QStringLiteral("Liberation Sans"));
+}
+
+TEST(TextLayout, LongTitleWrapsAndOnlyTheFirstLineFits)
+{
+    CoverPage page;
+    TextItem &mtn = page.item(QStringLiteral("MTN"));
+    mtn.setText(QStringLiteral("The Dark Side of the Moon Remastered"));
+    const TextLayout &l = page.layout(QStringLiteral("MTN"), 100);
+    ASSERT_GE(l.lines.size(), 2);
+    const int boxHeight = page.elementPixelRect("MTN", 100).height();
+    EXPECT_EQ(boxHeight, 79) << "the box keeps its height: one line of 48 pt fits";
+    EXPECT_LE(l.lineHeight, boxHeight);
+    EXPECT_GT(2 * l.lineHeight, boxHeight);
+}
+
+TEST(TextLayout, BoxIsRaisedToOneLineAndNeverShrinksBack)
+{
+    CoverPage page;
+    TextItem &btht = page.item(QStringLiteral("BTht"));
+    ASSERT_EQ(page.elementPixelRect("BTht", 100), QRect(90, 597, 487, 17));
+    btht.setSize(24);
+    const int line = page.layout(QStringLiteral("BTht"), 100).lineHeight;
+    const QRect raised = page.elementPixelRect("BTht", 100);
+    EXPECT_EQ(raised.top(), 597);
+    EXPECT_EQ(raised.height(), line + 1);
+    btht.setSize(8);
+    EXPECT_EQ(page.elementPixelRect("BTht", 100), raised);
+    // Other elements are untouched.
+    EXPECT_EQ(page.elementPixelRect("BTno", 100), QRect(90, 635, 487, 24));
+}
