@@ -296,7 +296,14 @@ void CoverPage::paint(QPainter &painter, const PageRenderOptions &o) const
     auto deviceRect = [&](const QRectF &r) -> QRectF {
         if (screen)
             return QRectF(roundedRect(r, o.scale));
-        return QRectF(r.left() * o.scale, r.top() * o.scale, r.width() * o.scale, r.height() * o.scale);
+        // Exact on paper, but without floating-point dust that would move an edge
+        // that falls on a whole device pixel by one pixel.
+        auto snap = [](double v) {
+            const double n = std::round(v);
+            return std::abs(v - n) < 1e-6 ? n : v;
+        };
+        return QRectF(snap(r.left() * o.scale), snap(r.top() * o.scale), snap(r.width() * o.scale),
+                      snap(r.height() * o.scale));
     };
 
     for (std::size_t e = 0; e < kPageElementCount; ++e) {

@@ -1,0 +1,210 @@
+// The main window driven as a user would: toolbar, popup menu, zoom and preview.
+#include <QAction>
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPrintPreviewDialog>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSettings>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+#include "app/PageView.h"
+#include "app/TFrmMain.h"
+#include "project/CoverPage.h"
+
+using namespace korvel;
+
+namespace {
+
+QStringList actionNames(const QList<QAction *> &actions)
+{
+    QStringList names;
+    for (QAction *a : actions)
+        if (!a->isSeparator())
+            names << a->objectName();
+    return names;
+}
+
+} // namespace
+
+TEST(MainWindow, ToolbarHasItsThirteenCommandsInOrder)
+{
+    TFrmMain window;
+    ASSERT_EQ(window.Bar()->objectName(), QStringLiteral("Bar"));
+    const QStringList expected{"FNew", "FOpen", "Fsave", "SaveAs", "ImgMain", "ImgBack", "ClrTxt",
+                               "ZoomIn", "ZoomOut", "ZoomDef", "View", "Tisk", "Info"};
+    EXPECT_EQ(actionNames(window.Bar()->actions()), expected);
+    const QStringList captions{"Nový", "Otevřít", "Uložit", "Uložit Jako", "Obrázek přední strany",
+                               "Obrázek zadní strany", "Vymazat texty", "Zvětšit", "Zmenšit",
+                               "Standartní velikost", "Náhled", "Tisk", "Informace"};
+    for (int i = 0; i < expected.size(); ++i) {
+        QAction *a = window.action(expected[i]);
+        ASSERT_NE(a, nullptr);
+        EXPECT_EQ(a->text(), captions[i]);
+        EXPECT_EQ(a->toolTip(), captions[i]);
+        EXPECT_FALSE(a->icon().isNull());
+    }
+    EXPECT_FALSE(window.action(QStringLiteral("Fsave"))->isEnabled()) << "nothing to save at start";
+    EXPECT_EQ(window.Bar()->height(), 29);
+}
+
+TEST(MainWindow, PopupMenuOffersZoomAndPreview)
+{
+    TFrmMain window;
+    QMenu *menu = window.PopUpMenuMain();
+    ASSERT_EQ(menu->objectName(), QStringLiteral("PopUpMenuMain"));
+    const QList<QAction *> actions = menu->actions();
+    ASSERT_EQ(actions.size(), 5);
+    EXPECT_EQ(actions[0]->text(), QStringLiteral("Zvětšit"));
+    EXPECT_EQ(actions[1]->text(), QStringLiteral("Zmenšit"));
+    EXPECT_EQ(actions[2]->text(), QStringLiteral("100%"));
+    EXPECT_TRUE(actions[3]->isSeparator());
+    EXPECT_EQ(actions[4]->text(), QStringLiteral("Náhled"));
+    EXPECT_EQ(actions[4]->objectName(), QStringLiteral("Nhled1"));
+
+    actions[0]->trigger();
+    EXPECT_EQ(window.page().zoom(), 110);
+    actions[1]->trigger();
+    EXPECT_EQ(window.page().zoom(), 100);
+    actions[0]->trigger();
+    actions[0]->trigger();
+    actions[2]->trigger();
+    EXPECT_EQ(window.page().zoom(), 100);
+
+    // A right click on the page opens the menu.
+    window.show();
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(100, 100), window.QR()->mapToGlobal(QPoint(100, 100)));
+    QApplication::sendEvent(window.QR(), &event);
+    EXPECT_TRUE(menu->isVisible());
+    menu->close();
+}
+
+TEST(MainWindow, ZoomRulesKeepEditorsVisibleExactlyAtHundred)
+{
+    TFrmMain window;
+    // Stand-ins for editing controls: every one the window knows by name follows the zoom.
+    auto *edit = new QLineEdit(window.QR());
+    edit->setObjectName(QStringLiteral("MEht"));
+    auto *panel = new QWidget(window.QR());
+    panel->setObjectName(QStringLiteral("Panel12"));
+    window.show();
+
+    window.ZoomInClick();
+    EXPECT_EQ(window.page().zoom(), 110);
+    EXPECT_FALSE(window.editorsVisible());
+    EXPECT_FALSE(edit->isVisible());
+    EXPECT_FALSE(panel->isVisible());
+    EXPECT_FALSE(window.page().captionsVisible());
+    window.ZoomOutClick();
+    EXPECT_EQ(window.page().zoom(), 100);
+    EXPECT_TRUE(edit->isVisible());
+    EXPECT_TRUE(panel->isVisible());
+    EXPECT_TRUE(window.page().captionsVisible());
+
+    for (int i = 0; i < 40; ++i)
+        window.ZoomInClick();
+    EXPECT_EQ(window.page().zoom(), 300);
+    EXPECT_FALSE(edit->isVisible());
+    EXPECT_EQ(window.QR()->size(), QSize(2381, 3368));
+
+    for (int i = 0; i < 40; ++i) {
+        window.ZoomOutClick();
+        EXPECT_EQ(window.editorsVisible(), window.page().zoom() == 100);
+    }
+    EXPECT_EQ(window.page().zoom(), 10);
+    EXPECT_FALSE(edit->isVisible());
+
+    // From 90 zoom in reaches 100 and shows the controls again.
+    window.ZoomDefClick();
+    window.ZoomOutClick();
+    ASSERT_EQ(window.page().zoom(), 90);
+    window.ZoomInClick();
+    EXPECT_EQ(window.page().zoom(), 100);
+    EXPECT_TRUE(edit->isVisible());
+
+    window.ZoomInClick();
+    window.ZoomInClick();
+    window.ZoomDefClick();
+    EXPECT_EQ(window.page().zoom(), 100);
+    EXPECT_TRUE(edit->isVisible());
+    EXPECT_EQ(window.QR()->size(), QSize(794, 1123));
+}
+
+TEST(MainWindow, PageSitsAtTheLeftUnderTheToolbarAndScrolls)
+{
+    TFrmMain window;
+    window.resize(600, 500);
+    window.show();
+    QApplication::processEvents();
+    const QPoint pageTopLeft = window.QR()->mapTo(&window, QPoint(0, 0));
+    EXPECT_EQ(pageTopLeft.x(), 0);
+    EXPECT_EQ(pageTopLeft.y(), 29);
+    EXPECT_EQ(window.QR()->objectName(), QStringLiteral("QR"));
+    EXPECT_TRUE(window.scrollArea()->verticalScrollBar()->isVisible());
+    EXPECT_TRUE(window.scrollArea()->horizontalScrollBar()->isVisible());
+    EXPECT_TRUE(window.scrollArea()->verticalScrollBar()->hasTracking());
+}
+
+TEST(MainWindow, AnEditRepaintsThePageView)
+{
+    TFrmMain window;
+    window.show();
+    QApplication::processEvents();
+    const QRect box(64, 201, 433, 79);
+    auto dark = [&] {
+        const QImage image = window.QR()->grab(box).toImage();
+        int n = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                n += qGray(image.pixel(x, y)) < 128;
+        return n;
+    };
+    const int before = dark();
+    EXPECT_GT(before, 100);
+    window.page().item(QStringLiteral("MTN")).setText(QString());
+    QApplication::processEvents();
+    EXPECT_EQ(dark(), 28) << "only the four corner brackets remain";
+}
+
+TEST(MainWindow, PreviewIsNotStartedTwice)
+{
+    TFrmMain window;
+    window.show();
+    int previews = 0;
+    bool secondReturnedAtOnce = false;
+    QTimer::singleShot(200, [&] {
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (auto *dialog = qobject_cast<QPrintPreviewDialog *>(w); dialog && dialog->isVisible()) {
+                ++previews;
+                EXPECT_TRUE(window.isPreparingPrint());
+                window.ViewClick(); // ignored while the first is open
+                secondReturnedAtOnce = true;
+                dialog->reject();
+            }
+    });
+    window.ViewClick();
+    EXPECT_EQ(previews, 1);
+    EXPECT_TRUE(secondReturnedAtOnce);
+    EXPECT_FALSE(window.isPreparingPrint());
+    EXPECT_EQ(window.page().zoom(), 100);
+    EXPECT_FALSE(window.action(QStringLiteral("Fsave"))->isEnabled()) << "preview changes nothing";
+}
+
+TEST(MainWindow, PlacementIsRememberedPerUser)
+{
+    QSettings().remove(QStringLiteral("Placement"));
+    {
+        TFrmMain window;
+        window.showNormal();
+        window.setGeometry(40, 60, 640, 480);
+        QApplication::processEvents();
+        window.close();
+    }
+    TFrmMain again;
+    EXPECT_EQ(again.size(), QSize(640, 480));
+}

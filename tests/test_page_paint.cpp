@@ -1,0 +1,157 @@
+// The page drawn into images: outlines, pictures, texts, and what stays off paper.
+#include <QBuffer>
+#include <gtest/gtest.h>
+
+#include "PageTestUtil.h"
+
+using namespace korvel;
+using namespace korvel::test;
+
+namespace {
+
+Picture solidPicture(QColor colour, QSize size)
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(colour);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "BMP");
+    Picture picture;
+    QString error;
+    EXPECT_TRUE(picture.loadFromData(bytes, QStringLiteral(".bmp"), &error)) << error.toStdString();
+    return picture;
+}
+
+} // namespace
+
+TEST(PagePaint, OutlinesAreOnePixelBlackAroundWhite)
+{
+    CoverPage page;
+    emptyAllTexts(page);
+    for (const QImage &image : {renderScreen(page), renderPaper(page, 96)}) {
+        // Front booklet outline: columns 52 and 510, rows 84 and 539.
+        EXPECT_EQ(image.pixel(52, 300), qRgb(0, 0, 0));
+        EXPECT_EQ(image.pixel(510, 300), qRgb(0, 0, 0));
+        EXPECT_EQ(image.pixel(300, 84), qRgb(0, 0, 0));
+        EXPECT_EQ(image.pixel(300, 539), qRgb(0, 0, 0));
+        EXPECT_EQ(image.pixel(51, 300), qRgb(255, 255, 255));
+        EXPECT_EQ(image.pixel(53, 300), qRgb(255, 255, 255));
+        EXPECT_EQ(image.pixel(511, 300), qRgb(255, 255, 255));
+        EXPECT_EQ(image.pixel(300, 540), qRgb(255, 255, 255));
+        // Back panel: its outline overlaps the spines' by a pixel and is drawn over them.
+        EXPECT_EQ(image.pixel(75, 800), qRgb(0, 0, 0));
+        EXPECT_EQ(image.pixel(594, 800), qRgb(0, 0, 0));
+        EXPECT_EQ(image.pixel(300, 584), qRgb(0, 0, 0));
+        EXPECT_EQ(image.pixel(300, 1025), qRgb(0, 0, 0));
+        EXPECT_EQ(image.pixel(51, 800), qRgb(0, 0, 0)); // left spine outline
+        EXPECT_EQ(image.pixel(618, 800), qRgb(0, 0, 0)); // right spine outline
+        EXPECT_EQ(image.pixel(619, 800), qRgb(255, 255, 255));
+    }
+}
+
+TEST(PagePaint, PictureFillsItsElementWhateverItsShape)
+{
+    CoverPage page;
+    emptyAllTexts(page);
+    page.MainImg().setPicture(solidPicture(Qt::red, QSize(7, 40)));
+    page.BckImg().setPicture(solidPicture(Qt::blue, QSize(300, 2)));
+    for (const QImage &image : {renderScreen(page), renderPaper(page, 96)}) {
+        for (const QPoint p : {QPoint(53, 85), QPoint(509, 85), QPoint(53, 538), QPoint(509, 538), QPoint(280, 300)})
+            EXPECT_EQ(image.pixel(p), qRgb(255, 0, 0)) << p.x() << "," << p.y();
+        EXPECT_EQ(image.pixel(52, 300), qRgb(0, 0, 0)); // the outline stays
+        for (const QPoint p : {QPoint(76, 585), QPoint(593, 585), QPoint(76, 1024), QPoint(593, 1024)})
+            EXPECT_EQ(image.pixel(p), qRgb(0, 0, 255)) << p.x() << "," << p.y();
+    }
+    // Zoomed, the picture still fills the zoomed rectangle.
+    page.setZoom(200);
+    const QImage zoomed = renderScreen(page);
+    EXPECT_EQ(zoomed.pixel(106, 170), qRgb(255, 0, 0));
+    EXPECT_EQ(zoomed.pixel(1019, 1077), qRgb(255, 0, 0));
+    EXPECT_EQ(zoomed.pixel(104, 600), qRgb(0, 0, 0));
+}
+
+TEST(PagePaint, ScreenOnlyElementsNeverReachPaper)
+{
+    CoverPage page;
+    const QImage screen = renderScreen(page);
+    const QImage paper = renderPaper(page, 96);
+    const QRect caption1(56, 56, 131, 18), caption2(52, 556, 124, 18);
+    EXPECT_GT(darkPixels(screen, caption1), 50);
+    EXPECT_GT(darkPixels(screen, caption2), 50);
+    EXPECT_EQ(darkPixels(paper, caption1), 0);
+    EXPECT_EQ(darkPixels(paper, caption2), 0);
+    // Corner brackets of MTht (63, 93, 431 x 18) on screen only.
+    for (const QPoint p : {QPoint(63, 93), QPoint(66, 93), QPoint(63, 96), QPoint(493, 93), QPoint(493, 110), QPoint(63, 110)}) {
+        EXPECT_EQ(screen.pixel(p), qRgb(0, 0, 0)) << p.x() << "," << p.y();
+        EXPECT_EQ(paper.pixel(p), qRgb(255, 255, 255)) << p.x() << "," << p.y();
+    }
+    // Hidden captions are not drawn on screen either.
+    page.setCaptionsVisible(false);
+    EXPECT_EQ(darkPixels(renderScreen(page), caption1), 0);
+}
+
+TEST(PagePaint, TextIsAlignedInItsBox)
+{
+    CoverPage page;
+    emptyAllTexts(page);
+    TextItem &mtht = page.item(QStringLiteral("MTht"));
+    mtht.setText(QStringLiteral("WWW"));
+    const QRect box(63, 93, 431, 18);
+    const QRect leftThird(box.left(), box.top(), 60, box.height());
+    const QRect middle(box.center().x() - 30, box.top(), 60, box.height());
+    const QRect rightThird(box.right() - 59, box.top(), 60, box.height());
+
+    mtht.setAlignment(Alignment::Left);
+    QImage image = renderPaper(page);
+    EXPECT_GT(darkPixels(image, leftThird), 20);
+    EXPECT_EQ(darkPixels(image, middle), 0);
+    mtht.setAlignment(Alignment::Center);
+    image = renderPaper(page);
+    EXPECT_GT(darkPixels(image, middle), 20);
+    EXPECT_EQ(darkPixels(image, leftThird) + darkPixels(image, rightThird), 0);
+    mtht.setAlignment(Alignment::Right);
+    image = renderPaper(page);
+    EXPECT_GT(darkPixels(image, rightThird), 20);
+    EXPECT_EQ(darkPixels(image, middle), 0);
+    // Coloured text takes its colour (0x00BBGGRR).
+    mtht.setColor(0x0000FF);
+    image = renderPaper(page);
+    int red = 0;
+    for (int y = box.top(); y <= box.bottom(); ++y)
+        for (int x = box.left(); x <= box.right(); ++x)
+            red += qRed(image.pixel(x, y)) > 200 && qGreen(image.pixel(x, y)) < 60;
+    EXPECT_GT(red, 20);
+}
+
+TEST(PagePaint, LinesThatDoNotFitTheBoxAreDropped)
+{
+    CoverPage page;
+    emptyAllTexts(page);
+    TextItem &bto = page.item(QStringLiteral("BTo"));
+    for (int i = 0; i < 40; ++i)
+        bto.appendLine(QStringLiteral("WWWW %1").arg(i));
+    const TextLayout &layout = page.layout(QStringLiteral("BTo"), 100);
+    const QRect box = page.elementPixelRect("BTo", 100);
+    ASSERT_EQ(box, QRect(90, 664, 487, 258)) << "the box never grows";
+    const int fitting = box.height() / layout.lineHeight;
+    ASSERT_LT(fitting, 40);
+    for (const QImage &image : {renderScreen(page), renderPaper(page)}) {
+        // The last fitting line is drawn, nothing below it inside the box or past it.
+        const QRect lastLine(box.left(), box.top() + (fitting - 1) * layout.lineHeight, box.width(), layout.lineHeight);
+        EXPECT_GT(darkPixels(image, lastLine), 10);
+        const int below = box.top() + fitting * layout.lineHeight;
+        EXPECT_EQ(darkPixels(image, QRect(box.left() + 5, below, box.width() - 10, 931 - below)), 0);
+    }
+}
+
+TEST(PagePaint, RaisedBoxShowsItsLine)
+{
+    CoverPage page;
+    emptyAllTexts(page);
+    TextItem &btht = page.item(QStringLiteral("BTht"));
+    btht.setText(QStringLiteral("Big"));
+    btht.setSize(24);
+    const QRect box = page.elementPixelRect("BTht", 100);
+    EXPECT_GT(darkPixels(renderPaper(page), box), 50);
+}

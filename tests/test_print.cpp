@@ -1,0 +1,207 @@
+// Paper: the page printed through QPrinter to PDF and through korvel-print,
+// rasterised with pdftoppm and measured against the millimetre table.
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QPrinter>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include "PageTestUtil.h"
+
+using namespace korvel;
+using namespace korvel::test;
+
+namespace {
+
+// Rasterises page 1 of a PDF at 254 dpi, so that one pixel is 0.1 mm.
+QImage rasterise(const QString &pdf, const QTemporaryDir &dir)
+{
+    const QString prefix = dir.filePath(QStringLiteral("raster"));
+    QProcess p;
+    p.start(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("254"), QStringLiteral("-png"),
+                                         QStringLiteral("-singlefile"), pdf, prefix});
+    if (!p.waitForFinished(60000) || p.exitCode() != 0)
+        return QImage();
+    return QImage(prefix + QStringLiteral(".png")).convertToFormat(QImage::Format_RGB32);
+}
+
+int firstDark(const QImage &image, QPoint from, QPoint step, int limit)
+{
+    QPoint p = from;
+    for (int i = 0; i < limit; ++i, p += step)
+        if (image.rect().contains(p) && isDark(image.pixel(p)))
+            return step.x() ? p.x() : p.y();
+    return -1;
+}
+
+// Every outline edge lies where the table puts it, within 0.1 mm (one pixel at 254 dpi).
+void expectOutlinesInPlace(const QImage &image)
+{
+    ASSERT_FALSE(image.isNull());
+    ASSERT_NEAR(image.width(), 2100, 1);
+    ASSERT_NEAR(image.height(), 2970, 1);
+    struct Edge {
+        const char *what;
+        QPoint from, step;
+        double expected; // tenths of a millimetre
+    };
+    const Edge edges[] = {
+        {"front left", {0, 800}, {1, 0}, 137.58},
+        {"front right", {2099, 800}, {-1, 0}, 137.58 + 1214.44},
+        {"front top", {300, 0}, {0, 1}, 222.25},
+        {"front bottom", {300, 1500}, {0, -1}, 222.25 + 1206.50},
+        {"left spine left", {0, 2000}, {1, 0}, 134.94},
+        {"right spine right", {2099, 2000}, {-1, 0}, 1571.63 + 66.15},
+        {"back top", {1000, 1450}, {0, 1}, 1545.17},
+        {"back bottom", {1000, 2969}, {0, -1}, 1545.17 + 1169.46},
+    };
+    for (const Edge &e : edges) {
+        const int found = firstDark(image, e.from, e.step, 3000);
+        EXPECT_NEAR(found, e.expected, 1.5) << e.what; // the hairline straddles the edge
+    }
+    // The spine gradient: silver at the top edge, white at the bottom.
+    const QRgb top = image.pixel(170, 1550), bottom = image.pixel(145, 2710);
+    EXPECT_NEAR(qRed(top), 192, 3);
+    EXPECT_NEAR(qGreen(top), 192, 3);
+    EXPECT_GE(qRed(bottom), 250);
+}
+
+QString run(const QStringList &args, int *exitCode)
+{
+    QProcess p;
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start(QStringLiteral(KORVEL_PRINT_EXE), args);
+    p.waitForFinished(60000);
+    *exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    return QString::fromLocal8Bit(p.readAll());
+}
+
+QString pdfText(const QString &pdf)
+{
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+    p.waitForFinished(60000);
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+Picture jpegPicture(QColor colour)
+{
+    QImage image(64, 48, QImage::Format_RGB32);
+    image.fill(colour);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "JPEG", 90);
+    Picture picture;
+    QString error;
+    EXPECT_TRUE(picture.loadFromData(bytes, QStringLiteral(".jpg"), &error)) << error.toStdString();
+    return picture;
+}
+
+} // namespace
+
+TEST(Printing, PrinterPdfHoldsTheMillimetrePositions)
+{
+    QTemporaryDir dir;
+    CoverPage page;
+    page.MainImg().setPicture(jpegPicture(QColor(200, 30, 30)));
+    page.BckImg().setPicture(jpegPicture(QColor(30, 30, 200)));
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    const QString pdf = dir.filePath(QStringLiteral("page.pdf"));
+    printer.setOutputFileName(pdf);
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    printer.setFullPage(true);
+    ASSERT_TRUE(page.printTo(printer));
+
+    QImage image = rasterise(pdf, dir);
+    // Pictures fill their elements (checked well inside them), outlines stay black.
+    EXPECT_GT(qRed(image.pixel(700, 700)), 150);
+    EXPECT_GT(qBlue(image.pixel(900, 2000)), 150);
+    page.MainImg().clear();
+    page.BckImg().clear();
+    ASSERT_TRUE(page.printTo(printer));
+    expectOutlinesInPlace(rasterise(pdf, dir));
+
+    // Text is text in the PDF, and the screen-only captions are not there.
+    const QString text = pdfText(pdf);
+    EXPECT_TRUE(text.contains(QStringLiteral("Nadpis")));
+    EXPECT_TRUE(text.contains(QStringLiteral("Informační text")));
+    EXPECT_FALSE(text.contains(QStringLiteral("Přední strana")));
+}
+
+TEST(Printing, EachPictureIsEmbeddedOnce)
+{
+    QTemporaryDir dir;
+    CoverPage page;
+    page.MainImg().setPicture(jpegPicture(Qt::red));
+    page.BckImg().setPicture(jpegPicture(Qt::blue));
+    page.CDL().setGradientVisible(false);
+    page.CDR().setGradientVisible(false);
+    const Picture spine = jpegPicture(Qt::green);
+    page.CDL().setBackImage(spine);
+    page.CDR().setBackImage(spine);
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    const QString pdf = dir.filePath(QStringLiteral("pictures.pdf"));
+    printer.setOutputFileName(pdf);
+    printer.setFullPage(true);
+    ASSERT_TRUE(page.printTo(printer));
+    QFile file(pdf);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    EXPECT_EQ(bytes.count("/Subtype /Image"), 3) << "front, back and the shared spine picture";
+}
+
+TEST(Printing, KorvelPrintWritesTheSamePageAsPdfAndPng)
+{
+    QTemporaryDir dir;
+    int rc = -1;
+    const QString pdf = dir.filePath(QStringLiteral("cover.pdf"));
+    QString out = run({pdf}, &rc);
+    ASSERT_EQ(rc, 0) << out.toStdString();
+    expectOutlinesInPlace(rasterise(pdf, dir));
+    EXPECT_TRUE(pdfText(pdf).contains(QStringLiteral("Název CD")));
+
+    const QString png = dir.filePath(QStringLiteral("cover.png"));
+    out = run({png}, &rc);
+    ASSERT_EQ(rc, 0) << out.toStdString();
+    const QImage image(png);
+    ASSERT_EQ(image.size(), QSize(794, 1123));
+    // The PNG is the paper drawing: the same pixels as the page drawn for paper here.
+    CoverPage page;
+    const QImage expected = renderPaper(page, 96);
+    EXPECT_EQ(image.convertToFormat(QImage::Format_RGB32).pixel(52, 300), expected.pixel(52, 300));
+    EXPECT_EQ(image.pixel(60, 585), qRgb(192, 192, 192));
+    EXPECT_EQ(darkPixels(image.convertToFormat(QImage::Format_RGB32), QRect(56, 56, 131, 18)), 0);
+
+    out = run({QStringLiteral("--dpi"), QStringLiteral("200"), png}, &rc);
+    ASSERT_EQ(rc, 0) << out.toStdString();
+    EXPECT_EQ(QImage(png).size(), QSize(1654, 2339));
+}
+
+TEST(Printing, KorvelPrintRefusesBadArgumentsClearly)
+{
+    QTemporaryDir dir;
+    int rc = 0;
+    QString out = run({}, &rc);
+    EXPECT_EQ(rc, 2);
+    EXPECT_TRUE(out.contains(QStringLiteral("usage")));
+    out = run({dir.filePath(QStringLiteral("cover.txt"))}, &rc);
+    EXPECT_EQ(rc, 2);
+    EXPECT_TRUE(out.contains(QStringLiteral(".pdf or .png")));
+    out = run({QStringLiteral("--dpi"), QStringLiteral("abc"), dir.filePath(QStringLiteral("a.png"))}, &rc);
+    EXPECT_EQ(rc, 2);
+    EXPECT_TRUE(out.contains(QStringLiteral("--dpi")));
+    out = run({QStringLiteral("--bogus"), dir.filePath(QStringLiteral("a.png"))}, &rc);
+    EXPECT_EQ(rc, 2);
+
+    const QString unwritable = dir.filePath(QStringLiteral("no/such/folder/cover.pdf"));
+    out = run({unwritable}, &rc);
+    EXPECT_EQ(rc, 1);
+    EXPECT_TRUE(out.contains(QStringLiteral("cannot write")));
+    EXPECT_FALSE(QFile::exists(unwritable));
+    EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files).isEmpty()) << "nothing half-written is left";
+}
