@@ -4,7 +4,12 @@
 #include <QContextMenuEvent>
 #include <QLineEdit>
 #include <QMenu>
+#include <QFile>
+#include <QFontInfo>
 #include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QProgressDialog>
+#include <QTemporaryDir>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSettings>
@@ -207,4 +212,36 @@ TEST(MainWindow, PlacementIsRememberedPerUser)
     }
     TFrmMain again;
     EXPECT_EQ(again.size(), QSize(640, 480));
+}
+
+TEST(MainWindow, PrintingShowsProgressAndWritesOnePage)
+{
+    TFrmMain window;
+    window.show();
+    QTemporaryDir dir;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    const QString pdf = dir.filePath(QStringLiteral("printed.pdf"));
+    printer.setOutputFileName(pdf);
+    printer.setFullPage(true);
+    bool progressSeen = false;
+    QTimer::singleShot(0, [&] {
+        if (auto *progress = window.findChild<QProgressDialog *>(QStringLiteral("PrintProgress")))
+            progressSeen = progress->windowTitle() == QStringLiteral("Printing progress");
+    });
+    ASSERT_TRUE(window.printOn(printer));
+    EXPECT_TRUE(progressSeen);
+    QFile file(pdf);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    EXPECT_EQ(bytes.count("/Type /Page\n") + bytes.count("/Type /Page\r") + bytes.count("/Type /Page "), 1);
+}
+
+TEST(Fonts, CoverTypefacesResolveToMetricCompatibleFaces)
+{
+    for (const char *name : {"Arial", "Arial CE", "MS Sans Serif"}) {
+        QFont font(QString::fromLatin1(name));
+        font.setPixelSize(13);
+        EXPECT_EQ(QFontInfo(font).family(), QStringLiteral("Liberation Sans")) << name;
+    }
 }

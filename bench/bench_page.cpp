@@ -1,0 +1,137 @@
+// Speed of the things a user feels: a keystroke's relayout and repaint, a full
+// repaint with two large photos, printing to PDF, and opening the window.
+#include <QApplication>
+#include <QBuffer>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QPainter>
+#include <QPdfWriter>
+#include <benchmark/benchmark.h>
+
+#include "app/PageView.h"
+#include "app/TFrmMain.h"
+#include "project/CoverPage.h"
+
+using namespace korvel;
+
+namespace {
+
+QByteArray bigJpeg(QColor a, QColor b)
+{
+    static QMap<QRgb, QByteArray> cache;
+    if (cache.contains(a.rgb()))
+        return cache.value(a.rgb());
+    QImage image(4000, 3000, QImage::Format_RGB32);
+    QPainter p(&image);
+    QLinearGradient g(0, 0, 4000, 3000);
+    g.setColorAt(0, a);
+    g.setColorAt(1, b);
+    p.fillRect(image.rect(), g);
+    p.end();
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "JPEG", 85);
+    cache.insert(a.rgb(), bytes);
+    return bytes;
+}
+
+void loadPhotos(CoverPage &page)
+{
+    Picture front, back;
+    QString error;
+    front.loadFromData(bigJpeg(Qt::red, Qt::yellow), QStringLiteral(".jpg"), &error);
+    back.loadFromData(bigJpeg(Qt::blue, Qt::cyan), QStringLiteral(".jpg"), &error);
+    page.MainImg().setPicture(front);
+    page.BckImg().setPicture(back);
+}
+
+void BM_KeystrokeRelayoutAndRepaint(benchmark::State &state)
+{
+    CoverPage page;
+    QRect dirty;
+    QObject::connect(&page, &CoverPage::changed, [&](const QRect &r) { dirty = dirty.united(r); });
+    QImage screen(page.pixelSize(), QImage::Format_RGB32);
+    QString text = QStringLiteral("Nadpis");
+    int i = 0;
+    for (auto _ : state) {
+        text += QChar(u'a' + (i++ % 26));
+        if (text.size() > 40)
+            text = QStringLiteral("N");
+        dirty = QRect();
+        page.item(QStringLiteral("MTN")).setText(text);
+        // What the view does with the change: repaint the dirty rectangle.
+        QPainter p(&screen);
+        p.setClipRect(dirty);
+        p.fillRect(dirty, Qt::white);
+        page.paintScreen(p);
+    }
+}
+BENCHMARK(BM_KeystrokeRelayoutAndRepaint)->Unit(benchmark::kMicrosecond);
+
+void BM_FullRepaintWithTwoPhotos(benchmark::State &state)
+{
+    CoverPage page;
+    loadPhotos(page);
+    page.setZoom(int(state.range(0)));
+    QImage screen(page.pixelSize(), QImage::Format_RGB32);
+    {
+        QPainter warm(&screen); // the first paint scales the photos for this zoom
+        page.paintScreen(warm);
+    }
+    for (auto _ : state) {
+        QPainter p(&screen);
+        p.fillRect(screen.rect(), Qt::white);
+        page.paintScreen(p);
+    }
+}
+BENCHMARK(BM_FullRepaintWithTwoPhotos)->Arg(100)->Arg(300)->Unit(benchmark::kMillisecond);
+
+void BM_FirstPaintAfterZoomWithTwoPhotos(benchmark::State &state)
+{
+    CoverPage page;
+    loadPhotos(page);
+    QImage screen(page.pixelSize() * 3, QImage::Format_RGB32);
+    bool big = false;
+    for (auto _ : state) {
+        big = !big;
+        page.setZoom(big ? 300 : 100);
+        QPainter p(&screen);
+        page.paintScreen(p);
+    }
+}
+BENCHMARK(BM_FirstPaintAfterZoomWithTwoPhotos)->Unit(benchmark::kMillisecond);
+
+void BM_PrintToPdfWithTwoPhotos(benchmark::State &state)
+{
+    CoverPage page;
+    loadPhotos(page);
+    qint64 bytes = 0;
+    for (auto _ : state) {
+        QBuffer buffer;
+        buffer.open(QIODevice::WriteOnly);
+        {
+            QPdfWriter writer(&buffer);
+            writer.setResolution(1200);
+            writer.setPageSize(QPageSize(QPageSize::A4));
+            writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+            page.printTo(writer);
+        }
+        bytes = buffer.size();
+    }
+    state.counters["pdf_bytes"] = double(bytes);
+}
+BENCHMARK(BM_PrintToPdfWithTwoPhotos)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+void BM_StartupToFirstPaintedWindow(benchmark::State &state)
+{
+    for (auto _ : state) {
+        TFrmMain window;
+        window.show();
+        QImage first = window.QR()->grab().toImage(); // forces the first paint
+        benchmark::DoNotOptimize(first);
+    }
+}
+BENCHMARK(BM_StartupToFirstPaintedWindow)->Unit(benchmark::kMillisecond);
+
+} // namespace
