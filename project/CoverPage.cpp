@@ -98,7 +98,8 @@ CoverPage::CoverPage(QObject *parent)
     for (std::size_t i = 0; i < m_items.size(); ++i) {
         m_heights[i] = geometryOf(m_items[i]).height;
         m_items[i].setOnChanged([this](TextItem &item) { itemChanged(item); });
-        ensureLayout(int(i), m_zoom);
+        applyMinimumHeight(int(i), m_zoom);
+        m_raisedFor[i] = m_items[i].font();
     }
     m_mainImg.setOnChanged([this] { elementChanged("MainImg"); });
     m_bckImg.setOnChanged([this] { elementChanged("BckImg"); });
@@ -141,10 +142,10 @@ bool CoverPage::setZoom(int zoom)
     if (zoom == m_zoom)
         return true;
     m_zoom = zoom;
-    for (auto &cache : m_layouts)
-        cache.currentValid = false;
-    for (std::size_t i = 0; i < m_items.size(); ++i)
-        ensureLayout(int(i), m_zoom);
+    for (std::size_t i = 0; i < m_items.size(); ++i) {
+        m_layouts[i].currentValid = false;
+        applyMinimumHeight(int(i), m_zoom);
+    }
     emit zoomChanged(m_zoom);
     emit changed(QRect(QPoint(0, 0), pixelSize()));
     return true;
@@ -197,10 +198,6 @@ const TextLayout &CoverPage::ensureLayout(int index, int zoom) const
     const QRect box = roundedRect(QRectF(g.left, g.top, g.width, m_heights[std::size_t(index)]), k);
     TextLayout result = TextLayout::build(item.lines(), item.font().toQFont(zoom), box.width(), zoom);
 
-    // A text box always shows at least one line: raise it (keeping its top) to one
-    // line plus a pixel. It is never shrunk back when the font gets smaller.
-    if (box.height() < result.lineHeight + 1)
-        m_heights[std::size_t(index)] = (result.lineHeight + 1) / k;
 
     if (zoom == 100) {
         cache.paper = std::move(result);
@@ -222,16 +219,37 @@ const TextLayout &CoverPage::ensureLayout(int index, int zoom) const
     return scratch;
 }
 
+void CoverPage::applyMinimumHeight(int index, int zoom)
+{
+    // A text box always shows at least one line: raise it (keeping its top) to one
+    // line plus a pixel. It is never shrunk back when the font gets smaller.
+    const TextItem &item = m_items[std::size_t(index)];
+    const double k = scaleAtZoom(zoom);
+    const QFontMetrics metrics(item.font().toQFont(zoom));
+    const int line = metrics.ascent() + metrics.descent();
+    const int height = int(std::lround(m_heights[std::size_t(index)] * k));
+    if (height < line + 1) {
+        m_heights[std::size_t(index)] = (line + 1) / k;
+        m_layouts[std::size_t(index)] = CachedLayouts();
+    }
+}
+
 void CoverPage::itemChanged(TextItem &item)
 {
     const int i = itemIndex(item.code());
     if (i < 0)
         return;
     const QRect before = elementPixelRect(geometryOf(item).name, m_zoom);
-    m_layouts[std::size_t(i)] = CachedLayouts();
-    ensureLayout(i, m_zoom);
-    if (m_zoom != 100)
-        ensureLayout(i, 100);
+    // Line breaking waits until the item is drawn or asked for (a project load
+    // appends lines one by one); only the box height must follow the font at once.
+    m_layouts[std::size_t(i)].currentValid = false;
+    m_layouts[std::size_t(i)].paperValid = false;
+    if (!(m_raisedFor[std::size_t(i)] == item.font())) {
+        applyMinimumHeight(i, m_zoom);
+        if (m_zoom != 100)
+            applyMinimumHeight(i, 100);
+        m_raisedFor[std::size_t(i)] = item.font();
+    }
     const QRect after = elementPixelRect(geometryOf(item).name, m_zoom);
     emit changed(before.united(after).adjusted(-1, -1, 1, 1));
 }

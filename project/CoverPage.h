@@ -107,6 +107,7 @@ signals:
 private:
     int itemIndex(const QString &code) const;
     void itemChanged(TextItem &item);
+    void applyMinimumHeight(int index, int zoom);
     void elementChanged(std::string_view name);
     // Lays out an item at a zoom, raising its height when one line would not fit.
     const TextLayout &ensureLayout(int index, int zoom) const;
@@ -123,6 +124,8 @@ private:
         bool paperValid = false;
     };
     mutable std::array<CachedLayouts, 12> m_layouts;
+    // The font each box height was last checked against.
+    std::array<FontSpec, 12> m_raisedFor;
     PictureElement m_mainImg;
     PictureElement m_bckImg;
     SpineBand m_cdl;
