@@ -293,7 +293,8 @@ namespace {
 
 bool hasLineBreak(QByteArrayView v)
 {
-    return std::memchr(v.data(), '\r', size_t(v.size())) || std::memchr(v.data(), '\n', size_t(v.size()));
+    return !v.isEmpty() &&
+           (std::memchr(v.data(), '\r', size_t(v.size())) || std::memchr(v.data(), '\n', size_t(v.size())));
 }
 
 } // namespace
@@ -415,20 +416,19 @@ bool IniFile::saveAtomically(const QString &path, QByteArrayView content)
         return false;
 
     struct stat st;
-    const bool exists = ::stat(target.constData(), &st) == 0;
-    if (exists) {
-        // The platform refuses to write a read-only file; a rename would not notice.
-        if (!S_ISREG(st.st_mode) || ::access(target.constData(), W_OK) != 0)
-            return false;
+    bool exists = ::lstat(target.constData(), &st) == 0;
+    if (exists && S_ISLNK(st.st_mode)) {
         // Replace the file a symbolic link points to, not the link itself.
-        struct stat lst;
-        if (::lstat(target.constData(), &lst) == 0 && S_ISLNK(lst.st_mode)) {
-            char resolved[PATH_MAX];
-            if (!::realpath(target.constData(), resolved))
-                return false;
-            target = resolved;
-        }
+        // A dangling link is refused rather than replaced by a plain file.
+        char resolved[PATH_MAX];
+        if (!::realpath(target.constData(), resolved))
+            return false;
+        target = resolved;
+        exists = ::stat(target.constData(), &st) == 0;
     }
+    // The platform refuses to write a read-only file; a rename would not notice.
+    if (exists && (!S_ISREG(st.st_mode) || ::access(target.constData(), W_OK) != 0))
+        return false;
 
     const qsizetype slash = target.lastIndexOf('/');
     const QByteArray dir = slash >= 0 ? target.left(slash + 1) : QByteArray();

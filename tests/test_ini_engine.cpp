@@ -229,3 +229,25 @@ TEST(IniWrite, TextThatWouldSplitOrMisreadTheLineIsRefused)
     EXPECT_EQ(kindOf([] { ini::requireWritableValue("a=b;[c]", "k"); }), -1);
     EXPECT_EQ(kindOf([] { ini::requireWritableSection("a]b"); }), -1);
 }
+
+TEST(IniRobustness, HugeLinesAndBinaryContent)
+{
+    // A 10 MB value line, a 10 MB line without "=" and NUL bytes everywhere: read and
+    // written like any other.
+    QByteArray huge(10 * 1024 * 1024, 'v');
+    const QByteArray file = "[S]\r\n" + QByteArray(10 * 1024 * 1024, '\0') + "\r\nk=" + huge + "\r\nz=1";
+    const auto value = ini::findValue(file, "S", "k");
+    ASSERT_TRUE(value.has_value());
+    EXPECT_EQ(value->size(), huge.size());
+    EXPECT_EQ(ini::findValue(file, "S", "z").value_or("<none>"), "1");
+    const QByteArray written = ini::withValue(file, "S", "k", "short");
+    EXPECT_EQ(written.size(), file.size() - huge.size() + 5);
+    EXPECT_EQ(ini::findValue(written, "S", "k").value_or("<none>"), "short");
+    EXPECT_EQ(ini::findValue(written, "S", "z").value_or("<none>"), "1");
+
+    // A file of only CRs or only LFs is scanned once, not once per line.
+    const QByteArray crs = "[S]" + QByteArray(4 * 1024 * 1024, '\r') + "k=1";
+    EXPECT_EQ(ini::findValue(crs, "S", "k").value_or("<none>"), "1");
+    const QByteArray lfs = "[S]" + QByteArray(4 * 1024 * 1024, '\n') + "k=1";
+    EXPECT_EQ(ini::findValue(lfs, "S", "k").value_or("<none>"), "1");
+}
