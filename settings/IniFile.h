@@ -7,26 +7,12 @@
 
 namespace korvel {
 
-// The INI text engine: the rules of the private-profile files the project format
-// was defined with, so that files written by the original program and by this one
-// read the same.
-//
-// Reading a line: the line is trimmed of blanks and tabs. "[" name "]" is a section
-// header; the name is trimmed and ends at the last "]" of the line, anything after
-// it is ignored. Any other line with "=" is a key: the key is the trimmed text
-// before the first "=", the value the trimmed rest, in which ";", "#" and "=" are
-// ordinary text. When the value starts and ends with the same quote character (' or
-// "), that one pair is removed. Lines without "=" (comments, blank lines) carry no
-// data. Lines may end in CRLF, LF or CR, mixed, and the last one may have no end.
-//
-// Names are compared without regard to ASCII letter case, after trimming. Only the
-// first section of a name is searched and the first key of a name wins; keys before
-// the first header belong to no section.
-//
-// Writing changes as little as it can: a rewrite replaces only the value on the
-// existing line (the line keeps its place, its key spelling and its line end); a
-// new key goes right after the last key of its section; a new section goes at the
-// end of the file. New lines end in CRLF. Every other byte stays as it was.
+// The INI text engine. It reads project files whoever wrote them, and a write
+// changes as little of the file as it can: one value on its existing line, or one
+// new line after the last key of the section, or one new section at the end; every
+// other byte stays as it was. Section and key names are compared after trimming
+// and without regard to ASCII letter case. The exact rules are pinned down case by
+// case in tests/test_ini_engine.cpp.
 namespace ini {
 
 // Where a value is found: a view into content, already trimmed and unquoted.

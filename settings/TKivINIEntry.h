@@ -33,6 +33,13 @@ namespace korvel {
 // cannot be stored as given (a CR or LF in a name or value, characters outside code
 // page Windows-1250, a value name with "=" or starting with "[") throws SettingsError
 // before the file is touched. Reads never throw.
+//
+// Typical use, as for the project file:
+//     TKivINIEntry ini(form);
+//     ini.SetSection(QStringLiteral("SecCD"));
+//     ini.SetFilename(projectPath);                    // before each load or save
+//     ini.WriteInteger(QStringLiteral("MTN-Sz"), 48);  // may throw SettingsError
+//     const int size = ini.ReadInteger(QStringLiteral("MTn-Sz")); // -11073 if missing
 class TKivINIEntry : public TKivComponent {
 public:
     static constexpr int NeutralInteger = -11037;
