@@ -23,15 +23,17 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(dir.isValid());
+        previousStore = UserRegistry::storePath();
         store = dir.filePath(QStringLiteral("config/korvel/user-registry.ini"));
         UserRegistry::setStorePath(store);
         entry.SetArea(QStringLiteral("\\Software\\TORVA\\Korvel"));
         entry.SetSection(QStringLiteral("Temp"));
         entry.SetOnError([this](TKivComponent *sender) { senders.push_back(sender); });
     }
-    void TearDown() override { UserRegistry::setStorePath(QString()); }
+    void TearDown() override { UserRegistry::setStorePath(previousStore); }
 
     QTemporaryDir dir;
+    QString previousStore;
     QString store;
     TKivRegEntry entry;
     std::vector<TKivComponent *> senders;
@@ -62,9 +64,13 @@ TEST(RegEntryDefaults, AreaSectionAndStoreLocation)
     EXPECT_EQ(entry->parent(), &owner);
     // Without a redirection the store is in the user's configuration folder (the
     // test run points that at a build folder).
+    const QString previous = UserRegistry::storePath();
     UserRegistry::setStorePath(QString());
     EXPECT_EQ(UserRegistry::storePath(), QStandardPaths::writableLocation(QStandardPaths::ConfigLocation) +
                                              "/korvel/user-registry.ini");
+    UserRegistry::setStorePath(QStringLiteral("/elsewhere/store.ini"));
+    EXPECT_EQ(UserRegistry::storePath(), "/elsewhere/store.ini");
+    UserRegistry::setStorePath(previous);
 }
 
 TEST_F(RegEntryTest, FreshStoreReadCreatesAreaButNotSection)
