@@ -1,0 +1,109 @@
+#pragma once
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+#include <functional>
+#include <optional>
+
+namespace korvel {
+
+// The INI text engine. It reads project files whoever wrote them, and a write
+// changes as little of the file as it can: one value on its existing line, or one
+// new line after the last key of the section, or one new section at the end; every
+// other byte stays as it was. Section and key names are compared after trimming
+// and without regard to ASCII letter case. The exact rules are pinned down case by
+// case in tests/test_ini_engine.cpp.
+namespace ini {
+
+// Where a value is found: a view into content, already trimmed and unquoted.
+// Names are the encoded bytes; they are trimmed here.
+std::optional<QByteArrayView> findValue(QByteArrayView content, QByteArrayView section,
+                                        QByteArrayView key);
+
+// True when a header of that name exists (keys need not).
+bool hasSection(QByteArrayView content, QByteArrayView section);
+
+// Calls visit with each section name in file order (trimmed, as in the file) until
+// it returns false.
+void forEachSection(QByteArrayView content, const std::function<bool(QByteArrayView name)> &visit);
+
+// The content with key set to value in section, creating the section and the key
+// as needed. The value is stored as given by quotedValue(); names and value must
+// already have passed the require...() checks below.
+QByteArray withValue(QByteArrayView content, QByteArrayView section, QByteArrayView key,
+                     QByteArrayView value);
+
+// The content with an empty section appended, or the content unchanged when the
+// section exists.
+QByteArray withSection(QByteArrayView content, QByteArrayView section);
+
+// The text written after "=": the value itself, or the value inside one extra pair
+// of double quotes when reading would otherwise change it (leading or trailing
+// blanks would be trimmed, a surrounding pair of quotes would be removed).
+QByteArray quotedValue(QByteArrayView value);
+
+// Refuse, by throwing SettingsError, names and values that cannot be written as
+// given. A CR or LF would split the line and let a value inject keys or sections
+// (LineBreak); a key with "=" would read back cut at the "=", and one starting with
+// "[" could read back as a section header (ReservedName).
+void requireWritableSection(QByteArrayView section);
+void requireWritableKey(QByteArrayView key);
+void requireWritableValue(QByteArrayView value, const QString &keyForMessage);
+
+} // namespace ini
+
+// One INI file on disk, accessed the way the settings components need it: every
+// call loads the file, does one read or one write, and is done. Nothing is cached
+// and no handle stays open between calls.
+//
+// A write never damages the file: the new content goes to a temporary file in the
+// same folder, which then replaces the old file by a rename, so a crash, a full disk
+// or a refused write leaves either the old or the new file. The replacement keeps
+// the old file's permissions (and writes through a symbolic link to its target).
+// There is deliberately no fsync: a project save writes each of its keys as one
+// such replacement.
+//
+// Text is Windows-1250 on disk. A relative path resolves against the current
+// working directory.
+class IniFile {
+public:
+    explicit IniFile(const QString &path) : m_path(path) {}
+
+    const QString &path() const { return m_path; }
+
+    // The value of key in section, decoded, cut to maxChars characters when that is
+    // not negative. Empty when the file cannot be read or the section or key is
+    // missing, or when a name has characters the code page cannot hold (no such
+    // key can be in the file). Never throws.
+    std::optional<QString> readString(const QString &section, const QString &key,
+                                      qsizetype maxChars = -1) const;
+
+    // Sets key in section to value, creating the file, the section and the key as
+    // needed. Throws SettingsError: WriteRefused ("Unable to write to <path>") when the
+    // file cannot be read or replaced (read-only file or folder, missing folder, full
+    // disk), and LineBreak, ReservedName or Unrepresentable, before touching the
+    // file, for text that cannot be stored as given.
+    void writeString(const QString &section, const QString &key, const QString &value) const;
+
+    bool hasSection(const QString &section) const;
+    // Adds an empty section unless it exists. Throws as writeString does.
+    void addSection(const QString &section) const;
+    // Calls visit with every section name, decoded, until it returns false.
+    void forEachSection(const std::function<bool(const QString &name)> &visit) const;
+
+    enum class LoadResult { Loaded, Missing, Unreadable };
+    // Reads the whole file. Missing means there is no such file (or folder).
+    static LoadResult load(const QString &path, QByteArray *content);
+    // Replaces the file atomically as described above. Returns false on failure,
+    // in which case the old file is untouched and no temporary file is left.
+    static bool saveAtomically(const QString &path, QByteArrayView content);
+
+private:
+    QByteArray loadForWrite() const;
+    void save(QByteArrayView content) const;
+    [[noreturn]] void throwWriteRefused() const;
+
+    QString m_path;
+};
+
+} // namespace korvel
