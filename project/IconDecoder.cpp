@@ -138,6 +138,9 @@ QImage IconDecoder::decode(const QByteArray &bytes, QString *error)
                 firstProblem = e.problem;
             continue;
         }
+        // Refuse absurd sizes before comparing areas (a PNG header may claim 2^32).
+        if (!RasterContent::sizeAcceptable(e.width, e.height, error))
+            return QImage();
         const qint64 area = e.width * e.height;
         if (best < 0 || area > bestEntry.width * bestEntry.height
             || (area == bestEntry.width * bestEntry.height && e.bitCount > bestEntry.bitCount)) {
@@ -147,8 +150,6 @@ QImage IconDecoder::decode(const QByteArray &bytes, QString *error)
     }
     if (!firstProblem.isEmpty())
         return fail(RasterContent::damaged(firstProblem));
-    if (!RasterContent::sizeAcceptable(bestEntry.width, bestEntry.height, error))
-        return QImage();
 
     QImage image = RasterContent::readWithQt(bytes, "ico", best, error);
     if (image.isNull())
