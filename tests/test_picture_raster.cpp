@@ -584,3 +584,36 @@ TEST(RasterPicture, ScreenDrawScalesOnceAndMatchesPaper)
     painter.end();
     EXPECT_EQ(again, screen);
 }
+
+TEST(RasterPicture, GifWithCompleteBlocksButBrokenImageDataFails)
+{
+    // Qt shows such frames partly blank without a word; the block chain is whole.
+    const QByteArray gif = readBytes(QStringLiteral("gif_89a.gif"));
+    const auto *d = reinterpret_cast<const uchar *>(gif.constData());
+    // Find the image descriptor after the header, colour table and extensions.
+    qint64 pos = 13 + ((d[10] & 0x80) ? 3 * (1 << ((d[10] & 7) + 1)) : 0);
+    while (d[pos] == 0x21) {
+        pos += 2;
+        while (d[pos])
+            pos += d[pos] + 1;
+        ++pos;
+    }
+    ASSERT_EQ(d[pos], 0x2C);
+    const qint64 lzw = pos + 10 + ((d[pos + 9] & 0x80) ? 3 * (1 << ((d[pos + 9] & 7) + 1)) : 0);
+    const qint64 firstBlock = lzw + 1;
+    ASSERT_GT(d[firstBlock], 20);
+
+    QString error;
+    // Only the first data sub-block, then a proper end: too few pixels.
+    const QByteArray shortened = gif.left(firstBlock + 1 + d[firstBlock]) + QByteArray("\0\x3B", 2);
+    EXPECT_TRUE(loadBytes(shortened, QStringLiteral(".gif"), &error).isEmpty());
+    EXPECT_TRUE(error.startsWith(QStringLiteral("The picture file is damaged"))) << error.toStdString();
+
+    // Codes that are not in the table yet.
+    QByteArray garbled = gif;
+    for (int i = 4; i < 20; ++i)
+        garbled[firstBlock + 1 + i] = char(0xFF);
+    error.clear();
+    EXPECT_TRUE(loadBytes(garbled, QStringLiteral(".gif"), &error).isEmpty());
+    EXPECT_TRUE(error.startsWith(QStringLiteral("The picture file is damaged"))) << error.toStdString();
+}
