@@ -41,6 +41,7 @@ struct JpegSession {
     bool sizeRefused = false;
     bool outOfMemory = false;
     bool unsupportedColors = false;
+    bool tooShort = false;
 };
 
 [[noreturn]] void errorExit(j_common_ptr cinfo)
@@ -101,6 +102,27 @@ bool runDecode(JpegSession *s)
     if (!RasterContent::sizeAcceptable(s->width, s->height, nullptr)) {
         s->sizeRefused = true;
         return false;
+    }
+
+    // A sequential Huffman-coded file spends at least two bits on every 8 × 8
+    // block (a DC code and an end-of-block code, each one bit at best). A small
+    // file claiming a huge size is refused here, before the picture is allocated.
+    if (!cinfo->progressive_mode && !cinfo->arith_code) {
+        int maxH = 1, maxV = 1;
+        for (int c = 0; c < cinfo->num_components; ++c) {
+            maxH = qMax(maxH, cinfo->comp_info[c].h_samp_factor);
+            maxV = qMax(maxV, cinfo->comp_info[c].v_samp_factor);
+        }
+        qint64 blocks = 0;
+        for (int c = 0; c < cinfo->num_components; ++c) {
+            const qint64 across = (s->width * cinfo->comp_info[c].h_samp_factor + 8 * maxH - 1) / (8 * maxH);
+            const qint64 down = (s->height * cinfo->comp_info[c].v_samp_factor + 8 * maxV - 1) / (8 * maxV);
+            blocks += across * down;
+        }
+        if (qint64(s->size) < blocks / 4) {
+            s->tooShort = true;
+            return false;
+        }
     }
 
     bool cmyk = false;
@@ -263,6 +285,8 @@ QImage JpegDecoder::decode(const QByteArray &bytes, QString *error)
             RasterContent::sizeAcceptable(s.width, s.height, error);
             return QImage();
         }
+        if (s.tooShort)
+            return fail(RasterContent::damaged(QStringLiteral("JPEG data far too short for %1 × %2 pixels").arg(s.width).arg(s.height)));
         if (s.unsupportedColors)
             return fail(QStringLiteral("This kind of JPEG picture is not supported (unknown colour space)"));
         return fail(QStringLiteral("Not enough memory for a picture of %1 × %2 pixels").arg(s.width).arg(s.height));

@@ -555,6 +555,13 @@ TEST(RasterPicture, AbsurdSizesInForgedHeadersAreRefused)
     qToBigEndian<quint16>(65000, jpeg.data() + sof + 5);
     qToBigEndian<quint16>(65000, jpeg.data() + sof + 7);
     expectTooLarge(jpeg, QStringLiteral(".jpg"));
+    // Within the limits (90 megapixels) but with data for 319 × 237: refused as
+    // damaged from the header, not after allocating and decoding grey.
+    qToBigEndian<quint16>(3000, jpeg.data() + sof + 5);
+    qToBigEndian<quint16>(30000, jpeg.data() + sof + 7);
+    QString error;
+    EXPECT_TRUE(loadBytes(jpeg, QStringLiteral(".jpg"), &error).isEmpty());
+    EXPECT_TRUE(error.contains(QStringLiteral("too short"))) << error.toStdString();
 
     // Icon: a PNG entry whose IHDR claims 40000 × 40000.
     QByteArray ico = readBytes(QStringLiteral("ico_pil_png_entries.ico"));
