@@ -1,46 +1,38 @@
+#include "project/BmpDecoder.h"
+#include "project/GifDecoder.h"
+#include "project/IconDecoder.h"
+#include "project/JpegDecoder.h"
 #include "project/Picture.h"
-
-#include <QBuffer>
-#include <QImageReader>
-#include <QPainter>
+#include "project/RasterContent.h"
 
 namespace korvel {
-
-namespace {
-class RasterContent final : public PictureContent {
-public:
-    explicit RasterContent(QImage image) : m_image(std::move(image)) {}
-    QSize size() const override { return m_image.size(); }
-    void draw(QPainter &painter, const QRectF &target) const override
-    {
-        painter.drawImage(target, m_image);
-    }
-    QImage render(QSize pixelSize) const override
-    {
-        return m_image.scaled(pixelSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    }
-
-private:
-    QImage m_image;
-};
-} // namespace
 
 std::shared_ptr<const PictureContent> decodeRaster(const QByteArray &bytes, PictureFormat format,
                                                    QString *error)
 {
-    const char *qtFormat = format == PictureFormat::Bitmap ? "bmp"
-        : format == PictureFormat::Gif                      ? "gif"
-        : format == PictureFormat::Jpeg                     ? "jpeg"
-                                                            : "ico";
-    QBuffer buffer;
-    buffer.setData(bytes);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer, qtFormat);
     QImage image;
-    if (!reader.read(&image) || image.isNull()) {
+    switch (format) {
+    case PictureFormat::Bitmap:
+        image = BmpDecoder::decode(bytes, error);
+        break;
+    case PictureFormat::Gif:
+        image = GifDecoder::decode(bytes, error);
+        break;
+    case PictureFormat::Jpeg:
+        image = JpegDecoder::decode(bytes, error);
+        break;
+    case PictureFormat::Icon:
+        image = IconDecoder::decode(bytes, error);
+        break;
+    case PictureFormat::None:
+    case PictureFormat::Metafile:
         if (error)
-            *error = QStringLiteral("The picture is damaged or not in the expected format: %1")
-                         .arg(reader.errorString());
+            *error = QStringLiteral("Not a raster picture");
+        return nullptr;
+    }
+    if (image.isNull()) {
+        if (error && error->isEmpty())
+            *error = QStringLiteral("The picture could not be read");
         return nullptr;
     }
     return std::make_shared<RasterContent>(std::move(image));

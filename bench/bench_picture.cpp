@@ -1,0 +1,92 @@
+#include <QBuffer>
+#include <QImage>
+#include <QImageWriter>
+#include <QLinearGradient>
+#include <QPainter>
+#include <benchmark/benchmark.h>
+
+#include "project/Picture.h"
+
+using namespace korvel;
+
+namespace {
+
+// A 12-megapixel photo-sized JPEG, made in memory once: gradients and fine
+// detail so that the entropy decoder has real work to do.
+const QByteArray &bigJpeg()
+{
+    static const QByteArray bytes = [] {
+        QImage image(4000, 3000, QImage::Format_RGB32);
+        QPainter painter(&image);
+        QLinearGradient gradient(0, 0, 4000, 3000);
+        gradient.setColorAt(0, QColor(30, 70, 10));
+        gradient.setColorAt(0.5, QColor(200, 180, 150));
+        gradient.setColorAt(1, QColor(20, 40, 120));
+        painter.fillRect(image.rect(), gradient);
+        painter.setPen(QPen(QColor(250, 250, 240), 3));
+        for (int i = 0; i < 4000; i += 37)
+            painter.drawLine(i, 0, 4000 - i, 3000);
+        painter.end();
+        QByteArray out;
+        QBuffer buffer(&out);
+        buffer.open(QIODevice::WriteOnly);
+        QImageWriter writer(&buffer, "jpeg");
+        writer.setQuality(85);
+        writer.write(image);
+        return out;
+    }();
+    return bytes;
+}
+
+Picture loadBig()
+{
+    Picture picture;
+    QString error;
+    if (!picture.loadFromData(bigJpeg(), QStringLiteral(".jpg"), &error))
+        qFatal("benchmark JPEG does not load: %s", qPrintable(error));
+    return picture;
+}
+
+void BM_DecodeJpeg4000x3000(benchmark::State &state)
+{
+    const QByteArray &bytes = bigJpeg();
+    for (auto _ : state) {
+        Picture picture;
+        QString error;
+        benchmark::DoNotOptimize(picture.loadFromData(bytes, QStringLiteral(".jpg"), &error));
+    }
+    state.SetBytesProcessed(state.iterations() * bytes.size());
+}
+BENCHMARK(BM_DecodeJpeg4000x3000)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// First paint at a new size: the screen copy is scaled from the full picture.
+// The target alternates by one pixel so that every iteration rescales.
+void BM_DrawJpegScreenFirst(benchmark::State &state)
+{
+    const Picture picture = loadBig();
+    QImage canvas(458, 454, QImage::Format_ARGB32_Premultiplied);
+    int i = 0;
+    for (auto _ : state) {
+        QPainter painter(&canvas);
+        picture.draw(painter, QRectF(0, 0, 457 + (i++ & 1), 454), DrawTarget::Screen);
+    }
+}
+BENCHMARK(BM_DrawJpegScreenFirst)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Repaint at an unchanged size: the cached screen copy is blitted.
+void BM_DrawJpegScreenCached(benchmark::State &state)
+{
+    const Picture picture = loadBig();
+    QImage canvas(457, 454, QImage::Format_ARGB32_Premultiplied);
+    {
+        QPainter painter(&canvas);
+        picture.draw(painter, QRectF(0, 0, 457, 454), DrawTarget::Screen);
+    }
+    for (auto _ : state) {
+        QPainter painter(&canvas);
+        picture.draw(painter, QRectF(0, 0, 457, 454), DrawTarget::Screen);
+    }
+}
+BENCHMARK(BM_DrawJpegScreenCached)->Unit(benchmark::kMicrosecond)->UseRealTime();
+
+} // namespace

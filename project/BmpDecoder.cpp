@@ -1,0 +1,180 @@
+#include "project/BmpDecoder.h"
+
+#include <climits>
+
+#include "project/ByteReader.h"
+#include "project/RasterContent.h"
+
+namespace korvel {
+
+namespace {
+
+constexpr int kFileHeaderSize = 14;
+constexpr quint32 kCoreHeader = 12;  // OS/2 1.x and Windows 2.x: 16-bit sizes
+constexpr quint32 kInfoHeader = 40;  // Windows 3.x BITMAPINFOHEADER
+constexpr quint32 kOs2Header = 64;   // OS/2 2.x
+constexpr quint32 kV4Header = 108;
+constexpr quint32 kV5Header = 124;
+
+enum Compression : quint32 { RgbPlain = 0, Rle8 = 1, Rle4 = 2, BitFields = 3 };
+
+// Walks an RLE4/RLE8 stream without decoding it. The stream is complete when it
+// reaches its end-of-bitmap code, or when its end-of-line codes have covered
+// every row; running out of data before that means the file was cut short.
+bool rleStreamComplete(const ByteReader &r, qint64 pos, qint64 rows, bool rle4)
+{
+    qint64 row = 0;
+    while (row < rows) {
+        if (!r.has(pos, 2))
+            return false;
+        const int count = r.u8(pos);
+        const int code = r.u8(pos + 1);
+        pos += 2;
+        if (count > 0)
+            continue; // a run: one count byte and one colour byte
+        switch (code) {
+        case 0: // end of line
+            ++row;
+            break;
+        case 1: // end of bitmap
+            return true;
+        case 2: // delta: skip right and down
+            if (!r.has(pos, 2))
+                return false;
+            row += r.u8(pos + 1);
+            pos += 2;
+            break;
+        default: { // absolute run of `code` pixels, padded to a 16-bit boundary
+            qint64 bytes = rle4 ? (code + 1) / 2 : code;
+            bytes += bytes & 1;
+            if (!r.has(pos, bytes))
+                return false;
+            pos += bytes;
+            break;
+        }
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+QImage BmpDecoder::decode(const QByteArray &bytes, QString *error)
+{
+    auto fail = [error](const QString &why) {
+        if (error)
+            *error = why;
+        return QImage();
+    };
+    const ByteReader r(bytes);
+    if (!r.has(0, 2) || r.u8(0) != 'B' || r.u8(1) != 'M')
+        return fail(QStringLiteral("The file is not a BMP picture"));
+    if (!r.has(0, kFileHeaderSize + 4))
+        return fail(RasterContent::damaged(QStringLiteral("truncated BMP header")));
+
+    const quint32 dataOffset = r.le32(10);
+    const quint32 headerSize = r.le32(kFileHeaderSize);
+    if (headerSize != kCoreHeader && headerSize != kInfoHeader && headerSize != kOs2Header
+        && headerSize != kV4Header && headerSize != kV5Header)
+        return fail(QStringLiteral("This kind of BMP picture is not supported (header of %1 bytes)")
+                        .arg(headerSize));
+    if (!r.has(kFileHeaderSize, headerSize))
+        return fail(RasterContent::damaged(QStringLiteral("truncated BMP header")));
+
+    const qint64 h0 = kFileHeaderSize;
+    qint64 width, height;
+    quint16 planes, bitCount;
+    quint32 compression = RgbPlain, colorsUsed = 0;
+    if (headerSize == kCoreHeader) {
+        width = r.les16(h0 + 4);
+        height = r.les16(h0 + 6);
+        planes = r.le16(h0 + 8);
+        bitCount = r.le16(h0 + 10);
+    } else {
+        width = r.les32(h0 + 4);
+        height = r.les32(h0 + 8);
+        planes = r.le16(h0 + 12);
+        bitCount = r.le16(h0 + 14);
+        compression = r.le32(h0 + 16);
+        colorsUsed = r.le32(h0 + 32);
+    }
+
+    if (planes != 1
+        || !(bitCount == 1 || bitCount == 4 || bitCount == 8 || bitCount == 16 || bitCount == 24
+             || bitCount == 32))
+        return fail(RasterContent::damaged(
+            QStringLiteral("BMP with %1 planes of %2 bits per pixel").arg(planes).arg(bitCount)));
+    const bool compressionFits = compression == RgbPlain
+        || (compression == Rle4 && bitCount == 4) || (compression == Rle8 && bitCount == 8)
+        || (compression == BitFields && (bitCount == 16 || bitCount == 32));
+    if (!compressionFits)
+        return fail(QStringLiteral("This kind of BMP picture is not supported (compression %1 with %2 bits per pixel)")
+                        .arg(compression)
+                        .arg(bitCount));
+
+    // A negative height marks a top-down bitmap; RLE bitmaps are always bottom-up.
+    const bool topDown = height < 0;
+    const qint64 rows = topDown ? -height : height;
+    const bool rle = compression == Rle4 || compression == Rle8;
+    if (topDown && rle)
+        return fail(RasterContent::damaged(QStringLiteral("top-down RLE BMP")));
+    if (!RasterContent::sizeAcceptable(width, rows, error))
+        return QImage();
+
+    // Where the reader will look for the pixels: after the header, the colour
+    // masks of a 40-byte header and the colour table, or at the file header's
+    // offset when that lies further on.
+    qint64 pos = h0 + headerSize;
+    if (compression == BitFields && headerSize < kV4Header)
+        pos += 12;
+    if (bitCount <= 8) {
+        const qint64 colors = colorsUsed ? qint64(colorsUsed) : (qint64(1) << bitCount);
+        if (colors > 256)
+            return fail(RasterContent::damaged(QStringLiteral("BMP colour table of %1 entries").arg(colors)));
+        pos += colors * (headerSize == kCoreHeader ? 3 : 4);
+    }
+    if (!r.has(0, pos))
+        return fail(RasterContent::damaged(QStringLiteral("truncated BMP colour table")));
+    if (dataOffset > quint32(r.size()))
+        return fail(RasterContent::damaged(QStringLiteral("BMP pixel data offset outside the file")));
+    const qint64 dataPos = qMax<qint64>(pos, dataOffset);
+
+    QByteArray input = bytes;
+    if (rle) {
+        if (!rleStreamComplete(r, dataPos, rows, compression == Rle4))
+            return fail(RasterContent::damaged(QStringLiteral("truncated BMP data")));
+    } else {
+        const qint64 rowBytes = (width * bitCount + 7) / 8;
+        const qint64 stride = (width * bitCount + 31) / 32 * 4;
+        const qint64 need = stride * rows;
+        const qint64 have = r.size() - dataPos;
+        if (have < need) {
+            // Some writers drop the padding after the last row. The pixels are all
+            // there, so pad the copy handed to the reader instead of refusing it.
+            if (need - have > stride - rowBytes)
+                return fail(RasterContent::damaged(QStringLiteral("truncated BMP data")));
+            input.append(QByteArray(need - have, '\0'));
+        }
+    }
+
+    QImage image = RasterContent::readWithQt(input, "bmp", 0, error);
+    if (image.isNull())
+        return image;
+    if (image.width() != width || image.height() != rows)
+        return fail(RasterContent::damaged(QStringLiteral("BMP decoded to an unexpected size")));
+
+    // Plain RGB bitmaps have no alpha: the fourth byte of a 32-bit pixel is
+    // unused and the platform draws such bitmaps opaque, whatever it holds.
+    if (compression == RgbPlain && image.hasAlphaChannel()) {
+        image.convertTo(QImage::Format_ARGB32);
+        for (int y = 0; y < image.height(); ++y) {
+            auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+            for (int x = 0; x < image.width(); ++x)
+                line[x] |= 0xff000000u;
+        }
+        image.reinterpretAsFormat(QImage::Format_RGB32);
+    }
+    return image;
+}
+
+} // namespace korvel

@@ -1,0 +1,17 @@
+#pragma once
+#include <QByteArray>
+#include <QImage>
+#include <QString>
+
+namespace korvel {
+
+// BMP files ("BM" + a DIB). Qt decodes the pixels, but it accepts a truncated
+// file silently and leaves the missing rows as uninitialised memory, so the
+// headers are parsed here first and the pixel data is checked to be complete
+// (for RLE: that the stream reaches its end inside the data).
+class BmpDecoder {
+public:
+    static QImage decode(const QByteArray &bytes, QString *error);
+};
+
+} // namespace korvel

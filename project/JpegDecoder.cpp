@@ -1,0 +1,297 @@
+#include "project/JpegDecoder.h"
+
+#include <QTransform>
+#include <csetjmp>
+#include <cstdio>
+#include <cstring>
+
+// jpeglib.h needs size_t and FILE declared before it.
+#include <jpeglib.h>
+#include <jerror.h>
+
+#include "project/ByteReader.h"
+#include "project/RasterContent.h"
+
+namespace korvel {
+
+namespace {
+
+// A progressive file may legally hold any number of scans, each a full pass
+// over the coefficients; real encoders write about ten. Far more is an attack.
+constexpr int kMaxScans = 1000;
+
+struct JpegErrorManager {
+    jpeg_error_mgr pub; // first, so that cinfo->err can be cast back
+    std::jmp_buf jump;
+    char message[JMSG_LENGTH_MAX];
+};
+
+// Everything that lives across setjmp/longjmp sits here, outside the frame of
+// the function that calls setjmp, so its state is well defined after a jump.
+struct JpegSession {
+    jpeg_decompress_struct cinfo;
+    JpegErrorManager err;
+    jpeg_progress_mgr progress;
+    const uchar *data = nullptr;
+    unsigned long size = 0;
+    QImage image;
+    int orientation = 1;
+    qint64 width = 0;
+    qint64 height = 0;
+    bool sizeRefused = false;
+    bool outOfMemory = false;
+    bool unsupportedColors = false;
+    bool tooShort = false;
+};
+
+[[noreturn]] void errorExit(j_common_ptr cinfo)
+{
+    auto *err = reinterpret_cast<JpegErrorManager *>(cinfo->err);
+    (*cinfo->err->format_message)(cinfo, err->message);
+    std::longjmp(err->jump, 1);
+}
+
+// libjpeg only warns about data that is missing or corrupt and goes on with
+// made-up pixels. Those warnings are errors here: a damaged photo must not be
+// taken for a good one. Harmless warnings (extra bytes, odd JFIF versions)
+// are let through.
+void emitMessage(j_common_ptr cinfo, int level)
+{
+    if (level >= 0)
+        return; // trace output
+    switch (cinfo->err->msg_code) {
+    case JWRN_JPEG_EOF:
+    case JWRN_HIT_MARKER:
+    case JWRN_HUFF_BAD_CODE:
+    case JWRN_MUST_RESYNC:
+        errorExit(cinfo);
+    default:
+        ++cinfo->err->num_warnings;
+    }
+}
+
+void progressMonitor(j_common_ptr cinfo)
+{
+    if (!cinfo->is_decompressor)
+        return;
+    auto *d = reinterpret_cast<j_decompress_ptr>(cinfo);
+    if (d->input_scan_number > kMaxScans) {
+        auto *err = reinterpret_cast<JpegErrorManager *>(cinfo->err);
+        std::snprintf(err->message, sizeof err->message, "more than %d scans", kMaxScans);
+        std::longjmp(err->jump, 1);
+    }
+}
+
+inline uchar cmykChannel(int ink, int black, bool inverted)
+{
+    // Adobe writes CMYK inverted (0 = full ink); others store it plainly.
+    return inverted ? uchar(ink * black / 255) : uchar((255 - ink) * (255 - black) / 255);
+}
+
+// The decoding proper. Any libjpeg error jumps out of this function, so it holds
+// no object with a destructor: all state is in the session.
+bool runDecode(JpegSession *s)
+{
+    j_decompress_ptr cinfo = &s->cinfo;
+    jpeg_mem_src(cinfo, s->data, s->size);
+    jpeg_save_markers(cinfo, JPEG_APP0 + 1, 0xFFFF);
+    jpeg_read_header(cinfo, TRUE);
+
+    s->width = cinfo->image_width;
+    s->height = cinfo->image_height;
+    if (!RasterContent::sizeAcceptable(s->width, s->height, nullptr)) {
+        s->sizeRefused = true;
+        return false;
+    }
+
+    // A sequential Huffman-coded file spends at least two bits on every 8 × 8
+    // block (a DC code and an end-of-block code, each one bit at best). A small
+    // file claiming a huge size is refused here, before the picture is allocated.
+    if (!cinfo->progressive_mode && !cinfo->arith_code) {
+        int maxH = 1, maxV = 1;
+        for (int c = 0; c < cinfo->num_components; ++c) {
+            maxH = qMax(maxH, cinfo->comp_info[c].h_samp_factor);
+            maxV = qMax(maxV, cinfo->comp_info[c].v_samp_factor);
+        }
+        qint64 blocks = 0;
+        for (int c = 0; c < cinfo->num_components; ++c) {
+            const qint64 across = (s->width * cinfo->comp_info[c].h_samp_factor + 8 * maxH - 1) / (8 * maxH);
+            const qint64 down = (s->height * cinfo->comp_info[c].v_samp_factor + 8 * maxV - 1) / (8 * maxV);
+            blocks += across * down;
+        }
+        if (qint64(s->size) < blocks / 4) {
+            s->tooShort = true;
+            return false;
+        }
+    }
+
+    bool cmyk = false;
+    switch (cinfo->jpeg_color_space) {
+    case JCS_GRAYSCALE:
+    case JCS_YCbCr:
+    case JCS_RGB:
+        // Straight into QImage's RGB32 layout (0xAARRGGBB in native byte order).
+        cinfo->out_color_space = Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? JCS_EXT_BGRA : JCS_EXT_ARGB;
+        break;
+    case JCS_CMYK:
+    case JCS_YCCK:
+        cinfo->out_color_space = JCS_CMYK;
+        cmyk = true;
+        break;
+    default:
+        s->unsupportedColors = true;
+        return false;
+    }
+    const bool inverted = cmyk && cinfo->saw_Adobe_marker;
+
+    jpeg_start_decompress(cinfo);
+    const JDIMENSION width = cinfo->output_width;
+    const JDIMENSION height = cinfo->output_height;
+    s->image = QImage(int(width), int(height), QImage::Format_RGB32);
+    if (s->image.isNull()) {
+        s->outOfMemory = true;
+        return false;
+    }
+    JSAMPARRAY cmykRow = nullptr;
+    if (cmyk)
+        cmykRow = (*cinfo->mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(cinfo), JPOOL_IMAGE,
+                                              width * 4, 1);
+    while (cinfo->output_scanline < height) {
+        uchar *line = s->image.scanLine(int(cinfo->output_scanline));
+        if (!cmyk) {
+            JSAMPROW row = line;
+            jpeg_read_scanlines(cinfo, &row, 1);
+            continue;
+        }
+        if (jpeg_read_scanlines(cinfo, cmykRow, 1) != 1)
+            continue;
+        const uchar *in = cmykRow[0];
+        auto *out = reinterpret_cast<QRgb *>(line);
+        for (JDIMENSION x = 0; x < width; ++x, in += 4) {
+            out[x] = qRgb(cmykChannel(in[0], in[3], inverted), cmykChannel(in[1], in[3], inverted),
+                          cmykChannel(in[2], in[3], inverted));
+        }
+    }
+
+    for (jpeg_saved_marker_ptr m = cinfo->marker_list; m; m = m->next) {
+        if (m->marker == JPEG_APP0 + 1) {
+            const int o = JpegDecoder::exifOrientation(m->data, m->data_length);
+            if (o != 1) {
+                s->orientation = o;
+                break;
+            }
+        }
+    }
+    // Reads on to the end of the image: a file cut after the last row still
+    // lacks its end marker and is reported as damaged by the warning hook.
+    jpeg_finish_decompress(cinfo);
+    return true;
+}
+
+// Returns true on success; on a libjpeg error, err.message says why.
+bool decodeSession(JpegSession &s, bool *jumped)
+{
+    *jumped = false;
+    s.cinfo.err = jpeg_std_error(&s.err.pub);
+    s.err.pub.error_exit = errorExit;
+    s.err.pub.emit_message = emitMessage;
+    s.err.message[0] = '\0';
+    if (setjmp(s.err.jump)) {
+        *jumped = true;
+        jpeg_destroy_decompress(&s.cinfo);
+        return false;
+    }
+    jpeg_create_decompress(&s.cinfo);
+    s.progress.progress_monitor = progressMonitor;
+    s.cinfo.progress = &s.progress;
+    const bool ok = runDecode(&s);
+    jpeg_destroy_decompress(&s.cinfo);
+    return ok;
+}
+
+} // namespace
+
+int JpegDecoder::exifOrientation(const uchar *data, qint64 length)
+{
+    static const char kExif[6] = {'E', 'x', 'i', 'f', 0, 0};
+    if (!data || length < 6 + 8 || std::memcmp(data, kExif, 6) != 0)
+        return 1;
+    const ByteReader tiff(data + 6, length - 6);
+    bool little;
+    if (tiff.u8(0) == 'I' && tiff.u8(1) == 'I')
+        little = true;
+    else if (tiff.u8(0) == 'M' && tiff.u8(1) == 'M')
+        little = false;
+    else
+        return 1;
+    auto u16 = [&](qint64 p) { return little ? tiff.le16(p) : tiff.be16(p); };
+    auto u32 = [&](qint64 p) { return little ? tiff.le32(p) : tiff.be32(p); };
+    if (u16(2) != 42)
+        return 1;
+    const qint64 ifd = u32(4);
+    if (!tiff.has(ifd, 2))
+        return 1;
+    const int entries = u16(ifd);
+    for (int i = 0; i < entries; ++i) {
+        const qint64 e = ifd + 2 + qint64(i) * 12;
+        if (!tiff.has(e, 12))
+            return 1;
+        constexpr quint16 kOrientationTag = 0x0112;
+        constexpr quint16 kShort = 3;
+        if (u16(e) == kOrientationTag) {
+            if (u16(e + 2) != kShort || u32(e + 4) != 1)
+                return 1;
+            const int value = u16(e + 8); // a SHORT sits in the first half of the value field
+            return value >= 1 && value <= 8 ? value : 1;
+        }
+    }
+    return 1;
+}
+
+QImage JpegDecoder::applyOrientation(const QImage &image, int orientation)
+{
+    const QTransform quarter = QTransform().rotate(90);
+    const QTransform threeQuarters = QTransform().rotate(270);
+    switch (orientation) {
+    case 2: return image.mirrored(true, false);
+    case 3: return image.mirrored(true, true);
+    case 4: return image.mirrored(false, true);
+    case 5: return image.mirrored(true, false).transformed(threeQuarters);
+    case 6: return image.transformed(quarter);
+    case 7: return image.mirrored(true, false).transformed(quarter);
+    case 8: return image.transformed(threeQuarters);
+    default: return image;
+    }
+}
+
+QImage JpegDecoder::decode(const QByteArray &bytes, QString *error)
+{
+    auto fail = [error](const QString &why) {
+        if (error)
+            *error = why;
+        return QImage();
+    };
+    if (bytes.size() < 2 || uchar(bytes[0]) != 0xFF || uchar(bytes[1]) != 0xD8)
+        return fail(QStringLiteral("The file is not a JPEG picture"));
+
+    JpegSession s;
+    s.data = reinterpret_cast<const uchar *>(bytes.constData());
+    s.size = static_cast<unsigned long>(bytes.size());
+    bool jumped = false;
+    if (!decodeSession(s, &jumped)) {
+        if (jumped)
+            return fail(RasterContent::damaged(QStringLiteral("JPEG: %1").arg(QString::fromLatin1(s.err.message))));
+        if (s.sizeRefused) {
+            RasterContent::sizeAcceptable(s.width, s.height, error);
+            return QImage();
+        }
+        if (s.tooShort)
+            return fail(RasterContent::damaged(QStringLiteral("JPEG data far too short for %1 × %2 pixels").arg(s.width).arg(s.height)));
+        if (s.unsupportedColors)
+            return fail(QStringLiteral("This kind of JPEG picture is not supported (unknown colour space)"));
+        return fail(QStringLiteral("Not enough memory for a picture of %1 × %2 pixels").arg(s.width).arg(s.height));
+    }
+    return applyOrientation(s.image, s.orientation);
+}
+
+} // namespace korvel

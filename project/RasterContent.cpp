@@ -1,0 +1,80 @@
+#include "project/RasterContent.h"
+
+#include <QBuffer>
+#include <QImageReader>
+#include <QPainter>
+
+namespace korvel {
+
+RasterContent::RasterContent(QImage image) : m_image(toDrawFormat(std::move(image))) {}
+
+void RasterContent::draw(QPainter &painter, const QRectF &target) const
+{
+    painter.drawImage(target, m_image);
+}
+
+QImage RasterContent::render(QSize pixelSize) const
+{
+    if (pixelSize == m_image.size())
+        return m_image;
+    return m_image.scaled(pixelSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
+
+QImage RasterContent::toDrawFormat(QImage image)
+{
+    if (image.isNull())
+        return image;
+    const QImage::Format want = image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
+                                                        : QImage::Format_RGB32;
+    if (image.format() != want)
+        image.convertTo(want);
+    return image;
+}
+
+bool RasterContent::sizeAcceptable(qint64 width, qint64 height, QString *error)
+{
+    if (width <= 0 || height <= 0) {
+        if (error)
+            *error = damaged(QStringLiteral("invalid picture size %1 × %2").arg(width).arg(height));
+        return false;
+    }
+    if (width > kMaxPictureSide || height > kMaxPictureSide || width * height > kMaxPicturePixels) {
+        if (error)
+            *error = QStringLiteral("The picture is too large (%1 × %2 pixels)").arg(width).arg(height);
+        return false;
+    }
+    return true;
+}
+
+QString RasterContent::damaged(const QString &why)
+{
+    return QStringLiteral("The picture file is damaged (%1)").arg(why);
+}
+
+QImage RasterContent::readWithQt(const QByteArray &bytes, const char *format, int index,
+                                 QString *error)
+{
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, format);
+    reader.setAutoDetectImageFormat(false);
+    reader.setDecideFormatFromContent(false);
+    // Our own limit is checked from the headers before this; Qt's default limit
+    // (256 MB) would refuse some pictures that we accept.
+    reader.setAllocationLimit(int(kMaxPicturePixels * 4 / (1024 * 1024)) + 1);
+    if (index > 0 && !reader.jumpToImage(index)) {
+        if (error)
+            *error = damaged(QStringLiteral("image %1 cannot be reached").arg(index + 1));
+        return QImage();
+    }
+    QImage image;
+    if (!reader.read(&image) || image.isNull()) {
+        if (error)
+            *error = damaged(reader.errorString());
+        return QImage();
+    }
+    return image;
+}
+
+} // namespace korvel

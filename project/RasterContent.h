@@ -1,0 +1,40 @@
+#pragma once
+#include <QImage>
+
+#include "project/Picture.h"
+
+class QByteArray;
+
+namespace korvel {
+
+// A decoded BMP, GIF, JPEG or icon. The image is kept in a format that the
+// painter blits without conversion: RGB32 when opaque, ARGB32_Premultiplied
+// when it has transparency.
+class RasterContent final : public PictureContent {
+public:
+    explicit RasterContent(QImage image);
+
+    QSize size() const override { return m_image.size(); }
+    void draw(QPainter &painter, const QRectF &target) const override;
+    QImage render(QSize pixelSize) const override;
+    const QImage &image() const { return m_image; }
+
+    // Converts a decoded image to the drawing format described above.
+    static QImage toDrawFormat(QImage image);
+
+    // The size limits every raster decoder applies before allocating anything.
+    static bool sizeAcceptable(qint64 width, qint64 height, QString *error);
+
+    // "The picture file is damaged (why)": the one wording for damaged data.
+    static QString damaged(const QString &why);
+
+    // Reads the first (or index-th) image through Qt's reader for the named format,
+    // with format guessing off and an allocation limit matching our size limits.
+    static QImage readWithQt(const QByteArray &bytes, const char *format, int index,
+                             QString *error);
+
+private:
+    QImage m_image;
+};
+
+} // namespace korvel
