@@ -2,8 +2,10 @@
 
 #include <QApplication>
 
+#include "app/ErrorBox.h"
 #include "app/TFrmMain.h"
 #include "project/Fonts.h"
+#include "spine/SpinePictureState.h"
 
 namespace korvel {
 
@@ -13,9 +15,17 @@ int runDesigner(int argc, char **argv)
     QCoreApplication::setOrganizationName(QStringLiteral("TORVA"));
     QCoreApplication::setApplicationName(QStringLiteral("Korvel"));
     installFontSubstitutes();
+    installMessageBoxes();
+
     TFrmMain window;
+    // The spine picture state lives as long as the window; the spine title dialog
+    // takes it over when it exists.
+    SpinePictureState spineState(window.page());
+    const QStringList args = app.arguments();
+    window.Params(args.size() > 1 ? args.at(1) : QString());
     window.showMaximized();
-    return app.exec();
+    const int rc = app.exec();
+    return rc;
 }
 
 } // namespace korvel

@@ -17,9 +17,14 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include "app/ErrorBox.h"
 #include "app/PageView.h"
 #include "app/ToolbarIcons.h"
 #include "project/CoverPage.h"
+#include "project/ProjectFile.h"
+#include "settings/TKivINIEntry.h"
+#include "settings/TKivRegEntry.h"
+#include "spine/SpinePictureState.h"
 
 namespace korvel {
 
@@ -70,7 +75,14 @@ const QString kPlacementKey = QStringLiteral("Placement/TFrmMain");
 TFrmMain::TFrmMain(QWidget *parent)
     : QMainWindow(parent)
     , m_page(new CoverPage(this))
+    , m_iniFile(new TKivINIEntry(this))
+    , m_reg(new TKivRegEntry(this))
 {
+    m_iniFile->setObjectName(QStringLiteral("INIFile"));
+    m_iniFile->SetSection(QString::fromLatin1(kProjectSection));
+    m_reg->setObjectName(QStringLiteral("Reg"));
+    m_reg->SetArea(QString::fromLatin1(SpinePictureState::kArea));
+    m_reg->SetSection(QString::fromLatin1(SpinePictureState::kSection));
     setObjectName(QStringLiteral("FrmMain"));
     setWindowTitle(QStringLiteral("Lurdan CD 1.0 - druhé vydání"));
     QFont font(QStringLiteral("MS Sans Serif"));
@@ -97,7 +109,43 @@ TFrmMain::TFrmMain(QWidget *parent)
     restorePlacement();
 }
 
-TFrmMain::~TFrmMain() = default;
+TFrmMain::~TFrmMain()
+{
+    FormDestroy();
+}
+
+void TFrmMain::FormDestroy()
+{
+    // Every run starts without a remembered spine picture.
+    try {
+        writeRememberedSpinePicture(*m_reg, QString::fromLatin1(SpinePictureState::kNone));
+    } catch (const std::exception &) {
+        // The window is going away; there is nobody left to tell.
+    }
+}
+
+void TFrmMain::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    if (!m_shown) {
+        m_shown = true;
+        FormShow();
+    }
+}
+
+void TFrmMain::FormShow()
+{
+    if (m_argument.isEmpty())
+        return;
+    SpinePictureState *spine = SpinePictureState::current();
+    if (!spine)
+        return;
+    m_page->item(QStringLiteral("BTo")).clearLines();
+    m_page->item(QStringLiteral("BTit")).clearLines();
+    ProjectContext context{*m_page, *m_iniFile, *m_reg, *spine,
+                           [this](const QString &caption) { setWindowTitle(caption); }};
+    runCommand(this, [&] { LoadProject(context, m_argument); });
+}
 
 void TFrmMain::buildToolbar()
 {

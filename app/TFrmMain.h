@@ -12,6 +12,8 @@ namespace korvel {
 
 class CoverPage;
 class PageView;
+class TKivINIEntry;
+class TKivRegEntry;
 
 // The main window: the toolbar, the A4 cover page and its popup menu.
 class TFrmMain : public QMainWindow {
@@ -27,6 +29,15 @@ public:
     QScrollArea *scrollArea() const { return m_scroll; }
     // A toolbar or popup action by its name ("Fsave", "ZoomIn", "N1001", ...).
     QAction *action(const QString &name) const;
+
+    // The window's INI entry for project files (section "SecCD") and its registry
+    // entry for the remembered spine picture.
+    TKivINIEntry &INIFile() { return *m_iniFile; }
+    TKivRegEntry &Reg() { return *m_reg; }
+
+    // Stores the project named on the command line; it is opened when the window is
+    // first shown.
+    void Params(const QString &argument) { m_argument = argument; }
 
     // Shows or hides every item editing control (and the page's captions).
     void SetEditorsVisible(bool visible);
@@ -46,10 +57,13 @@ public slots:
     void TiskClick();
 
 protected:
+    void showEvent(QShowEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    void FormShow();
+    void FormDestroy();
     void buildToolbar();
     void buildPopupMenu();
     void changeZoom(int delta);
@@ -62,6 +76,10 @@ private:
     QScrollArea *m_scroll;
     QToolBar *m_bar;
     QMenu *m_popup;
+    TKivINIEntry *m_iniFile;
+    TKivRegEntry *m_reg;
+    QString m_argument;
+    bool m_shown = false;
     bool m_editorsVisible = true;
     bool m_preparingPrint = false;
 };

@@ -1,6 +1,8 @@
 #include "project/PrintCommand.h"
 
+#include <QDir>
 #include <QFileInfo>
+#include <QTemporaryDir>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPageLayout>
@@ -13,6 +15,14 @@
 
 #include "project/CoverPage.h"
 #include "project/Fonts.h"
+#include "project/PictureError.h"
+#include "project/ProjectFile.h"
+#include "settings/SettingsError.h"
+#include "settings/SettingsMessages.h"
+#include "settings/TKivINIEntry.h"
+#include "settings/TKivRegEntry.h"
+#include "settings/UserRegistry.h"
+#include "spine/SpinePictureState.h"
 
 namespace korvel {
 
@@ -83,6 +93,51 @@ bool writePng(const CoverPage &page, const QString &output, int dpi, QString *er
     return true;
 }
 
+// Opens a project as the designer does after its open dialog: from the project's
+// own folder, so its side files are found beside it, with the two lists emptied
+// first. The remembered spine picture is kept in a private store, so printing does
+// not change what the designer remembers.
+bool openProject(CoverPage &page, const QString &project)
+{
+    const QFileInfo info(project);
+    if (!info.isFile()) {
+        say(QStringLiteral("korvel-print: no such project file: %1").arg(project));
+        return false;
+    }
+    QTemporaryDir registry;
+    if (!registry.isValid()) {
+        say(QStringLiteral("korvel-print: cannot create a temporary folder"));
+        return false;
+    }
+    UserRegistry::setStorePath(registry.filePath(QStringLiteral("registry.ini")));
+    setSettingsMessageHandler([](const QString &, const QString &text) { say(QStringLiteral("korvel-print: ") + text); });
+
+    const QString previous = QDir::currentPath();
+    QDir::setCurrent(info.absolutePath());
+    TKivINIEntry ini;
+    ini.SetSection(QString::fromLatin1(kProjectSection));
+    TKivRegEntry reg;
+    reg.SetArea(QString::fromLatin1(SpinePictureState::kArea));
+    reg.SetSection(QString::fromLatin1(SpinePictureState::kSection));
+    SpinePictureState spine(page);
+    ProjectContext context{page, ini, reg, spine, {}};
+    page.item(QStringLiteral("BTo")).clearLines();
+    page.item(QStringLiteral("BTit")).clearLines();
+    bool ok = true;
+    try {
+        LoadProject(context, info.absoluteFilePath());
+    } catch (const SettingsError &e) {
+        say(QStringLiteral("korvel-print: %1").arg(e.message()));
+        ok = false;
+    } catch (const PictureError &e) {
+        say(QStringLiteral("korvel-print: %1").arg(e.message()));
+        ok = false;
+    }
+    QDir::setCurrent(previous);
+    UserRegistry::setStorePath(QString());
+    return ok;
+}
+
 } // namespace
 
 int runPrintCommand(int argc, char **argv)
@@ -130,15 +185,15 @@ int runPrintCommand(int argc, char **argv)
     }
 
     CoverPage page;
-    if (positional.size() == 2) {
-        say(QStringLiteral("korvel-print: opening projects is not available yet; cannot print %1")
-                .arg(positional.first()));
-        return 2;
-    }
+    // The output is named relative to where the command was started, even though the
+    // project is read from its own folder.
+    const QString outputPath = QFileInfo(output).absoluteFilePath();
+    if (positional.size() == 2 && !openProject(page, positional.first()))
+        return 1;
 
     QString error;
-    const bool ok = suffix == QLatin1String("pdf") ? writePdf(page, output, &error)
-                                                   : writePng(page, output, dpi, &error);
+    const bool ok = suffix == QLatin1String("pdf") ? writePdf(page, outputPath, &error)
+                                                   : writePng(page, outputPath, dpi, &error);
     if (!ok) {
         say(QStringLiteral("korvel-print: %1").arg(error));
         return 1;

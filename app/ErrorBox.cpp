@@ -1,0 +1,43 @@
+#include "app/ErrorBox.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+#include "project/PictureError.h"
+#include "settings/SettingsError.h"
+#include "settings/SettingsMessages.h"
+
+namespace korvel {
+
+void showErrorBox(QWidget *parent, const QString &message)
+{
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("Korvel"), message, QMessageBox::Ok, parent);
+    box.setObjectName(QStringLiteral("ErrorBox"));
+    box.exec();
+}
+
+bool runCommand(QWidget *parent, const std::function<void()> &command)
+{
+    try {
+        command();
+        return true;
+    } catch (const SettingsError &e) {
+        showErrorBox(parent, e.message());
+    } catch (const PictureError &e) {
+        showErrorBox(parent, e.message());
+    } catch (const std::exception &e) {
+        showErrorBox(parent, QString::fromLocal8Bit(e.what()));
+    }
+    return false;
+}
+
+void installMessageBoxes()
+{
+    setSettingsMessageHandler([](const QString &caption, const QString &text) {
+        QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok, QApplication::activeWindow());
+        box.setObjectName(QStringLiteral("MessageBox"));
+        box.exec();
+    });
+}
+
+} // namespace korvel

@@ -1,0 +1,272 @@
+#include "project/ProjectFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QScopeGuard>
+
+#include "project/CoverPage.h"
+#include "project/PictureError.h"
+#include "settings/TKivINIEntry.h"
+#include "settings/TKivRegEntry.h"
+#include "spine/SideFileTest.h"
+#include "spine/SpinePictureState.h"
+
+namespace korvel {
+
+namespace {
+
+// Reading order of the items.
+constexpr const char *kReadOrder[] = {"MTht", "MThn", "MTN", "MTdn", "MTit", "MTdit",
+                                      "MTdt", "BTht", "BTno", "BTo",  "BTit", "BTdt"};
+// Writing order: the single-line items, then the two lists.
+constexpr const char *kWriteOrderSingle[] = {"MTht", "MThn", "MTN", "MTdn", "MTit",
+                                             "MTdit", "MTdt", "BTht", "BTno", "BTdt"};
+constexpr const char *kWriteOrderLists[] = {"BTo", "BTit"};
+
+// The six storable styles, in key order; each key is "1" only for exactly its set.
+struct StyleKey {
+    const char *suffix;
+    int style;
+};
+constexpr StyleKey kStyleKeys[] = {
+    {"FsB", fsBold},
+    {"FsI", fsItalic},
+    {"FsU", fsUnderline},
+    {"FsS", fsStrikeOut},
+    {"FsBI", fsBold | fsItalic},
+    {"FsBIU", fsBold | fsItalic | fsUnderline},
+};
+
+
+QString key(const QString &prefix, const char *suffix)
+{
+    return prefix + QLatin1Char('-') + QLatin1String(suffix);
+}
+
+// The reader asks for the title's keys as "MTn-..."; names match without regard
+// to case, so files written with "MTN-..." read the same.
+QString readPrefix(const QString &code)
+{
+    return code == QLatin1String("MTN") ? QStringLiteral("MTn") : code;
+}
+
+QString alignmentWord(Alignment a)
+{
+    switch (a) {
+    case Alignment::Left:
+        return QStringLiteral("Left");
+    case Alignment::Right:
+        return QStringLiteral("Right");
+    case Alignment::Center:
+        break;
+    }
+    return QStringLiteral("Center");
+}
+
+// Applies the six style keys: each one that reads true replaces the whole style,
+// so the last true one wins; none true leaves the style as it was.
+int readStyle(TKivINIEntry &ini, const QString &prefix, int style)
+{
+    for (const StyleKey &k : kStyleKeys)
+        if (ini.ReadBool(key(prefix, k.suffix)))
+            style = k.style;
+    return style;
+}
+
+void writeFont(TKivINIEntry &ini, const QString &prefix, const FontSpec &font)
+{
+    ini.WriteString(key(prefix, "Ft"), font.name);
+    ini.WriteInteger(key(prefix, "Cl"), qint32(font.color));
+    ini.WriteInteger(key(prefix, "Sz"), font.size());
+    ini.WriteInteger(key(prefix, "Ht"), font.height);
+    for (const StyleKey &k : kStyleKeys)
+        ini.WriteBool(key(prefix, k.suffix), font.style == k.style);
+}
+
+// How many lines a file can hold at most: a "Tx-L" beyond it names keys that
+// cannot exist, and reading them one open at a time would stall on a damaged file.
+int lineCapacity(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return 0;
+    qint64 lines = 1;
+    char buffer[65536];
+    for (qint64 n; (n = file.read(buffer, sizeof buffer)) > 0;)
+        for (qint64 i = 0; i < n; ++i)
+            lines += buffer[i] == '\n' || buffer[i] == '\r';
+    return int(std::min<qint64>(lines, INT32_MAX));
+}
+
+void loadItem(TKivINIEntry &ini, TextItem &item, int capacity)
+{
+    const QString prefix = readPrefix(item.code());
+    if (item.isMultiLine()) {
+        const int n = std::min(ini.ReadInteger(key(prefix, "Tx-L")), capacity);
+        for (int i = 1; i <= n; ++i)
+            item.appendLine(ini.ReadString(prefix + QStringLiteral("-Tx%1").arg(i)));
+    } else {
+        item.setText(ini.ReadString(key(prefix, "Tx")));
+    }
+
+    const QString al = ini.ReadString(key(prefix, "Al"));
+    if (al == QLatin1String("Left"))
+        item.setAlignment(Alignment::Left);
+    else if (al == QLatin1String("Center"))
+        item.setAlignment(Alignment::Center);
+    else if (al == QLatin1String("Right"))
+        item.setAlignment(Alignment::Right);
+
+    item.setFontName(ini.ReadString(key(prefix, "Ft")));
+    item.setColor(ColorRef(quint32(ini.ReadInteger(key(prefix, "Cl")))));
+    item.setSize(ini.ReadInteger(key(prefix, "Sz")));
+    item.setHeight(ini.ReadInteger(key(prefix, "Ht")));
+    item.setStyle(readStyle(ini, prefix, item.font().style));
+}
+
+// The working directory the side files are addressed relative to is put back
+// whatever happens, so a failed load or save cannot leave the program elsewhere.
+auto restoreWorkingDirectory()
+{
+    return qScopeGuard([dir = QDir::currentPath()] { QDir::setCurrent(dir); });
+}
+
+} // namespace
+
+QString projectCaption(const QString &path)
+{
+    return QStringLiteral("Lurdan CD 1.0 - druhé vydání - ") + QFileInfo(path).fileName();
+}
+
+QString projectSideFileBase(const QString &path)
+{
+    const QString name = QFileInfo(path).fileName();
+    return name.left(std::max<qsizetype>(0, name.size() - 4));
+}
+
+void LoadProject(ProjectContext &c, const QString &path)
+{
+    const auto restore = restoreWorkingDirectory();
+    c.INIFile.SetFilename(path);
+    if (c.setCaption)
+        c.setCaption(projectCaption(path));
+    const QString base = projectSideFileBase(path);
+
+    CoverPage &page = c.page;
+    sideFileFormatTestAll(base + QStringLiteral(".im1"), [&](const QString &file, QString *error) {
+        return page.BckImg().loadFromFile(file, error);
+    });
+    sideFileFormatTestAll(base + QStringLiteral(".im2"), [&](const QString &file, QString *error) {
+        return page.MainImg().loadFromFile(file, error);
+    });
+    writeRememberedSpinePicture(c.spine.Reg(), base);
+
+    const int capacity = lineCapacity(path);
+    for (const char *code : kReadOrder)
+        loadItem(c.INIFile, page.item(QString::fromLatin1(code)), capacity);
+
+    TKivINIEntry &ini = c.INIFile;
+    const QString lr = QStringLiteral("LR");
+    // Set the switch both ways so its procedure runs at least once and last in the
+    // final state, whatever state it was in before.
+    const bool gradient = ini.ReadBool(key(lr, "Grd"));
+    c.spine.setPictureSwitch(gradient);
+    c.spine.setPictureSwitch(!gradient);
+
+    SpineBand &cdl = page.CDL();
+    SpineBand &cdr = page.CDR();
+    const BackImageMode mode = ini.ReadBool(key(lr, "ImgRoz")) ? BackImageMode::pbmStretch : BackImageMode::pbmTile;
+    cdr.setBackImageMode(mode);
+    cdl.setBackImageMode(mode);
+
+    cdl.setCaption(ini.ReadString(key(lr, "Txt")));
+    cdr.setCaption(ini.ReadString(key(lr, "Txt")));
+    // Crossed on purpose: the first colour is kept as EndColor (top edge).
+    cdl.setEndColor(ColorRef(quint32(ini.ReadInteger(key(lr, "Grd-Strt")))));
+    cdr.setEndColor(ColorRef(quint32(ini.ReadInteger(key(lr, "Grd-Strt")))));
+    cdl.setStartColor(ColorRef(quint32(ini.ReadInteger(key(lr, "Grd-End")))));
+    cdr.setStartColor(ColorRef(quint32(ini.ReadInteger(key(lr, "Grd-End")))));
+
+    auto setFont = [](SpineBand &band, const std::function<void(FontSpec &)> &change) {
+        FontSpec font = band.titleFont();
+        change(font);
+        band.setTitleFont(font);
+    };
+    for (SpineBand *band : {&cdl, &cdr}) {
+        const QString name = ini.ReadString(key(lr, "Ft"));
+        setFont(*band, [&](FontSpec &f) { f.name = name; });
+    }
+    for (SpineBand *band : {&cdl, &cdr}) {
+        const ColorRef color = ColorRef(quint32(ini.ReadInteger(key(lr, "Cl"))));
+        setFont(*band, [&](FontSpec &f) { f.color = color; });
+    }
+    for (SpineBand *band : {&cdl, &cdr}) {
+        const int size = ini.ReadInteger(key(lr, "Sz"));
+        setFont(*band, [&](FontSpec &f) { f.setSize(size); });
+    }
+    for (SpineBand *band : {&cdl, &cdr}) {
+        const int height = ini.ReadInteger(key(lr, "Ht"));
+        setFont(*band, [&](FontSpec &f) { f.height = height; });
+    }
+    for (SpineBand *band : {&cdl, &cdr}) {
+        const int style = readStyle(ini, lr, band->titleFont().style);
+        setFont(*band, [&](FontSpec &f) { f.style = style; });
+    }
+}
+
+void SaveProject(ProjectContext &c, const QString &path)
+{
+    const auto restore = restoreWorkingDirectory();
+    const QString d = QDir::currentPath();
+    TKivINIEntry &ini = c.INIFile;
+    ini.SetFilename(path);
+    if (c.setCaption)
+        c.setCaption(projectCaption(path));
+    const QString base = projectSideFileBase(path);
+    CoverPage &page = c.page;
+
+    for (const char *code : kWriteOrderSingle) {
+        const TextItem &item = page.item(QString::fromLatin1(code));
+        ini.WriteString(key(item.code(), "Tx"), item.text());
+        ini.WriteString(key(item.code(), "Al"), alignmentWord(item.alignment()));
+        writeFont(ini, item.code(), item.font());
+    }
+    for (const char *code : kWriteOrderLists) {
+        const TextItem &item = page.item(QString::fromLatin1(code));
+        const QStringList lines = item.lines();
+        ini.WriteInteger(key(item.code(), "Tx-L"), int(lines.size()));
+        for (qsizetype i = 0; i < lines.size(); ++i)
+            ini.WriteString(item.code() + QStringLiteral("-Tx%1").arg(i + 1), lines[i]);
+        ini.WriteString(key(item.code(), "Al"), alignmentWord(item.alignment()));
+        writeFont(ini, item.code(), item.font());
+    }
+
+    const SpineBand &cdl = page.CDL();
+    const QString lr = QStringLiteral("LR");
+    ini.WriteBool(key(lr, "Grd"), cdl.gradient().Visible);
+    ini.WriteBool(key(lr, "ImgRoz"), c.spine.stretchChoice());
+    ini.WriteString(key(lr, "Txt"), cdl.caption());
+    ini.WriteInteger(key(lr, "Grd-Strt"), qint32(cdl.gradient().EndColor));
+    ini.WriteInteger(key(lr, "Grd-End"), qint32(cdl.gradient().StartColor));
+    writeFont(ini, lr, cdl.titleFont());
+
+    QString error;
+    if (!page.BckImg().saveToFile(base + QStringLiteral(".im1"), &error))
+        throw PictureError(error);
+    if (!page.MainImg().saveToFile(base + QStringLiteral(".im2"), &error))
+        throw PictureError(error);
+
+    const QString spineSideFile = base + QStringLiteral(".im3");
+    if (!cdl.gradient().Visible) {
+        if (!cdl.saveBackImage(spineSideFile, &error))
+            throw PictureError(error);
+    } else if (c.Reg.ReadString(QStringLiteral("ImgLRName")) != QLatin1String(SpinePictureState::kNone)) {
+        // The remembered picture becomes the project's spine side file, unless one is
+        // there already; a remembered side-file base rather than a file copies nothing.
+        const QString source = c.Reg.ReadString(QStringLiteral("ImgLR"));
+        QFile::copy(source, QDir(d).filePath(spineSideFile));
+    }
+}
+
+} // namespace korvel

@@ -1,0 +1,97 @@
+#include "spine/SpinePictureState.h"
+
+#include <QFile>
+
+#include "project/CoverPage.h"
+#include "project/PictureError.h"
+#include "settings/TKivRegEntry.h"
+#include "spine/SideFileTest.h"
+
+namespace korvel {
+
+namespace {
+SpinePictureState *g_current = nullptr;
+} // namespace
+
+SpinePictureState::SpinePictureState(CoverPage &page, QObject *parent)
+    : QObject(parent)
+    , m_page(page)
+    , m_reg(new TKivRegEntry(this))
+{
+    m_reg->setObjectName(QStringLiteral("Reg"));
+    m_reg->SetArea(QString::fromLatin1(kArea));
+    m_reg->SetSection(QString::fromLatin1(kSection));
+    g_current = this;
+}
+
+SpinePictureState::~SpinePictureState()
+{
+    if (g_current == this)
+        g_current = nullptr;
+}
+
+SpinePictureState *SpinePictureState::current()
+{
+    return g_current;
+}
+
+void SpinePictureState::setPictureSwitch(bool on)
+{
+    if (on == m_switch)
+        return;
+    m_switch = on;
+    runSwitchProcedure();
+}
+
+void SpinePictureState::setStretchChoice(bool stretch)
+{
+    if (stretch == m_stretch)
+        return;
+    m_stretch = stretch;
+    emit stretchChoiceChanged(stretch);
+}
+
+void SpinePictureState::runSwitchProcedure()
+{
+    SpineBand &cdl = m_page.CDL();
+    SpineBand &cdr = m_page.CDR();
+    // Whatever happens below, the dialog's status line follows the switch.
+    struct Notify {
+        SpinePictureState *self;
+        ~Notify() { emit self->switchProcedureRan(self->m_switch); }
+    } notify{this};
+
+    if (!m_switch) {
+        cdl.setGradientVisible(true);
+        cdr.setGradientVisible(true);
+        // The picture stays remembered in the registry and in its side file.
+        cdl.clearBackImage();
+        cdr.clearBackImage();
+        return;
+    }
+
+    cdl.setGradientVisible(false);
+    cdr.setGradientVisible(false);
+    const QString base = m_reg->ReadString(QStringLiteral("ImgLRName"));
+    const QString sideFile = base + QStringLiteral(".im3");
+    if (QFile::exists(sideFile)) {
+        // Both bands are the target: the right one is loaded first, then the left.
+        sideFileFormatTestAll(sideFile, [&](const QString &path, QString *error) {
+            return cdr.loadBackImage(path, error) && cdl.loadBackImage(path, error);
+        });
+        return;
+    }
+    // A base without an extension ("[none]", a project's side-file base, "ERROR")
+    // gives a present but empty picture: plain white bands.
+    QString error;
+    if (!cdl.loadBackImage(base, &error) || !cdr.loadBackImage(base, &error))
+        throw PictureError(error);
+}
+
+void writeRememberedSpinePicture(TKivRegEntry &reg, const QString &value)
+{
+    reg.WriteString(QStringLiteral("ImgLR"), value);
+    reg.WriteString(QStringLiteral("ImgLRName"), value);
+}
+
+} // namespace korvel

@@ -1,0 +1,65 @@
+#pragma once
+#include <QObject>
+#include <QString>
+#include <functional>
+
+namespace korvel {
+
+class CoverPage;
+class TKivRegEntry;
+
+// What decides between the spine gradient and the spine picture, and where that
+// picture comes from: the picture switch ("Zobrazovat obrázek"), the stretch choice
+// ("Roztáhnout" or "Vedle sebe") and the remembered picture in the per-user values
+// ImgLR and ImgLRName (key \Software\TORVA\Korvel, subkey Temp).
+//
+// The spine title dialog shows this state in its controls; the project file reads
+// and sets it. The most recently created instance is the current one, which the
+// project loader and saver address; one is created at start-up so there always is one.
+class SpinePictureState : public QObject {
+    Q_OBJECT
+public:
+    static constexpr const char *kArea = "\\Software\\TORVA\\Korvel";
+    static constexpr const char *kSection = "Temp";
+    static constexpr const char *kNone = "[none]";
+
+    explicit SpinePictureState(CoverPage &page, QObject *parent = nullptr);
+    ~SpinePictureState() override;
+
+    static SpinePictureState *current();
+
+    // Picture switch: yes shows the picture on both bands, no the gradient. Setting
+    // it to a new state runs the switch procedure; setting the state it already has
+    // does nothing. A spine picture that cannot be loaded throws PictureError
+    // after the switch has changed; the bands keep their previous pictures.
+    bool pictureSwitch() const { return m_switch; }
+    void setPictureSwitch(bool on);
+
+    // Stretch choice: true stretches the spine picture, false tiles it. Loading a
+    // project does not touch it; the dialog brings it in line with the bands.
+    bool stretchChoice() const { return m_stretch; }
+    void setStretchChoice(bool stretch);
+
+    // The registry entry of this state (Area and Section set as above).
+    TKivRegEntry &Reg() { return *m_reg; }
+
+    CoverPage &page() { return m_page; }
+
+signals:
+    // After every run of the switch procedure (the dialog updates its status line).
+    void switchProcedureRan(bool pictureMode);
+    void stretchChoiceChanged(bool stretch);
+
+private:
+    void runSwitchProcedure();
+
+    CoverPage &m_page;
+    TKivRegEntry *m_reg;
+    bool m_switch = false;
+    bool m_stretch = true;
+};
+
+// Remembered-picture values: writes value to ImgLR and then to ImgLRName.
+void writeRememberedSpinePicture(TKivRegEntry &reg, const QString &value);
+
+} // namespace korvel

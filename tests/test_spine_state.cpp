@@ -1,0 +1,111 @@
+// The spine picture switch, the stretch choice and the remembered picture.
+#include <QSignalSpy>
+
+#include "PageTestUtil.h"
+#include "ProjectTestUtil.h"
+#include "project/PictureError.h"
+
+using namespace korvel;
+using namespace korvel::test;
+
+using SpineState = ProjectFixture;
+
+TEST_F(SpineState, SwitchRunsOnlyOnARealChange)
+{
+    QSignalSpy ran(&spine, &SpinePictureState::switchProcedureRan);
+    EXPECT_FALSE(spine.pictureSwitch());
+    EXPECT_TRUE(spine.stretchChoice());
+    spine.setPictureSwitch(false);
+    EXPECT_EQ(ran.count(), 0);
+    writeRememberedSpinePicture(reg, QString::fromLatin1(SpinePictureState::kNone));
+    spine.setPictureSwitch(true);
+    spine.setPictureSwitch(true);
+    EXPECT_EQ(ran.count(), 1);
+    spine.setPictureSwitch(false);
+    EXPECT_EQ(ran.count(), 2);
+    EXPECT_EQ(SpinePictureState::current(), &spine);
+}
+
+TEST_F(SpineState, PictureModeWithNothingRememberedIsPlainWhite)
+{
+    writeRememberedSpinePicture(reg, QString::fromLatin1(SpinePictureState::kNone));
+    spine.setPictureSwitch(true);
+    EXPECT_FALSE(page.CDL().gradient().Visible);
+    EXPECT_FALSE(page.CDR().gradient().Visible);
+    page.CDL().setCaption(QString());
+    page.CDR().setCaption(QString());
+    for (const QImage &image : {renderScreen(page), renderPaper(page)})
+        for (int y = 590; y < 1020; y += 37) {
+            EXPECT_EQ(image.pixel(60, y), qRgb(255, 255, 255));
+            EXPECT_EQ(image.pixel(605, y), qRgb(255, 255, 255));
+        }
+    EXPECT_TRUE(messages.isEmpty());
+}
+
+TEST_F(SpineState, SwitchingOffAndOnBringsTheRememberedPictureBack)
+{
+    writeBytes(QStringLiteral("photo.gif"), readBytes(testData("raster/gif_89a.gif")));
+    writeRememberedSpinePicture(reg, work.filePath(QStringLiteral("photo.gif")));
+    spine.setPictureSwitch(true);
+    EXPECT_EQ(page.CDL().backImage().format(), PictureFormat::Gif);
+    spine.setPictureSwitch(false);
+    EXPECT_TRUE(page.CDL().gradient().Visible);
+    EXPECT_TRUE(page.CDL().backImage().isEmpty());
+    EXPECT_TRUE(page.CDR().backImage().isEmpty());
+    spine.setPictureSwitch(true);
+    EXPECT_EQ(page.CDR().backImage().format(), PictureFormat::Gif);
+
+    // A side file base + ".im3" wins over the remembered path.
+    writeBytes(QStringLiteral("proj.im3"), readBytes(testData("raster/jpeg_baseline_420.jpg")));
+    writeRememberedSpinePicture(reg, QStringLiteral("proj"));
+    spine.setPictureSwitch(false);
+    spine.setPictureSwitch(true);
+    EXPECT_EQ(page.CDL().backImage().format(), PictureFormat::Jpeg);
+    EXPECT_EQ(page.CDR().backImage().format(), PictureFormat::Jpeg);
+    EXPECT_TRUE(QFile::exists(QStringLiteral("proj.im3")));
+}
+
+TEST_F(SpineState, AnUnloadablePictureIsReportedAndTheBandsKeepTheirs)
+{
+    writeBytes(QStringLiteral("photo.gif"), readBytes(testData("raster/gif_89a.gif")));
+    writeRememberedSpinePicture(reg, work.filePath(QStringLiteral("photo.gif")));
+    spine.setPictureSwitch(true);
+    spine.setPictureSwitch(false);
+    page.CDL().setBackImage(Picture());
+    writeRememberedSpinePicture(reg, work.filePath(QStringLiteral("picture.dib")));
+    writeBytes(QStringLiteral("picture.dib"), readBytes(testData("raster/bmp_24bpp.bmp")));
+    try {
+        spine.setPictureSwitch(true);
+        FAIL() << "an unknown extension must be reported";
+    } catch (const PictureError &e) {
+        EXPECT_EQ(e.message(), QStringLiteral("Unknown picture file extension (.dib)"));
+    }
+    EXPECT_TRUE(spine.pictureSwitch());
+    EXPECT_TRUE(page.CDL().backImage().isEmpty());
+}
+
+TEST_F(SpineState, ACandidateNameThatExistsBlocksTheRenames)
+{
+    writeBytes(QStringLiteral("base.im3"), readBytes(testData("raster/gif_89a.gif")));
+    writeBytes(QStringLiteral("base.jpg"), readBytes(testData("raster/jpeg_baseline_420.jpg")));
+    writeRememberedSpinePicture(reg, QStringLiteral("base"));
+    spine.setPictureSwitch(true);
+    EXPECT_EQ(messages, QStringList(2, QStringLiteral("Chyba testu formátu obrázku! (RenameError)")));
+    // The GIF loads under ".gif"; the unrelated JPEG loads under ".jpg" and stays last
+    // (".jpeg" loads nothing, since base.im3 holds a GIF).
+    EXPECT_EQ(page.CDL().backImage().format(), PictureFormat::Jpeg);
+    EXPECT_TRUE(QFile::exists(QStringLiteral("base.im3")));
+    EXPECT_TRUE(QFile::exists(QStringLiteral("base.jpg")));
+}
+
+TEST_F(SpineState, LoadingATiledProjectLeavesTheStretchChoice)
+{
+    writeBytes(QStringLiteral("tiled.kvp"), "[SecCD]\r\nLR-Grd=1\r\nLR-ImgRoz=0\r\n");
+    Session s;
+    s.open(work.filePath(QStringLiteral("tiled.kvp")));
+    EXPECT_EQ(s.page.CDL().backImageMode(), BackImageMode::pbmTile);
+    EXPECT_EQ(s.page.CDR().backImageMode(), BackImageMode::pbmTile);
+    EXPECT_TRUE(s.spine.stretchChoice());
+    SaveProject(s.context, work.filePath(QStringLiteral("tiled.kvp")));
+    EXPECT_TRUE(readBytes(QStringLiteral("tiled.kvp")).contains("LR-ImgRoz=1\r\n"));
+}
