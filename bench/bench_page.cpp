@@ -8,6 +8,7 @@
 #include <QPdfWriter>
 #include <benchmark/benchmark.h>
 
+#include "BenchData.h"
 #include "app/PageView.h"
 #include "app/TFrmMain.h"
 #include "project/CoverPage.h"
@@ -16,32 +17,20 @@ using namespace korvel;
 
 namespace {
 
-QByteArray bigJpeg(QColor a, QColor b)
+QByteArray bigJpeg(QColor seed)
 {
     static QMap<QRgb, QByteArray> cache;
-    if (cache.contains(a.rgb()))
-        return cache.value(a.rgb());
-    QImage image(4000, 3000, QImage::Format_RGB32);
-    QPainter p(&image);
-    QLinearGradient g(0, 0, 4000, 3000);
-    g.setColorAt(0, a);
-    g.setColorAt(1, b);
-    p.fillRect(image.rect(), g);
-    p.end();
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "JPEG", 85);
-    cache.insert(a.rgb(), bytes);
-    return bytes;
+    if (!cache.contains(seed.rgb()))
+        cache.insert(seed.rgb(), bench::makeBigJpeg(seed));
+    return cache.value(seed.rgb());
 }
 
 void loadPhotos(CoverPage &page)
 {
     Picture front, back;
     QString error;
-    front.loadFromData(bigJpeg(Qt::red, Qt::yellow), QStringLiteral(".jpg"), &error);
-    back.loadFromData(bigJpeg(Qt::blue, Qt::cyan), QStringLiteral(".jpg"), &error);
+    front.loadFromData(bigJpeg(QColor(Qt::red)), QStringLiteral(".jpg"), &error);
+    back.loadFromData(bigJpeg(QColor(Qt::blue)), QStringLiteral(".jpg"), &error);
     page.MainImg().setPicture(front);
     page.BckImg().setPicture(back);
 }

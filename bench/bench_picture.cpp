@@ -5,36 +5,16 @@
 #include <QPainter>
 #include <benchmark/benchmark.h>
 
+#include "BenchData.h"
 #include "project/Picture.h"
 
 using namespace korvel;
 
 namespace {
 
-// A 12-megapixel photo-sized JPEG, made in memory once: gradients and fine
-// detail so that the entropy decoder has real work to do.
 const QByteArray &bigJpeg()
 {
-    static const QByteArray bytes = [] {
-        QImage image(4000, 3000, QImage::Format_RGB32);
-        QPainter painter(&image);
-        QLinearGradient gradient(0, 0, 4000, 3000);
-        gradient.setColorAt(0, QColor(30, 70, 10));
-        gradient.setColorAt(0.5, QColor(200, 180, 150));
-        gradient.setColorAt(1, QColor(20, 40, 120));
-        painter.fillRect(image.rect(), gradient);
-        painter.setPen(QPen(QColor(250, 250, 240), 3));
-        for (int i = 0; i < 4000; i += 37)
-            painter.drawLine(i, 0, 4000 - i, 3000);
-        painter.end();
-        QByteArray out;
-        QBuffer buffer(&out);
-        buffer.open(QIODevice::WriteOnly);
-        QImageWriter writer(&buffer, "jpeg");
-        writer.setQuality(85);
-        writer.write(image);
-        return out;
-    }();
+    static const QByteArray bytes = bench::makeBigJpeg(QColor(30, 70, 10));
     return bytes;
 }
 
