@@ -695,3 +695,32 @@ TEST(RasterPicture, RleBmpMustReachItsEnd)
             EXPECT_EQ(image.pixel(p), qRgb(0, 0, 0)) << p.x() << "," << p.y();
     }
 }
+
+TEST(RasterPicture, IconSkipsEntriesOfUnreadableDepth)
+{
+    // Make the 48-pixel icon's only entry 16-bit: nothing left to show.
+    QByteArray ico = readBytes(QStringLiteral("ico_48px_8bpp_im.ico"));
+    const quint32 offset = qFromLittleEndian<quint32>(ico.constData() + 6 + 12);
+    qToLittleEndian<quint16>(16, ico.data() + offset + 14);
+    QString error;
+    EXPECT_TRUE(loadBytes(ico, QStringLiteral(".ico"), &error).isEmpty());
+    EXPECT_TRUE(error.startsWith(QStringLiteral("This kind of icon is not supported"))) << error.toStdString();
+
+    // Two entries, the larger one 16-bit: the other one is shown.
+    const QByteArray small = readBytes(QStringLiteral("ico_32px_4bpp_im.ico"));
+    const QByteArray big = readBytes(QStringLiteral("ico_48px_8bpp_im.ico"));
+    const qint64 smallData = qFromLittleEndian<quint32>(small.constData() + 6 + 12);
+    const qint64 bigData = qFromLittleEndian<quint32>(big.constData() + 6 + 12);
+    QByteArray two = QByteArray::fromRawData("\0\0\1\0\2\0", 6);
+    two += small.mid(6, 16);
+    two += big.mid(6, 16);
+    const qint64 firstAt = two.size();
+    two += small.mid(smallData);
+    const qint64 secondAt = two.size();
+    two += big.mid(bigData);
+    qToLittleEndian<quint32>(firstAt, two.data() + 6 + 12);
+    qToLittleEndian<quint32>(secondAt, two.data() + 6 + 16 + 12);
+    ASSERT_EQ(loadBytes(two, QStringLiteral(".ico"), &error).size(), QSize(48, 48)) << error.toStdString();
+    qToLittleEndian<quint16>(16, two.data() + secondAt + 14);
+    EXPECT_EQ(loadBytes(two, QStringLiteral(".ico"), &error).size(), QSize(32, 32)) << error.toStdString();
+}
