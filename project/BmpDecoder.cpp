@@ -18,29 +18,47 @@ constexpr quint32 kV5Header = 124;
 
 enum Compression : quint32 { RgbPlain = 0, Rle8 = 1, Rle4 = 2, BitFields = 3 };
 
-// Walks an RLE4/RLE8 stream without decoding it. The stream is complete when it
-// reaches its end-of-bitmap code, or when its end-of-line codes have covered
-// every row; running out of data before that means the file was cut short.
-bool rleStreamComplete(const ByteReader &r, qint64 pos, qint64 rows, bool rle4)
+// Decodes an RLE4/RLE8 stream into palette indices. Qt's reader would do it,
+// but it leaves the pixels that the stream skips (by a delta, an early end of
+// line or an early end of bitmap) as uninitialised memory; here they are
+// colour 0. The stream is complete when it reaches its end-of-bitmap code, or
+// when its end-of-line codes have covered every row; running out of data
+// before that means the file was cut short, and the result is null.
+QImage decodeRle(const ByteReader &r, qint64 pos, int width, int rows, bool rle4)
 {
-    qint64 row = 0;
+    QImage image(width, rows, QImage::Format_Indexed8);
+    if (image.isNull())
+        return image;
+    image.fill(0);
+    int x = 0;
+    int row = 0; // counted from the bottom, as the stream runs
+    auto put = [&](int index) {
+        if (x < width && row < rows)
+            image.scanLine(rows - 1 - row)[x] = uchar(index);
+        ++x;
+    };
     while (row < rows) {
         if (!r.has(pos, 2))
-            return false;
+            return QImage();
         const int count = r.u8(pos);
         const int code = r.u8(pos + 1);
         pos += 2;
-        if (count > 0)
-            continue; // a run: one count byte and one colour byte
+        if (count > 0) { // a run of count pixels of one byte (RLE4: two alternating nibbles)
+            for (int i = 0; i < count && x < width; ++i)
+                put(rle4 ? ((i & 1) ? (code & 0x0F) : (code >> 4)) : code);
+            continue;
+        }
         switch (code) {
         case 0: // end of line
+            x = 0;
             ++row;
             break;
         case 1: // end of bitmap
-            return true;
+            return image;
         case 2: // delta: skip right and down
             if (!r.has(pos, 2))
-                return false;
+                return QImage();
+            x = qMin(x + r.u8(pos), width);
             row += r.u8(pos + 1);
             pos += 2;
             break;
@@ -48,13 +66,17 @@ bool rleStreamComplete(const ByteReader &r, qint64 pos, qint64 rows, bool rle4)
             qint64 bytes = rle4 ? (code + 1) / 2 : code;
             bytes += bytes & 1;
             if (!r.has(pos, bytes))
-                return false;
+                return QImage();
+            for (int i = 0; i < code && x < width; ++i) {
+                const int b = r.u8(pos + (rle4 ? i / 2 : i));
+                put(rle4 ? ((i & 1) ? (b & 0x0F) : (b >> 4)) : b);
+            }
             pos += bytes;
             break;
         }
         }
     }
-    return true;
+    return image;
 }
 
 } // namespace
@@ -139,11 +161,21 @@ QImage BmpDecoder::decode(const QByteArray &bytes, QString *error)
         return fail(RasterContent::damaged(QStringLiteral("BMP pixel data offset outside the file")));
     const qint64 dataPos = qMax<qint64>(pos, dataOffset);
 
-    QByteArray input = bytes;
     if (rle) {
-        if (!rleStreamComplete(r, dataPos, rows, compression == Rle4))
+        QImage image = decodeRle(r, dataPos, int(width), int(rows), compression == Rle4);
+        if (image.isNull())
             return fail(RasterContent::damaged(QStringLiteral("truncated BMP data")));
-    } else {
+        // Indices beyond the file's colour table show black rather than garbage.
+        QList<QRgb> colours(256, qRgb(0, 0, 0));
+        const qint64 table = h0 + headerSize;
+        for (qint64 i = 0; i < (pos - table) / 4; ++i)
+            colours[i] = qRgb(r.u8(table + 4 * i + 2), r.u8(table + 4 * i + 1), r.u8(table + 4 * i));
+        image.setColorTable(colours);
+        return image;
+    }
+
+    QByteArray input = bytes;
+    {
         const qint64 rowBytes = (width * bitCount + 7) / 8;
         const qint64 stride = (width * bitCount + 31) / 32 * 4;
         const qint64 need = stride * rows;

@@ -17,7 +17,8 @@ struct IconEntry {
     qint64 width = 0;
     qint64 height = 0;
     int bitCount = 0;
-    QString problem; // empty when the entry's data is complete
+    QString problem;          // empty when the entry's data is complete
+    bool unsupported = false; // sound, but of a depth the reader cannot show
 };
 
 // A PNG-compressed entry: its size from IHDR, and its chunks must run to IEND
@@ -73,7 +74,9 @@ IconEntry dibEntry(const ByteReader &r, int directoryWidth, int directoryHeight)
     case 32:
         break;
     default:
-        e.problem = QStringLiteral("icon image with %1 bits per pixel").arg(e.bitCount);
+        // 16-bit entries and the like are rare and Qt cannot read them; another
+        // entry of the icon is shown instead.
+        e.unsupported = true;
         return e;
     }
     if (colors > 256) {
@@ -138,6 +141,8 @@ QImage IconDecoder::decode(const QByteArray &bytes, QString *error)
                 firstProblem = e.problem;
             continue;
         }
+        if (e.unsupported)
+            continue;
         // Refuse absurd sizes before comparing areas (a PNG header may claim 2^32).
         if (!RasterContent::sizeAcceptable(e.width, e.height, error))
             return QImage();
@@ -150,6 +155,8 @@ QImage IconDecoder::decode(const QByteArray &bytes, QString *error)
     }
     if (!firstProblem.isEmpty())
         return fail(RasterContent::damaged(firstProblem));
+    if (best < 0)
+        return fail(QStringLiteral("This kind of icon is not supported (no image of a readable depth)"));
 
     QImage image = RasterContent::readWithQt(bytes, "ico", best, error);
     if (image.isNull())

@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QTemporaryDir>
 #include <QtEndian>
+#include <cstring>
 
 #include "project/JpegDecoder.h"
 #include "project/Picture.h"
@@ -623,4 +624,103 @@ TEST(RasterPicture, GifWithCompleteBlocksButBrokenImageDataFails)
     error.clear();
     EXPECT_TRUE(loadBytes(garbled, QStringLiteral(".gif"), &error).isEmpty());
     EXPECT_TRUE(error.startsWith(QStringLiteral("The picture file is damaged"))) << error.toStdString();
+}
+
+TEST(RasterPicture, BmpMissingOnlyItsLastRowPaddingStillLoads)
+{
+    // 3 pixels of 3 bytes: 9 bytes of pixels and 3 of padding per row.
+    const QList<QRgb> colours = {qRgb(1, 2, 3), qRgb(4, 5, 6), qRgb(7, 8, 9),
+                                 qRgb(10, 11, 12), qRgb(13, 14, 15), qRgb(16, 17, 18)};
+    const QByteArray bmp = makeBmp24(3, 2, colours);
+    QString error;
+    const Picture padded = loadBytes(bmp.left(bmp.size() - 3), QStringLiteral(".bmp"), &error);
+    ASSERT_FALSE(padded.isEmpty()) << error.toStdString();
+    EXPECT_EQ(shown(padded).pixel(2, 0), colours[2]); // the last row in the file is the top one
+    EXPECT_TRUE(loadBytes(bmp.left(bmp.size() - 4), QStringLiteral(".bmp"), &error).isEmpty());
+    EXPECT_EQ(error, QStringLiteral("The picture file is damaged (truncated BMP data)"));
+}
+
+TEST(RasterPicture, RleBmpMustReachItsEnd)
+{
+    // A 4 × 2 RLE8 bitmap with a 4-colour palette, written by hand.
+    auto rle8 = [](const QByteArray &stream) {
+        const int paletteBytes = 4 * 4;
+        QByteArray out(54 + paletteBytes, '\0');
+        auto *d = reinterpret_cast<uchar *>(out.data());
+        d[0] = 'B';
+        d[1] = 'M';
+        qToLittleEndian<quint32>(54 + paletteBytes, d + 10);
+        qToLittleEndian<quint32>(40, d + 14);
+        qToLittleEndian<qint32>(4, d + 18);
+        qToLittleEndian<qint32>(2, d + 22);
+        qToLittleEndian<quint16>(1, d + 26);
+        qToLittleEndian<quint16>(8, d + 28);
+        qToLittleEndian<quint32>(1, d + 30); // BI_RLE8
+        qToLittleEndian<quint32>(4, d + 46);
+        const uchar palette[16] = {0, 0, 0, 0, 0, 0, 255, 0, 0, 255, 0, 0, 255, 0, 0, 0};
+        std::memcpy(d + 54, palette, sizeof palette); // black, red, green, blue
+        return out + stream;
+    };
+    // Bottom row: 4 × red. Top row: absolute run green, blue, green (padded),
+    // then 1 × green. End of bitmap.
+    const QByteArray stream("\x04\x01\x00\x00" "\x00\x03\x02\x03\x02\x00" "\x01\x02" "\x00\x01", 14);
+    QString error;
+    const Picture picture = loadBytes(rle8(stream), QStringLiteral(".bmp"), &error);
+    ASSERT_FALSE(picture.isEmpty()) << error.toStdString();
+    const QImage image = shown(picture);
+    EXPECT_EQ(image.pixel(0, 1), qRgb(255, 0, 0));
+    EXPECT_EQ(image.pixel(3, 1), qRgb(255, 0, 0));
+    EXPECT_EQ(image.pixel(0, 0), qRgb(0, 255, 0));
+    EXPECT_EQ(image.pixel(1, 0), qRgb(0, 0, 255));
+    EXPECT_EQ(image.pixel(3, 0), qRgb(0, 255, 0));
+
+    // Without its end-of-bitmap code the top row is not known to be complete.
+    for (int cut = 1; cut <= 8; ++cut) {
+        SCOPED_TRACE(cut);
+        EXPECT_TRUE(loadBytes(rle8(stream.left(stream.size() - cut)), QStringLiteral(".bmp"), &error).isEmpty());
+    }
+    // Rows ended by end-of-line codes are complete without the final code.
+    const QByteArray byLines("\x04\x01\x00\x00" "\x04\x02\x00\x00", 8);
+    EXPECT_FALSE(loadBytes(rle8(byLines), QStringLiteral(".bmp"), &error).isEmpty()) << error.toStdString();
+
+    // Pixels the stream skips (a delta, an early end of line or of the bitmap)
+    // are colour 0, never leftover memory: black here, on every load.
+    const QByteArray sparse("\x01\x01\x00\x02\x02\x01" "\x01\x03\x00\x01", 10);
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        const QImage image = shown(loadBytes(rle8(sparse), QStringLiteral(".bmp"), &error));
+        ASSERT_FALSE(image.isNull()) << error.toStdString();
+        EXPECT_EQ(image.pixel(0, 1), qRgb(255, 0, 0));
+        EXPECT_EQ(image.pixel(3, 0), qRgb(0, 0, 255)); // after the delta by (2, 1)
+        for (const QPoint p : {QPoint(1, 1), QPoint(2, 1), QPoint(3, 1), QPoint(0, 0), QPoint(1, 0), QPoint(2, 0)})
+            EXPECT_EQ(image.pixel(p), qRgb(0, 0, 0)) << p.x() << "," << p.y();
+    }
+}
+
+TEST(RasterPicture, IconSkipsEntriesOfUnreadableDepth)
+{
+    // Make the 48-pixel icon's only entry 16-bit: nothing left to show.
+    QByteArray ico = readBytes(QStringLiteral("ico_48px_8bpp_im.ico"));
+    const quint32 offset = qFromLittleEndian<quint32>(ico.constData() + 6 + 12);
+    qToLittleEndian<quint16>(16, ico.data() + offset + 14);
+    QString error;
+    EXPECT_TRUE(loadBytes(ico, QStringLiteral(".ico"), &error).isEmpty());
+    EXPECT_TRUE(error.startsWith(QStringLiteral("This kind of icon is not supported"))) << error.toStdString();
+
+    // Two entries, the larger one 16-bit: the other one is shown.
+    const QByteArray small = readBytes(QStringLiteral("ico_32px_4bpp_im.ico"));
+    const QByteArray big = readBytes(QStringLiteral("ico_48px_8bpp_im.ico"));
+    const qint64 smallData = qFromLittleEndian<quint32>(small.constData() + 6 + 12);
+    const qint64 bigData = qFromLittleEndian<quint32>(big.constData() + 6 + 12);
+    QByteArray two = QByteArray::fromRawData("\0\0\1\0\2\0", 6);
+    two += small.mid(6, 16);
+    two += big.mid(6, 16);
+    const qint64 firstAt = two.size();
+    two += small.mid(smallData);
+    const qint64 secondAt = two.size();
+    two += big.mid(bigData);
+    qToLittleEndian<quint32>(firstAt, two.data() + 6 + 12);
+    qToLittleEndian<quint32>(secondAt, two.data() + 6 + 16 + 12);
+    ASSERT_EQ(loadBytes(two, QStringLiteral(".ico"), &error).size(), QSize(48, 48)) << error.toStdString();
+    qToLittleEndian<quint16>(16, two.data() + secondAt + 14);
+    EXPECT_EQ(loadBytes(two, QStringLiteral(".ico"), &error).size(), QSize(32, 32)) << error.toStdString();
 }
