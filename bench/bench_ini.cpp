@@ -83,14 +83,20 @@ std::int64_t load(TKivINIEntry &entry, const std::vector<Key> &keys)
     return sum;
 }
 
+// An entry on the project file in dir, as the main window sets it up.
+void pointAtProject(TKivINIEntry &entry, const QTemporaryDir &dir)
+{
+    entry.SetFilename(dir.filePath(QStringLiteral("project.kvp")));
+    entry.SetSection(QStringLiteral("SecCD"));
+}
+
 // A save to a new file, the file removed between iterations.
 void BM_IniSaveProject(benchmark::State &state)
 {
     QTemporaryDir dir;
     const auto keys = projectKeys(int(state.range(0)));
     TKivINIEntry entry;
-    entry.SetFilename(dir.filePath(QStringLiteral("project.kvp")));
-    entry.SetSection(QStringLiteral("SecCD"));
+    pointAtProject(entry, dir);
     for (auto _ : state) {
         state.PauseTiming();
         QFile::remove(entry.Filename());
@@ -106,8 +112,7 @@ void BM_IniResaveProject(benchmark::State &state)
     QTemporaryDir dir;
     const auto keys = projectKeys(int(state.range(0)));
     TKivINIEntry entry;
-    entry.SetFilename(dir.filePath(QStringLiteral("project.kvp")));
-    entry.SetSection(QStringLiteral("SecCD"));
+    pointAtProject(entry, dir);
     save(entry, keys);
     for (auto _ : state)
         save(entry, keys);
@@ -119,8 +124,7 @@ void BM_IniLoadProject(benchmark::State &state)
     QTemporaryDir dir;
     const auto keys = projectKeys(int(state.range(0)));
     TKivINIEntry entry;
-    entry.SetFilename(dir.filePath(QStringLiteral("project.kvp")));
-    entry.SetSection(QStringLiteral("SecCD"));
+    pointAtProject(entry, dir);
     save(entry, keys);
     for (auto _ : state)
         benchmark::DoNotOptimize(load(entry, keys));

@@ -38,7 +38,7 @@ QByteArrayView trimmed(QByteArrayView v)
     return v.sliced(s, e - s);
 }
 
-bool sameName(QByteArrayView a, QByteArrayView b)
+bool sameTrimmedName(QByteArrayView a, QByteArrayView b)
 {
     if (a.size() != b.size())
         return false;
@@ -162,7 +162,7 @@ Location locate(QByteArrayView content, QByteArrayView section, QByteArrayView k
     while (scanner.next(&line)) {
         if (!inSection) {
             ParsedLine header;
-            if (parseHeader(content, line, &header) && sameName(header.name, section)) {
+            if (parseHeader(content, line, &header) && sameTrimmedName(header.name, section)) {
                 inSection = true;
                 loc.sectionFound = true;
                 loc.insertAt = line.next;
@@ -175,7 +175,7 @@ Location locate(QByteArrayView content, QByteArrayView section, QByteArrayView k
             break; // only the first section of a name counts
         if (parsed.kind != LineKind::Key)
             continue;
-        if (!loc.keyFound && sameName(parsed.name, key)) {
+        if (!loc.keyFound && sameTrimmedName(parsed.name, key)) {
             loc.keyFound = true;
             loc.keyLine = line;
             loc.keyEquals = parsed.equals;
@@ -194,6 +194,11 @@ bool endsWithLineEnd(QByteArrayView content)
 }
 
 } // namespace
+
+bool sameName(QByteArrayView a, QByteArrayView b)
+{
+    return sameTrimmedName(trimmed(a), trimmed(b));
+}
 
 std::optional<QByteArrayView> findValue(QByteArrayView content, QByteArrayView section, QByteArrayView key)
 {
@@ -214,7 +219,7 @@ bool hasSection(QByteArrayView content, QByteArrayView section)
     section = trimmed(section);
     bool found = false;
     forEachSection(content, [&](QByteArrayView name) {
-        found = sameName(name, section);
+        found = sameTrimmedName(name, section);
         return !found;
     });
     return found;
@@ -334,15 +339,21 @@ void requireWritableValue(QByteArrayView value, const QString &keyForMessage)
 namespace {
 
 // Encodes a name or value for writing, or throws: text the code page cannot hold
-// must not reach the file as question marks.
-QByteArray encodeOrThrow(const QString &text, const QString &what)
+// must not reach the file as question marks. The message is only built on failure,
+// since a project save passes here a few hundred times.
+enum class TextRole { Section, Key, Value };
+
+QByteArray encodeOrThrow(const QString &text, TextRole role, const QString &key)
 {
     QByteArray bytes;
-    if (!encodeCp1250(text, &bytes))
-        throw SettingsError(SettingsError::Kind::Unrepresentable,
-                            QStringLiteral("%1 has characters that code page Windows-1250 cannot store: \"%2\"")
-                                .arg(what, text.left(80)));
-    return bytes;
+    if (encodeCp1250(text, &bytes))
+        return bytes;
+    const QString what = role == TextRole::Section ? QStringLiteral("The section name")
+                         : role == TextRole::Key   ? QStringLiteral("The key name")
+                                                   : QStringLiteral("The value of \"%1\"").arg(key);
+    throw SettingsError(SettingsError::Kind::Unrepresentable,
+                        QStringLiteral("%1 has characters that code page Windows-1250 cannot store: \"%2\"")
+                            .arg(what, text.left(80)));
 }
 
 bool writeAll(int fd, const char *data, size_t size)
@@ -492,9 +503,9 @@ std::optional<QString> IniFile::readString(const QString &section, const QString
 
 void IniFile::writeString(const QString &section, const QString &key, const QString &value) const
 {
-    const QByteArray sectionBytes = encodeOrThrow(section, QStringLiteral("Section name"));
-    const QByteArray keyBytes = encodeOrThrow(key, QStringLiteral("Key name \"%1\"").arg(key));
-    const QByteArray valueBytes = encodeOrThrow(value, QStringLiteral("The value of \"%1\"").arg(key));
+    const QByteArray sectionBytes = encodeOrThrow(section, TextRole::Section, key);
+    const QByteArray keyBytes = encodeOrThrow(key, TextRole::Key, key);
+    const QByteArray valueBytes = encodeOrThrow(value, TextRole::Value, key);
     ini::requireWritableSection(sectionBytes);
     ini::requireWritableKey(keyBytes);
     ini::requireWritableValue(valueBytes, key);
@@ -503,33 +514,14 @@ void IniFile::writeString(const QString &section, const QString &key, const QStr
     save(ini::withValue(content, sectionBytes, keyBytes, valueBytes));
 }
 
-bool IniFile::hasSection(const QString &section) const
-{
-    QByteArray sectionBytes;
-    if (!encodeCp1250(section, &sectionBytes))
-        return false;
-    QByteArray content;
-    if (load(m_path, &content) != LoadResult::Loaded)
-        return false;
-    return ini::hasSection(content, sectionBytes);
-}
-
 void IniFile::addSection(const QString &section) const
 {
-    const QByteArray sectionBytes = encodeOrThrow(section, QStringLiteral("Section name"));
+    const QByteArray sectionBytes = encodeOrThrow(section, TextRole::Section, QString());
     ini::requireWritableSection(sectionBytes);
     const QByteArray content = loadForWrite();
     if (ini::hasSection(content, sectionBytes))
         return;
     save(ini::withSection(content, sectionBytes));
-}
-
-void IniFile::forEachSection(const std::function<bool(const QString &name)> &visit) const
-{
-    QByteArray content;
-    if (load(m_path, &content) != LoadResult::Loaded)
-        return;
-    ini::forEachSection(content, [&](QByteArrayView name) { return visit(decodeCp1250(name)); });
 }
 
 } // namespace korvel

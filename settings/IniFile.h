@@ -15,6 +15,9 @@ namespace korvel {
 // case in tests/test_ini_engine.cpp.
 namespace ini {
 
+// Whether two names are the same: equal after trimming, ASCII letters in either case.
+bool sameName(QByteArrayView a, QByteArrayView b);
+
 // Where a value is found: a view into content, already trimmed and unquoted.
 // Names are the encoded bytes; they are trimmed here.
 std::optional<QByteArrayView> findValue(QByteArrayView content, QByteArrayView section,
@@ -85,11 +88,8 @@ public:
     // file, for text that cannot be stored as given.
     void writeString(const QString &section, const QString &key, const QString &value) const;
 
-    bool hasSection(const QString &section) const;
     // Adds an empty section unless it exists. Throws as writeString does.
     void addSection(const QString &section) const;
-    // Calls visit with every section name, decoded, until it returns false.
-    void forEachSection(const std::function<bool(const QString &name)> &visit) const;
 
     enum class LoadResult { Loaded, Missing, Unreadable };
     // Reads the whole file. Missing means there is no such file (or folder).

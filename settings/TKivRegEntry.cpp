@@ -30,13 +30,11 @@ QString TKivRegEntry::ReadString(const QString &name)
     if (name.isEmpty())
         return QString();
 
+    // Looking into the subkey does not create it; a missing subkey has no values.
     QString result = MissingString();
-    const QString subkey = UserRegistry::subkeyPath(m_area, m_section);
-    if (UserRegistry::keyExists(subkey)) {
-        if (std::optional<QString> value = UserRegistry::readValue(subkey, name)) {
-            const qsizetype nul = value->indexOf(QChar(u'\0'));
-            result = nul >= 0 ? value->left(nul) : *value;
-        }
+    if (std::optional<QString> value = UserRegistry::readValue(UserRegistry::subkeyPath(m_area, m_section), name)) {
+        const qsizetype nul = value->indexOf(QChar(u'\0'));
+        result = nul >= 0 ? value->left(nul) : *value;
     }
     if (result == MissingString() && m_onError)
         m_onError(this);
@@ -52,7 +50,7 @@ void TKivRegEntry::WriteString(const QString &name, const QString &value)
     if (name.isEmpty())
         return;
     const QString subkey = UserRegistry::subkeyPath(m_area, m_section);
-    if (!UserRegistry::keyExists(subkey) && !UserRegistry::createKey(subkey))
+    if (!UserRegistry::createKey(subkey))
         throw SettingsError(SettingsError::Kind::CreateKey, QStringLiteral("Failed to create key %1").arg(m_section));
     if (!UserRegistry::writeValue(subkey, name, value))
         throw SettingsError(SettingsError::Kind::SetData, QStringLiteral("Failed to set data for '%1'").arg(name));

@@ -1,5 +1,6 @@
 #include "settings/UserRegistry.h"
 
+#include "settings/Cp1250.h"
 #include "settings/IniFile.h"
 #include "settings/SettingsError.h"
 
@@ -15,23 +16,6 @@ QString &overridePath()
 {
     static QString path;
     return path;
-}
-
-bool sameKey(const QString &a, const QString &b)
-{
-    // ASCII case only, as the INI engine below compares names.
-    if (a.size() != b.size())
-        return false;
-    for (qsizetype i = 0; i < a.size(); ++i) {
-        char16_t x = a[i].unicode(), y = b[i].unicode();
-        if (x >= u'A' && x <= u'Z')
-            x += 32;
-        if (y >= u'A' && y <= u'Z')
-            y += 32;
-        if (x != y)
-            return false;
-    }
-    return true;
 }
 
 } // namespace
@@ -61,14 +45,20 @@ QString UserRegistry::subkeyPath(const QString &key, const QString &subkey)
 
 bool UserRegistry::keyExists(const QString &key)
 {
-    const QString wanted = keyPath(key);
+    QByteArray wanted;
+    if (!encodeCp1250(keyPath(key), &wanted))
+        return false; // no such name can be in the store
     if (wanted.isEmpty())
         return true;
-    const QString childPrefix = wanted + u'\\';
+    QByteArray content;
+    if (IniFile::load(storePath(), &content) != IniFile::LoadResult::Loaded)
+        return false;
+    // The key itself, or a key below it, which implies it.
     bool found = false;
-    IniFile(storePath()).forEachSection([&](const QString &name) {
-        found = sameKey(name, wanted) ||
-                (name.size() > childPrefix.size() && sameKey(name.left(childPrefix.size()), childPrefix));
+    ini::forEachSection(content, [&](QByteArrayView name) {
+        found = ini::sameName(name, wanted) ||
+                (name.size() > wanted.size() && name[wanted.size()] == '\\' &&
+                 ini::sameName(name.first(wanted.size()), wanted));
         return !found;
     });
     return found;
@@ -92,6 +82,8 @@ bool UserRegistry::createKey(const QString &key)
 
 std::optional<QString> UserRegistry::readValue(const QString &key, const QString &name)
 {
+    // Values live only under the header of their own key, so a key that does not
+    // exist has no values and needs no test of its own.
     return IniFile(storePath()).readString(keyPath(key), name);
 }
 
