@@ -4,6 +4,8 @@
 #include <QFileInfo>
 #include <QPainter>
 #include <QSaveFile>
+#include <array>
+#include <optional>
 
 namespace korvel {
 
@@ -18,6 +20,87 @@ QImage PictureContent::render(QSize pixelSize) const
     draw(p, QRectF(QPointF(0, 0), QSizeF(pixelSize)));
     return image;
 }
+
+namespace {
+
+// The same bytes are often decoded twice in a row: a side file loads under ".jpg"
+// and again under ".jpeg", and the spine picture goes into both bands. Decoded
+// content never changes, so a picture still held elsewhere is shared instead of
+// decoded again. Only weak references are kept: this holds no memory of its own.
+struct DecodedEntry {
+    QByteArray bytes;
+    PictureFormat format;
+    std::weak_ptr<const PictureContent> content;
+};
+std::array<DecodedEntry, 4> g_recent;
+std::size_t g_nextSlot = 0;
+
+std::shared_ptr<const PictureContent> recentlyDecoded(const QByteArray &bytes, PictureFormat format)
+{
+    for (DecodedEntry &entry : g_recent) {
+        if (entry.format != format || entry.bytes.size() != bytes.size())
+            continue;
+        std::shared_ptr<const PictureContent> alive = entry.content.lock();
+        if (!alive) {
+            entry = DecodedEntry();
+            continue;
+        }
+        if (entry.bytes == bytes)
+            return alive;
+    }
+    return nullptr;
+}
+
+void rememberDecoded(const QByteArray &bytes, PictureFormat format, const std::shared_ptr<const PictureContent> &content)
+{
+    g_recent[g_nextSlot] = DecodedEntry{bytes, format, content};
+    g_nextSlot = (g_nextSlot + 1) % g_recent.size();
+}
+
+std::optional<PictureFormat> formatOfExtension(const QString &extension)
+{
+    const QString ext = extension.toLower();
+    if (ext == QLatin1String("bmp"))
+        return PictureFormat::Bitmap;
+    if (ext == QLatin1String("gif"))
+        return PictureFormat::Gif;
+    if (ext == QLatin1String("jpg") || ext == QLatin1String("jpeg"))
+        return PictureFormat::Jpeg;
+    if (ext == QLatin1String("ico"))
+        return PictureFormat::Icon;
+    if (ext == QLatin1String("emf") || ext == QLatin1String("wmf"))
+        return PictureFormat::Metafile;
+    return std::nullopt;
+}
+
+// Whether the first bytes of a file allow the format at all. Only signatures every
+// decoder insists on are checked, so nothing is refused that would have loaded.
+bool couldBe(std::optional<PictureFormat> format, const QByteArray &head)
+{
+    if (!format)
+        return true; // the unknown extension is reported by the normal path
+    auto u16 = [&](int at) { return head.size() >= at + 2 ? int(uchar(head[at])) | int(uchar(head[at + 1])) << 8 : -1; };
+    auto u32 = [&](int at) {
+        return head.size() >= at + 4 ? quint32(u16(at)) | quint32(u16(at + 2)) << 16 : quint32(0);
+    };
+    switch (*format) {
+    case PictureFormat::Bitmap:
+        return head.startsWith("BM");
+    case PictureFormat::Gif:
+        return head.startsWith("GIF87a") || head.startsWith("GIF89a");
+    case PictureFormat::Jpeg:
+        return head.startsWith("\xFF\xD8");
+    case PictureFormat::Icon:
+        return u16(0) == 0 && (u16(2) == 1 || u16(2) == 2);
+    case PictureFormat::Metafile:
+        return u32(0) == 1 || u32(0) == 0x9AC6CDD7u || ((u16(0) == 1 || u16(0) == 2) && u16(2) == 9);
+    case PictureFormat::None:
+        break;
+    }
+    return true;
+}
+
+} // namespace
 
 QString Picture::extensionOf(const QString &fileName)
 {
@@ -51,6 +134,11 @@ bool Picture::loadFromFile(const QString &path, QString *error)
             *error = QStringLiteral("File \"%1\" is too large for a picture").arg(path);
         return false;
     }
+    // A side file is offered under eight extensions in turn; a file whose first bytes
+    // already rule the format out is refused without reading it all.
+    const QByteArray head = file.peek(16);
+    if (!couldBe(formatOfExtension(ext), head))
+        return loadFromData(head, QLatin1Char('.') + ext, error);
     const QByteArray bytes = file.readAll();
     return loadFromData(bytes, QLatin1Char('.') + ext, error);
 }
@@ -82,9 +170,12 @@ bool Picture::loadFromData(const QByteArray &bytes, const QString &extension, QS
     }
 
     QString why;
-    std::shared_ptr<const PictureContent> content = format == PictureFormat::Metafile
-        ? decodeMetafile(bytes, &why)
-        : decodeRaster(bytes, format, &why);
+    std::shared_ptr<const PictureContent> content = recentlyDecoded(bytes, format);
+    if (!content) {
+        content = format == PictureFormat::Metafile ? decodeMetafile(bytes, &why) : decodeRaster(bytes, format, &why);
+        if (content)
+            rememberDecoded(bytes, format, content);
+    }
     if (!content) {
         if (error)
             *error = why.isEmpty() ? QStringLiteral("The picture could not be read") : why;

@@ -7,6 +7,8 @@
 
 #include "project/CoverPage.h"
 #include "project/PictureError.h"
+#include "settings/IniFile.h"
+#include "settings/SettingsError.h"
 #include "settings/TKivINIEntry.h"
 #include "settings/TKivRegEntry.h"
 #include "spine/SideFileTest.h"
@@ -250,6 +252,10 @@ void SaveProject(ProjectContext &c, const QString &path)
     ini.WriteInteger(key(lr, "Grd-Strt"), qint32(cdl.gradient().EndColor));
     ini.WriteInteger(key(lr, "Grd-End"), qint32(cdl.gradient().StartColor));
     writeFont(ini, lr, cdl.titleFont());
+    // Each key above replaced the file without waiting for the disk; the finished
+    // project is made durable once, so a power cut after Save cannot empty it.
+    if (!IniFile::syncToDisk(path))
+        throw SettingsError(SettingsError::Kind::WriteRefused, QStringLiteral("Unable to write to %1").arg(path));
 
     QString error;
     if (!page.BckImg().saveToFile(base + QStringLiteral(".im1"), &error))

@@ -6,6 +6,7 @@
 #include <QFile>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <limits.h>
@@ -457,6 +458,17 @@ bool IniFile::saveAtomically(const QString &path, QByteArrayView content)
     }
     ok = ok && writeAll(fd, content.data(), size_t(content.size()));
     ok = (::close(fd) == 0) && ok;
+    if (ok && exists) {
+        // Swap the new file in, then drop the old one. Readers see the old or the new
+        // file, as with a rename over it, but ext4 does not flush the new data on the
+        // spot, which a rename over an existing file makes it do on every single key.
+        // Whole saves are made durable once at their end (syncToDisk).
+        if (::renameat2(AT_FDCWD, temp.constData(), AT_FDCWD, target.constData(), RENAME_EXCHANGE) == 0) {
+            ::unlink(temp.constData());
+            return true;
+        }
+        // File systems without the exchange fall back to the plain rename.
+    }
     ok = ok && ::rename(temp.constData(), target.constData()) == 0;
     if (!ok)
         ::unlink(temp.constData());
@@ -522,6 +534,29 @@ void IniFile::addSection(const QString &section) const
     if (ini::hasSection(content, sectionBytes))
         return;
     save(ini::withSection(content, sectionBytes));
+}
+
+} // namespace korvel
+
+namespace korvel {
+
+bool IniFile::syncToDisk(const QString &path)
+{
+    const QByteArray name = QFile::encodeName(path);
+    const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    bool ok = ::fsync(fd) == 0;
+    ::close(fd);
+    // The directory entry too, so the file's new name survives a power cut.
+    const qsizetype slash = name.lastIndexOf('/');
+    const QByteArray dir = slash > 0 ? name.left(slash) : slash == 0 ? QByteArray("/") : QByteArray(".");
+    const int dirFd = ::open(dir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd >= 0) {
+        ok = (::fsync(dirFd) == 0) && ok;
+        ::close(dirFd);
+    }
+    return ok;
 }
 
 } // namespace korvel

@@ -97,6 +97,9 @@ public:
     // Replaces the file atomically as described above. Returns false on failure,
     // in which case the old file is untouched and no temporary file is left.
     static bool saveAtomically(const QString &path, QByteArrayView content);
+    // Makes the file and its directory entry durable (fsync). Single writes do not
+    // wait for the disk; a caller that has finished a whole document calls this once.
+    static bool syncToDisk(const QString &path);
 
 private:
     QByteArray loadForWrite() const;

@@ -724,3 +724,28 @@ TEST(RasterPicture, IconSkipsEntriesOfUnreadableDepth)
     qToLittleEndian<quint16>(16, two.data() + secondAt + 14);
     EXPECT_EQ(loadBytes(two, QStringLiteral(".ico"), &error).size(), QSize(32, 32)) << error.toStdString();
 }
+
+TEST(PictureSharing, TheSameBytesLoadedTwiceShareOneDecodeAndWrongSignaturesFailEarly)
+{
+    const QString jpeg = QStringLiteral(KORVEL_TEST_DATA "/raster/jpeg_baseline_420.jpg");
+    Picture first, second;
+    QString error;
+    ASSERT_TRUE(first.loadFromFile(jpeg, &error));
+    ASSERT_TRUE(second.loadFromFile(jpeg, &error));
+    EXPECT_EQ(first.content(), second.content());
+    EXPECT_TRUE(first.sameAs(second));
+
+    Picture third = first;
+
+    // A JPEG offered as a bitmap, icon or metafile fails with the decoder's message
+    // and leaves the picture as it was.
+    QTemporaryDir dir;
+    for (const char *name : {"photo.bmp", "photo.gif", "photo.ico", "photo.emf", "photo.wmf"}) {
+        const QString renamed = dir.filePath(QString::fromLatin1(name));
+        ASSERT_TRUE(QFile::copy(jpeg, renamed));
+        error.clear();
+        EXPECT_FALSE(third.loadFromFile(renamed, &error)) << name;
+        EXPECT_FALSE(error.isEmpty()) << name;
+        EXPECT_EQ(third.format(), PictureFormat::Jpeg);
+    }
+}
