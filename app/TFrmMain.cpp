@@ -22,6 +22,7 @@
 #include "app/ToolbarIcons.h"
 #include "project/CoverPage.h"
 #include "project/ProjectFile.h"
+#include "project/ProjectSession.h"
 #include "settings/TKivINIEntry.h"
 #include "settings/TKivRegEntry.h"
 #include "spine/SpinePictureState.h"
@@ -79,10 +80,9 @@ TFrmMain::TFrmMain(QWidget *parent)
     , m_reg(new TKivRegEntry(this))
 {
     m_iniFile->setObjectName(QStringLiteral("INIFile"));
-    m_iniFile->SetSection(QString::fromLatin1(kProjectSection));
+    configureProjectEntry(*m_iniFile);
     m_reg->setObjectName(QStringLiteral("Reg"));
-    m_reg->SetArea(QString::fromLatin1(SpinePictureState::kArea));
-    m_reg->SetSection(QString::fromLatin1(SpinePictureState::kSection));
+    configureSpinePictureEntry(*m_reg);
     setObjectName(QStringLiteral("FrmMain"));
     setWindowTitle(QStringLiteral("Lurdan CD 1.0 - druhé vydání"));
     QFont font(QStringLiteral("MS Sans Serif"));

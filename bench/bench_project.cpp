@@ -10,7 +10,7 @@
 
 #include "BenchData.h"
 #include "project/CoverPage.h"
-#include "project/ProjectFile.h"
+#include "project/ProjectSession.h"
 #include "settings/TKivINIEntry.h"
 #include "settings/TKivRegEntry.h"
 #include "settings/UserRegistry.h"
@@ -24,17 +24,13 @@ struct Workspace {
     QTemporaryDir dir;
     QString previous = QDir::currentPath();
     CoverPage page;
-    TKivINIEntry ini;
-    TKivRegEntry reg;
-    SpinePictureState spine{page};
-    ProjectContext context{page, ini, reg, spine, {}};
+    ProjectSession session{page};
+    ProjectContext &context = session.context;
+    TKivINIEntry &ini = session.ini;
     Workspace()
     {
         QDir::setCurrent(dir.path());
         UserRegistry::setStorePath(dir.filePath(QStringLiteral("registry.ini")));
-        ini.SetSection(QString::fromLatin1(kProjectSection));
-        reg.SetArea(QString::fromLatin1(SpinePictureState::kArea));
-        reg.SetSection(QString::fromLatin1(SpinePictureState::kSection));
     }
     ~Workspace()
     {
@@ -48,12 +44,7 @@ struct Workspace {
             lines << QStringLiteral("%1. Skladba číslo %1 (3:%2)").arg(i + 1).arg(i % 60, 2, 10, QLatin1Char('0'));
         page.item(QStringLiteral("BTo")).setLines(lines);
     }
-    void open(const QString &path)
-    {
-        page.item(QStringLiteral("BTo")).clearLines();
-        page.item(QStringLiteral("BTit")).clearLines();
-        LoadProject(context, path);
-    }
+    void open(const QString &path) { session.open(path); }
 };
 
 void BM_SaveProject(benchmark::State &state)

@@ -16,13 +16,10 @@
 #include "project/CoverPage.h"
 #include "project/Fonts.h"
 #include "project/PictureError.h"
-#include "project/ProjectFile.h"
+#include "project/ProjectSession.h"
 #include "settings/SettingsError.h"
 #include "settings/SettingsMessages.h"
-#include "settings/TKivINIEntry.h"
-#include "settings/TKivRegEntry.h"
 #include "settings/UserRegistry.h"
-#include "spine/SpinePictureState.h"
 
 namespace korvel {
 
@@ -114,18 +111,10 @@ bool openProject(CoverPage &page, const QString &project)
 
     const QString previous = QDir::currentPath();
     QDir::setCurrent(info.absolutePath());
-    TKivINIEntry ini;
-    ini.SetSection(QString::fromLatin1(kProjectSection));
-    TKivRegEntry reg;
-    reg.SetArea(QString::fromLatin1(SpinePictureState::kArea));
-    reg.SetSection(QString::fromLatin1(SpinePictureState::kSection));
-    SpinePictureState spine(page);
-    ProjectContext context{page, ini, reg, spine, {}};
-    page.item(QStringLiteral("BTo")).clearLines();
-    page.item(QStringLiteral("BTit")).clearLines();
+    ProjectSession session(page);
     bool ok = true;
     try {
-        LoadProject(context, info.absoluteFilePath());
+        session.open(info.absoluteFilePath());
     } catch (const SettingsError &e) {
         say(QStringLiteral("korvel-print: %1").arg(e.message()));
         ok = false;

@@ -20,7 +20,7 @@ SpinePictureState::SpinePictureState(CoverPage &page, QObject *parent)
 {
     m_reg->setObjectName(QStringLiteral("Reg"));
     m_reg->SetArea(QString::fromLatin1(kArea));
-    m_reg->SetSection(QString::fromLatin1(kSection));
+    m_reg->SetSection(QString::fromLatin1(kSection)); // as configureSpinePictureEntry
     g_current = this;
 }
 

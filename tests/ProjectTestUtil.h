@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "project/CoverPage.h"
-#include "project/ProjectFile.h"
+#include "project/ProjectSession.h"
 #include "settings/SettingsMessages.h"
 #include "settings/TKivINIEntry.h"
 #include "settings/TKivRegEntry.h"
@@ -45,9 +45,8 @@ protected:
         UserRegistry::setStorePath(work.filePath(QStringLiteral("registry/store.ini")));
         previousHandler = setSettingsMessageHandler(
             [this](const QString &, const QString &text) { messages << text; });
-        ini.SetSection(QString::fromLatin1(kProjectSection));
-        reg.SetArea(QString::fromLatin1(SpinePictureState::kArea));
-        reg.SetSection(QString::fromLatin1(SpinePictureState::kSection));
+        configureProjectEntry(ini);
+        configureSpinePictureEntry(reg);
     }
     void TearDown() override
     {
@@ -59,24 +58,12 @@ protected:
     // A fresh window's worth of state to load into, as the designer has it.
     struct Session {
         CoverPage page;
-        TKivINIEntry ini;
-        TKivRegEntry reg;
-        SpinePictureState spine{page};
         QString caption;
-        ProjectContext context{page, ini, reg, spine, [this](const QString &c) { caption = c; }};
-        Session()
-        {
-            ini.SetSection(QString::fromLatin1(kProjectSection));
-            reg.SetArea(QString::fromLatin1(SpinePictureState::kArea));
-            reg.SetSection(QString::fromLatin1(SpinePictureState::kSection));
-        }
-        // Opening a project empties the two lists first, as the open command does.
-        void open(const QString &path)
-        {
-            page.item(QStringLiteral("BTo")).clearLines();
-            page.item(QStringLiteral("BTit")).clearLines();
-            LoadProject(context, path);
-        }
+        ProjectSession session{page, [this](const QString &c) { caption = c; }};
+        TKivRegEntry &reg = session.reg;
+        SpinePictureState &spine = session.spine;
+        ProjectContext &context = session.context;
+        void open(const QString &path) { session.open(path); }
     };
 
     QTemporaryDir work;

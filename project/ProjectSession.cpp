@@ -1,0 +1,39 @@
+#include "project/ProjectSession.h"
+
+#include "project/CoverPage.h"
+
+namespace korvel {
+
+void configureProjectEntry(TKivINIEntry &entry)
+{
+    entry.SetSection(QString::fromLatin1(kProjectSection));
+}
+
+void configureSpinePictureEntry(TKivRegEntry &entry)
+{
+    entry.SetArea(QString::fromLatin1(SpinePictureState::kArea));
+    entry.SetSection(QString::fromLatin1(SpinePictureState::kSection));
+}
+
+ProjectSession::ProjectSession(CoverPage &page_, std::function<void(const QString &)> setCaption)
+    : page(page_)
+    , spine(page_)
+    , context{page_, ini, reg, spine, std::move(setCaption)}
+{
+    configureProjectEntry(ini);
+    configureSpinePictureEntry(reg);
+}
+
+void ProjectSession::open(const QString &path)
+{
+    page.item(QStringLiteral("BTo")).clearLines();
+    page.item(QStringLiteral("BTit")).clearLines();
+    LoadProject(context, path);
+}
+
+void ProjectSession::save(const QString &path)
+{
+    SaveProject(context, path);
+}
+
+} // namespace korvel
