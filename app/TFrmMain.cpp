@@ -251,6 +251,7 @@ void TFrmMain::setUpPrinter(QPrinter &printer)
     printer.setCopyCount(1);
     printer.setDuplex(QPrinter::DuplexNone);
     printer.setPrintRange(QPrinter::AllPages);
+    printer.setPaperSource(QPrinter::Upper); // the first paper bin
     printer.setDocName(QStringLiteral("Korvel"));
 }
 
