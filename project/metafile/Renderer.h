@@ -1,0 +1,199 @@
+#pragma once
+#include <QBrush>
+#include <QColor>
+#include <QFont>
+#include <QImage>
+#include <QPainterPath>
+#include <QPolygonF>
+#include <QString>
+#include <QTransform>
+#include <QVector>
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <vector>
+
+class QPainter;
+
+namespace korvel::metafile {
+
+// GDI's logical objects as the records create them.
+struct LogPen {
+    int style = 0;          // PS_* including end cap, join and type bits
+    double width = 0;       // logical units; 0 = one device pixel
+    QColor color = Qt::black;
+    bool cosmetic = true;
+    QVector<double> userDashes; // PS_USERSTYLE, logical units
+};
+
+struct LogBrush {
+    enum Style { Solid, Null, Hatched, Pattern, MonoPattern };
+    Style style = Solid;
+    QColor color = Qt::white;
+    int hatch = 0;
+    QImage pattern; // Pattern: colour tile; MonoPattern: 1-bit tile
+};
+
+struct LogFont {
+    int height = 0;
+    int width = 0;
+    int escapement = 0; // tenths of a degree, counter-clockwise
+    int weight = 0;
+    bool italic = false;
+    bool underline = false;
+    bool strikeOut = false;
+    int charSet = 0;
+    QString face;
+};
+
+struct GdiObject {
+    enum Kind { Empty, Pen, Brush, Font, Other };
+    Kind kind = Empty;
+    LogPen pen;
+    LogBrush brush;
+    LogFont font;
+};
+
+// Everything SAVEDC keeps and RESTOREDC brings back.
+struct DcState {
+    int mapMode = 1; // MM_TEXT
+    QPointF windowOrg, viewportOrg;
+    QSizeF windowExt{1, 1}, viewportExt{1, 1};
+    bool windowExtSet = false;
+    QTransform world;
+    LogPen pen;
+    LogBrush brush;
+    LogFont font;
+    QColor textColor = Qt::black;
+    QColor bkColor = Qt::white;
+    bool bkOpaque = true;
+    bool winding = false; // polygon fill mode
+    int rop2 = 13;        // R2_COPYPEN
+    unsigned textAlign = 0;
+    QPointF position;
+    double miterLimit = 10;
+    bool clockwiseArcs = false;
+    std::optional<QPainterPath> clip; // device coordinates; none = everything
+};
+
+enum class ClipMode { And = 1, Or = 2, Xor = 3, Diff = 4, Copy = 5 };
+
+// The device context both players draw through: keeps GDI's state, maps logical
+// coordinates to the reference device and that onto the target rectangle, and
+// turns every drawing operation into QPainter calls (or path construction between
+// BEGINPATH and ENDPATH). The painter's state is saved on construction and
+// restored on destruction, so playback leaves nothing behind.
+class Renderer {
+public:
+    // deviceToTarget maps reference-device coordinates onto the painter's
+    // coordinates. devicePixelsPerMm is used by the fixed mapping modes.
+    Renderer(QPainter &painter, const QRectF &target, const QTransform &deviceToTarget,
+             QSizeF devicePixelsPerMm, int objectCount);
+    ~Renderer();
+    Renderer(const Renderer &) = delete;
+    Renderer &operator=(const Renderer &) = delete;
+
+    DcState &state() { return m_state; }
+    void mappingChanged() { m_transformDirty = true; m_penDirty = true; }
+    void penChanged() { m_penDirty = true; }
+    void brushChanged() { m_brushDirty = true; }
+    // For WMF: logical coordinates go straight onto the frame through the window.
+    void setWindowMapsToFrame(const QRectF &frame) { m_windowFrame = frame; m_useWindowFrame = true; m_transformDirty = true; }
+
+    // Object table.
+    int objectCount() const { return int(m_objects.size()); }
+    void setObject(std::uint32_t index, GdiObject object);
+    // Puts the object in the lowest free slot, as 16-bit metafiles number them.
+    void addObjectFirstFree(GdiObject object);
+    void selectObject(std::uint32_t index);
+    void deleteObject(std::uint32_t index);
+    void selectStockObject(std::uint32_t stock);
+
+    void saveDc();
+    void restoreDc(int relative);
+
+    // Mapping.
+    QTransform logicalToDevice() const;
+    void setMapMode(int mode);
+
+    // Drawing, all in logical coordinates.
+    void moveTo(QPointF p);
+    void lineTo(QPointF p);
+    void polyline(const QPolygonF &points);
+    void polylineTo(const QPolygonF &points);
+    void polygon(const QPolygonF &points);
+    void polyPolygon(const std::vector<QPolygonF> &polygons);
+    void polyPolyline(const std::vector<QPolygonF> &lines);
+    void polyBezier(const QPolygonF &points, bool fromCurrent);
+    void rectangle(QRectF box);
+    void roundRect(QRectF box, QSizeF corner);
+    void ellipse(QRectF box);
+    enum class ArcKind { Arc, ArcTo, Chord, Pie };
+    void arc(QRectF box, QPointF start, QPointF end, ArcKind kind);
+    void angleArc(QPointF center, double radius, double startDeg, double sweepDeg);
+    void setPixel(QPointF p, const QColor &color);
+    void fillRect(const QRectF &rect, const QBrush &brush); // logical, no pen
+    void fillRegion(const QPainterPath &devicePath, const LogBrush &brush);
+    void gradientFill(const QPainterPath &logicalShape, const QBrush &brush);
+
+    // Text; reference point in logical units, dx in logical units per UTF-16 unit.
+    void text(QPointF reference, const QString &string, const QVector<double> &dx,
+              unsigned options, const QRectF &clipRect);
+    static QString decodeText(const QByteArray &bytes, int charSet);
+
+    // Bitmaps. rop is the ternary raster operation.
+    void drawImage(const QRectF &dest, const QImage &image, const QRectF &source, std::uint32_t rop);
+    void patBlt(const QRectF &dest, std::uint32_t rop);
+
+    // Paths.
+    void beginPath();
+    void endPath();
+    void abortPath();
+    void closeFigure();
+    void fillPath();
+    void strokePath();
+    void strokeAndFillPath();
+    void selectClipPath(ClipMode mode);
+    void widenPath();
+    bool inPath() const { return m_pathOpen; }
+
+    // Clipping.
+    void intersectClipRect(QRectF logical);
+    void excludeClipRect(QRectF logical);
+    void setClipRegion(const std::optional<QPainterPath> &device, ClipMode mode);
+    void offsetClip(QPointF logicalOffset);
+
+private:
+    void combineClip(const QPainterPath &device, ClipMode mode);
+    bool prepare(bool stroke, bool fill);
+    void applyTransform();
+    QPen makePen() const;
+    QBrush makeBrush(const LogBrush &brush) const;
+    void drawPath(const QPainterPath &path, bool stroke, bool fill);
+    double deviceScale() const;
+    QFont makeFont(double &emHeight) const;
+    QColor rop2Color(const QColor &c) const;
+    bool nothingToDraw() const;
+
+    QPainter &m_painter;
+    QRectF m_target;
+    QTransform m_base;            // painter transform on entry
+    QTransform m_deviceToTarget;
+    QSizeF m_pxPerMm;
+    QRectF m_windowFrame;
+    bool m_useWindowFrame = false;
+    DcState m_state;
+    std::vector<DcState> m_saved;
+    std::vector<GdiObject> m_objects;
+    QPainterPath m_path;
+    bool m_pathOpen = false;
+    bool m_transformDirty = true;
+    bool m_penDirty = true;
+    bool m_brushDirty = true;
+    bool m_clipDirty = false;
+    QTransform m_logical; // cached logicalToDevice
+    QPolygonF m_scratch;
+};
+
+} // namespace korvel::metafile
