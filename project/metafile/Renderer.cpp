@@ -473,8 +473,16 @@ void Renderer::polygon(const QPolygonF &points)
         drawPath(path, true, true);
         return;
     }
-    if (prepare(true, true))
-        m_painter.drawPolygon(points, m_state.winding ? Qt::WindingFill : Qt::OddEvenFill);
+    if (!prepare(true, true))
+        return;
+    // Writers lay gradients and surfaces out as abutting unoutlined polygons;
+    // antialiased edges would show every seam, so those are filled as GDI does.
+    const bool seamless = (m_state.pen.style & 0xF) == 5;
+    if (seamless)
+        m_painter.setRenderHint(QPainter::Antialiasing, false);
+    m_painter.drawPolygon(points, m_state.winding ? Qt::WindingFill : Qt::OddEvenFill);
+    if (seamless)
+        m_painter.setRenderHint(QPainter::Antialiasing, true);
 }
 
 void Renderer::polyPolygon(const std::vector<QPolygonF> &polygons)
@@ -487,7 +495,12 @@ void Renderer::polyPolygon(const std::vector<QPolygonF> &polygons)
         path.addPolygon(p);
         path.closeSubpath();
     }
+    const bool seamless = !m_pathOpen && (m_state.pen.style & 0xF) == 5;
+    if (seamless)
+        m_painter.setRenderHint(QPainter::Antialiasing, false);
     drawPath(path, true, true);
+    if (seamless)
+        m_painter.setRenderHint(QPainter::Antialiasing, true);
 }
 
 void Renderer::polyPolyline(const std::vector<QPolygonF> &lines)
