@@ -558,7 +558,7 @@ void EmfPlayer::record(std::uint32_t type, const ByteReader &rec)
     case SETMAPMODE: m_r.setMapMode(int(rec.u32(8))); break;
     case SETBKMODE: s.bkOpaque = rec.u32(8) == 2; m_r.brushChanged(); break;
     case SETPOLYFILLMODE: s.winding = rec.u32(8) == 2; break;
-    case SETROP2: s.rop2 = int(rec.u32(8)); m_r.penChanged(); m_r.brushChanged(); break;
+    case SETROP2: m_r.setRop2(int(rec.u32(8))); break;
     case SETTEXTALIGN: s.textAlign = rec.u32(8); break;
     case SETTEXTCOLOR: s.textColor = colorRef(rec.u32(8)); m_r.brushChanged(); break;
     case SETBKCOLOR: s.bkColor = colorRef(rec.u32(8)); m_r.brushChanged(); break;

@@ -162,6 +162,7 @@ void Renderer::restoreDc(int n)
     m_saved.resize(keep);
     m_transformDirty = m_penDirty = m_brushDirty = true;
     m_clipDirty = true;
+    ropChanged();
 }
 
 // ---- mapping ---------------------------------------------------------------
@@ -228,10 +229,12 @@ void Renderer::applyTransform()
     if (m_clipDirty) {
         m_painter.restore();
         m_painter.save();
-        if (m_state.clip) {
+        if (m_state.clip || m_xorClip)
             m_painter.setTransform(m_deviceToTarget * m_base);
+        if (m_state.clip)
             m_painter.setClipPath(*m_state.clip, Qt::IntersectClip);
-        }
+        if (m_xorClip)
+            m_painter.setClipPath(*m_xorClip, Qt::IntersectClip);
         m_clipDirty = false;
         m_transformDirty = m_penDirty = m_brushDirty = true;
     }
@@ -259,7 +262,59 @@ QColor Renderer::rop2Color(const QColor &c) const
 
 bool Renderer::nothingToDraw() const
 {
-    return m_state.rop2 == 11; // R2_NOP
+    return m_state.rop2 == 11 /* R2_NOP */ || m_xor == XorPhase::First;
+}
+
+void Renderer::setRop2(int rop)
+{
+    m_state.rop2 = rop;
+    m_penDirty = m_brushDirty = true;
+    ropChanged();
+}
+
+void Renderer::ropChanged()
+{
+    constexpr int kXor = 7, kCopy = 13;
+    const int rop = m_state.rop2;
+    switch (m_xor) {
+    case XorPhase::None:
+        if (rop == kXor)
+            m_xor = XorPhase::First;
+        break;
+    case XorPhase::First:
+        if (rop == kCopy) {
+            m_xor = XorPhase::Mask;
+            m_xorMask = QPainterPath();
+            m_xorMask.setFillRule(Qt::WindingFill);
+        }
+        break;
+    case XorPhase::Mask:
+        if (rop == kXor) {
+            m_xor = XorPhase::Second;
+            m_xorClip = m_xorMask;
+            m_clipDirty = true;
+        } else if (rop != kCopy) {
+            m_xor = XorPhase::None;
+        }
+        break;
+    case XorPhase::Second:
+        if (rop != kXor) {
+            m_xor = XorPhase::None;
+            m_xorClip.reset();
+            m_clipDirty = true;
+        }
+        break;
+    }
+}
+
+bool Renderer::captureMask(const QPainterPath &logical)
+{
+    if (m_xor != XorPhase::Mask)
+        return false;
+    applyTransform();
+    if (m_xorMask.elementCount() < kMaxClipElements)
+        m_xorMask.addPath(m_logical.map(logical));
+    return true;
 }
 
 QPen Renderer::makePen() const
@@ -389,6 +444,8 @@ void Renderer::drawPath(const QPainterPath &path, bool stroke, bool fill)
         m_path.addPath(path);
         return;
     }
+    if (fill && captureMask(path))
+        return;
     if (!prepare(stroke, fill))
         return;
     if (fill && m_state.brush.style == LogBrush::Hatched && m_state.bkOpaque)
@@ -471,6 +528,13 @@ void Renderer::polygon(const QPolygonF &points)
         path.closeSubpath();
         path.setFillRule(m_state.winding ? Qt::WindingFill : Qt::OddEvenFill);
         drawPath(path, true, true);
+        return;
+    }
+    if (m_xor == XorPhase::Mask) {
+        QPainterPath path;
+        path.addPolygon(points);
+        path.closeSubpath();
+        captureMask(path);
         return;
     }
     if (!prepare(true, true))

@@ -98,6 +98,8 @@ public:
     void mappingChanged() { m_transformDirty = true; m_penDirty = true; }
     void penChanged() { m_penDirty = true; }
     void brushChanged() { m_brushDirty = true; }
+    // Raster operation for pens and brushes (SETROP2).
+    void setRop2(int rop);
     // For WMF: logical coordinates go straight onto the frame through the window.
     void setWindowMapsToFrame(const QRectF &frame) { m_windowFrame = frame; m_useWindowFrame = true; m_transformDirty = true; }
 
@@ -175,6 +177,8 @@ private:
     QFont makeFont(double &emHeight) const;
     QColor rop2Color(const QColor &c) const;
     bool nothingToDraw() const;
+    void ropChanged();
+    bool captureMask(const QPainterPath &logical);
 
     QPainter &m_painter;
     QRectF m_target;
@@ -193,6 +197,15 @@ private:
     bool m_brushDirty = true;
     bool m_clipDirty = false;
     QTransform m_logical; // cached logicalToDevice
+
+    // Some writers clip a gradient by drawing it twice in XOR mode with the
+    // shape in black between the two passes; on paper XOR does nothing, so the
+    // first pass is dropped, the black shape becomes a clip and the second pass
+    // is drawn through it.
+    enum class XorPhase { None, First, Mask, Second };
+    XorPhase m_xor = XorPhase::None;
+    QPainterPath m_xorMask;                 // device coordinates
+    std::optional<QPainterPath> m_xorClip;  // device coordinates
     QPolygonF m_scratch;
 };
 

@@ -194,7 +194,7 @@ void WmfPlayer::record(std::uint16_t function, const ByteReader &rec)
     case META_RESTOREDC: m_r.restoreDc(rec.i16(6)); break;
     case META_SETBKMODE: s.bkOpaque = rec.u16(6) == 2; m_r.brushChanged(); break;
     case META_SETMAPMODE: break; // the window always maps onto the frame
-    case META_SETROP2: s.rop2 = rec.u16(6); m_r.penChanged(); m_r.brushChanged(); break;
+    case META_SETROP2: m_r.setRop2(rec.u16(6)); break;
     case META_SETPOLYFILLMODE: s.winding = rec.u16(6) == 2; break;
     case META_SETTEXTALIGN: s.textAlign = rec.u16(6); break;
     case META_SETBKCOLOR: s.bkColor = colorRef(rec.u32(6)); m_r.brushChanged(); break;
