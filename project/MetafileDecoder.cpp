@@ -18,8 +18,8 @@ class MetafileContent final : public PictureContent {
 public:
     enum class Kind { Emf, Wmf };
 
-    MetafileContent(QByteArray bytes, Kind kind, QSize size, metafile::WmfHeader wmf)
-        : m_bytes(std::move(bytes)), m_kind(kind), m_size(size), m_wmf(std::move(wmf)) {}
+    MetafileContent(QByteArray bytes, Kind kind, QSize size, metafile::WmfHeader wmf, QRectF emfFrame = QRectF())
+        : m_bytes(std::move(bytes)), m_kind(kind), m_size(size), m_wmf(std::move(wmf)), m_emfFrame(emfFrame) {}
 
     QSize size() const override { return m_size; }
     bool isVector() const override { return true; }
@@ -31,7 +31,7 @@ public:
         const ByteReader data(reinterpret_cast<const unsigned char *>(m_bytes.constData()),
                               std::size_t(m_bytes.size()));
         if (m_kind == Kind::Emf)
-            metafile::playEmf(data, painter, target);
+            metafile::playEmf(data, painter, target, m_emfFrame);
         else
             metafile::playWmf(data, m_wmf, painter, target);
     }
@@ -41,13 +41,14 @@ private:
     Kind m_kind;
     QSize m_size;
     metafile::WmfHeader m_wmf;
+    QRectF m_emfFrame; // reference-device pixels
 };
 
 int toPixels(double value)
 {
     if (!std::isfinite(value))
         return 1;
-    return int(std::clamp(std::lround(std::fabs(value)), 1L, long(kMaxPictureSide)));
+    return int(std::lround(std::clamp(std::fabs(value), 1.0, double(kMaxPictureSide))));
 }
 
 } // namespace
@@ -60,23 +61,25 @@ std::shared_ptr<const PictureContent> decodeMetafile(const QByteArray &bytes, QS
         metafile::EmfHeader h;
         if (!metafile::readEmfHeader(data, h, error))
             return nullptr;
-        // The frame is in hundredths of a millimetre.
-        double w = double(h.frame.right()) - h.frame.left();
-        double hh = double(h.frame.bottom()) - h.frame.top();
-        if (w <= 0 || hh <= 0) {
-            w = double(h.bounds.right()) - h.bounds.left();
-            hh = double(h.bounds.bottom()) - h.bounds.top();
-            if (w <= 0 || hh <= 0) {
-                if (error)
-                    *error = QStringLiteral("The metafile has an empty picture frame");
-                return nullptr;
-            }
-            // Bounds are reference-device pixels; take them as screen pixels.
-            w = w * 2540.0 / 96;
-            hh = hh * 2540.0 / 96;
+        QRectF frame = metafile::emfDeviceFrame(h);
+        // Some converters write a frame that does not contain the drawing at all
+        // (in logical instead of device units); the picture would come out empty.
+        // Where nearly all of what is drawn lies outside the frame, frame the drawing.
+        const QRectF drawn = metafile::measureEmf(data);
+        if (drawn.width() > 0 && drawn.height() > 0) {
+            const QRectF common = drawn.intersected(frame);
+            if (common.width() * common.height() < 0.1 * drawn.width() * drawn.height())
+                frame = drawn;
         }
-        const QSize size(toPixels(w * 96 / 2540.0), toPixels(hh * 96 / 2540.0));
-        return std::make_shared<MetafileContent>(bytes, MetafileContent::Kind::Emf, size, metafile::WmfHeader());
+        if (!(frame.width() > 0) || !(frame.height() > 0)) {
+            if (error)
+                *error = QStringLiteral("The metafile has an empty picture frame");
+            return nullptr;
+        }
+        const QSizeF pxPerMm = metafile::emfPixelsPerMm(h);
+        const QSize size(toPixels(frame.width() / pxPerMm.width() * 96 / 25.4),
+                         toPixels(frame.height() / pxPerMm.height() * 96 / 25.4));
+        return std::make_shared<MetafileContent>(bytes, MetafileContent::Kind::Emf, size, metafile::WmfHeader(), frame);
     }
     metafile::WmfHeader h;
     if (!metafile::readWmfHeader(data, h, error))

@@ -217,7 +217,7 @@ void EmfPlayer::createPen(const ByteReader &rec)
     GdiObject o;
     o.kind = GdiObject::Pen;
     o.pen.style = int(rec.u32(12) & 0xF);
-    o.pen.width = std::abs(rec.i32(16));
+    o.pen.width = std::fabs(double(rec.i32(16)));
     o.pen.cosmetic = o.pen.width <= 1;
     o.pen.color = colorRef(rec.u32(24));
     m_r.setObject(rec.u32(8), o);
@@ -703,21 +703,50 @@ bool readEmfHeader(const ByteReader &data, EmfHeader &h, QString *error)
     return true;
 }
 
-void playEmf(const ByteReader &data, QPainter &painter, const QRectF &target)
+QSizeF emfPixelsPerMm(const EmfHeader &h)
+{
+    if (h.devicePixels.width() > 0 && h.devicePixels.height() > 0 && h.deviceMillimeters.width() > 0
+        && h.deviceMillimeters.height() > 0)
+        return QSizeF(double(h.devicePixels.width()) / h.deviceMillimeters.width(),
+                      double(h.devicePixels.height()) / h.deviceMillimeters.height());
+    return QSizeF(96 / 25.4, 96 / 25.4);
+}
+
+QRectF emfDeviceFrame(const EmfHeader &h)
+{
+    const QSizeF pxPerMm = emfPixelsPerMm(h);
+    QRectF frame(QPointF(h.frame.left() * pxPerMm.width() / 100.0, h.frame.top() * pxPerMm.height() / 100.0),
+                 QPointF(h.frame.right() * pxPerMm.width() / 100.0, h.frame.bottom() * pxPerMm.height() / 100.0));
+    if (!(frame.width() > 0) || !(frame.height() > 0))
+        frame = QRectF(QPointF(h.bounds.left(), h.bounds.top()), QPointF(h.bounds.right(), h.bounds.bottom()));
+    return frame;
+}
+
+QRectF measureEmf(const ByteReader &data)
+{
+    EmfHeader h;
+    if (!readEmfHeader(data, h, nullptr))
+        return QRectF();
+    QImage scratch(1, 1, QImage::Format_ARGB32_Premultiplied);
+    QPainter painter(&scratch);
+    QRectF bounds;
+    {
+        Renderer renderer(painter, QRectF(0, 0, 1, 1), QTransform(), emfPixelsPerMm(h), int(h.handles) + 1);
+        renderer.setMeasure(&bounds);
+        EmfPlayer player(data, renderer);
+        player.play();
+    }
+    return bounds;
+}
+
+void playEmf(const ByteReader &data, QPainter &painter, const QRectF &target, QRectF frame)
 {
     EmfHeader h;
     if (!readEmfHeader(data, h, nullptr))
         return;
-    QSizeF pxPerMm(96 / 25.4, 96 / 25.4);
-    if (h.devicePixels.width() > 0 && h.devicePixels.height() > 0 && h.deviceMillimeters.width() > 0
-        && h.deviceMillimeters.height() > 0)
-        pxPerMm = QSizeF(double(h.devicePixels.width()) / h.deviceMillimeters.width(),
-                         double(h.devicePixels.height()) / h.deviceMillimeters.height());
-    // The frame (0.01 mm) in reference-device pixels is what fills the target.
-    QRectF frame(QPointF(h.frame.left() * pxPerMm.width() / 100.0, h.frame.top() * pxPerMm.height() / 100.0),
-                 QPointF(h.frame.right() * pxPerMm.width() / 100.0, h.frame.bottom() * pxPerMm.height() / 100.0));
-    if (!(frame.width() > 0) || !(frame.height() > 0))
-        frame = QRectF(h.bounds.left(), h.bounds.top(), h.bounds.right() - h.bounds.left(), h.bounds.bottom() - h.bounds.top());
+    const QSizeF pxPerMm = emfPixelsPerMm(h);
+    if (frame.isNull())
+        frame = emfDeviceFrame(h);
     if (!(frame.width() > 0) || !(frame.height() > 0))
         return;
     const QTransform deviceToTarget = QTransform::fromTranslate(-frame.left(), -frame.top())

@@ -24,8 +24,16 @@ struct EmfHeader {
 // otherwise.
 bool readEmfHeader(const ByteReader &data, EmfHeader &header, QString *error);
 
-// Plays an enhanced metafile stretched so that its frame fills target. Records
-// that are damaged are skipped; a record that does not fit the data ends playback.
-void playEmf(const ByteReader &data, QPainter &painter, const QRectF &target);
+// The header's frame in reference-device pixels (the bounds if the frame is empty).
+QRectF emfDeviceFrame(const EmfHeader &header);
+QSizeF emfPixelsPerMm(const EmfHeader &header);
+
+// The device-pixel bounds of everything the records draw; null if nothing.
+QRectF measureEmf(const ByteReader &data);
+
+// Plays an enhanced metafile stretched so that deviceFrame (reference-device
+// pixels; the header's frame if null) fills target. Records that are damaged are
+// skipped; a record that does not fit the data ends playback.
+void playEmf(const ByteReader &data, QPainter &painter, const QRectF &target, QRectF deviceFrame = QRectF());
 
 } // namespace korvel::metafile

@@ -1,6 +1,7 @@
 #include "project/metafile/Renderer.h"
 
 #include <QFontMetricsF>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPainterPathStroker>
 #include <QRegion>
@@ -307,6 +308,17 @@ void Renderer::ropChanged()
     }
 }
 
+bool Renderer::measured(const QRectF &logicalBounds)
+{
+    if (!m_measure)
+        return false;
+    applyTransform();
+    const QRectF r = m_logical.mapRect(logicalBounds.normalized());
+    if (std::isfinite(r.left()) && std::isfinite(r.top()) && std::isfinite(r.width()) && std::isfinite(r.height()))
+        *m_measure = m_measure->isNull() ? r : m_measure->united(r);
+    return true;
+}
+
 bool Renderer::captureMask(const QPainterPath &logical)
 {
     if (m_xor != XorPhase::Mask)
@@ -444,6 +456,8 @@ void Renderer::drawPath(const QPainterPath &path, bool stroke, bool fill)
         m_path.addPath(path);
         return;
     }
+    if (measured(path.boundingRect()))
+        return;
     if (fill && captureMask(path))
         return;
     if (!prepare(stroke, fill))
@@ -474,7 +488,7 @@ void Renderer::lineTo(QPointF p)
         if (m_path.elementCount() == 0)
             m_path.moveTo(m_state.position);
         m_path.lineTo(p);
-    } else if (prepare(true, false)) {
+    } else if (!measured(QRectF(m_state.position, p)) && prepare(true, false)) {
         m_painter.drawLine(m_state.position, p);
     }
     m_state.position = p;
@@ -490,7 +504,7 @@ void Renderer::polyline(const QPolygonF &points)
             m_path.lineTo(points[i]);
         return;
     }
-    if (prepare(true, false))
+    if (!measured(points.boundingRect()) && prepare(true, false))
         m_painter.drawPolyline(points);
 }
 
@@ -503,7 +517,8 @@ void Renderer::polylineTo(const QPolygonF &points)
             m_path.moveTo(m_state.position);
         for (const QPointF &p : points)
             m_path.lineTo(p);
-    } else if (prepare(true, false)) {
+    } else if (!measured(points.boundingRect().united(QRectF(m_state.position, QSizeF(0, 0))))
+               && prepare(true, false)) {
         m_scratch.clear();
         m_scratch.reserve(points.size() + 1);
         m_scratch.append(m_state.position);
@@ -530,6 +545,8 @@ void Renderer::polygon(const QPolygonF &points)
         drawPath(path, true, true);
         return;
     }
+    if (measured(points.boundingRect()))
+        return;
     if (m_xor == XorPhase::Mask) {
         QPainterPath path;
         path.addPolygon(points);
@@ -690,7 +707,7 @@ void Renderer::angleArc(QPointF center, double radius, double startDeg, double s
 
 void Renderer::setPixel(QPointF p, const QColor &color)
 {
-    if (nothingToDraw() || m_pathOpen)
+    if (nothingToDraw() || m_pathOpen || measured(QRectF(p, QSizeF(0, 0))))
         return;
     applyTransform();
     const QPointF d = m_logical.map(p);
@@ -701,7 +718,7 @@ void Renderer::setPixel(QPointF p, const QColor &color)
 
 void Renderer::fillRect(const QRectF &rect, const QBrush &brush)
 {
-    if (nothingToDraw())
+    if (nothingToDraw() || measured(rect))
         return;
     applyTransform();
     m_painter.fillRect(rect.normalized(), brush);
@@ -711,6 +728,10 @@ void Renderer::fillRegion(const QPainterPath &devicePath, const LogBrush &logBru
 {
     if (nothingToDraw())
         return;
+    if (m_measure) {
+        *m_measure = m_measure->isNull() ? devicePath.boundingRect() : m_measure->united(devicePath.boundingRect());
+        return;
+    }
     applyTransform();
     QBrush brush = makeBrush(logBrush);
     brush.setTransform(QTransform());
@@ -721,7 +742,7 @@ void Renderer::fillRegion(const QPainterPath &devicePath, const LogBrush &logBru
 
 void Renderer::gradientFill(const QPainterPath &shape, const QBrush &brush)
 {
-    if (nothingToDraw())
+    if (nothingToDraw() || measured(shape.boundingRect()))
         return;
     applyTransform();
     m_painter.fillPath(shape, brush);
@@ -813,6 +834,21 @@ void Renderer::text(QPointF reference, const QString &string, const QVector<doub
 {
     if (nothingToDraw() || m_pathOpen)
         return;
+    if (m_measure) {
+        // Generously: the text may run either way from the reference point, at
+        // most about a font height per character.
+        const double h = m_state.font.height != 0 ? std::fabs(double(m_state.font.height)) : 1.0;
+        double run = h * 0.6 * double(string.size());
+        if (dx.size() >= string.size()) {
+            run = 0;
+            for (qsizetype i = 0; i < string.size(); ++i)
+                run += std::fabs(dx[i]);
+        }
+        const unsigned align = m_state.textAlign & 6;
+        const double left = align == 6 ? run / 2 : align == 2 ? run : 0;
+        measured(QRectF(reference.x() - left - h / 2, reference.y() - h, run + h, 2 * h));
+        return;
+    }
     applyTransform();
     const DcState &s = m_state;
     const bool updateCp = s.textAlign & 1;
@@ -830,15 +866,15 @@ void Renderer::text(QPointF reference, const QString &string, const QVector<doub
     const double outScale = scaleOf(full);
     if (!(em > 0) || !(outScale > 0) || !std::isfinite(em * outScale))
         return;
-    const int pixels = int(std::clamp(std::lround(em * outScale), 1L, long(kMaxFontPixels)));
+    const int pixels = int(std::lround(std::clamp(em * outScale, 1.0, double(kMaxFontPixels))));
     font.setPixelSize(pixels);
     if (s.font.width > 0) {
         // A given average character width stretches or narrows the face.
         const QFontMetricsF fm(font);
         const double natural = fm.averageCharWidth();
-        const double wanted = s.font.width * pixels / em;
+        const double wanted = double(s.font.width) * pixels / em;
         if (natural > 0) {
-            const int stretch = int(std::clamp(std::lround(wanted / natural * 100), 1L, 4000L));
+            const int stretch = int(std::lround(std::clamp(wanted / natural * 100, 1.0, 4000.0)));
             if (std::abs(stretch - 100) > 3)
                 font.setStretch(stretch);
         }
@@ -883,8 +919,38 @@ void Renderer::text(QPointF reference, const QString &string, const QVector<doub
         m_painter.fillRect(QRectF(x, y - fm.ascent(), total, fm.ascent() + fm.descent()), rop2Color(s.bkColor));
     m_painter.setFont(font);
     m_painter.setPen(rop2Color(s.textColor));
+    // The glyph cache renders each glyph as a bitmap in device space. A file can
+    // ask for a stretch that makes that bitmap enormous or degenerate; such text
+    // is filled as outlines, which the rasteriser clips. Vector devices keep text.
+    bool asOutlines = false;
+    if (m_painter.paintEngine() && m_painter.paintEngine()->type() == QPaintEngine::Raster) {
+        const QTransform t = m_painter.transform();
+        const double a = t.m11(), b = t.m12(), c = t.m21(), d = t.m22();
+        const double tr = a * a + b * b + c * c + d * d;
+        const double det = std::fabs(a * d - b * c);
+        const double disc = std::sqrt(std::max(0.0, tr * tr / 4 - det * det));
+        const double s1 = std::sqrt(std::max(0.0, tr / 2 + disc));
+        const double s2 = det / (s1 > 0 ? s1 : 1);
+        if (!(s2 > 0) || s1 * pixels > 512 || s1 / s2 > 16 || !std::isfinite(s1))
+            asOutlines = true;
+        if (!(s2 > 0) || !std::isfinite(s1)) {
+            m_painter.restore();
+            m_transformDirty = m_penDirty = m_brushDirty = true;
+            return;
+        }
+    }
+    const QColor textColor = rop2Color(s.textColor);
+    auto drawRun = [&](QPointF at, const QString &run) {
+        if (!asOutlines) {
+            m_painter.drawText(at, run);
+            return;
+        }
+        QPainterPath outline;
+        outline.addText(at, font, run);
+        m_painter.fillPath(outline, textColor);
+    };
     if (!useDx) {
-        m_painter.drawText(QPointF(x, y), string);
+        drawRun(QPointF(x, y), string);
     } else {
         double pos = x;
         for (qsizetype i = 0; i < string.size(); ++i) {
@@ -893,7 +959,7 @@ void Renderer::text(QPointF reference, const QString &string, const QVector<doub
                 len = 2;
             const QString glyph = string.mid(i, len);
             if (!glyph[0].isSpace())
-                m_painter.drawText(QPointF(pos, y), glyph);
+                drawRun(QPointF(pos, y), glyph);
             for (qsizetype j = 0; j < len; ++j)
                 pos += dx[i + j] / k;
             i += len - 1;
@@ -909,7 +975,7 @@ void Renderer::text(QPointF reference, const QString &string, const QVector<doub
 
 void Renderer::drawImage(const QRectF &dest, const QImage &image, const QRectF &source, std::uint32_t rop)
 {
-    if (image.isNull() || m_pathOpen)
+    if (image.isNull() || m_pathOpen || measured(dest))
         return;
     switch (rop) {
     case 0x00AA0029: // D: nothing
@@ -953,7 +1019,7 @@ void Renderer::drawImage(const QRectF &dest, const QImage &image, const QRectF &
 
 void Renderer::patBlt(const QRectF &dest, std::uint32_t rop)
 {
-    if (m_pathOpen)
+    if (m_pathOpen || measured(dest))
         return;
     switch (rop) {
     case 0x00000042: fillRect(dest, Qt::black); break;

@@ -98,6 +98,8 @@ public:
     void mappingChanged() { m_transformDirty = true; m_penDirty = true; }
     void penChanged() { m_penDirty = true; }
     void brushChanged() { m_brushDirty = true; }
+    // Instead of drawing, collect the device-space bounds of everything drawn.
+    void setMeasure(QRectF *bounds) { m_measure = bounds; }
     // Raster operation for pens and brushes (SETROP2).
     void setRop2(int rop);
     // For WMF: logical coordinates go straight onto the frame through the window.
@@ -179,6 +181,7 @@ private:
     bool nothingToDraw() const;
     void ropChanged();
     bool captureMask(const QPainterPath &logical);
+    bool measured(const QRectF &logicalBounds);
 
     QPainter &m_painter;
     QRectF m_target;
@@ -197,6 +200,7 @@ private:
     bool m_brushDirty = true;
     bool m_clipDirty = false;
     QTransform m_logical; // cached logicalToDevice
+    QRectF *m_measure = nullptr;
 
     // Some writers clip a gradient by drawing it twice in XOR mode with the
     // shape in black between the two passes; on paper XOR does nothing, so the
