@@ -60,7 +60,7 @@ QPointF pointL(const ByteReader &r, std::uint64_t off)
 bool readPoints(const ByteReader &r, std::uint64_t off, std::uint64_t count, bool small, QPolygonF &out)
 {
     const std::uint64_t each = small ? 4 : 8;
-    if (!r.has(off, count * each))
+    if (count > std::uint64_t(Renderer::kMaxPoints) || !r.has(off, count * each))
         return false;
     out.resize(qsizetype(count));
     const unsigned char *p = r.data() + off;
@@ -171,6 +171,7 @@ void EmfPlayer::play()
         if (m_pending.valid && type != STRETCHDIBITS)
             flushPending();
         record(type, rec);
+        m_r.limitPath();
         offset += length;
     }
     flushPending();
@@ -266,6 +267,9 @@ void EmfPlayer::createDibBrush(const ByteReader &rec, bool mono)
     o.kind = GdiObject::Brush;
     o.brush.style = mono ? LogBrush::MonoPattern : LogBrush::Pattern;
     o.brush.pattern = bitmap(rec, 16, false);
+    // A brush tile stays in memory with its object; real tiles are small.
+    if (qint64(o.brush.pattern.width()) * o.brush.pattern.height() > kMaxTilePixels)
+        o.brush.pattern = QImage();
     if (o.brush.pattern.isNull()) {
         o.brush.style = LogBrush::Solid;
         o.brush.color = Qt::gray;

@@ -77,6 +77,9 @@ struct DcState {
     std::optional<QPainterPath> clip; // device coordinates; none = everything
 };
 
+// Largest pattern-brush tile kept, in pixels.
+inline constexpr qint64 kMaxTilePixels = qint64(1) << 22;
+
 enum class ClipMode { And = 1, Or = 2, Xor = 3, Diff = 4, Copy = 5 };
 
 // The device context both players draw through: keeps GDI's state, maps logical
@@ -161,6 +164,14 @@ public:
     void selectClipPath(ClipMode mode);
     void widenPath();
     bool inPath() const { return m_pathOpen; }
+    // Paths and point lists longer than this are dropped: no real drawing needs
+    // them, and a file could otherwise make playback take gigabytes.
+    static constexpr int kMaxPoints = 1 << 22;
+    void limitPath()
+    {
+        if (m_path.elementCount() > kMaxPoints)
+            abortPath();
+    }
 
     // Clipping.
     void intersectClipRect(QRectF logical);

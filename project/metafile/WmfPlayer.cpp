@@ -84,6 +84,7 @@ public:
     {
         forEachRecord(m_data, m_header.recordsAt, [this](std::uint16_t f, const ByteReader &rec) {
             record(f, rec);
+            m_r.limitPath();
             return true;
         });
     }
@@ -286,6 +287,8 @@ void WmfPlayer::record(std::uint16_t function, const ByteReader &rec)
         o.brush.style = LogBrush::Pattern;
         if (rec.size() > 10)
             o.brush.pattern = decodePackedDib(rec.sub(10, rec.size() - 10));
+        if (qint64(o.brush.pattern.width()) * o.brush.pattern.height() > kMaxTilePixels)
+            o.brush.pattern = QImage();
         if (o.brush.pattern.isNull()) {
             o.brush.style = LogBrush::Solid;
             o.brush.color = Qt::gray;
