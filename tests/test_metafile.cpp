@@ -109,7 +109,10 @@ public:
         void drawPixmap(const QRectF &, const QPixmap &, const QRectF &) override {}
         void drawPolygon(const QPointF *, int, PolygonDrawMode) override {}
         void drawPath(const QPainterPath &) override {}
-        void drawImage(const QRectF &, const QImage &, const QRectF &, Qt::ImageConversionFlags) override {}
+        void drawImage(const QRectF &r, const QImage &image, const QRectF &, Qt::ImageConversionFlags) override
+        {
+            m_owner->images.push_back({r, image, painter()->compositionMode()});
+        }
         void drawTextItem(const QPointF &, const QTextItem &item) override
         {
             m_owner->items.push_back({item.text(), painter()->transform(), item.font()});
@@ -141,6 +144,12 @@ public:
         return s;
     }
     std::vector<Item> items;
+    struct Image {
+        QRectF rect;
+        QImage image;
+        QPainter::CompositionMode mode;
+    };
+    std::vector<Image> images;
 
 private:
     Engine m_engine;
@@ -574,4 +583,216 @@ TEST(MetafilePicture, ScreenDrawingUsesACachedCopy)
     }
     // The cached copy is the same drawing as the direct one.
     EXPECT_LT(differingCells(a.convertToFormat(QImage::Format_RGB32), b.convertToFormat(QImage::Format_RGB32), 10, 12), 0.02);
+}
+
+namespace {
+
+QByteArray le32(std::uint32_t v)
+{
+    QByteArray b;
+    for (int i = 0; i < 4; ++i)
+        b.append(char((v >> (8 * i)) & 0xFF));
+    return b;
+}
+
+// BITMAPINFOHEADER + palette + bits of a bottom-up DIB, one row.
+QByteArray dibInfo(int width, int height, int bpp, int colors)
+{
+    QByteArray h = le32(40) + le32(width) + le32(height);
+    h += QByteArray::fromHex("0100") + QByteArray(1, char(bpp)) + QByteArray(1, '\0');
+    h += le32(0) + le32(0) + le32(0) + le32(0) + le32(colors) + le32(0);
+    for (int i = 0; i < colors; ++i)
+        h += QByteArray(3, char(i)) + QByteArray(1, '\0'); // grey ramp
+    return h;
+}
+
+// STRETCHDIBITS of info+bits onto dest, with the given raster operation.
+void stretchDibits(EmfWriter &w, QRect dest, int srcW, int srcH, const QByteArray &info,
+                   const QByteArray &bits, std::uint32_t rop)
+{
+    const int offBmi = 80;
+    const int offBits = offBmi + int(info.size());
+    w.record(81, {0, 0, 0, 0, dest.x(), dest.y(), 0, 0, srcW, srcH, offBmi, int(info.size()), offBits,
+                  int(bits.size()), 0, int(rop), dest.width(), dest.height()},
+             info + bits);
+}
+
+Picture fromEmf(EmfWriter &w)
+{
+    Picture p;
+    QString error;
+    EXPECT_TRUE(p.loadFromData(w.finish(), ".emf", &error)) << error.toStdString();
+    return p;
+}
+
+QColor pixelAt(const QImage &img, int x, int y)
+{
+    return QColor(img.pixel(x, y));
+}
+
+} // namespace
+
+TEST(MetafileBitmaps, MaskPairBecomesTransparency)
+{
+    // The writer's transparency: OR with a grey mask (white = opaque), then AND
+    // with the colours. Drawn as one image with alpha, nothing left to raster ops.
+    EmfWriter w(100, 100);
+    const QByteArray mask = dibInfo(2, 1, 8, 256);
+    const QByteArray maskBits = QByteArray::fromHex("ff000000");
+    const QByteArray colour = dibInfo(2, 1, 24, 0);
+    const QByteArray colourBits = QByteArray::fromHex("0000ffffffff0000"); // red, white
+    stretchDibits(w, QRect(0, 0, 100, 100), 2, 1, mask, maskBits, 0x00EE0086);
+    stretchDibits(w, QRect(0, 0, 100, 100), 2, 1, colour, colourBits, 0x008800C6);
+    const Picture p = fromEmf(w);
+    TextRecorder recorder;
+    {
+        QPainter painter(&recorder);
+        p.draw(painter, QRectF(0, 0, 100, 100), DrawTarget::Paper);
+    }
+    ASSERT_EQ(recorder.images.size(), 1u);
+    const auto &drawn = recorder.images[0];
+    EXPECT_EQ(drawn.mode, QPainter::CompositionMode_SourceOver);
+    ASSERT_TRUE(drawn.image.hasAlphaChannel());
+    const QImage img = drawn.image.convertToFormat(QImage::Format_ARGB32);
+    EXPECT_EQ(qAlpha(img.pixel(0, 0)), 255);
+    EXPECT_EQ(qRed(img.pixel(0, 0)), 255);
+    EXPECT_EQ(qGreen(img.pixel(0, 0)), 0);
+    EXPECT_EQ(qAlpha(img.pixel(1, 0)), 0);
+
+    // And on an image over a blue background: red where opaque, blue elsewhere.
+    EmfWriter w2(100, 100);
+    w2.record(39, {1, 0, 0xFF0000, 0});
+    w2.record(37, {1});
+    w2.record(37, {int(0x80000008)}); // NULL_PEN
+    w2.record(43, {0, 0, 101, 101});
+    stretchDibits(w2, QRect(0, 0, 100, 100), 2, 1, mask, maskBits, 0x00EE0086);
+    stretchDibits(w2, QRect(0, 0, 100, 100), 2, 1, colour, colourBits, 0x008800C6);
+    const QImage out = render(fromEmf(w2), QSize(100, 100));
+    EXPECT_EQ(pixelAt(out, 20, 50), QColor(255, 0, 0));
+    EXPECT_EQ(pixelAt(out, 80, 50), QColor(0, 0, 255));
+}
+
+TEST(MetafileBitmaps, AlphaBlendKeepsSourceAlpha)
+{
+    EmfWriter w(100, 100);
+    const QByteArray info = dibInfo(2, 1, 32, 0);
+    const QByteArray bits = QByteArray::fromHex("000080800000ff00"); // half-alpha red (premultiplied), transparent
+    const int offBmi = 108, offBits = offBmi + int(info.size());
+    // Bounds, dest 0,0,100,100, BLENDFUNCTION (AC_SRC_OVER, 0, 255, AC_SRC_ALPHA), src 0,0, identity xform,
+    // background colour, usage, bitmap offsets, source size.
+    std::vector<std::int32_t> f = {0, 0, 0, 0, 0, 0, 100, 100, int(0x01FF0000), 0, 0};
+    const float one = 1.0f;
+    std::int32_t oneBits;
+    memcpy(&oneBits, &one, 4);
+    f.insert(f.end(), {oneBits, 0, 0, oneBits, 0, 0, 0, 0, offBmi, int(info.size()), offBits, int(bits.size()), 2, 1});
+    w.record(114, f, info + bits);
+    const QImage out = render(fromEmf(w), QSize(100, 100));
+    const QColor left = pixelAt(out, 20, 50), right = pixelAt(out, 80, 50);
+    EXPECT_NEAR(left.red(), 255, 2);
+    EXPECT_NEAR(left.green(), 127, 3); // half red over white
+    EXPECT_EQ(right, QColor(255, 255, 255));
+}
+
+TEST(MetafileRecords, ShapesGradientsClipsAndPatterns)
+{
+    EmfWriter w(200, 200);
+    // GRADIENTFILL: a horizontal rectangle gradient from black to white over the top band.
+    w.record(118, {0, 0, 0, 0, 2, 1, 0,
+                   0, 0, 0, 0, // vertex 0: (0,0) black; 16-bit channels two to a word
+                   200, 50, int(0xFF00FF00), int(0x0000FF00), // vertex 1: (200,50) white
+                   0, 1});
+    // A pie quadrant, counter-clockwise from 3 o'clock to 12 o'clock, solid green, no pen.
+    w.record(39, {1, 0, 0x00FF00, 0});
+    w.record(37, {1});
+    w.record(37, {int(0x80000008)});
+    w.record(47, {0, 50, 100, 150, 100, 100, 50, 0});
+    // POLYGON16: a small red triangle.
+    w.record(39, {2, 0, 0x0000FF, 0});
+    w.record(37, {2});
+    QByteArray pts;
+    for (int v : {150, 60, 190, 60, 170, 95})
+        pts.append(char(v & 0xFF)).append(char(v >> 8));
+    w.record(86, {0, 0, 0, 0, 3}, pts);
+    // EXTSELECTCLIPRGN (RGN_COPY) to the rectangle 110..190 x 110..190, then
+    // BITBLT PATCOPY of the whole picture with a blue brush: only the region fills.
+    QByteArray region = le32(32) + le32(1) + le32(1) + le32(16) + le32(110) + le32(110) + le32(190) + le32(190)
+        + le32(110) + le32(110) + le32(190) + le32(190);
+    w.record(75, {int(region.size()), 5}, region);
+    w.record(39, {3, 0, 0xFF0000, 0});
+    w.record(37, {3});
+    std::vector<std::int32_t> blt = {0, 0, 0, 0, 0, 0, 200, 200, int(0x00F00021), 0, 0};
+    blt.insert(blt.end(), {0x3f800000, 0, 0, 0x3f800000, 0, 0, 0, 0, 0, 0, 0, 0});
+    w.record(76, blt);
+    const QImage out = render(fromEmf(w), QSize(200, 200));
+    // Gradient: dark on the left, light on the right.
+    EXPECT_LT(qGray(out.pixel(5, 25)), 40);
+    EXPECT_GT(qGray(out.pixel(195, 25)), 215);
+    EXPECT_NEAR(qGray(out.pixel(100, 25)), 128, 20);
+    // Pie: the top-right quadrant of the circle centred at (50,100) only.
+    EXPECT_EQ(pixelAt(out, 70, 80), QColor(0, 255, 0));
+    EXPECT_EQ(pixelAt(out, 30, 80), QColor(255, 255, 255));
+    EXPECT_EQ(pixelAt(out, 70, 120), QColor(255, 255, 255));
+    // Triangle.
+    EXPECT_EQ(pixelAt(out, 170, 70), QColor(255, 0, 0));
+    // Clipped pattern fill.
+    EXPECT_EQ(pixelAt(out, 150, 150), QColor(0, 0, 255));
+    EXPECT_EQ(pixelAt(out, 100, 150), QColor(255, 255, 255));
+    EXPECT_EQ(pixelAt(out, 150, 105), QColor(255, 255, 255));
+}
+
+TEST(MetafileRecords, AnisotropicMappingWithUpwardY)
+{
+    // Window 0..1000 both ways, viewport 200 x -200 from (0,200): y grows upwards.
+    EmfWriter w(200, 200);
+    w.record(17, {8});
+    w.record(9, {1000, 1000});
+    w.record(11, {200, -200});
+    w.record(12, {0, 200});
+    w.record(39, {1, 0, 0x0000FF, 0});
+    w.record(37, {1});
+    w.record(37, {int(0x80000008)});
+    w.record(43, {0, 0, 500, 250}); // bottom-left area in this mapping
+    // SAVEDC, a world transform shifting by 500 units, RESTOREDC: no lasting effect.
+    w.record(33, {});
+    w.record(35, {0x3f800000, 0, 0, 0x3f800000, 0x43fa0000 /* 500.0f */, 0});
+    w.record(34, {-1});
+    w.record(39, {2, 0, 0x00FF00, 0});
+    w.record(37, {2});
+    w.record(43, {600, 600, 1000, 1000}); // top-right
+    const QImage out = render(fromEmf(w), QSize(200, 200));
+    EXPECT_EQ(pixelAt(out, 40, 180), QColor(255, 0, 0));
+    EXPECT_EQ(pixelAt(out, 40, 20), QColor(255, 255, 255));
+    EXPECT_EQ(pixelAt(out, 180, 20), QColor(0, 255, 0));
+    EXPECT_EQ(pixelAt(out, 180, 180), QColor(255, 255, 255));
+}
+
+TEST(MetafileRecords, WmfShapesThroughTheWindow)
+{
+    // Placeable, 1000 x 500 units at 1000 per inch (96 x 48 px); window org 100,100.
+    QByteArray wmf;
+    auto put16 = [&wmf](int v) { wmf.append(char(v & 0xFF)); wmf.append(char((v >> 8) & 0xFF)); };
+    auto put32 = [&](std::uint32_t v) { put16(int(v & 0xFFFF)); put16(int(v >> 16)); };
+    put32(0x9AC6CDD7); put16(0); put16(100); put16(100); put16(1100); put16(600); put16(1000); put32(0); put16(0);
+    put16(1); put16(9); put16(0x300); put32(0); put16(2); put32(0); put16(0);
+    put32(5); put16(0x020B); put16(100); put16(100);   // SETWINDOWORG y, x
+    put32(5); put16(0x020C); put16(500); put16(1000);  // SETWINDOWEXT y, x
+    put32(7); put16(0x02FC); put16(0); put32(0x0000FF); put16(0); // red brush -> slot 0
+    put32(4); put16(0x012D); put16(0);
+    put32(8); put16(0x02FA); put16(5); put16(0); put16(0); put32(0); // null pen -> slot 1
+    put32(4); put16(0x012D); put16(1);
+    put32(7); put16(0x041B); put16(350); put16(600); put16(100); put16(100); // RECTANGLE b, r, t, l
+    put32(4); put16(0x01F0); put16(0); // delete the red brush: slot 0 free again
+    put32(7); put16(0x02FC); put16(0); put32(0xFF0000); put16(0); // blue brush takes slot 0
+    put32(4); put16(0x012D); put16(0);
+    put32(7); put16(0x0418); put16(600); put16(1100); put16(350); put16(700); // ELLIPSE
+    put32(3); put16(0);
+    Picture p;
+    QString error;
+    ASSERT_TRUE(p.loadFromData(wmf, ".emf", &error)) << error.toStdString();
+    EXPECT_EQ(p.size(), QSize(96, 48));
+    const QImage out = render(p, QSize(200, 100));
+    EXPECT_EQ(pixelAt(out, 30, 20), QColor(255, 0, 0));
+    EXPECT_EQ(pixelAt(out, 30, 80), QColor(255, 255, 255));
+    EXPECT_EQ(pixelAt(out, 160, 75), QColor(0, 0, 255));
+    EXPECT_EQ(pixelAt(out, 125, 55), QColor(255, 255, 255));
 }
