@@ -958,7 +958,8 @@ void Renderer::text(QPointF reference, const QString &string, const QVector<doub
             if (string[i].isHighSurrogate() && i + 1 < string.size() && string[i + 1].isLowSurrogate())
                 len = 2;
             const QString glyph = string.mid(i, len);
-            if (!glyph[0].isSpace())
+            // Spaces only matter when they carry an underline or strike-out.
+            if (!glyph[0].isSpace() || s.font.underline || s.font.strikeOut)
                 drawRun(QPointF(pos, y), glyph);
             for (qsizetype j = 0; j < len; ++j)
                 pos += dx[i + j] / k;

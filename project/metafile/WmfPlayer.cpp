@@ -370,7 +370,8 @@ bool readWmfHeader(const ByteReader &data, WmfHeader &h, QString *error)
     }
     const std::uint16_t type = data.u16(at), headerWords = data.u16(at + 2), version = data.u16(at + 4);
     if (!data.has(at, 18) || (type != 1 && type != 2) || headerWords != 9 || (version != 0x0100 && version != 0x0300))
-        return fail(QStringLiteral("The file is not a Windows metafile"));
+        return fail(h.placeable ? QStringLiteral("The metafile header is damaged")
+                                : QStringLiteral("The file is not a metafile (EMF or WMF)"));
     h.objects = data.u16(at + 10);
     h.recordsAt = at + 18;
 
