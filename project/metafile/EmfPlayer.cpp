@@ -219,7 +219,7 @@ void EmfPlayer::createPen(const ByteReader &rec)
     o.kind = GdiObject::Pen;
     o.pen.style = int(rec.u32(12) & 0xF);
     o.pen.width = std::fabs(double(rec.i32(16)));
-    o.pen.cosmetic = o.pen.width <= 1;
+    o.pen.cosmetic = o.pen.width == 0; // wider pens scale with the mapping
     o.pen.color = colorRef(rec.u32(24));
     m_r.setObject(rec.u32(8), o);
 }

@@ -266,7 +266,7 @@ void WmfPlayer::record(std::uint16_t function, const ByteReader &rec)
         o.kind = GdiObject::Pen;
         o.pen.style = rec.u16(6) & 0xFF0F;
         o.pen.width = std::abs(rec.i16(8));
-        o.pen.cosmetic = o.pen.width <= 1;
+        o.pen.cosmetic = o.pen.width == 0; // wider pens scale with the mapping
         o.pen.color = colorRef(rec.u32(12));
         m_r.addObjectFirstFree(o);
         break;
