@@ -298,6 +298,7 @@ TEST(MetafilePicture, MatchesReferenceRenderings)
         {"lo_shapes_text.emf", "lo_shapes_text_emf.png", 0.08},
         {"gnuplot_surface.emf", "gnuplot_surface_emf.png", 0.08},
         {"lo_svg_text.emf", "lo_svg_text_emf.png", 0.08},
+        {"inkscape_clip_gradient.emf", "inkscape_clip_gradient_emf.png", 0.08},
     };
     for (const Case &c : cases) {
         const QImage reference = QImage(kDir + "reference/" + c.reference).convertToFormat(QImage::Format_RGB32);
@@ -795,4 +796,40 @@ TEST(MetafileRecords, WmfShapesThroughTheWindow)
     EXPECT_EQ(pixelAt(out, 30, 80), QColor(255, 255, 255));
     EXPECT_EQ(pixelAt(out, 160, 75), QColor(0, 0, 255));
     EXPECT_EQ(pixelAt(out, 125, 55), QColor(255, 255, 255));
+}
+
+TEST(MetafileText, OpaqueBackgroundBehindText)
+{
+    auto build = [](int bkMode) {
+        EmfWriter w(200, 100);
+        QByteArray font(92, '\0');
+        const std::int32_t h = -40;
+        memcpy(font.data(), &h, 4);
+        const QByteArray face = utf16(QStringLiteral("Arial"));
+        memcpy(font.data() + 28, face.constData(), face.size());
+        w.record(82, {1}, font);
+        w.record(37, {1});
+        w.record(18, {bkMode});
+        w.record(25, {0x00FFFF}); // yellow
+        w.record(24, {0x0000FF}); // red text
+        const QString s = QStringLiteral("Ab Cd");
+        w.record(84, {0, 0, 0, 0, 1, 0, 0, 10, 20, int(s.size()), 76, 0, 0, 0, 0, 0, 0}, utf16(s));
+        return w;
+    };
+    auto yellowPixels = [](const QImage &img) {
+        int n = 0;
+        for (int y = 0; y < img.height(); ++y)
+            for (int x = 0; x < img.width(); ++x)
+                if (QColor(img.pixel(x, y)) == QColor(255, 255, 0))
+                    ++n;
+        return n;
+    };
+    EmfWriter opaque = build(2), transparent = build(1);
+    const QImage withBox = render(fromEmf(opaque), QSize(200, 100));
+    const QImage without = render(fromEmf(transparent), QSize(200, 100));
+    EXPECT_GT(yellowPixels(withBox), 500);
+    EXPECT_EQ(yellowPixels(without), 0);
+    // The box starts at the reference point (top-left alignment) and spans the text height.
+    EXPECT_EQ(QColor(withBox.pixel(12, 22)), QColor(255, 255, 0));
+    EXPECT_EQ(QColor(withBox.pixel(12, 70)), QColor(255, 255, 255));
 }
