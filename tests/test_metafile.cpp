@@ -833,3 +833,40 @@ TEST(MetafileText, OpaqueBackgroundBehindText)
     EXPECT_EQ(QColor(withBox.pixel(12, 22)), QColor(255, 255, 0));
     EXPECT_EQ(QColor(withBox.pixel(12, 70)), QColor(255, 255, 255));
 }
+
+TEST(MetafileRecords, XorClippingIdiomBecomesAClip)
+{
+    // XOR pass, the clip shape in black with R2_COPYPEN, XOR pass again: on
+    // screen that leaves the gradient inside the shape only. Paper has no XOR.
+    EmfWriter w(200, 200);
+    w.record(37, {int(0x80000008)}); // NULL_PEN
+    w.record(39, {1, 0, 0x0000FF, 0});
+    w.record(20, {7});
+    w.record(37, {1});
+    w.record(43, {0, 0, 201, 201});
+    w.record(20, {13});
+    w.record(37, {int(0x80000004)}); // BLACK_BRUSH
+    w.record(42, {50, 50, 150, 150});
+    w.record(20, {7});
+    w.record(37, {1});
+    w.record(43, {0, 0, 201, 201});
+    w.record(20, {13});
+    const QImage out = render(fromEmf(w), QSize(200, 200));
+    EXPECT_EQ(QColor(out.pixel(100, 100)), QColor(255, 0, 0));
+    EXPECT_EQ(QColor(out.pixel(10, 10)), QColor(255, 255, 255));
+
+    // XOR used on its own is drawn, and so is what follows it.
+    EmfWriter v(200, 200);
+    v.record(37, {int(0x80000008)});
+    v.record(39, {1, 0, 0xFF0000, 0});
+    v.record(20, {7});
+    v.record(37, {1});
+    v.record(43, {0, 0, 100, 100});
+    v.record(20, {13});
+    v.record(39, {2, 0, 0x00FF00, 0});
+    v.record(37, {2});
+    v.record(43, {100, 100, 200, 200});
+    const QImage plain = render(fromEmf(v), QSize(200, 200));
+    EXPECT_EQ(QColor(plain.pixel(50, 50)), QColor(0, 0, 255));
+    EXPECT_EQ(QColor(plain.pixel(150, 150)), QColor(0, 255, 0));
+}

@@ -131,11 +131,14 @@ private:
     void setDibitsToDevice(const ByteReader &rec);
     void gradientFill(const ByteReader &rec);
     void flushPending();
+    bool xorClipFollows();
     QImage bitmap(const ByteReader &rec, std::uint64_t offBmiField, bool premultiplied, bool *bottomUp = nullptr);
 
     ByteReader m_data;
     Renderer &m_r;
     QPolygonF m_points;
+    std::uint64_t m_next = 0;       // offset of the record after the current one
+    std::uint64_t m_scanBudget = 0; // records the XOR look-ahead may still read
     struct Pending {
         bool valid = false;
         QRectF dest;
@@ -156,10 +159,46 @@ QImage EmfPlayer::bitmap(const ByteReader &rec, std::uint64_t off, bool premulti
     return decodeDib(info, rec.sub(offBits, cbBits), premultiplied);
 }
 
+// The XOR clipping idiom: XOR pass, SETROP2 R2_COPYPEN, a few records drawing
+// the clip shape, SETROP2 R2_XORPEN, second pass. Looked for ahead so that XOR
+// used any other way is drawn, not mistaken for it; the look-ahead reads at most
+// a few times the file's records in total.
+bool EmfPlayer::xorClipFollows()
+{
+    std::uint64_t offset = m_next;
+    bool copySeen = false;
+    int sinceCopy = 0;
+    while (offset + 8 <= m_data.size() && m_scanBudget > 0) {
+        --m_scanBudget;
+        const std::uint32_t type = m_data.u32(offset);
+        const std::uint32_t length = m_data.u32(offset + 4);
+        if (length < 8 || !m_data.has(offset, length) || type == EOF_)
+            return false;
+        if (type == SETROP2) {
+            const std::uint32_t rop = m_data.u32(offset + 8);
+            if (!copySeen) {
+                if (rop == 13)
+                    copySeen = true;
+                else if (rop != 7)
+                    return false;
+            } else {
+                return rop == 7;
+            }
+        } else if (copySeen) {
+            if (++sinceCopy > 100 || type == EXTTEXTOUTW || type == EXTTEXTOUTA || type == STRETCHDIBITS
+                || type == BITBLT || type == STRETCHBLT)
+                return false;
+        }
+        offset += length;
+    }
+    return false;
+}
+
 void EmfPlayer::play()
 {
     std::uint64_t offset = 0;
     const std::uint64_t size = m_data.size();
+    m_scanBudget = 4 * (size / 8) + 1000;
     while (offset + 8 <= size) {
         const std::uint32_t type = m_data.u32(offset);
         const std::uint32_t length = m_data.u32(offset + 4);
@@ -168,6 +207,7 @@ void EmfPlayer::play()
         if (type == EOF_)
             break;
         const ByteReader rec = m_data.sub(offset, length);
+        m_next = offset + length;
         if (m_pending.valid && type != STRETCHDIBITS)
             flushPending();
         record(type, rec);
@@ -562,7 +602,11 @@ void EmfPlayer::record(std::uint32_t type, const ByteReader &rec)
     case SETMAPMODE: m_r.setMapMode(int(rec.u32(8))); break;
     case SETBKMODE: s.bkOpaque = rec.u32(8) == 2; m_r.brushChanged(); break;
     case SETPOLYFILLMODE: s.winding = rec.u32(8) == 2; break;
-    case SETROP2: m_r.setRop2(int(rec.u32(8))); break;
+    case SETROP2: {
+        const int rop = int(rec.u32(8));
+        m_r.setRop2(rop, rop == 7 && xorClipFollows());
+        break;
+    }
     case SETTEXTALIGN: s.textAlign = rec.u32(8); break;
     case SETTEXTCOLOR: s.textColor = colorRef(rec.u32(8)); m_r.brushChanged(); break;
     case SETBKCOLOR: s.bkColor = colorRef(rec.u32(8)); m_r.brushChanged(); break;

@@ -266,20 +266,20 @@ bool Renderer::nothingToDraw() const
     return m_state.rop2 == 11 /* R2_NOP */ || m_xor == XorPhase::First;
 }
 
-void Renderer::setRop2(int rop)
+void Renderer::setRop2(int rop, bool xorClipFollows)
 {
     m_state.rop2 = rop;
     m_penDirty = m_brushDirty = true;
-    ropChanged();
+    ropChanged(xorClipFollows);
 }
 
-void Renderer::ropChanged()
+void Renderer::ropChanged(bool xorClipFollows)
 {
     constexpr int kXor = 7, kCopy = 13;
     const int rop = m_state.rop2;
     switch (m_xor) {
     case XorPhase::None:
-        if (rop == kXor)
+        if (rop == kXor && xorClipFollows)
             m_xor = XorPhase::First;
         break;
     case XorPhase::First:

@@ -103,8 +103,9 @@ public:
     void brushChanged() { m_brushDirty = true; }
     // Instead of drawing, collect the device-space bounds of everything drawn.
     void setMeasure(QRectF *bounds) { m_measure = bounds; }
-    // Raster operation for pens and brushes (SETROP2).
-    void setRop2(int rop);
+    // Raster operation for pens and brushes (SETROP2). xorClipFollows tells that
+    // the records ahead clip by drawing twice in XOR mode around a black shape.
+    void setRop2(int rop, bool xorClipFollows = false);
     // For WMF: logical coordinates go straight onto the frame through the window.
     void setWindowMapsToFrame(const QRectF &frame) { m_windowFrame = frame; m_useWindowFrame = true; m_transformDirty = true; }
 
@@ -190,7 +191,7 @@ private:
     QFont makeFont(double &emHeight) const;
     QColor rop2Color(const QColor &c) const;
     bool nothingToDraw() const;
-    void ropChanged();
+    void ropChanged(bool xorClipFollows = false);
     bool captureMask(const QPainterPath &logical);
     bool measured(const QRectF &logicalBounds);
 
