@@ -5,6 +5,8 @@
 #include <QBuffer>
 #include <QImageReader>
 
+#include <algorithm>
+
 namespace korvel::metafile {
 
 namespace {
@@ -139,6 +141,11 @@ QImage decodeDib(const ByteReader &info, const ByteReader &bits, bool premultipl
         return QImage();
     }
     if (!bits.has(0, bitsLength) || bitsLength == 0)
+        return QImage();
+    // Run-length data expands at most a few hundred times; a large picture from a
+    // few bytes would only cost time and memory to show nothing.
+    if ((h.compression == BiRle8 || h.compression == BiRle4)
+        && qint64(h.width) * rows > std::max<qint64>(qint64(bitsLength) * 256, qint64(1) << 22))
         return QImage();
 
     // Qt's BMP reader does the rest once a file header is in front; the lengths

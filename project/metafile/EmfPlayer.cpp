@@ -139,6 +139,7 @@ private:
     QPolygonF m_points;
     std::uint64_t m_next = 0;       // offset of the record after the current one
     std::uint64_t m_scanBudget = 0; // records the XOR look-ahead may still read
+    qint64 m_pixelBudget = kMaxBitmapPixelsPerPlayback;
     struct Pending {
         bool valid = false;
         QRectF dest;
@@ -151,12 +152,14 @@ QImage EmfPlayer::bitmap(const ByteReader &rec, std::uint64_t off, bool premulti
 {
     const std::uint32_t offBmi = rec.u32(off), cbBmi = rec.u32(off + 4);
     const std::uint32_t offBits = rec.u32(off + 8), cbBits = rec.u32(off + 12);
-    if (cbBmi == 0 || !rec.has(offBmi, cbBmi) || !rec.has(offBits, cbBits))
+    if (cbBmi == 0 || !rec.has(offBmi, cbBmi) || !rec.has(offBits, cbBits) || m_pixelBudget <= 0)
         return QImage();
     const ByteReader info = rec.sub(offBmi, cbBmi);
     if (bottomUp)
         *bottomUp = info.u32(0) == 12 ? info.i16(6) > 0 : info.i32(8) > 0;
-    return decodeDib(info, rec.sub(offBits, cbBits), premultiplied);
+    QImage image = decodeDib(info, rec.sub(offBits, cbBits), premultiplied);
+    m_pixelBudget -= qint64(image.width()) * image.height();
+    return image;
 }
 
 // The XOR clipping idiom: XOR pass, SETROP2 R2_COPYPEN, a few records drawing

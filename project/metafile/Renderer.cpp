@@ -17,6 +17,7 @@ namespace {
 // Limits that keep a hostile file from making playback slow or memory-hungry.
 constexpr std::size_t kMaxSavedStates = 4096;
 constexpr int kMaxClipElements = 4000;
+constexpr int kMaxClipOperations = 5000;
 constexpr int kMaxFontPixels = 4000;
 
 // Stand-in for "no clipping" when a clip operation needs a region to combine with.
@@ -1111,8 +1112,15 @@ void Renderer::combineClip(const QPainterPath &input, ClipMode mode)
 {
     QPainterPath path = input;
     // Boolean operations on paths grow quickly with their size; a clip shape with
-    // thousands of segments is reduced to its bounds rather than stalling playback.
-    if (path.elementCount() > kMaxClipElements) {
+    // thousands of segments, or any clip after very many operations, is reduced
+    // to its bounds rather than stalling playback.
+    const bool approximate = ++m_clipOperations > kMaxClipOperations;
+    if (approximate && m_state.clip && m_state.clip->elementCount() > 5) {
+        const QRectF r = m_state.clip->boundingRect();
+        m_state.clip = QPainterPath();
+        m_state.clip->addRect(r);
+    }
+    if (path.elementCount() > kMaxClipElements || (approximate && path.elementCount() > 5)) {
         const QRectF r = path.boundingRect();
         path = QPainterPath();
         path.addRect(r);

@@ -77,6 +77,9 @@ struct DcState {
     std::optional<QPainterPath> clip; // device coordinates; none = everything
 };
 
+// Bitmap pixels one playback decodes at most: beyond, further bitmaps are skipped.
+inline constexpr qint64 kMaxBitmapPixelsPerPlayback = qint64(400) * 1000 * 1000;
+
 // Largest pattern-brush tile kept, in pixels.
 inline constexpr qint64 kMaxTilePixels = qint64(1) << 22;
 
@@ -211,6 +214,7 @@ private:
     bool m_penDirty = true;
     bool m_brushDirty = true;
     bool m_clipDirty = false;
+    int m_clipOperations = 0; // boolean operations done so far; bounded
     QTransform m_logical; // cached logicalToDevice
     QRectF *m_measure = nullptr;
 

@@ -98,6 +98,7 @@ private:
     const WmfHeader &m_header;
     Renderer &m_r;
     QPolygonF m_points;
+    qint64 m_pixelBudget = kMaxBitmapPixelsPerPlayback;
 };
 
 void WmfPlayer::textOut(const ByteReader &rec, bool extended)
@@ -177,8 +178,11 @@ void WmfPlayer::bitmap(std::uint16_t function, const ByteReader &rec)
     }
     if (dibAt >= rec.size())
         return;
+    if (m_pixelBudget <= 0)
+        return;
     const ByteReader dib = rec.sub(dibAt, rec.size() - dibAt);
     const QImage image = decodePackedDib(dib);
+    m_pixelBudget -= qint64(image.width()) * image.height();
     if (image.isNull())
         return;
     const bool bottomUp = dib.u32(0) == 12 ? dib.i16(6) > 0 : dib.i32(8) > 0;
