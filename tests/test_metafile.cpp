@@ -870,3 +870,29 @@ TEST(MetafileRecords, XorClippingIdiomBecomesAClip)
     EXPECT_EQ(QColor(plain.pixel(50, 50)), QColor(0, 0, 255));
     EXPECT_EQ(QColor(plain.pixel(150, 150)), QColor(0, 255, 0));
 }
+
+TEST(MetafilePicture, DashPatternsFollowTheSource)
+{
+    // lines.svg (120 mm square, drawn with a 121 mm frame): lines from x = 5 to
+    // 115 mm, 1.2 mm wide, dashed "4,2" at y = 50, "1,1" at y = 55 and "0.5,3"
+    // with round caps at y = 70. Count the dashes along each.
+    const Picture p = load("inkscape_lines.emf");
+    const int side = 1210; // 10 px per millimetre
+    const QImage img = render(p, QSize(side, side)).convertToFormat(QImage::Format_RGB32);
+    auto dashes = [&](double yMm) {
+        const int y = int(yMm * 10);
+        int count = 0;
+        bool wasInk = false;
+        for (int x = 30; x < 1170; ++x) {
+            const QRgb c = img.pixel(x, y);
+            const bool ink = qRed(c) > 100 && qGreen(c) < 120 && qBlue(c) < 120;
+            if (ink && !wasInk)
+                ++count;
+            wasInk = ink;
+        }
+        return count;
+    };
+    EXPECT_NEAR(dashes(50), 110 / 6.0, 2);
+    EXPECT_NEAR(dashes(55), 110 / 2.0, 4);
+    EXPECT_NEAR(dashes(70), 110 / 3.5, 3);
+}
