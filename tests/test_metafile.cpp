@@ -896,3 +896,31 @@ TEST(MetafilePicture, DashPatternsFollowTheSource)
     EXPECT_NEAR(dashes(55), 110 / 2.0, 4);
     EXPECT_NEAR(dashes(70), 110 / 3.5, 3);
 }
+
+TEST(MetafileRecords, EveryRecordKindPlays)
+{
+    // Files with one of most record kinds (written by synthetic_records.py).
+    const QImage emf = render(load("synthetic_records.emf"), QSize(400, 400));
+    // The monochrome pattern brush draws text colour (black) on the background
+    // colour (yellow) over 400..500 x 600..700 logical = 160..200 x 240..280 px.
+    int black = 0, yellow = 0;
+    for (int y = 245; y < 275; ++y)
+        for (int x = 165; x < 195; ++x) {
+            const QColor c(emf.pixel(x, y));
+            black += c == QColor(0, 0, 0);
+            yellow += c == QColor(255, 255, 0);
+        }
+    EXPECT_GT(black, 50);
+    EXPECT_GT(yellow, 50);
+    // BLACKNESS blit at 800..900 x 880..930 logical.
+    EXPECT_EQ(QColor(emf.pixel(340, 360)), QColor(0, 0, 0));
+    // Vertical gradient rectangle 0..100 x 900..1000: dark at the top, light below.
+    EXPECT_LT(qGray(emf.pixel(10, 362)), qGray(emf.pixel(10, 396)));
+
+    TextRecorder recorder;
+    {
+        QPainter painter(&recorder);
+        load("synthetic_records.wmf").draw(painter, QRectF(0, 0, 400, 400), DrawTarget::Paper);
+    }
+    EXPECT_TRUE(recorder.allText().contains(QStringLiteral("Příliš")));
+}
