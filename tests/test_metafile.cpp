@@ -924,3 +924,35 @@ TEST(MetafileRecords, EveryRecordKindPlays)
     }
     EXPECT_TRUE(recorder.allText().contains(QStringLiteral("Příliš")));
 }
+
+TEST(MetafileBitmaps, MaskPairInWmfBecomesTransparency)
+{
+    QByteArray wmf;
+    auto put16 = [&wmf](int v) { wmf.append(char(v & 0xFF)); wmf.append(char((v >> 8) & 0xFF)); };
+    auto put32 = [&](std::uint32_t v) { put16(int(v & 0xFFFF)); put16(int(v >> 16)); };
+    put32(0x9AC6CDD7); put16(0); put16(0); put16(0); put16(100); put16(100); put16(96); put32(0); put16(0);
+    put16(1); put16(9); put16(0x300); put32(0); put16(0); put32(0); put16(0);
+    auto stretchDib = [&](const QByteArray &dib, std::uint32_t rop) {
+        put32(std::uint32_t(3 + 2 + 1 + 8 + dib.size() / 2)); put16(0x0F43);
+        put32(rop); put16(0);
+        put16(1); put16(2); put16(0); put16(0);       // source height, width, y, x
+        put16(100); put16(100); put16(0); put16(0);   // destination height, width, y, x
+        wmf.append(dib);
+    };
+    stretchDib(dibInfo(2, 1, 8, 256) + QByteArray::fromHex("ff000000"), 0x00EE0086);
+    stretchDib(dibInfo(2, 1, 24, 0) + QByteArray::fromHex("0000ffffffff0000"), 0x008800C6);
+    put32(3); put16(0);
+    Picture p;
+    QString error;
+    ASSERT_TRUE(p.loadFromData(wmf, ".wmf", &error)) << error.toStdString();
+    TextRecorder recorder;
+    {
+        QPainter painter(&recorder);
+        p.draw(painter, QRectF(0, 0, 100, 100), DrawTarget::Paper);
+    }
+    ASSERT_EQ(recorder.images.size(), 1u);
+    const QImage img = recorder.images[0].image.convertToFormat(QImage::Format_ARGB32);
+    EXPECT_EQ(qAlpha(img.pixel(0, 0)), 255);
+    EXPECT_EQ(qRed(img.pixel(0, 0)), 255);
+    EXPECT_EQ(qAlpha(img.pixel(1, 0)), 0);
+}

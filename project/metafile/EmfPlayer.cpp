@@ -35,8 +35,6 @@ enum Emr : std::uint32_t {
     GRADIENTFILL = 118,
 };
 
-constexpr std::uint32_t kSrcAnd = 0x008800C6;
-constexpr std::uint32_t kSrcPaint = 0x00EE0086;
 constexpr std::uint32_t kMaxPolygons = 1u << 20;
 
 QColor colorRef(std::uint32_t c)
@@ -130,7 +128,6 @@ private:
     void bitBlt(const ByteReader &rec, std::uint32_t type);
     void setDibitsToDevice(const ByteReader &rec);
     void gradientFill(const ByteReader &rec);
-    void flushPending();
     bool xorClipFollows();
     QImage bitmap(const ByteReader &rec, std::uint64_t offBmiField, bool premultiplied, bool *bottomUp = nullptr);
 
@@ -140,12 +137,6 @@ private:
     std::uint64_t m_next = 0;       // offset of the record after the current one
     std::uint64_t m_scanBudget = 0; // records the XOR look-ahead may still read
     qint64 m_pixelBudget = kMaxBitmapPixelsPerPlayback;
-    struct Pending {
-        bool valid = false;
-        QRectF dest;
-        QRectF source;
-        QImage image;
-    } m_pending;
 };
 
 QImage EmfPlayer::bitmap(const ByteReader &rec, std::uint64_t off, bool premultiplied, bool *bottomUp)
@@ -211,21 +202,13 @@ void EmfPlayer::play()
             break;
         const ByteReader rec = m_data.sub(offset, length);
         m_next = offset + length;
-        if (m_pending.valid && type != STRETCHDIBITS)
-            flushPending();
+        if (type != STRETCHDIBITS)
+            m_r.flushMaskedBitmap();
         record(type, rec);
         m_r.limitPath();
         offset += length;
     }
-    flushPending();
-}
-
-void EmfPlayer::flushPending()
-{
-    if (!m_pending.valid)
-        return;
-    m_pending.valid = false;
-    m_r.drawImage(m_pending.dest, m_pending.image, m_pending.source, kSrcPaint);
+    m_r.flushMaskedBitmap();
 }
 
 void EmfPlayer::polyPoly(const ByteReader &rec, bool small, bool closed)
@@ -396,32 +379,7 @@ void EmfPlayer::stretchDibits(const ByteReader &rec)
     if (image.isNull())
         return;
     QRectF src(xSrc, bottomUp ? image.height() - ySrc - cySrc : ySrc, cxSrc, cySrc);
-    if (rop == kSrcPaint) {
-        // First half of a transparent bitmap as some writers emit it: the OR mask.
-        flushPending();
-        m_pending = {true, destRect, src, image};
-        return;
-    }
-    if (rop == kSrcAnd && m_pending.valid && m_pending.dest == destRect) {
-        // Second half: AND with the colour image. Together: mask brightness is the
-        // opacity. A printer has no raster operations, so make it real transparency.
-        m_pending.valid = false;
-        QImage mask = m_pending.image;
-        QImage colour = image.convertToFormat(QImage::Format_ARGB32);
-        if (mask.size() != colour.size())
-            mask = mask.scaled(colour.size());
-        mask = mask.convertToFormat(QImage::Format_RGB32);
-        for (int y = 0; y < colour.height(); ++y) {
-            QRgb *c = reinterpret_cast<QRgb *>(colour.scanLine(y));
-            const QRgb *m = reinterpret_cast<const QRgb *>(mask.constScanLine(y));
-            for (int x = 0; x < colour.width(); ++x)
-                c[x] = qRgba(qRed(c[x]), qGreen(c[x]), qBlue(c[x]), qGray(m[x]));
-        }
-        m_r.drawImage(destRect, colour, src, 0x00CC0020);
-        return;
-    }
-    flushPending();
-    m_r.drawImage(destRect, image, src, rop);
+    m_r.blit(destRect, image, src, rop);
 }
 
 void EmfPlayer::bitBlt(const ByteReader &rec, std::uint32_t type)

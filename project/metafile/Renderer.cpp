@@ -1019,6 +1019,47 @@ void Renderer::drawImage(const QRectF &dest, const QImage &image, const QRectF &
         m_painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
 }
 
+void Renderer::blit(const QRectF &dest, const QImage &image, const QRectF &source, std::uint32_t rop)
+{
+    constexpr std::uint32_t kSrcAnd = 0x008800C6, kSrcPaint = 0x00EE0086;
+    if (rop == kSrcPaint) {
+        flushMaskedBitmap();
+        m_pendingMask = {true, dest, source, image};
+        return;
+    }
+    if (rop == kSrcAnd && m_pendingMask.valid && m_pendingMask.dest == dest) {
+        // (D | mask) & colour: where the mask is white the colour replaces what is
+        // below, where it is black nothing changes; grey blends. So the mask's
+        // brightness is the opacity. Paper has no raster operations: use alpha.
+        m_pendingMask.valid = false;
+        QImage mask = m_pendingMask.image;
+        QImage colour = image.convertToFormat(QImage::Format_ARGB32);
+        if (mask.size() != colour.size())
+            mask = mask.scaled(colour.size());
+        mask = mask.convertToFormat(QImage::Format_RGB32);
+        for (int y = 0; y < colour.height(); ++y) {
+            QRgb *c = reinterpret_cast<QRgb *>(colour.scanLine(y));
+            const QRgb *m = reinterpret_cast<const QRgb *>(mask.constScanLine(y));
+            for (int x = 0; x < colour.width(); ++x)
+                c[x] = qRgba(qRed(c[x]), qGreen(c[x]), qBlue(c[x]), qGray(m[x]));
+        }
+        m_pendingMask.image = QImage();
+        drawImage(dest, colour, source, 0x00CC0020);
+        return;
+    }
+    flushMaskedBitmap();
+    drawImage(dest, image, source, rop);
+}
+
+void Renderer::flushMaskedBitmap()
+{
+    if (!m_pendingMask.valid)
+        return;
+    m_pendingMask.valid = false;
+    drawImage(m_pendingMask.dest, m_pendingMask.image, m_pendingMask.source, 0x00EE0086);
+    m_pendingMask.image = QImage();
+}
+
 void Renderer::patBlt(const QRectF &dest, std::uint32_t rop)
 {
     if (m_pathOpen || measured(dest))

@@ -155,6 +155,12 @@ public:
 
     // Bitmaps. rop is the ternary raster operation.
     void drawImage(const QRectF &dest, const QImage &image, const QRectF &source, std::uint32_t rop);
+    // The same for the records that may carry a transparent bitmap as two: an OR
+    // with a grey mask, then an AND with the colours. The pair is drawn as one
+    // image with alpha. flushMaskedBitmap() draws a mask left without its partner;
+    // the players call it before every other record.
+    void blit(const QRectF &dest, const QImage &image, const QRectF &source, std::uint32_t rop);
+    void flushMaskedBitmap();
     void patBlt(const QRectF &dest, std::uint32_t rop);
 
     // Paths.
@@ -215,6 +221,12 @@ private:
     bool m_brushDirty = true;
     bool m_clipDirty = false;
     int m_clipOperations = 0; // boolean operations done so far; bounded
+    struct PendingMask {
+        bool valid = false;
+        QRectF dest;
+        QRectF source;
+        QImage image;
+    } m_pendingMask;
     QTransform m_logical; // cached logicalToDevice
     QRectF *m_measure = nullptr;
 

@@ -83,10 +83,13 @@ public:
     void play()
     {
         forEachRecord(m_data, m_header.recordsAt, [this](std::uint16_t f, const ByteReader &rec) {
+            if (f != META_STRETCHDIB && f != META_DIBSTRETCHBLT)
+                m_r.flushMaskedBitmap();
             record(f, rec);
             m_r.limitPath();
             return true;
         });
+        m_r.flushMaskedBitmap();
     }
 
 private:
@@ -188,7 +191,7 @@ void WmfPlayer::bitmap(std::uint16_t function, const ByteReader &rec)
     const bool bottomUp = dib.u32(0) == 12 ? dib.i16(6) > 0 : dib.i32(8) > 0;
     if (bottomUp)
         src.moveTop(image.height() - src.top() - src.height());
-    m_r.drawImage(dest, image, src, function == META_SETDIBTODEV ? 0x00CC0020 : rop);
+    m_r.blit(dest, image, src, function == META_SETDIBTODEV ? 0x00CC0020 : rop);
 }
 
 void WmfPlayer::record(std::uint16_t function, const ByteReader &rec)
