@@ -964,3 +964,28 @@ TEST(MetafileBitmaps, MaskPairInWmfBecomesTransparency)
     EXPECT_EQ(qRed(img.pixel(0, 0)), 255);
     EXPECT_EQ(qAlpha(img.pixel(1, 0)), 0);
 }
+
+TEST(MetafileRecords, WmfWindowWithUpwardY)
+{
+    // A plain WMF whose window is 0..1000 wide and 1000..0 high (y grows upwards).
+    QByteArray wmf;
+    auto put16 = [&wmf](int v) { wmf.append(char(v & 0xFF)); wmf.append(char((v >> 8) & 0xFF)); };
+    auto put32 = [&](std::uint32_t v) { put16(int(v & 0xFFFF)); put16(int(v >> 16)); };
+    put16(1); put16(9); put16(0x300); put32(0); put16(2); put32(0); put16(0);
+    put32(5); put16(0x020B); put16(1000); put16(0);   // SETWINDOWORG y = 1000, x = 0
+    put32(5); put16(0x020C); put16(-1000); put16(1000); // SETWINDOWEXT y = -1000, x = 1000
+    put32(7); put16(0x02FC); put16(0); put32(0x0000FF); put16(0);
+    put32(4); put16(0x012D); put16(0);
+    put32(8); put16(0x02FA); put16(5); put16(0); put16(0); put32(0);
+    put32(4); put16(0x012D); put16(1);
+    put32(7); put16(0x041B); put16(0); put16(500); put16(300); put16(0); // y 0..300 at the bottom
+    put32(3); put16(0);
+    Picture p;
+    QString error;
+    ASSERT_TRUE(p.loadFromData(wmf, ".wmf", &error)) << error.toStdString();
+    EXPECT_EQ(p.size(), QSize(1000, 1000));
+    const QImage out = render(p, QSize(100, 100));
+    EXPECT_EQ(QColor(out.pixel(20, 90)), QColor(255, 0, 0));
+    EXPECT_EQ(QColor(out.pixel(20, 10)), QColor(255, 255, 255));
+    EXPECT_EQ(QColor(out.pixel(80, 90)), QColor(255, 255, 255));
+}
