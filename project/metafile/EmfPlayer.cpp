@@ -148,6 +148,12 @@ QImage EmfPlayer::bitmap(const ByteReader &rec, std::uint64_t off, bool premulti
     const ByteReader info = rec.sub(offBmi, cbBmi);
     if (bottomUp)
         *bottomUp = info.u32(0) == 12 ? info.i16(6) > 0 : info.i32(8) > 0;
+    if (m_r.measuring()) {
+        // Only where it goes matters, not what it shows.
+        QImage stand(1, 1, QImage::Format_RGB32);
+        stand.fill(Qt::black);
+        return stand;
+    }
     QImage image = decodeDib(info, rec.sub(offBits, cbBits), premultiplied);
     m_pixelBudget -= qint64(image.width()) * image.height();
     return image;

@@ -106,6 +106,7 @@ public:
     void brushChanged() { m_brushDirty = true; }
     // Instead of drawing, collect the device-space bounds of everything drawn.
     void setMeasure(QRectF *bounds) { m_measure = bounds; }
+    bool measuring() const { return m_measure != nullptr; }
     // Raster operation for pens and brushes (SETROP2). xorClipFollows tells that
     // the records ahead clip by drawing twice in XOR mode around a black shape.
     void setRop2(int rop, bool xorClipFollows = false);
