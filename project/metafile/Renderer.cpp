@@ -43,6 +43,9 @@ Renderer::Renderer(QPainter &painter, const QRectF &target, const QTransform &de
       m_deviceToTarget(deviceToTarget), m_pxPerMm(devicePixelsPerMm)
 {
     m_objects.resize(std::size_t(std::clamp(objectCount, 0, 65536)));
+    const double perPicturePixel = m_pxPerMm.width() / (96 / 25.4);
+    if (std::isfinite(perPicturePixel) && perPicturePixel > 1e-6 && perPicturePixel < 1e6)
+        m_patternScale = perPicturePixel;
     m_painter.save();
     m_painter.setClipRect(target, Qt::IntersectClip);
     m_painter.setRenderHint(QPainter::Antialiasing, true);
@@ -403,17 +406,9 @@ QBrush Renderer::makeBrush(const LogBrush &b) const
         return Qt::NoBrush;
     case LogBrush::Solid:
         return QBrush(rop2Color(b.color));
-    case LogBrush::Hatched: {
-        static const Qt::BrushStyle styles[] = {Qt::HorPattern, Qt::VerPattern, Qt::FDiagPattern,
-                                                Qt::BDiagPattern, Qt::CrossPattern, Qt::DiagCrossPattern};
-        QBrush brush(rop2Color(b.color), styles[std::clamp(b.hatch, 0, 5)]);
-        // Hatch lines are 8 device pixels apart, so the tile is laid in device space.
-        bool ok = false;
-        const QTransform inv = m_logical.inverted(&ok);
-        if (ok)
-            brush.setTransform(inv);
-        return brush;
-    }
+    case LogBrush::Hatched:
+        // Filled by hatch() with lines; as a plain brush only its colour is used.
+        return QBrush(rop2Color(b.color));
     case LogBrush::Pattern:
     case LogBrush::MonoPattern: {
         if (b.pattern.isNull())
@@ -428,7 +423,7 @@ QBrush Renderer::makeBrush(const LogBrush &b) const
         bool ok = false;
         const QTransform inv = m_logical.inverted(&ok);
         if (ok)
-            brush.setTransform(inv);
+            brush.setTransform(QTransform::fromScale(m_patternScale, m_patternScale) * inv);
         return brush;
     }
     }
@@ -463,15 +458,85 @@ void Renderer::drawPath(const QPainterPath &path, bool stroke, bool fill)
         return;
     if (!prepare(stroke, fill))
         return;
-    if (fill && m_state.brush.style == LogBrush::Hatched && m_state.bkOpaque)
-        m_painter.fillPath(path, rop2Color(m_state.bkColor));
-    if (fill && stroke) {
+    if (fill && m_state.brush.style == LogBrush::Hatched) {
+        hatch(path, m_state.brush);
+        if (stroke && prepare(true, false))
+            m_painter.strokePath(path, m_painter.pen());
+    } else if (fill && stroke) {
         m_painter.drawPath(path);
     } else if (fill) {
         m_painter.fillPath(path, m_painter.brush());
     } else if (stroke) {
         m_painter.strokePath(path, m_painter.pen());
     }
+}
+
+void Renderer::fillWithBrush(const QPainterPath &shape, const LogBrush &brush)
+{
+    if (brush.style == LogBrush::Hatched)
+        hatch(shape, brush);
+    else if (brush.style != LogBrush::Null)
+        m_painter.fillPath(shape, makeBrush(brush));
+}
+
+// GDI hatches are eight pixels apart; drawn here as lines clipped to the shape,
+// so that paper gets vectors and every device the same spacing.
+void Renderer::hatch(const QPainterPath &shape, const LogBrush &b)
+{
+    if (m_state.bkOpaque)
+        m_painter.fillPath(shape, rop2Color(m_state.bkColor));
+    const QPainterPath device = m_logical.map(shape);
+    bool ok = false;
+    const QTransform targetToDevice = m_deviceToTarget.inverted(&ok);
+    if (!ok)
+        return;
+    const QRectF area = device.boundingRect().intersected(targetToDevice.mapRect(m_target));
+    if (area.isEmpty())
+        return;
+    const QColor colour = rop2Color(b.color);
+    const double step = 8 * m_patternScale;
+    if ((area.width() + area.height()) / step > 20000) {
+        // Finer than anything can show: the average of lines and gaps.
+        QColor faint = colour;
+        faint.setAlphaF(0.25f);
+        m_painter.fillPath(shape, faint);
+        return;
+    }
+    const int style = std::clamp(b.hatch, 0, 5);
+    QPainterPath lines;
+    const bool horizontal = style == 0 || style == 4, vertical = style == 1 || style == 4;
+    const bool down = style == 2 || style == 5, up = style == 3 || style == 5;
+    if (horizontal)
+        for (double y = std::floor(area.top() / step) * step; y <= area.bottom(); y += step) {
+            lines.moveTo(area.left(), y);
+            lines.lineTo(area.right(), y);
+        }
+    if (vertical)
+        for (double x = std::floor(area.left() / step) * step; x <= area.right(); x += step) {
+            lines.moveTo(x, area.top());
+            lines.lineTo(x, area.bottom());
+        }
+    if (down) // y = x + c
+        for (double c = std::floor((area.top() - area.right()) / step) * step; c <= area.bottom() - area.left(); c += step) {
+            lines.moveTo(area.left(), area.left() + c);
+            lines.lineTo(area.right(), area.right() + c);
+        }
+    if (up) // y = -x + c
+        for (double c = std::floor((area.top() + area.left()) / step) * step; c <= area.bottom() + area.right(); c += step) {
+            lines.moveTo(area.left(), c - area.left());
+            lines.lineTo(area.right(), c - area.right());
+        }
+    m_painter.save();
+    m_painter.setTransform(m_deviceToTarget * m_base);
+    m_painter.setClipPath(device, Qt::IntersectClip);
+    // On raster devices a one-pixel cosmetic line is what GDI draws and is
+    // stroked far faster; vector devices get the line width scaled with the picture.
+    const bool raster = m_painter.paintEngine() && m_painter.paintEngine()->type() == QPaintEngine::Raster;
+    const double width = raster && scaleOf(m_deviceToTarget * m_base) * step / 8 <= 1.5 ? 0.0 : step / 8;
+    m_painter.setPen(QPen(colour, width, Qt::SolidLine, Qt::FlatCap));
+    m_painter.setBrush(Qt::NoBrush);
+    m_painter.drawPath(lines);
+    m_painter.restore();
 }
 
 // ---- drawing -----------------------------------------------------------------
@@ -538,7 +603,7 @@ void Renderer::polygon(const QPolygonF &points)
         m_path.closeSubpath();
         return;
     }
-    if (m_state.brush.style == LogBrush::Hatched && m_state.bkOpaque) {
+    if (m_state.brush.style == LogBrush::Hatched) {
         QPainterPath path;
         path.addPolygon(points);
         path.closeSubpath();
@@ -734,11 +799,10 @@ void Renderer::fillRegion(const QPainterPath &devicePath, const LogBrush &logBru
         return;
     }
     applyTransform();
-    QBrush brush = makeBrush(logBrush);
-    brush.setTransform(QTransform());
-    m_painter.setTransform(m_deviceToTarget * m_base);
-    m_painter.fillPath(devicePath, brush);
-    m_transformDirty = true;
+    bool ok = false;
+    const QTransform deviceToLogical = m_logical.inverted(&ok);
+    if (ok)
+        fillWithBrush(deviceToLogical.map(devicePath), logBrush);
 }
 
 void Renderer::gradientFill(const QPainterPath &shape, const QBrush &brush)
@@ -1071,9 +1135,7 @@ void Renderer::patBlt(const QRectF &dest, std::uint32_t rop)
         applyTransform();
         QPainterPath p;
         p.addRect(dest.normalized());
-        if (m_state.brush.style == LogBrush::Hatched && m_state.bkOpaque)
-            m_painter.fillPath(p, rop2Color(m_state.bkColor));
-        m_painter.fillPath(p, makeBrush(m_state.brush));
+        fillWithBrush(p, m_state.brush);
         break;
     }
     default: break;

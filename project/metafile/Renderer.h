@@ -197,6 +197,8 @@ private:
     QPen makePen() const;
     QBrush makeBrush(const LogBrush &brush) const;
     void drawPath(const QPainterPath &path, bool stroke, bool fill);
+    void fillWithBrush(const QPainterPath &logicalShape, const LogBrush &brush);
+    void hatch(const QPainterPath &logicalShape, const LogBrush &brush);
     double deviceScale() const;
     QFont makeFont(double &emHeight) const;
     QColor rop2Color(const QColor &c) const;
@@ -210,6 +212,10 @@ private:
     QTransform m_base;            // painter transform on entry
     QTransform m_deviceToTarget;
     QSizeF m_pxPerMm;
+    // Device pixels per pixel of the picture at 96 dpi: pattern tiles and hatch
+    // spacing are laid out in those, so they scale with the picture and look the
+    // same on screen and on paper.
+    double m_patternScale = 1;
     QRectF m_windowFrame;
     bool m_useWindowFrame = false;
     DcState m_state;
