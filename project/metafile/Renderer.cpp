@@ -419,11 +419,17 @@ QBrush Renderer::makeBrush(const LogBrush &b) const
             tile.setColorTable({m_state.textColor.rgb(), m_state.bkColor.rgb()});
             tile = tile.convertToFormat(QImage::Format_RGB32);
         }
-        QBrush brush(tile);
         bool ok = false;
         const QTransform inv = m_logical.inverted(&ok);
-        if (ok)
-            brush.setTransform(QTransform::fromScale(m_patternScale, m_patternScale) * inv);
+        const QTransform tileToLogical = QTransform::fromScale(m_patternScale, m_patternScale) * inv;
+        // Tiles scaled to nothing or to giants are beyond Qt's texture fills;
+        // their average colour is what they would show anyway.
+        const QTransform out = tileToLogical * m_logical * m_deviceToTarget * m_base;
+        const double lx = std::hypot(out.m11(), out.m12()), ly = std::hypot(out.m21(), out.m22());
+        if (!ok || !(std::min(lx, ly) > 0.01) || !(std::max(lx, ly) < 1000))
+            return QBrush(QColor(tile.scaled(1, 1, Qt::IgnoreAspectRatio, Qt::SmoothTransformation).pixel(0, 0)));
+        QBrush brush(tile);
+        brush.setTransform(tileToLogical);
         return brush;
     }
     }
@@ -1064,11 +1070,44 @@ void Renderer::drawImage(const QRectF &dest, const QImage &image, const QRectF &
         img = img.mirrored(flipX, flipY);
         d = d.normalized();
     }
-    QRectF src = source.isValid() ? source : QRectF(img.rect());
+    QRectF src = source.normalized();
+    if (!(src.width() > 0) || !(src.height() > 0))
+        src = QRectF(img.rect());
     if (flipX)
         src.moveLeft(img.width() - src.right());
     if (flipY)
         src.moveTop(img.height() - src.bottom());
+    // Only the part of the source inside the image, the destination cut to match.
+    const QRectF inImage = src.intersected(QRectF(img.rect()));
+    if (inImage.isEmpty() || d.isEmpty())
+        return;
+    if (inImage != src) {
+        const double kx = d.width() / src.width(), ky = d.height() / src.height();
+        d = QRectF(d.left() + (inImage.left() - src.left()) * kx, d.top() + (inImage.top() - src.top()) * ky,
+                   inImage.width() * kx, inImage.height() * ky);
+        src = inImage;
+    }
+    // Qt's image scaling breaks down at absurd scales. Such an image is either
+    // invisible, or larger than any page and then only its visible part is drawn.
+    const QTransform full = m_painter.transform();
+    const QRectF out = full.mapRect(d);
+    if (!std::isfinite(out.left()) || !std::isfinite(out.top()) || !std::isfinite(out.width())
+        || !std::isfinite(out.height()) || out.width() < 0.05 || out.height() < 0.05)
+        return;
+    if (out.width() > 1e5 || out.height() > 1e5) {
+        bool ok = false;
+        const QTransform back = full.inverted(&ok);
+        if (!ok || full.type() > QTransform::TxScale)
+            return;
+        const QRectF visible = out.intersected(m_base.mapRect(m_target).adjusted(-2, -2, 2, 2));
+        const QRectF part = back.mapRect(visible).intersected(d);
+        if (part.isEmpty())
+            return;
+        const double kx = src.width() / d.width(), ky = src.height() / d.height();
+        src = QRectF(src.left() + (part.left() - d.left()) * kx, src.top() + (part.top() - d.top()) * ky,
+                     part.width() * kx, part.height() * ky);
+        d = part;
+    }
     QPainter::CompositionMode mode = QPainter::CompositionMode_SourceOver;
     if (rop == 0x008800C6) // SRCAND
         mode = QPainter::CompositionMode_Multiply;
