@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 #include <QTextItem>
 
+#include <array>
 #include <cmath>
 
 using namespace korvel;
@@ -988,4 +989,47 @@ TEST(MetafileRecords, WmfWindowWithUpwardY)
     EXPECT_EQ(QColor(out.pixel(20, 90)), QColor(255, 0, 0));
     EXPECT_EQ(QColor(out.pixel(20, 10)), QColor(255, 255, 255));
     EXPECT_EQ(QColor(out.pixel(80, 90)), QColor(255, 255, 255));
+}
+
+TEST(MetafileRecords, WmfRegionsClipAndFill)
+{
+    // Window 0..100 square. A region of two bands (10..40 square, 60..90 square)
+    // clips a red rectangle over everything; then, unclipped, a second region
+    // (x 10..40, y 60..90) is filled with a blue brush.
+    QByteArray wmf;
+    auto put16 = [&wmf](int v) { wmf.append(char(v & 0xFF)); wmf.append(char((v >> 8) & 0xFF)); };
+    auto put32 = [&](std::uint32_t v) { put16(int(v & 0xFFFF)); put16(int(v >> 16)); };
+    auto region = [&](const std::vector<std::array<int, 4>> &bands) { // top, bottom, left, right
+        put32(std::uint32_t(3 + 11 + 6 * bands.size())); put16(0x06FF);
+        put16(0); put16(6); put32(0); put16(0); put16(int(bands.size())); put16(4);
+        put16(0); put16(0); put16(100); put16(100);
+        for (const auto &b : bands) {
+            put16(2); put16(b[0]); put16(b[1]); put16(b[2]); put16(b[3]); put16(2);
+        }
+    };
+    put16(1); put16(9); put16(0x300); put32(0); put16(4); put32(0); put16(0);
+    put32(5); put16(0x020B); put16(0); put16(0);
+    put32(5); put16(0x020C); put16(100); put16(100);
+    region({{10, 40, 10, 40}, {60, 90, 60, 90}});                    // slot 0
+    put32(7); put16(0x02FC); put16(0); put32(0x0000FF); put16(0);     // red brush, slot 1
+    put32(7); put16(0x02FC); put16(0); put32(0xFF0000); put16(0);     // blue brush, slot 2
+    put32(8); put16(0x02FA); put16(5); put16(0); put16(0); put32(0);  // null pen, slot 3
+    put32(4); put16(0x012D); put16(3);
+    put32(4); put16(0x012D); put16(1);
+    put32(4); put16(0x012C); put16(0);                                // SELECTCLIPREGION
+    put32(7); put16(0x041B); put16(100); put16(100); put16(0); put16(0);
+    put32(4); put16(0x01F0); put16(0);                                // delete region: slot 0 free
+    put32(4); put16(0x012C); put16(0);                                // no region: clip off
+    region({{60, 90, 10, 40}});                                       // slot 0 again
+    put32(5); put16(0x0228); put16(0); put16(2);                      // FILLREGION region 0, brush 2
+    put32(3); put16(0);
+    Picture p;
+    QString error;
+    ASSERT_TRUE(p.loadFromData(wmf, ".wmf", &error)) << error.toStdString();
+    const QImage out = render(p, QSize(100, 100));
+    EXPECT_EQ(QColor(out.pixel(25, 25)), QColor(255, 0, 0));
+    EXPECT_EQ(QColor(out.pixel(75, 75)), QColor(255, 0, 0));
+    EXPECT_EQ(QColor(out.pixel(75, 25)), QColor(255, 255, 255));
+    EXPECT_EQ(QColor(out.pixel(50, 50)), QColor(255, 255, 255));
+    EXPECT_EQ(QColor(out.pixel(25, 75)), QColor(0, 0, 255));
 }

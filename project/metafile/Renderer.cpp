@@ -811,6 +811,33 @@ void Renderer::fillRegion(const QPainterPath &devicePath, const LogBrush &logBru
         fillWithBrush(deviceToLogical.map(devicePath), logBrush);
 }
 
+void Renderer::fillLogicalRegion(const QPainterPath &logical, const LogBrush &brush)
+{
+    if (nothingToDraw() || m_pathOpen || measured(logical.boundingRect()))
+        return;
+    applyTransform();
+    fillWithBrush(logical, brush);
+}
+
+void Renderer::frameLogicalRegion(const QPainterPath &logical, const LogBrush &brush, QSizeF size)
+{
+    if (nothingToDraw() || m_pathOpen || measured(logical.boundingRect()))
+        return;
+    applyTransform();
+    // The frame lies inside the region: the region minus itself shrunk.
+    const double w = std::fabs(size.width()), h = std::fabs(size.height());
+    if (!(w > 0) || !(h > 0) || logical.elementCount() > kMaxClipElements)
+        return;
+    QPainterPath inner;
+    const QRectF r = logical.boundingRect();
+    QTransform shrink = QTransform::fromTranslate(-r.center().x(), -r.center().y())
+        * QTransform::fromScale(r.width() > 2 * w ? (r.width() - 2 * w) / r.width() : 0,
+                                r.height() > 2 * h ? (r.height() - 2 * h) / r.height() : 0)
+        * QTransform::fromTranslate(r.center().x(), r.center().y());
+    inner = shrink.map(logical);
+    fillWithBrush(logical.subtracted(inner), brush);
+}
+
 void Renderer::gradientFill(const QPainterPath &shape, const QBrush &brush)
 {
     if (nothingToDraw() || measured(shape.boundingRect()))
@@ -1326,6 +1353,12 @@ void Renderer::setClipRegion(const std::optional<QPainterPath> &device, ClipMode
         return;
     }
     combineClip(*device, mode);
+}
+
+void Renderer::selectLogicalClipRegion(const QPainterPath &logical)
+{
+    applyTransform();
+    combineClip(m_logical.map(logical), ClipMode::Copy);
 }
 
 void Renderer::offsetClip(QPointF logicalOffset)

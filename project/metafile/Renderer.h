@@ -48,11 +48,12 @@ struct LogFont {
 };
 
 struct GdiObject {
-    enum Kind { Empty, Pen, Brush, Font, Other };
+    enum Kind { Empty, Pen, Brush, Font, Region, Other };
     Kind kind = Empty;
     LogPen pen;
     LogBrush brush;
     LogFont font;
+    QPainterPath region; // logical units
 };
 
 // Everything SAVEDC keeps and RESTOREDC brings back.
@@ -120,6 +121,10 @@ public:
     void addObjectFirstFree(GdiObject object);
     void selectObject(std::uint32_t index);
     void deleteObject(std::uint32_t index);
+    const GdiObject *object(std::uint32_t index) const
+    {
+        return index < m_objects.size() ? &m_objects[index] : nullptr;
+    }
     void selectStockObject(std::uint32_t stock);
 
     void saveDc();
@@ -147,6 +152,8 @@ public:
     void setPixel(QPointF p, const QColor &color);
     void fillRect(const QRectF &rect, const QBrush &brush); // logical, no pen
     void fillRegion(const QPainterPath &devicePath, const LogBrush &brush);
+    void fillLogicalRegion(const QPainterPath &logical, const LogBrush &brush);
+    void frameLogicalRegion(const QPainterPath &logical, const LogBrush &brush, QSizeF size);
     void gradientFill(const QPainterPath &logicalShape, const QBrush &brush);
 
     // Text; reference point in logical units, dx in logical units per UTF-16 unit.
@@ -188,6 +195,7 @@ public:
     void intersectClipRect(QRectF logical);
     void excludeClipRect(QRectF logical);
     void setClipRegion(const std::optional<QPainterPath> &device, ClipMode mode);
+    void selectLogicalClipRegion(const QPainterPath &logical);
     void offsetClip(QPointF logicalOffset);
 
 private:

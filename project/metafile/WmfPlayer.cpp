@@ -5,6 +5,7 @@
 #include "project/metafile/Renderer.h"
 
 #include <QPainter>
+#include <QRegion>
 
 #include <cmath>
 
@@ -22,7 +23,8 @@ enum MetaRecord : std::uint16_t {
     META_DIBCREATEPATTERNBRUSH = 0x0142, META_DELETEOBJECT = 0x01F0, META_CREATEPATTERNBRUSH = 0x01F9,
     META_SETBKCOLOR = 0x0201, META_SETTEXTCOLOR = 0x0209, META_SETWINDOWORG = 0x020B,
     META_SETWINDOWEXT = 0x020C, META_OFFSETWINDOWORG = 0x020F, META_LINETO = 0x0213,
-    META_MOVETO = 0x0214, META_OFFSETCLIPRGN = 0x0220, META_CREATEPENINDIRECT = 0x02FA,
+    META_MOVETO = 0x0214, META_OFFSETCLIPRGN = 0x0220, META_FILLREGION = 0x0228, META_FRAMEREGION = 0x0429,
+    META_PAINTREGION = 0x012B, META_CREATEPENINDIRECT = 0x02FA,
     META_CREATEFONTINDIRECT = 0x02FB, META_CREATEBRUSHINDIRECT = 0x02FC, META_CREATEPALETTE = 0x00F7,
     META_POLYGON = 0x0324, META_POLYLINE = 0x0325, META_SCALEWINDOWEXT = 0x0410,
     META_EXCLUDECLIPRECT = 0x0415, META_INTERSECTCLIPRECT = 0x0416, META_ELLIPSE = 0x0418,
@@ -48,6 +50,39 @@ QRectF rectBRTL(const ByteReader &r, std::uint64_t off)
 QPointF pointYX(const ByteReader &r, std::uint64_t off)
 {
     return QPointF(r.i16(off + 2), r.i16(off));
+}
+
+// A region object: a header, then bands of equal height, each with pairs of x
+// coordinates where the region starts and stops. Logical units.
+QPainterPath regionOf(const ByteReader &rec)
+{
+    const int scans = rec.u16(16);
+    std::uint64_t at = 28;
+    QVector<QRect> rects;
+    for (int i = 0; i < scans && rects.size() < 100000; ++i) {
+        const std::uint16_t count = rec.u16(at);
+        const int top = rec.i16(at + 2), bottom = rec.i16(at + 4);
+        if (count % 2 || !rec.has(at, 6 + std::uint64_t(count) * 2 + 2))
+            break;
+        for (int k = 0; k + 1 < count; k += 2) {
+            const int left = rec.i16(at + 6 + 2 * std::uint64_t(k)), right = rec.i16(at + 8 + 2 * std::uint64_t(k));
+            if (right > left && bottom > top)
+                rects.append(QRect(left, top, right - left, bottom - top));
+        }
+        at += 6 + std::uint64_t(count) * 2 + 2;
+    }
+    QPainterPath path;
+    if (rects.isEmpty()) {
+        // No scans: the bounds are the region.
+        const int l = rec.i16(20), t = rec.i16(22), r = rec.i16(24), b = rec.i16(26);
+        if (r > l && b > t)
+            path.addRect(QRectF(QPointF(l, t), QPointF(r, b)));
+        return path;
+    }
+    QRegion region;
+    region.setRects(rects.constData(), int(rects.size()));
+    path.addRegion(region);
+    return path;
 }
 
 bool readPoints(const ByteReader &r, std::uint64_t off, std::uint64_t count, QPolygonF &out)
@@ -265,7 +300,31 @@ void WmfPlayer::record(std::uint16_t function, const ByteReader &rec)
     case META_INTERSECTCLIPRECT: m_r.intersectClipRect(rectBRTL(rec, 6)); break;
     case META_EXCLUDECLIPRECT: m_r.excludeClipRect(rectBRTL(rec, 6)); break;
     case META_OFFSETCLIPRGN: m_r.offsetClip(pointYX(rec, 6)); break;
-    case META_SELECTCLIPREGION: m_r.setClipRegion(std::nullopt, ClipMode::Copy); break;
+    case META_SELECTCLIPREGION: {
+        const GdiObject *o = m_r.object(rec.u16(6));
+        if (o && o->kind == GdiObject::Region)
+            m_r.selectLogicalClipRegion(o->region);
+        else
+            m_r.setClipRegion(std::nullopt, ClipMode::Copy);
+        break;
+    }
+    case META_FILLREGION: case META_FRAMEREGION: case META_PAINTREGION: {
+        const GdiObject *region = m_r.object(rec.u16(6));
+        if (!region || region->kind != GdiObject::Region)
+            break;
+        LogBrush brush = s.brush;
+        if (function != META_PAINTREGION) {
+            const GdiObject *b = m_r.object(rec.u16(8));
+            if (!b || b->kind != GdiObject::Brush)
+                break;
+            brush = b->brush;
+        }
+        if (function == META_FRAMEREGION)
+            m_r.frameLogicalRegion(region->region, brush, QSizeF(rec.i16(12), rec.i16(10)));
+        else
+            m_r.fillLogicalRegion(region->region, brush);
+        break;
+    }
     case META_SELECTOBJECT: m_r.selectObject(rec.u16(6)); break;
     case META_DELETEOBJECT: m_r.deleteObject(rec.u16(6)); break;
     case META_CREATEPENINDIRECT: {
@@ -313,10 +372,16 @@ void WmfPlayer::record(std::uint16_t function, const ByteReader &rec)
         m_r.addObjectFirstFree(o);
         break;
     }
-    case META_CREATEPALETTE:
-    case META_CREATEREGION: {
+    case META_CREATEPALETTE: {
         GdiObject o;
         o.kind = GdiObject::Other;
+        m_r.addObjectFirstFree(o);
+        break;
+    }
+    case META_CREATEREGION: {
+        GdiObject o;
+        o.kind = GdiObject::Region;
+        o.region = regionOf(rec);
         m_r.addObjectFirstFree(o);
         break;
     }
