@@ -538,7 +538,7 @@ void Renderer::hatch(const QPainterPath &shape, const LogBrush &b)
     // On raster devices a one-pixel cosmetic line is what GDI draws and is
     // stroked far faster; vector devices get the line width scaled with the picture.
     const bool raster = m_painter.paintEngine() && m_painter.paintEngine()->type() == QPaintEngine::Raster;
-    const double width = raster && scaleOf(m_deviceToTarget * m_base) * step / 8 <= 1.5 ? 0.0 : step / 8;
+    const double width = raster ? 0.0 : step / 8;
     m_painter.setPen(QPen(colour, width, Qt::SolidLine, Qt::FlatCap));
     m_painter.setBrush(Qt::NoBrush);
     m_painter.drawPath(lines);
