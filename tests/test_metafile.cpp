@@ -553,10 +553,13 @@ TEST(MetafilePicture, PainterStateIsLeftAsFound)
     EXPECT_FALSE(painter.hasClipping());
     painter.end();
     // Nothing outside the target rectangle (10..110, 20..100).
-    for (int y = 0; y < 200; ++y)
-        for (int x = 0; x < 200; ++x)
-            if (x < 10 || x >= 111 || y < 20 || y >= 101)
+    for (int y = 0; y < 200; ++y) {
+        for (int x = 0; x < 200; ++x) {
+            if (x < 10 || x >= 111 || y < 20 || y >= 101) {
                 ASSERT_EQ(image.pixel(x, y), qRgb(255, 255, 255)) << x << "," << y;
+            }
+        }
+    }
 }
 
 TEST(MetafilePicture, DamagedFilesFailOrDrawPartly)
