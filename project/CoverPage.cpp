@@ -363,9 +363,9 @@ void CoverPage::paint(QPainter &painter, const PageRenderOptions &o) const
                 painter.fillRect(stroke, Qt::black);
         }
         if (m_captionsVisible) {
-            FontSpec spec;
-            spec.setSize(12);
-            const QFont font = spec.toQFontForHeight(spec.height);
+            FontSpec captionFont;
+            captionFont.setSize(12);
+            const QFont font = captionFont.toQFontForHeight(captionFont.height);
             const int ascent = QFontMetrics(font).ascent();
             painter.setFont(font);
             for (const ScreenCaption &c : kScreenCaptions) {

@@ -181,9 +181,9 @@ TEST(CoverModel, MultiLineItemsHoldLines)
 
 TEST(TextLayout, BreaksGreedilyAtSpaces)
 {
-    FontSpec spec;
-    spec.setSize(10);
-    const QFont font = spec.toQFont(100);
+    FontSpec fontSpec;
+    fontSpec.setSize(10);
+    const QFont font = fontSpec.toQFont(100);
     const QFontMetricsF m(font);
     const QString a = QStringLiteral("alpha"), b = QStringLiteral("beta"), c = QStringLiteral("gamma");
     // Exactly wide enough for "alpha beta": gamma goes to the next line.
@@ -202,14 +202,14 @@ TEST(TextLayout, BreaksGreedilyAtSpaces)
 
 TEST(TextLayout, FontsScaleWithTheZoomToWholePoints)
 {
-    FontSpec spec;
-    spec.setSize(10); // height -13
-    EXPECT_EQ(spec.toQFont(100).pixelSize(), 13);
-    EXPECT_EQ(spec.toQFont(300).pixelSize(), 40); // 30 pt
-    EXPECT_EQ(spec.toQFont(150).pixelSize(), 20); // 15 pt
-    EXPECT_EQ(spec.toQFont(10).pixelSize(), 1);   // 1 pt
-    spec.style = fsBold | fsItalic | fsUnderline | fsStrikeOut;
-    const QFont f = spec.toQFont(100);
+    FontSpec fontSpec;
+    fontSpec.setSize(10); // height -13
+    EXPECT_EQ(fontSpec.toQFont(100).pixelSize(), 13);
+    EXPECT_EQ(fontSpec.toQFont(300).pixelSize(), 40); // 30 pt
+    EXPECT_EQ(fontSpec.toQFont(150).pixelSize(), 20); // 15 pt
+    EXPECT_EQ(fontSpec.toQFont(10).pixelSize(), 1);   // 1 pt
+    fontSpec.style = fsBold | fsItalic | fsUnderline | fsStrikeOut;
+    const QFont f = fontSpec.toQFont(100);
     EXPECT_TRUE(f.bold() && f.italic() && f.underline() && f.strikeOut());
     EXPECT_EQ(QFontInfo(f).family(), QStringLiteral("Liberation Sans"));
 }
