@@ -1036,3 +1036,25 @@ TEST(MetafileRecords, WmfRegionsClipAndFill)
     EXPECT_EQ(QColor(out.pixel(50, 50)), QColor(255, 255, 255));
     EXPECT_EQ(QColor(out.pixel(25, 75)), QColor(0, 0, 255));
 }
+
+TEST(MetafilePicture, FrameThatMissesTheDrawingIsReplacedByItsBounds)
+{
+    // This converter writes its frame in logical units (15 times too large and
+    // nowhere near the drawing): framed by the header, the picture is empty.
+    const Picture p = load("pstoedit_ps.emf");
+    const QSize size = p.size();
+    EXPECT_GT(size.width(), 300);
+    EXPECT_LT(size.width(), 1000);
+    EXPECT_GT(size.height(), 200);
+    EXPECT_LT(size.height(), 800);
+    const QImage img = render(p, size);
+    EXPECT_GT(inkCoverage(img), 0.02);
+    TextRecorder recorder;
+    {
+        QPainter painter(&recorder);
+        p.draw(painter, QRectF(QPointF(0, 0), QSizeF(size)), DrawTarget::Paper);
+    }
+    EXPECT_TRUE(withoutSpaces(recorder.allText()).contains(QStringLiteral("PostScript")));
+    for (const auto &item : recorder.items)
+        EXPECT_TRUE(QRectF(-50, -50, size.width() + 100, size.height() + 100).contains(item.transform.map(QPointF(0, 0))));
+}

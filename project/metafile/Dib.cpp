@@ -168,6 +168,18 @@ QImage decodeDib(const ByteReader &info, const ByteReader &bits, bool premultipl
     QImage image = reader.read();
     if (image.isNull() || image.width() != h.width || image.height() != rows)
         return QImage();
+    if (image.depth() <= 8) {
+        // A colour table shorter than the indices in the pixels makes Qt read past
+        // it when converting; give every possible index a colour (black).
+        QList<QRgb> table = image.colorTable();
+        const qsizetype wanted = qsizetype(1) << image.depth();
+        if (table.size() < wanted) {
+            table.resize(wanted, qRgb(0, 0, 0));
+            image.setColorTable(table);
+        }
+        if (image.depth() > 1)
+            image = image.convertToFormat(QImage::Format_RGB32);
+    }
     return image;
 }
 
