@@ -124,3 +124,34 @@ void BM_StartupToFirstPaintedWindow(benchmark::State &state)
 BENCHMARK(BM_StartupToFirstPaintedWindow)->Unit(benchmark::kMillisecond);
 
 } // namespace
+
+namespace {
+
+// A cover whose front picture is a 31 000-record metafile, printed to PDF: the
+// metafile is replayed as vectors on paper.
+void BM_PrintToPdfWithMetafileFront(benchmark::State &state)
+{
+    CoverPage page;
+    QString error;
+    if (!page.MainImg().loadFromFile(QStringLiteral(KORVEL_TEST_DATA "/metafiles/gnuplot_surface.emf"), &error)) {
+        state.SkipWithError(qPrintable(error));
+        return;
+    }
+    qint64 bytes = 0;
+    for (auto _ : state) {
+        QBuffer buffer;
+        buffer.open(QIODevice::WriteOnly);
+        {
+            QPdfWriter writer(&buffer);
+            writer.setResolution(1200);
+            writer.setPageSize(QPageSize(QPageSize::A4));
+            writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+            page.printTo(writer);
+        }
+        bytes = buffer.size();
+    }
+    state.counters["pdf_bytes"] = double(bytes);
+}
+BENCHMARK(BM_PrintToPdfWithMetafileFront)->Unit(benchmark::kMillisecond);
+
+} // namespace

@@ -32,7 +32,8 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     static QGuiApplication app(*argc, *argv);
     installFontSubstitutes();
-    g_dir = new QTemporaryDir;
+    static QTemporaryDir dir; // removed again when the fuzzer exits
+    g_dir = &dir;
     QDir::setCurrent(g_dir->path());
     UserRegistry::setStorePath(g_dir->filePath(QStringLiteral("registry.ini")));
     setSettingsMessageHandler([](const QString &, const QString &) {});

@@ -205,3 +205,37 @@ TEST(Printing, KorvelPrintRefusesBadArgumentsClearly)
     EXPECT_FALSE(QFile::exists(unwritable));
     EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files).isEmpty()) << "nothing half-written is left";
 }
+
+TEST(Printing, AMetafileFrontStaysVectorsAndTextOnPaper)
+{
+    QTemporaryDir dir;
+    CoverPage page;
+    QString error;
+    ASSERT_TRUE(page.MainImg().loadFromFile(QStringLiteral(KORVEL_TEST_DATA "/metafiles/lo_shapes_text.emf"), &error))
+        << error.toStdString();
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    const QString pdf = dir.filePath(QStringLiteral("metafile.pdf"));
+    printer.setOutputFileName(pdf);
+    printer.setFullPage(true);
+    ASSERT_TRUE(page.printTo(printer));
+
+    // The metafile's own Czech text is text in the PDF.
+    const QString text = pdfText(pdf);
+    EXPECT_TRUE(text.contains(QStringLiteral("Příliš žluťoučký kůň"))) << text.toStdString();
+    // Only the bitmaps inside the metafile are images (a photo and a small palette
+    // picture), not the whole drawing rendered as one.
+    QProcess images;
+    images.start(QStringLiteral("pdfimages"), {QStringLiteral("-list"), pdf});
+    ASSERT_TRUE(images.waitForFinished(60000));
+    const QStringList rows = QString::fromUtf8(images.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_GE(rows.size(), 4) << "a header of two lines, then the photo and the palette picture";
+    for (const QString &row : rows.mid(2)) {
+        const QStringList cols = row.simplified().split(QLatin1Char(' '));
+        ASSERT_GE(cols.size(), 5);
+        EXPECT_LT(cols[3].toInt() * cols[4].toInt(), 1200 * 1200) << row.toStdString();
+    }
+    // Its lines land inside the front picture's area on paper.
+    const QImage raster = rasterise(pdf, dir);
+    EXPECT_GT(darkPixels(raster, QRect(141, 225, 1209, 1201)), 1000);
+}
