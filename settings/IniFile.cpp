@@ -450,8 +450,11 @@ bool IniFile::saveAtomically(const QString &path, QByteArrayView content)
     if (fd < 0)
         return false;
 
-    bool ok = ::fchmod(fd, exists ? (st.st_mode & 07777) : defaultFileMode()) == 0;
-    if (ok && exists && (st.st_uid != ::geteuid() || st.st_gid != ::getegid())) {
+    // Keeping the permissions is best effort: a file system without Unix permissions
+    // (a FAT memory stick) refuses the change, and the project must still be saved.
+    [[maybe_unused]] const int chmodResult = ::fchmod(fd, exists ? (st.st_mode & 07777) : defaultFileMode());
+    bool ok = true;
+    if (exists && (st.st_uid != ::geteuid() || st.st_gid != ::getegid())) {
         // Keep the owner where we may (for example root editing a user's file); a
         // refusal is not worth failing the write for.
         [[maybe_unused]] const int ignored = ::fchown(fd, st.st_uid, st.st_gid);
