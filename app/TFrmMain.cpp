@@ -10,6 +10,7 @@
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QProgressDialog>
+#include <QProxyStyle>
 #include <QScopeGuard>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -37,7 +38,7 @@ struct ToolbarEntry {
     bool separatorBefore;
 };
 
-// The toolbar in order; the gaps of the original layout become separators.
+// The toolbar in order, with the gaps that set its groups apart.
 constexpr ToolbarEntry kToolbar[] = {
     {"FNew", "Nový", false},
     {"FOpen", "Otevřít", false},
@@ -70,6 +71,25 @@ QStringList editorControlNames()
 }
 
 const QString kPlacementKey = QStringLiteral("Placement/TFrmMain");
+
+// The toolbar's buttons sit 3 pixels from its edge and side by side, whatever the
+// desktop's style would do; the groups are set apart by 8-pixel gaps.
+class ToolbarStyle : public QProxyStyle {
+public:
+    using QProxyStyle::QProxyStyle;
+    int pixelMetric(PixelMetric metric, const QStyleOption *option, const QWidget *widget) const override
+    {
+        switch (metric) {
+        case PM_ToolBarFrameWidth:
+            return 3;
+        case PM_ToolBarItemMargin:
+        case PM_ToolBarItemSpacing:
+            return 0;
+        default:
+            return QProxyStyle::pixelMetric(metric, option, widget);
+        }
+    }
+};
 
 } // namespace
 
@@ -151,6 +171,9 @@ void TFrmMain::buildToolbar()
 {
     m_bar = new QToolBar(this);
     m_bar->setObjectName(QStringLiteral("Bar"));
+    auto *style = new ToolbarStyle(QApplication::style()->name());
+    style->setParent(m_bar);
+    m_bar->setStyle(style);
     m_bar->setMovable(false);
     m_bar->setFloatable(false);
     m_bar->setIconSize(QSize(20, 20));
@@ -160,8 +183,11 @@ void TFrmMain::buildToolbar()
     addToolBar(Qt::TopToolBarArea, m_bar);
 
     for (const ToolbarEntry &entry : kToolbar) {
-        if (entry.separatorBefore)
-            m_bar->addSeparator();
+        if (entry.separatorBefore) {
+            auto *gap = new QWidget(m_bar);
+            gap->setFixedSize(8, 23);
+            m_bar->addWidget(gap);
+        }
         const QString name = QString::fromLatin1(entry.name);
         QAction *action = m_bar->addAction(toolbarIcon(name), QString::fromUtf8(entry.caption));
         action->setObjectName(name);

@@ -30,7 +30,7 @@ QStringList actionNames(const QList<QAction *> &actions)
 {
     QStringList names;
     for (QAction *a : actions)
-        if (!a->isSeparator())
+        if (!a->isSeparator() && !a->objectName().isEmpty())
             names << a->objectName();
     return names;
 }
@@ -56,6 +56,15 @@ TEST(MainWindow, ToolbarHasItsThirteenCommandsInOrder)
     }
     EXPECT_FALSE(window.action(QStringLiteral("Fsave"))->isEnabled()) << "nothing to save at start";
     EXPECT_EQ(window.Bar()->height(), 29);
+
+    // Buttons of 24 x 23 pixels, 3 pixels from the toolbar's edge, in groups.
+    window.show();
+    const int lefts[] = {3, 27, 51, 75, 107, 131, 163, 195, 219, 243, 275, 299, 331};
+    for (int i = 0; i < expected.size(); ++i) {
+        const QWidget *button = window.Bar()->widgetForAction(window.action(expected[i]));
+        ASSERT_NE(button, nullptr);
+        EXPECT_EQ(button->geometry(), QRect(lefts[i], 3, 24, 23)) << expected[i].toStdString();
+    }
 }
 
 TEST(MainWindow, PopupMenuOffersZoomAndPreview)
