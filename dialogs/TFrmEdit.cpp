@@ -1,0 +1,334 @@
+#include "dialogs/TFrmEdit.h"
+
+#include <QCoreApplication>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QHideEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPixmap>
+#include <QResizeEvent>
+#include <QPlainTextDocumentLayout>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QSettings>
+#include <QShowEvent>
+#include <QTextBlock>
+#include <QTextLayout>
+#include <QToolButton>
+
+#include "project/CoverPage.h"
+#include "project/TextItem.h"
+
+namespace korvel {
+
+namespace {
+
+constexpr int kClientWidth = 465;
+constexpr int kClientHeight = 278;
+constexpr int kPanelHeight = 36;
+
+// A sheet of paper with a few lines on it.
+void drawSheet(QPainter &p, const QRectF &r)
+{
+    const qreal fold = 4;
+    QPainterPath path;
+    path.moveTo(r.left(), r.top());
+    path.lineTo(r.right() - fold, r.top());
+    path.lineTo(r.right(), r.top() + fold);
+    path.lineTo(r.right(), r.bottom());
+    path.lineTo(r.left(), r.bottom());
+    path.closeSubpath();
+    p.setPen(QPen(QColor(60, 60, 60), 1));
+    p.setBrush(Qt::white);
+    p.drawPath(path);
+    p.setPen(QPen(QColor(120, 120, 160), 1));
+    for (qreal y = r.top() + 4; y < r.bottom() - 1; y += 2.5)
+        p.drawLine(QPointF(r.left() + 2, y), QPointF(r.right() - 2.5, y));
+}
+
+// "Vložit text": a document with an arrow carrying the text into it.
+QIcon insertIcon()
+{
+    QPixmap pixmap(16, 16);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    drawSheet(p, QRectF(6.5, 1.5, 9, 13));
+    p.setPen(QPen(QColor(20, 110, 30), 2, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(1, 9), QPointF(8, 9));
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(20, 110, 30));
+    p.drawPolygon(QPolygonF{{7, 5}, {11.5, 9}, {7, 13}});
+    p.end();
+    return QIcon(pixmap);
+}
+
+// Five lines of different lengths, flush left, centred or flush right.
+QIcon alignmentIcon(Alignment alignment)
+{
+    QPixmap pixmap(16, 16);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setPen(QPen(Qt::black, 1));
+    const int lengths[] = {14, 8, 12, 6, 10};
+    for (int i = 0; i < 5; ++i) {
+        const int len = lengths[i];
+        int x = 1;
+        if (alignment == Alignment::Center)
+            x = 1 + (14 - len) / 2;
+        else if (alignment == Alignment::Right)
+            x = 15 - len;
+        const int y = 2 + 3 * i;
+        p.drawLine(x, y, x + len - 1, y);
+    }
+    p.end();
+    return QIcon(pixmap);
+}
+
+QIcon editorIcon()
+{
+    QPixmap pixmap(32, 32);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    drawSheet(p, QRectF(5.5, 2.5, 20, 27));
+    p.setPen(QPen(QColor(180, 60, 20), 3, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(14, 26), QPointF(28, 12));
+    p.end();
+    return QIcon(pixmap);
+}
+
+} // namespace
+
+TFrmEdit::TFrmEdit(CoverPage &page, QWidget *owner)
+    : QWidget(owner, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
+                         | Qt::WindowStaysOnTopHint | Qt::MSWindowsFixedSizeDialogHint)
+    , m_page(&page)
+{
+    setObjectName(QStringLiteral("FrmEdit"));
+    setWindowTitle(QStringLiteral("Editace textu"));
+    setWindowIcon(editorIcon());
+    QFont font(QStringLiteral("MS Sans Serif"));
+    font.setPixelSize(11);
+    setFont(font);
+    setFixedSize(kClientWidth, kClientHeight);
+
+    m_text = new QPlainTextEdit(this);
+    m_text->setObjectName(QStringLiteral("Text"));
+    m_text->setGeometry(0, 0, kClientWidth, kClientHeight - kPanelHeight);
+    m_text->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    m_text->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    m_text->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_text->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+
+    m_panel = new QFrame(this);
+    m_panel->setObjectName(QStringLiteral("Panel1"));
+    m_panel->setGeometry(0, kClientHeight - kPanelHeight, kClientWidth, kPanelHeight);
+    m_panel->setFrameShape(QFrame::Panel);
+    m_panel->setFrameShadow(QFrame::Raised);
+
+    struct ButtonSpec {
+        const char *name;
+        QRect rect;
+    };
+    const ButtonSpec specs[4] = {
+        {"SpeedButton1", QRect(118, 6, 121, 25)},
+        {"SpeedButton2", QRect(254, 6, 28, 25)},
+        {"SpeedButton3", QRect(286, 6, 28, 25)},
+        {"SpeedButton4", QRect(318, 6, 28, 25)},
+    };
+    for (int i = 0; i < 4; ++i) {
+        auto *button = new QToolButton(m_panel);
+        button->setObjectName(QString::fromLatin1(specs[i].name));
+        button->setGeometry(specs[i].rect);
+        button->setFocusPolicy(Qt::NoFocus); // picture buttons: the caret stays in Text
+        button->setIconSize(QSize(16, 16));
+        m_buttons[i] = button;
+    }
+    SpeedButton1()->setText(QStringLiteral("Vložit text"));
+    SpeedButton1()->setIcon(insertIcon());
+    SpeedButton1()->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    SpeedButton2()->setIcon(alignmentIcon(Alignment::Left));
+    SpeedButton3()->setIcon(alignmentIcon(Alignment::Center));
+    SpeedButton4()->setIcon(alignmentIcon(Alignment::Right));
+
+    connect(m_text, &QPlainTextEdit::textChanged, this, &TFrmEdit::TextChange);
+    connect(SpeedButton1(), &QToolButton::clicked, this, &TFrmEdit::SpeedButton1Click);
+    connect(SpeedButton2(), &QToolButton::clicked, this, &TFrmEdit::SpeedButton2Click);
+    connect(SpeedButton3(), &QToolButton::clicked, this, &TFrmEdit::SpeedButton3Click);
+    connect(SpeedButton4(), &QToolButton::clicked, this, &TFrmEdit::SpeedButton4Click);
+}
+
+TFrmEdit::~TFrmEdit()
+{
+    // Destroying Text must not write anything into a page that may already be gone.
+    disconnect(m_text, nullptr, this, nullptr);
+    if (isVisible())
+        savePlacement();
+}
+
+QString TFrmEdit::placementKey()
+{
+    return QStringLiteral("Placement/TFrmEdit");
+}
+
+void TFrmEdit::WhatEdit(int target)
+{
+    m_target = target;
+}
+
+TextItem *TFrmEdit::targetItem() const
+{
+    if (!m_page)
+        return nullptr;
+    switch (m_target) {
+    case kTargetContents:
+        return m_page->findItem(QStringLiteral("BTo"));
+    case kTargetInfo:
+        return m_page->findItem(QStringLiteral("BTit"));
+    default:
+        return nullptr;
+    }
+}
+
+void TFrmEdit::syncWrapWidth() const
+{
+    // A widget that is not on screen gets its resize event only when it is shown;
+    // until then Text's viewport is not laid out and Text does not wrap at all.
+    // Deliver the pending resize events now, as showing would: Text's own lays out
+    // its viewport, and the viewport's makes Text re-wrap at the viewport's width.
+    m_text->ensurePolished();
+    for (QWidget *widget : {static_cast<QWidget *>(m_text), m_text->viewport()}) {
+        if (!widget->testAttribute(Qt::WA_PendingResizeEvent))
+            continue;
+        QResizeEvent event(widget->size(), QSize());
+        QCoreApplication::sendEvent(widget, &event);
+        widget->setAttribute(Qt::WA_PendingResizeEvent, false);
+    }
+}
+
+QStringList TFrmEdit::displayedLines() const
+{
+    syncWrapWidth();
+    const QTextDocument *document = m_text->document();
+    auto *layout = qobject_cast<QPlainTextDocumentLayout *>(document->documentLayout());
+    QStringList lines;
+    for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+        const QString text = block.text();
+        // Blocks are laid out lazily, only when scrolled into view; the lines of
+        // every block are needed here.
+        if (layout)
+            layout->ensureBlockLayout(block);
+        const QTextLayout *textLayout = block.layout();
+        if (!textLayout || textLayout->lineCount() == 0) {
+            lines << text;
+            continue;
+        }
+        for (int i = 0; i < textLayout->lineCount(); ++i) {
+            const QTextLine line = textLayout->lineAt(i);
+            QString piece = text.mid(line.textStart(), line.textLength());
+            // A forced line break inside a paragraph ends its display line.
+            piece.remove(QChar::LineSeparator);
+            lines << piece;
+        }
+    }
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    return lines;
+}
+
+void TFrmEdit::showEvent(QShowEvent *event)
+{
+    if (!m_placed) {
+        // Placed once, when the window exists and its frame is known.
+        m_placed = true;
+        placeWindow();
+    }
+    QWidget::showEvent(event);
+    if (!event->spontaneous())
+        FormShow();
+}
+
+void TFrmEdit::hideEvent(QHideEvent *event)
+{
+    QWidget::hideEvent(event);
+    if (!event->spontaneous())
+        savePlacement();
+}
+
+void TFrmEdit::FormShow()
+{
+    TextItem *item = targetItem();
+    if (!item)
+        return;
+    const QString text = item->lines().join(QLatin1Char('\n'));
+    if (text != m_text->toPlainText()) {
+        // Filling Text runs TextChange, which hands the lines back as displayed.
+        m_text->setPlainText(text);
+    } else {
+        // Text already holds the item's text, but the item may still hold a line
+        // wider than the editor; hand the displayed lines over all the same, so
+        // that opening the editor always leaves the item as the editor shows it.
+        TextChange();
+    }
+}
+
+void TFrmEdit::TextChange()
+{
+    // Only the item is written, never Text: the caret and the user's paragraphs
+    // stay as they are however often this runs.
+    if (TextItem *item = targetItem())
+        item->setLines(displayedLines());
+}
+
+void TFrmEdit::SpeedButton1Click()
+{
+    TextChange();
+    close();
+}
+
+void TFrmEdit::SpeedButton2Click()
+{
+    if (TextItem *item = targetItem())
+        item->setAlignment(Alignment::Left);
+}
+
+void TFrmEdit::SpeedButton3Click()
+{
+    if (TextItem *item = targetItem())
+        item->setAlignment(Alignment::Center);
+}
+
+void TFrmEdit::SpeedButton4Click()
+{
+    if (TextItem *item = targetItem())
+        item->setAlignment(Alignment::Right);
+}
+
+void TFrmEdit::placeWindow()
+{
+    QScreen *screen = parentWidget() ? parentWidget()->screen() : QGuiApplication::primaryScreen();
+    const QVariant saved = QSettings().value(placementKey());
+    if (saved.metaType().id() == QMetaType::QPoint) {
+        const QPoint pos = saved.toPoint();
+        // Only a place on one of today's screens: a screen that has been removed
+        // since must not leave the window out of reach.
+        if (QGuiApplication::screenAt(pos + QPoint(frameGeometry().width() / 2, 10))) {
+            move(pos);
+            return;
+        }
+    }
+    if (screen) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
+}
+
+void TFrmEdit::savePlacement() const
+{
+    QSettings().setValue(placementKey(), pos());
+}
+
+} // namespace korvel

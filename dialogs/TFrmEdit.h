@@ -1,0 +1,81 @@
+#pragma once
+#include <QPointer>
+#include <QStringList>
+#include <QWidget>
+
+class QFrame;
+class QPlainTextEdit;
+class QToolButton;
+
+namespace korvel {
+
+class CoverPage;
+class TextItem;
+
+// The multi-line editor for the two list items of the back inlay, the contents
+// list BTo and the information text BTit. A tool window of the main window that
+// stays on top and does not block it; every change goes straight into the item on
+// the page, so closing it (by "Vložit text" or the close box) only hides it.
+//
+// Each window has a target of its own: a window left open from an earlier opening
+// keeps editing the item it was opened for, whatever newer windows edit.
+class TFrmEdit : public QWidget {
+    Q_OBJECT
+public:
+    // Targets of WhatEdit.
+    static constexpr int kTargetNone = 0;
+    static constexpr int kTargetContents = 1; // BTo
+    static constexpr int kTargetInfo = 2;     // BTit
+
+    TFrmEdit(CoverPage &page, QWidget *owner);
+    ~TFrmEdit() override;
+
+    // Chooses the item this window edits: 1 = BTo, 2 = BTit, any other value none
+    // (the window then edits only its own box). Set before the window is shown.
+    void WhatEdit(int target);
+    int target() const { return m_target; }
+
+    QPlainTextEdit *Text() const { return m_text; }
+    QFrame *Panel1() const { return m_panel; }
+    QToolButton *SpeedButton1() const { return m_buttons[0]; }
+    QToolButton *SpeedButton2() const { return m_buttons[1]; }
+    QToolButton *SpeedButton3() const { return m_buttons[2]; }
+    QToolButton *SpeedButton4() const { return m_buttons[3]; }
+
+    // The lines of Text as it displays them: every line Text wraps arrives as the
+    // pieces it shows, broken where it breaks them; an empty last line is dropped.
+    QStringList displayedLines() const;
+
+    // Where the window's position is remembered between runs.
+    static QString placementKey();
+
+public slots:
+    void FormShow();
+    void TextChange();
+    void SpeedButton1Click();
+    void SpeedButton2Click();
+    void SpeedButton3Click();
+    void SpeedButton4Click();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
+
+private:
+    TextItem *targetItem() const;
+    // Makes the document's line layout follow the width Text wraps at, even while
+    // the window has never been shown and Text has had no resize event yet.
+    void syncWrapWidth() const;
+    // Centred on the owner's screen at first, afterwards where it was last left.
+    void placeWindow();
+    void savePlacement() const;
+
+    QPointer<CoverPage> m_page;
+    int m_target = kTargetNone;
+    QPlainTextEdit *m_text;
+    QFrame *m_panel;
+    QToolButton *m_buttons[4];
+    bool m_placed = false;
+};
+
+} // namespace korvel
