@@ -1,6 +1,9 @@
 #include "app/TFrmMain.h"
 
 #include <QAction>
+#include <QDir>
+#include <QLineEdit>
+#include <QValidator>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
@@ -16,9 +19,16 @@
 #include <QScrollBar>
 #include <QSettings>
 #include <QToolBar>
+#include <QPainter>
 #include <QToolButton>
 
 #include "app/ErrorBox.h"
+#include "app/FontDialog.h"
+#include "app/ItemControls.h"
+#include "app/PictureOpenDialog.h"
+#include "dialogs/Ask.h"
+#include "dialogs/TFrmEdit.h"
+#include "settings/Cp1250.h"
 #include "app/PageView.h"
 #include "app/ToolbarIcons.h"
 #include "project/CoverPage.h"
@@ -120,12 +130,22 @@ TFrmMain::TFrmMain(QWidget *parent)
     m_scroll->setContextMenuPolicy(Qt::NoContextMenu);
     m_scroll->horizontalScrollBar()->setTracking(true);
     m_scroll->verticalScrollBar()->setTracking(true);
-    m_view = new PageView(*m_page);
-    m_scroll->setWidget(m_view);
+    // The page and, beside it, the editing controls that scroll with it; the canvas
+    // reaches past the page where the alignment panels do.
+    m_canvas = new QWidget;
+    m_canvas->setObjectName(QStringLiteral("PageCanvas"));
+    m_canvas->setAutoFillBackground(true);
+    m_canvas->setPalette(pal);
+    m_canvas->setContextMenuPolicy(Qt::NoContextMenu);
+    m_view = new PageView(*m_page, m_canvas);
+    m_scroll->setWidget(m_canvas);
+    connect(m_page, &CoverPage::zoomChanged, this, &TFrmMain::resizeCanvas);
     setCentralWidget(m_scroll);
 
     buildToolbar();
     buildPopupMenu();
+    buildItemControls();
+    resizeCanvas();
     restorePlacement();
 }
 
@@ -164,7 +184,12 @@ void TFrmMain::FormShow()
     m_page->item(QStringLiteral("BTit")).clearLines();
     ProjectContext context{*m_page, *m_iniFile, *m_reg, *spine,
                            [this](const QString &caption) { setWindowTitle(caption); }};
-    runCommand(this, [&] { LoadProject(context, m_argument); });
+    emptyEditBoxes();
+    if (!runCommand(this, [&] { LoadProject(context, m_argument); }))
+        return;
+    fillEditBoxes();
+    m_namedProject = true;
+    action(QStringLiteral("Fsave"))->setEnabled(false);
 }
 
 void TFrmMain::buildToolbar()
@@ -201,11 +226,267 @@ void TFrmMain::buildToolbar()
     // Unsaved changes: nothing to save at start.
     action(QStringLiteral("Fsave"))->setEnabled(false);
 
+    connect(action(QStringLiteral("ImgMain")), &QAction::triggered, this, &TFrmMain::ImgMainClick);
+    connect(action(QStringLiteral("ImgBack")), &QAction::triggered, this, &TFrmMain::ImgBackClick);
+    connect(action(QStringLiteral("ClrTxt")), &QAction::triggered, this, &TFrmMain::ClrTxtClick);
     connect(action(QStringLiteral("ZoomIn")), &QAction::triggered, this, &TFrmMain::ZoomInClick);
     connect(action(QStringLiteral("ZoomOut")), &QAction::triggered, this, &TFrmMain::ZoomOutClick);
     connect(action(QStringLiteral("ZoomDef")), &QAction::triggered, this, &TFrmMain::ZoomDefClick);
     connect(action(QStringLiteral("View")), &QAction::triggered, this, &TFrmMain::ViewClick);
     connect(action(QStringLiteral("Tisk")), &QAction::triggered, this, &TFrmMain::TiskClick);
+}
+
+namespace {
+
+// Edit boxes take only what a project file can hold: text in code page
+// Windows-1250 (the file would otherwise lose it) and no line breaks.
+class Cp1250Validator : public QValidator {
+public:
+    using QValidator::QValidator;
+    State validate(QString &input, int &) const override
+    {
+        QByteArray bytes;
+        if (input.contains(QLatin1Char('\n')) || input.contains(QLatin1Char('\r')) || !encodeCp1250(input, &bytes))
+            return Invalid;
+        return Acceptable;
+    }
+};
+
+QIcon fontButtonIcon()
+{
+    QPixmap pixmap(12, 12);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    QFont f(QStringLiteral("Arial"));
+    f.setPixelSize(7);
+    p.setFont(f);
+    p.setPen(QColor(0, 0, 128));
+    p.drawText(QRect(0, 4, 5, 8), Qt::AlignCenter, QStringLiteral("A"));
+    f.setPixelSize(11);
+    p.setFont(f);
+    p.drawText(QRect(4, 0, 8, 12), Qt::AlignCenter, QStringLiteral("A"));
+    return QIcon(pixmap);
+}
+
+QIcon alignmentIcon(int alignment)
+{
+    QPixmap pixmap(16, 16);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setPen(Qt::black);
+    const int widths[] = {12, 8, 12, 6};
+    for (int i = 0; i < 4; ++i) {
+        const int w = widths[i];
+        const int x = alignment == int(Alignment::Left) ? 2 : alignment == int(Alignment::Right) ? 14 - w : (16 - w) / 2;
+        p.drawLine(x, 3 + 3 * i, x + w - 1, 3 + 3 * i);
+    }
+    return QIcon(pixmap);
+}
+
+QIcon editIcon()
+{
+    QPixmap pixmap(16, 16);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setPen(QColor(60, 60, 60));
+    p.setBrush(Qt::white);
+    p.drawRect(2, 1, 10, 13);
+    for (int y = 4; y < 13; y += 3)
+        p.drawLine(4, y, 10, y);
+    p.setPen(QPen(QColor(180, 60, 0), 2));
+    p.drawLine(8, 14, 15, 7);
+    return QIcon(pixmap);
+}
+
+} // namespace
+
+void TFrmMain::buildItemControls()
+{
+    QFont fontButtonFont(QStringLiteral("Arial"));
+    fontButtonFont.setPointSize(10);
+    fontButtonFont.setBold(true);
+    fontButtonFont.setItalic(true);
+    QFont editButtonFont(QStringLiteral("Arial"));
+    editButtonFont.setPointSize(9);
+    editButtonFont.setBold(true);
+    editButtonFont.setItalic(true);
+    const QIcon fontIcon = fontButtonIcon();
+
+    QWidget *previous = nullptr;
+    for (int row = 0; row < int(kItemControls.size()); ++row) {
+        const ItemControlRow &r = kItemControls[std::size_t(row)];
+        if (r.editBox) {
+            auto *box = new QLineEdit(m_canvas);
+            box->setObjectName(QString::fromLatin1(r.editBox));
+            box->setGeometry(r.editLeft, r.editTop - kToolbarHeight, r.editWidth, 22);
+            box->setValidator(new Cp1250Validator(box));
+            connect(box, &QLineEdit::textChanged, this, [this, row] { editBoxChanged(row); });
+            if (previous)
+                setTabOrder(previous, box);
+            previous = box;
+            m_editBoxes << box;
+        }
+
+        auto *fontButton = new QToolButton(m_canvas);
+        fontButton->setObjectName(QStringLiteral("RxSpeedButton%1").arg(row + 1));
+        fontButton->setGeometry(r.fontLeft, r.fontTop, 25, 25);
+        fontButton->setAutoRaise(true);
+        fontButton->setText(QStringLiteral("T"));
+        fontButton->setFont(fontButtonFont);
+        fontButton->setIcon(fontIcon);
+        fontButton->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+        fontButton->setFocusPolicy(Qt::NoFocus);
+        connect(fontButton, &QToolButton::clicked, this, [this, row] { fontButtonClicked(row); });
+
+        auto *panel = new QFrame(m_canvas);
+        panel->setObjectName(QStringLiteral("Panel%1").arg(row + 1));
+        panel->setGeometry(r.panelLeft, r.panelTop - kToolbarHeight, 79, 27);
+        const int alignments[] = {int(Alignment::Left), int(Alignment::Center), int(Alignment::Right)};
+        for (int i = 0; i < 3; ++i) {
+            auto *button = new QToolButton(panel);
+            button->setObjectName(QStringLiteral("SpeedButton%1").arg(3 * row + i + 1));
+            button->setGeometry(2 + 25 * i, 1, 25, 25);
+            button->setAutoRaise(true);
+            button->setIcon(alignmentIcon(alignments[i]));
+            button->setFocusPolicy(Qt::NoFocus);
+            const int alignment = alignments[i];
+            connect(button, &QToolButton::clicked, this, [this, row, alignment] { alignmentClicked(row, alignment); });
+        }
+    }
+
+    for (const WindowButtonRow &w : kWindowButtons) {
+        auto *button = new QToolButton(m_canvas);
+        button->setObjectName(QString::fromLatin1(w.name));
+        button->setGeometry(w.left, w.top, w.width, w.height);
+        button->setAutoRaise(true);
+        button->setText(QStringLiteral(" Editace"));
+        button->setFont(editButtonFont);
+        button->setIcon(editIcon());
+        button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+        QPalette pal = button->palette();
+        pal.setColor(QPalette::ButtonText, QColor(0, 0, 128));
+        button->setPalette(pal);
+        button->setFocusPolicy(Qt::NoFocus);
+    }
+    connect(findChild<QToolButton *>(QStringLiteral("BEo")), &QToolButton::clicked, this, &TFrmMain::BEoClick);
+    connect(findChild<QToolButton *>(QStringLiteral("BEit")), &QToolButton::clicked, this, &TFrmMain::BEitClick);
+    m_view->lower(); // the controls stand over the page
+}
+
+void TFrmMain::resizeCanvas()
+{
+    QRect extent(QPoint(0, 0), m_view->size());
+    if (m_editorsVisible)
+        for (QWidget *child : m_canvas->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly))
+            if (child != m_view && !child->isHidden())
+                extent = extent.united(child->geometry());
+    m_canvas->setFixedSize(extent.size() + QSize(extent.x() > 0 ? 0 : 0, 0));
+}
+
+QLineEdit *TFrmMain::editBox(const QString &name) const
+{
+    for (QLineEdit *box : m_editBoxes)
+        if (box->objectName() == name)
+            return box;
+    return nullptr;
+}
+
+void TFrmMain::markChanged()
+{
+    action(QStringLiteral("Fsave"))->setEnabled(true);
+}
+
+void TFrmMain::editBoxChanged(int row)
+{
+    const ItemControlRow &r = kItemControls[std::size_t(row)];
+    markChanged();
+    m_page->item(QString::fromLatin1(r.code)).setText(editBox(QString::fromLatin1(r.editBox))->text());
+}
+
+void TFrmMain::fillEditBoxes()
+{
+    for (const ItemControlRow &r : kItemControls)
+        if (r.editBox)
+            editBox(QString::fromLatin1(r.editBox))->setText(m_page->item(QString::fromLatin1(r.code)).text());
+}
+
+void TFrmMain::emptyEditBoxes()
+{
+    for (QLineEdit *box : m_editBoxes)
+        box->setText(QString());
+}
+
+void TFrmMain::fontButtonClicked(int row)
+{
+    TextItem &item = m_page->item(QString::fromLatin1(kItemControls[std::size_t(row)].code));
+    FontDialog dialog(this);
+    dialog.setFontSpec(item.font());
+    if (dialog.exec() == QDialog::Accepted)
+        item.setFont(dialog.fontSpec());
+    markChanged(); // also when cancelled
+}
+
+void TFrmMain::alignmentClicked(int row, int alignment)
+{
+    markChanged();
+    m_page->item(QString::fromLatin1(kItemControls[std::size_t(row)].code)).setAlignment(Alignment(alignment));
+}
+
+void TFrmMain::choosePicture(bool front)
+{
+    const QString dir = QDir::currentPath();
+    const QString file = m_openPicture ? m_openPicture(this) : runOpenPictureDialog(this);
+    if (!file.isEmpty()) {
+        PictureElement &element = front ? m_page->MainImg() : m_page->BckImg();
+        QString error;
+        if (!element.loadFromFile(file, &error)) {
+            // The picture keeps what it had; nothing after the load runs.
+            showErrorBox(this, error);
+            return;
+        }
+    }
+    QDir::setCurrent(dir);
+    markChanged(); // also when cancelled
+}
+
+void TFrmMain::ImgMainClick()
+{
+    choosePicture(true);
+}
+
+void TFrmMain::ImgBackClick()
+{
+    choosePicture(false);
+}
+
+void TFrmMain::ClrTxtClick()
+{
+    if (!Ask(QStringLiteral("Smazat text ?"), QStringLiteral("Smazat všechen text ?"), 2))
+        return;
+    for (TextItem &item : m_page->items())
+        item.clearLines();
+    m_page->CDL().setCaption(QString());
+    m_page->CDR().setCaption(QString());
+    // Each box that held text fires its change handler, which sets the flag.
+    emptyEditBoxes();
+}
+
+void TFrmMain::openEditor(int target)
+{
+    markChanged();
+    auto *editor = new TFrmEdit(*m_page, this);
+    editor->WhatEdit(target);
+    editor->show();
+}
+
+void TFrmMain::BEoClick()
+{
+    openEditor(1);
+}
+
+void TFrmMain::BEitClick()
+{
+    openEditor(2);
 }
 
 void TFrmMain::buildPopupMenu()
@@ -242,6 +523,7 @@ void TFrmMain::SetEditorsVisible(bool visible)
         if (QWidget *w = findChild<QWidget *>(name))
             w->setVisible(visible);
     m_page->setCaptionsVisible(visible);
+    resizeCanvas();
 }
 
 void TFrmMain::changeZoom(int delta)

@@ -1,8 +1,10 @@
 #pragma once
 #include <QMainWindow>
 #include <QPointer>
+#include <functional>
 
 class QAction;
+class QLineEdit;
 class QMenu;
 class QPrinter;
 class QScrollArea;
@@ -39,6 +41,19 @@ public:
     // first shown.
     void Params(const QString &argument) { m_argument = argument; }
 
+    // The edit box of a single-line item by its name ("MEht" ... "BEdt").
+    QLineEdit *editBox(const QString &name) const;
+    // Copies the items' texts into the edit boxes, or empties them (both fire the
+    // boxes' change handlers, as typing would).
+    void fillEditBoxes();
+    void emptyEditBoxes();
+
+    // The open-picture dialog the picture commands run (replaceable, for tests).
+    void setOpenPictureDialog(std::function<QString(QWidget *)> dialog) { m_openPicture = std::move(dialog); }
+
+    // Whether Save writes without asking for a name.
+    bool isNamedProject() const { return m_namedProject; }
+
     // Shows or hides every item editing control (and the page's captions).
     void SetEditorsVisible(bool visible);
     bool editorsVisible() const { return m_editorsVisible; }
@@ -50,6 +65,11 @@ public:
     bool printOn(QPrinter &printer);
 
 public slots:
+    void ImgMainClick();
+    void ImgBackClick();
+    void ClrTxtClick();
+    void BEoClick();
+    void BEitClick();
     void ZoomInClick();
     void ZoomOutClick();
     void ZoomDefClick();
@@ -65,6 +85,14 @@ private:
     void FormShow();
     void FormDestroy();
     void buildToolbar();
+    void buildItemControls();
+    void resizeCanvas();
+    void markChanged();
+    void editBoxChanged(int row);
+    void fontButtonClicked(int row);
+    void alignmentClicked(int row, int alignment);
+    void choosePicture(bool front);
+    void openEditor(int target);
     void buildPopupMenu();
     void changeZoom(int delta);
     void restorePlacement();
@@ -73,6 +101,9 @@ private:
 
     CoverPage *m_page;
     PageView *m_view;
+    QWidget *m_canvas;
+    QList<QLineEdit *> m_editBoxes;
+    std::function<QString(QWidget *)> m_openPicture;
     QScrollArea *m_scroll;
     QToolBar *m_bar;
     QMenu *m_popup;
@@ -80,6 +111,7 @@ private:
     TKivRegEntry *m_reg;
     QString m_argument;
     bool m_shown = false;
+    bool m_namedProject = false;
     bool m_editorsVisible = true;
     bool m_preparingPrint = false;
 };

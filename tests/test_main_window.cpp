@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QScrollBar>
 #include <QSettings>
 #include <QTimer>
 #include <QToolBar>
@@ -101,11 +102,9 @@ TEST(MainWindow, PopupMenuOffersZoomAndPreview)
 TEST(MainWindow, ZoomRulesKeepEditorsVisibleExactlyAtHundred)
 {
     TFrmMain window;
-    // Stand-ins for editing controls: every one the window knows by name follows the zoom.
-    auto *edit = new QLineEdit(window.QR());
-    edit->setObjectName(QStringLiteral("MEht"));
-    auto *panel = new QWidget(window.QR());
-    panel->setObjectName(QStringLiteral("Panel12"));
+    QWidget *edit = window.editBox(QStringLiteral("MEht"));
+    auto *panel = window.findChild<QWidget *>(QStringLiteral("Panel12"));
+    ASSERT_TRUE(edit && panel);
     window.show();
 
     window.ZoomInClick();

@@ -1,0 +1,111 @@
+#include "app/FontDialog.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFontDialog>
+#include <QFontInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QVBoxLayout>
+
+#include "project/MulDiv.h"
+
+namespace korvel {
+
+namespace {
+
+struct NamedColor {
+    const char *name;
+    ColorRef color;
+};
+
+// The sixteen colours of the classic font dialog's colour list.
+constexpr NamedColor kColors[] = {
+    {"Černá", rgbColor(0, 0, 0)},         {"Kaštanová", rgbColor(128, 0, 0)},
+    {"Zelená", rgbColor(0, 128, 0)},      {"Olivová", rgbColor(128, 128, 0)},
+    {"Námořnická", rgbColor(0, 0, 128)},  {"Nachová", rgbColor(128, 0, 128)},
+    {"Modrozelená", rgbColor(0, 128, 128)}, {"Šedá", rgbColor(128, 128, 128)},
+    {"Stříbrná", rgbColor(192, 192, 192)}, {"Červená", rgbColor(255, 0, 0)},
+    {"Limetková", rgbColor(0, 255, 0)},   {"Žlutá", rgbColor(255, 255, 0)},
+    {"Modrá", rgbColor(0, 0, 255)},       {"Fuchsiová", rgbColor(255, 0, 255)},
+    {"Azurová", rgbColor(0, 255, 255)},   {"Bílá", rgbColor(255, 255, 255)},
+};
+
+QIcon swatch(ColorRef color)
+{
+    QPixmap pixmap(16, 12);
+    pixmap.fill(resolveColor(color));
+    QPainter p(&pixmap);
+    p.setPen(Qt::black);
+    p.drawRect(0, 0, 15, 11);
+    return QIcon(pixmap);
+}
+
+} // namespace
+
+FontDialog::FontDialog(QWidget *parent)
+    : QDialog(parent)
+    , m_chooser(new QFontDialog(this))
+    , m_colors(new QComboBox(this))
+{
+    setObjectName(QStringLiteral("FontDialog"));
+    setWindowTitle(QStringLiteral("Písmo"));
+    m_chooser->setOptions(QFontDialog::NoButtons | QFontDialog::DontUseNativeDialog);
+    m_chooser->setWindowFlags(Qt::Widget);
+    m_colors->setObjectName(QStringLiteral("FontColor"));
+    for (const NamedColor &c : kColors)
+        m_colors->addItem(swatch(c.color), QString::fromUtf8(c.name), QVariant::fromValue(quint32(c.color)));
+
+    auto *colorRow = new QHBoxLayout;
+    auto *label = new QLabel(QStringLiteral("&Barva:"), this);
+    label->setBuddy(m_colors);
+    colorRow->addWidget(label);
+    colorRow->addWidget(m_colors);
+    colorRow->addStretch();
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(m_chooser);
+    layout->addLayout(colorRow);
+    layout->addWidget(buttons);
+}
+
+void FontDialog::setFontSpec(const FontSpec &font)
+{
+    m_original = font;
+    // The chooser lists real families; "Arial" stands for Liberation Sans here.
+    QFont f(QFontInfo(QFont(font.name)).family());
+    const int points = font.size();
+    if (points > 0)
+        f.setPointSize(points);
+    f.setBold(font.style & fsBold);
+    f.setItalic(font.style & fsItalic);
+    f.setUnderline(font.style & fsUnderline);
+    f.setStrikeOut(font.style & fsStrikeOut);
+    m_chooser->setCurrentFont(f);
+
+    // A colour outside the list (a system colour, a custom one) is offered as it is.
+    int index = m_colors->findData(QVariant::fromValue(quint32(font.color)));
+    if (index < 0) {
+        m_colors->addItem(swatch(font.color), QStringLiteral("Vlastní"), QVariant::fromValue(quint32(font.color)));
+        index = m_colors->count() - 1;
+    }
+    m_colors->setCurrentIndex(index);
+}
+
+FontSpec FontDialog::fontSpec() const
+{
+    const QFont f = m_chooser->currentFont();
+    FontSpec chosen;
+    const QString resolvedOriginal = QFontInfo(QFont(m_original.name)).family();
+    chosen.name = f.family() == resolvedOriginal ? m_original.name : f.family();
+    chosen.setSize(f.pointSize() > 0 ? f.pointSize() : m_original.size());
+    chosen.style = (f.bold() ? fsBold : 0) | (f.italic() ? fsItalic : 0) | (f.underline() ? fsUnderline : 0)
+        | (f.strikeOut() ? fsStrikeOut : 0);
+    chosen.color = ColorRef(m_colors->currentData().value<quint32>());
+    return chosen;
+}
+
+} // namespace korvel

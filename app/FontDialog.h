@@ -1,0 +1,34 @@
+#pragma once
+#include <QDialog>
+
+#include "project/FontSpec.h"
+
+class QComboBox;
+class QFontDialog;
+
+namespace korvel {
+
+// The font dialog of the item font buttons: the standard font chooser with its
+// effects (underline, strike-out) and, as on the platform the cover files come
+// from, a colour list.
+class FontDialog : public QDialog {
+    Q_OBJECT
+public:
+    explicit FontDialog(QWidget *parent = nullptr);
+
+    // Loads an item's font: name, size, style and colour.
+    void setFontSpec(const FontSpec &font);
+    // The chosen font. A typeface that the original name stands for on this machine
+    // (Liberation Sans for "Arial") keeps the original name, so files stay portable.
+    FontSpec fontSpec() const;
+
+    QFontDialog *chooser() const { return m_chooser; }
+    QComboBox *colorList() const { return m_colors; }
+
+private:
+    QFontDialog *m_chooser;
+    QComboBox *m_colors;
+    FontSpec m_original;
+};
+
+} // namespace korvel

@@ -1,0 +1,306 @@
+// The item editing controls of the main window, driven as a user would.
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QFontDialog>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QScrollArea>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+#include "app/FontDialog.h"
+#include "app/PageView.h"
+#include "app/PictureOpenDialog.h"
+#include "app/TFrmMain.h"
+#include "dialogs/TFrmEdit.h"
+#include "project/CoverPage.h"
+
+using namespace korvel;
+
+namespace {
+
+bool saveEnabled(const TFrmMain &w)
+{
+    return w.action(QStringLiteral("Fsave"))->isEnabled();
+}
+
+// Runs f on the next modal window of type T as soon as it is open.
+template <typename T>
+void whenModal(const std::function<void(T *)> &f, int attempts = 100)
+{
+    QTimer::singleShot(20, [f, attempts] {
+        T *w = qobject_cast<T *>(QApplication::activeModalWidget());
+        if (!w)
+            for (QWidget *top : QApplication::topLevelWidgets())
+                if (auto *candidate = qobject_cast<T *>(top); candidate && candidate->isVisible())
+                    w = candidate;
+        if (w) {
+            f(w);
+            return;
+        }
+        if (attempts > 0)
+            whenModal<T>(f, attempts - 1);
+    });
+}
+
+// Types text as key events, letter by letter (QTest's own helpers take ASCII only).
+void typeText(QWidget *widget, const QString &text)
+{
+    for (QChar c : text) {
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(widget, &press);
+        QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(widget, &release);
+    }
+}
+
+QPoint windowPos(const TFrmMain &window, const QWidget *control)
+{
+    return control->mapTo(&window, QPoint(0, 0));
+}
+
+} // namespace
+
+TEST(ItemControls, EveryControlStandsAtItsPlaceWithItsName)
+{
+    TFrmMain window;
+    window.resize(1000, 1200);
+    window.show();
+    struct Box {
+        const char *name;
+        int left, top, width;
+    };
+    const Box boxes[] = {{"MEht", 520, 119, 185}, {"MEhn", 520, 203, 185}, {"MEN", 520, 256, 185},
+                         {"MEdn", 520, 318, 185}, {"MEit", 520, 414, 185}, {"MEdit", 520, 516, 185},
+                         {"MEdt", 520, 546, 185}, {"BEht", 624, 618, 97},  {"BEno", 624, 670, 97},
+                         {"BEdt", 624, 1030, 97}};
+    QWidget *previous = nullptr;
+    for (const Box &b : boxes) {
+        QLineEdit *box = window.editBox(QString::fromLatin1(b.name));
+        ASSERT_NE(box, nullptr) << b.name;
+        EXPECT_EQ(QRect(windowPos(window, box), box->size()), QRect(b.left, b.top, b.width, 22)) << b.name;
+        if (previous) {
+            // Tab goes to the next box: the buttons and panels between take no focus.
+            QWidget *next = previous->nextInFocusChain();
+            while (next != previous && !(next->focusPolicy() & Qt::TabFocus))
+                next = next->nextInFocusChain();
+            EXPECT_EQ(next, box) << "tab order before " << b.name;
+        }
+        previous = box;
+    }
+    // Font buttons in page pixels, alignment panels in window pixels.
+    const QWidget *rx3 = window.findChild<QToolButton *>(QStringLiteral("RxSpeedButton3"));
+    ASSERT_NE(rx3, nullptr);
+    EXPECT_EQ(rx3->mapTo(window.QR()->parentWidget(), QPoint(0, 0)), QPoint(712, 225));
+    EXPECT_EQ(rx3->size(), QSize(25, 25));
+    const QWidget *panel12 = window.findChild<QWidget *>(QStringLiteral("Panel12"));
+    ASSERT_NE(panel12, nullptr);
+    EXPECT_EQ(QRect(windowPos(window, panel12), panel12->size()), QRect(760, 1027, 79, 27));
+    for (int i = 1; i <= 36; ++i)
+        EXPECT_NE(window.findChild<QToolButton *>(QStringLiteral("SpeedButton%1").arg(i)), nullptr) << i;
+    const auto *sb36 = window.findChild<QToolButton *>(QStringLiteral("SpeedButton36"));
+    EXPECT_EQ(sb36->parentWidget(), panel12);
+    EXPECT_EQ(sb36->geometry(), QRect(52, 1, 25, 25));
+    const auto *beo = window.findChild<QToolButton *>(QStringLiteral("BEo"));
+    ASSERT_NE(beo, nullptr);
+    EXPECT_EQ(beo->text(), QStringLiteral(" Editace"));
+    EXPECT_EQ(beo->geometry(), QRect(624, 679, 96, 25));
+    // The canvas reaches past the page for the panels at 100 % only.
+    EXPECT_GE(window.QR()->parentWidget()->width(), 839);
+    window.ZoomInClick();
+    EXPECT_EQ(window.QR()->parentWidget()->size(), window.QR()->size());
+}
+
+TEST(ItemControls, TypingInAnEditBoxChangesTheItemAtOnce)
+{
+    TFrmMain window;
+    window.show();
+    EXPECT_FALSE(saveEnabled(window));
+    QLineEdit *men = window.editBox(QStringLiteral("MEN"));
+    // The boxes start empty while the page shows its texts; the first keystroke
+    // replaces the item's whole text.
+    EXPECT_TRUE(men->text().isEmpty());
+    typeText(men, QStringLiteral("Ž"));
+    EXPECT_EQ(window.page().item(QStringLiteral("MTN")).text(), QStringLiteral("Ž"));
+    EXPECT_TRUE(saveEnabled(window));
+    QTest::keyClicks(window.editBox(QStringLiteral("BEdt")), QStringLiteral("abc"));
+    EXPECT_EQ(window.page().item(QStringLiteral("BTdt")).text(), QStringLiteral("abc"));
+    // What a project file cannot hold is refused at entry.
+    typeText(men, QStringLiteral("日"));
+    EXPECT_EQ(men->text(), QStringLiteral("Ž"));
+    EXPECT_EQ(window.page().item(QStringLiteral("MTN")).text(), QStringLiteral("Ž"));
+}
+
+TEST(ItemControls, AlignmentButtonsSetTheirItemsAlignment)
+{
+    TFrmMain window;
+    window.show();
+    auto click = [&](int n) { window.findChild<QToolButton *>(QStringLiteral("SpeedButton%1").arg(n))->click(); };
+    click(30); // Panel10, right
+    EXPECT_EQ(window.page().item(QStringLiteral("BTo")).alignment(), Alignment::Right);
+    EXPECT_TRUE(saveEnabled(window));
+    click(1); // Panel1, left
+    EXPECT_EQ(window.page().item(QStringLiteral("MTht")).alignment(), Alignment::Left);
+    click(8); // Panel3, centre
+    EXPECT_EQ(window.page().item(QStringLiteral("MTN")).alignment(), Alignment::Center);
+    click(34);
+    EXPECT_EQ(window.page().item(QStringLiteral("BTdt")).alignment(), Alignment::Left);
+}
+
+TEST(ItemControls, FontButtonCancelledKeepsTheFontButSetsTheFlag)
+{
+    TFrmMain window;
+    window.show();
+    const FontSpec before = window.page().item(QStringLiteral("MThn")).font();
+    whenModal<FontDialog>([](FontDialog *d) { d->reject(); });
+    window.findChild<QToolButton *>(QStringLiteral("RxSpeedButton2"))->click();
+    EXPECT_EQ(window.page().item(QStringLiteral("MThn")).font(), before);
+    EXPECT_TRUE(saveEnabled(window));
+}
+
+TEST(ItemControls, FontButtonConfirmedGivesTheItemTheWholeFont)
+{
+    TFrmMain window;
+    window.show();
+    whenModal<FontDialog>([](FontDialog *d) {
+        const QFont current = d->chooser()->currentFont();
+        EXPECT_EQ(current.pointSize(), 48);
+        EXPECT_TRUE(current.bold());
+        QFont f(current.family());
+        f.setPointSize(36);
+        f.setItalic(true);
+        f.setUnderline(true);
+        d->chooser()->setCurrentFont(f);
+        d->colorList()->setCurrentIndex(d->colorList()->findText(QStringLiteral("Červená")));
+        d->accept();
+    });
+    window.findChild<QToolButton *>(QStringLiteral("RxSpeedButton3"))->click();
+    const FontSpec font = window.page().item(QStringLiteral("MTN")).font();
+    EXPECT_EQ(font.name, QStringLiteral("Arial")) << "the portable name is kept";
+    EXPECT_EQ(font.size(), 36);
+    EXPECT_EQ(font.height, -48);
+    EXPECT_EQ(font.style, fsItalic | fsUnderline);
+    EXPECT_EQ(font.color, rgbColor(255, 0, 0));
+}
+
+TEST(ItemControls, PicturesAreChosenAndTheWorkingDirectoryRestored)
+{
+    TFrmMain window;
+    window.show();
+    QTemporaryDir dir;
+    const QString photo = dir.filePath(QStringLiteral("photo.jpg"));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(KORVEL_TEST_DATA "/raster/jpeg_baseline_420.jpg"), photo));
+    const QString dib = dir.filePath(QStringLiteral("photo.dib"));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(KORVEL_TEST_DATA "/raster/bmp_24bpp.bmp"), dib));
+    const QString before = QDir::currentPath();
+
+    // The dialog itself: title, filters in order, the first selected; cancelled
+    // it gives no file.
+    whenModal<QFileDialog>([](QFileDialog *d) {
+        EXPECT_EQ(d->windowTitle(), QStringLiteral("Otevřít obrázek..."));
+        EXPECT_EQ(d->nameFilters(), openPictureFilters());
+        EXPECT_EQ(d->selectedNameFilter(), openPictureFilters().first());
+        EXPECT_NE(d->findChild<QWidget *>(QStringLiteral("PicturePreview")), nullptr);
+        d->reject();
+    });
+    EXPECT_TRUE(runOpenPictureDialog(&window).isEmpty());
+
+    // Cancelled from the command: nothing changes, but the flag is set.
+    QString chosen;
+    window.setOpenPictureDialog([&](QWidget *) {
+        QDir::setCurrent(dir.path()); // as a file dialog may
+        return chosen;
+    });
+    window.ImgMainClick();
+    EXPECT_TRUE(window.page().MainImg().picture().isEmpty());
+    EXPECT_TRUE(saveEnabled(window));
+    EXPECT_EQ(QDir::currentPath(), before);
+
+    chosen = photo;
+    window.ImgBackClick();
+    EXPECT_EQ(window.page().BckImg().picture().format(), PictureFormat::Jpeg);
+    EXPECT_EQ(QDir::currentPath(), before);
+
+    // ".dib" has no loader: the message, and the picture stays.
+    chosen = dib;
+    QString shown;
+    whenModal<QMessageBox>([&](QMessageBox *box) {
+        shown = box->text();
+        box->accept();
+    });
+    window.ImgBackClick();
+    EXPECT_EQ(shown, QStringLiteral("Unknown picture file extension (.dib)"));
+    EXPECT_EQ(window.page().BckImg().picture().format(), PictureFormat::Jpeg);
+}
+
+TEST(ItemControls, ClearTextsAsksAndClearsOnlyTexts)
+{
+    TFrmMain window;
+    window.show();
+    QTest::keyClicks(window.editBox(QStringLiteral("MEht")), QStringLiteral("upper"));
+    window.page().MainImg().setPicture([] {
+        Picture p;
+        QString error;
+        p.loadFromFile(QStringLiteral(KORVEL_TEST_DATA "/raster/bmp_24bpp.bmp"), &error);
+        return p;
+    }());
+    window.page().item(QStringLiteral("MTN")).setStyle(fsItalic);
+    const FontSpec font = window.page().item(QStringLiteral("MTN")).font();
+
+    // "Ne" changes nothing.
+    QString caption, message;
+    whenModal<QDialog>([&](QDialog *d) {
+        caption = d->windowTitle();
+        if (auto *text = d->findChild<QLabel *>(QStringLiteral("text")))
+            message = text->text();
+        d->findChild<QPushButton *>(QStringLiteral("BtNe"))->click();
+    });
+    window.ClrTxtClick();
+    EXPECT_EQ(caption, QStringLiteral("Smazat text ?"));
+    EXPECT_EQ(message, QStringLiteral("Smazat všechen text ?"));
+    EXPECT_EQ(window.page().item(QStringLiteral("MTht")).text(), QStringLiteral("upper"));
+    EXPECT_EQ(window.page().CDL().caption(), QStringLiteral("Název CD"));
+
+    // "Ano" empties every text item, both lists, the edit boxes and the spine title,
+    // and keeps pictures and fonts.
+    whenModal<QDialog>([](QDialog *d) { d->findChild<QPushButton *>(QStringLiteral("BtAno"))->click(); });
+    window.ClrTxtClick();
+    for (const TextItem &item : window.page().items()) {
+        EXPECT_TRUE(item.text().isEmpty()) << item.code().toStdString();
+    }
+    EXPECT_TRUE(window.page().item(QStringLiteral("BTo")).lines().isEmpty());
+    EXPECT_TRUE(window.editBox(QStringLiteral("MEht"))->text().isEmpty());
+    EXPECT_TRUE(window.page().CDL().caption().isEmpty());
+    EXPECT_TRUE(window.page().CDR().caption().isEmpty());
+    EXPECT_FALSE(window.page().MainImg().picture().isEmpty());
+    EXPECT_EQ(window.page().item(QStringLiteral("MTN")).font(), font);
+}
+
+TEST(ItemControls, EachEditButtonClickOpensAnotherEditor)
+{
+    TFrmMain window;
+    window.show();
+    window.findChild<QToolButton *>(QStringLiteral("BEo"))->click();
+    EXPECT_TRUE(saveEnabled(window));
+    window.findChild<QToolButton *>(QStringLiteral("BEo"))->click();
+    window.findChild<QToolButton *>(QStringLiteral("BEit"))->click();
+    const QList<TFrmEdit *> editors = window.findChildren<TFrmEdit *>();
+    ASSERT_EQ(editors.size(), 3);
+    EXPECT_EQ(editors[0]->target(), 1);
+    EXPECT_EQ(editors[1]->target(), 1);
+    EXPECT_EQ(editors[2]->target(), 2);
+    editors[0]->close();
+    EXPECT_FALSE(editors[0]->isVisible());
+    EXPECT_TRUE(editors[1]->isVisible()) << "closing the first leaves the second open";
+    EXPECT_EQ(window.findChildren<TFrmEdit *>().size(), 3) << "closed editors are only hidden";
+}
