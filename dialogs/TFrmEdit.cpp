@@ -128,11 +128,11 @@ TFrmEdit::TFrmEdit(CoverPage &page, QWidget *owner)
     m_panel->setFrameShape(QFrame::Panel);
     m_panel->setFrameShadow(QFrame::Raised);
 
-    struct ButtonSpec {
+    struct ButtonPlace {
         const char *name;
         QRect rect;
     };
-    const ButtonSpec specs[4] = {
+    const ButtonPlace places[4] = {
         {"SpeedButton1", QRect(118, 6, 121, 25)},
         {"SpeedButton2", QRect(254, 6, 28, 25)},
         {"SpeedButton3", QRect(286, 6, 28, 25)},
@@ -140,8 +140,8 @@ TFrmEdit::TFrmEdit(CoverPage &page, QWidget *owner)
     };
     for (int i = 0; i < 4; ++i) {
         auto *button = new QToolButton(m_panel);
-        button->setObjectName(QString::fromLatin1(specs[i].name));
-        button->setGeometry(specs[i].rect);
+        button->setObjectName(QString::fromLatin1(places[i].name));
+        button->setGeometry(places[i].rect);
         button->setFocusPolicy(Qt::NoFocus); // picture buttons: the caret stays in Text
         button->setIconSize(QSize(16, 16));
         m_buttons[i] = button;
