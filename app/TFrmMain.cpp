@@ -2,6 +2,9 @@
 
 #include <QAction>
 #include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QTemporaryDir>
 #include <QLineEdit>
 #include <QValidator>
 #include <QApplication>
@@ -37,6 +40,12 @@
 #include "settings/TKivINIEntry.h"
 #include "settings/TKivRegEntry.h"
 #include "spine/SpinePictureState.h"
+
+// The program's resources live in a static library, so they are registered by hand.
+static void initKorvelResources()
+{
+    Q_INIT_RESOURCE(korvel);
+}
 
 namespace korvel {
 
@@ -109,6 +118,7 @@ TFrmMain::TFrmMain(QWidget *parent)
     , m_iniFile(new TKivINIEntry(this))
     , m_reg(new TKivRegEntry(this))
 {
+    initKorvelResources();
     m_iniFile->setObjectName(QStringLiteral("INIFile"));
     configureProjectEntry(*m_iniFile);
     m_reg->setObjectName(QStringLiteral("Reg"));
@@ -173,23 +183,189 @@ void TFrmMain::showEvent(QShowEvent *event)
     }
 }
 
+namespace {
+const QString kUnsavedCaption = QStringLiteral("Lurdan CD 1.0 - druhé vydání - Neuložen");
+} // namespace
+
+ProjectContext TFrmMain::projectContext()
+{
+    SpinePictureState *spine = SpinePictureState::current();
+    Q_ASSERT(spine); // one is created at start-up, before the window is shown
+    return ProjectContext{*m_page, *m_iniFile, *m_reg, *spine,
+                          [this](const QString &caption) { setWindowTitle(caption); }};
+}
+
+bool TFrmMain::loadProject(const QString &path)
+{
+    if (!SpinePictureState::current())
+        return false;
+    ProjectContext context = projectContext();
+    return runCommand(this, [&] { LoadProject(context, path); });
+}
+
+bool TFrmMain::saveProject(const QString &path)
+{
+    if (!SpinePictureState::current())
+        return false;
+    ProjectContext context = projectContext();
+    return runCommand(this, [&] { SaveProject(context, path); });
+}
+
+bool TFrmMain::loadTemplate(const QString &directory)
+{
+    m_loadPath = QDir(directory).filePath(QStringLiteral("default.kvd"));
+    if (QFile::exists(m_loadPath))
+        return loadProject(m_loadPath);
+    // Without a template of the user's own the page would fill with the missing-value
+    // markers ("ERROR" in fonts 11073 pixels high); the program's own template, the
+    // page's creation defaults, takes its place.
+    QTemporaryDir dir;
+    const QString builtIn = dir.filePath(QStringLiteral("korvel-template.kvd"));
+    if (!dir.isValid() || !QFile::copy(QStringLiteral(":/default.kvd"), builtIn))
+        return loadProject(m_loadPath);
+    QFile::setPermissions(builtIn, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    return loadProject(builtIn);
+}
+
+void TFrmMain::setUnsaved(bool unsaved)
+{
+    action(QStringLiteral("Fsave"))->setEnabled(unsaved);
+}
+
 void TFrmMain::FormShow()
 {
-    if (m_argument.isEmpty())
-        return;
-    SpinePictureState *spine = SpinePictureState::current();
-    if (!spine)
-        return;
     m_page->item(QStringLiteral("BTo")).clearLines();
     m_page->item(QStringLiteral("BTit")).clearLines();
-    ProjectContext context{*m_page, *m_iniFile, *m_reg, *spine,
-                           [this](const QString &caption) { setWindowTitle(caption); }};
-    emptyEditBoxes();
-    if (!runCommand(this, [&] { LoadProject(context, m_argument); }))
+    const QString startDirectory = QDir::currentPath();
+    if (!m_argument.isEmpty()) {
+        m_loadPath = m_argument;
+        emptyEditBoxes();
+        m_page->item(QStringLiteral("BTo")).clearLines();
+        m_page->item(QStringLiteral("BTit")).clearLines();
+        if (!loadProject(m_loadPath))
+            return;
+        m_savePath = m_loadPath;
+        fillEditBoxes();
+        m_namedProject = true;
+        setUnsaved(false);
         return;
+    }
+    loadTemplate(startDirectory);
+    setUnsaved(false);
+    setWindowTitle(kUnsavedCaption);
+    m_namedProject = false;
+    m_loadPath.clear();
+    emptyEditBoxes();
+}
+
+bool TFrmMain::askToSaveFirst()
+{
+    if (!action(QStringLiteral("Fsave"))->isEnabled())
+        return true;
+    if (!Ask(QStringLiteral("Neuloženo !"), QStringLiteral("Soubor není uložen ! Přejete si ho uložit ?"), 1))
+        return true;
+    return FsaveClick();
+}
+
+void TFrmMain::FNewClick()
+{
+    askToSaveFirst(); // whatever happens there, New goes on
+    m_page->item(QStringLiteral("BTo")).clearLines();
+    m_page->item(QStringLiteral("BTit")).clearLines();
+    emptyEditBoxes();
+    loadTemplate(QDir::currentPath());
+    setUnsaved(false);
+    setWindowTitle(kUnsavedCaption);
+    m_namedProject = false;
+    m_loadPath.clear();
+}
+
+void TFrmMain::FOpenClick()
+{
+    askToSaveFirst();
+    const QString file = runProjectDialog(false, m_loadPath);
+    if (file.isEmpty())
+        return;
+    m_loadPath = file;
+    emptyEditBoxes();
+    m_page->item(QStringLiteral("BTo")).clearLines();
+    m_page->item(QStringLiteral("BTit")).clearLines();
+    if (!loadProject(m_loadPath))
+        return;
+    m_savePath = m_loadPath;
     fillEditBoxes();
     m_namedProject = true;
-    action(QStringLiteral("Fsave"))->setEnabled(false);
+    setUnsaved(false);
+}
+
+bool TFrmMain::saveThroughDialog(bool setNamed)
+{
+    const QString file = runProjectDialog(true, m_savePath);
+    if (file.isEmpty())
+        return true;
+    m_savePath = file;
+    if (QFile::exists(file)
+        && !Ask(QStringLiteral("Soubor existuje!"), QStringLiteral("Soubor již existuje! Přepsat ?"), 1))
+        return true;
+    if (!saveProject(file))
+        return false;
+    setUnsaved(false);
+    if (setNamed)
+        m_namedProject = true;
+    return true;
+}
+
+bool TFrmMain::FsaveClick()
+{
+    if (m_namedProject) {
+        if (!saveProject(m_savePath))
+            return false;
+        setUnsaved(false);
+        return true;
+    }
+    // Save never names the project: until it is opened or saved with Save As, each
+    // Save shows the dialog again and asks before overwriting.
+    return saveThroughDialog(false);
+}
+
+void TFrmMain::SaveAsClick()
+{
+    saveThroughDialog(true);
+}
+
+bool TFrmMain::FormCloseQuery()
+{
+    // The close is never refused, except when the save it asked for failed: then the
+    // work would be lost, and the window stays open with the error shown.
+    return askToSaveFirst();
+}
+
+QString TFrmMain::runProjectDialog(bool save, const QString &offered)
+{
+    QString file;
+    if (m_projectDialog) {
+        file = m_projectDialog(this, save, offered);
+    } else {
+        QFileDialog dialog(this, save ? QStringLiteral("Uložit projekt...") : QStringLiteral("Otevřít projekt..."));
+        dialog.setObjectName(save ? QStringLiteral("SaveDialog1") : QStringLiteral("OpenDialog1"));
+        dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+        dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+        // Overwriting is asked about by the program's own question.
+        dialog.setOption(QFileDialog::DontConfirmOverwrite);
+        dialog.setNameFilters({QStringLiteral("Projekt CD (*.kvp)"), QStringLiteral("Všechny soubory (*)")});
+        dialog.setDefaultSuffix(QStringLiteral("kvp"));
+        if (!offered.isEmpty())
+            dialog.selectFile(offered);
+        if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+            file = dialog.selectedFiles().first();
+    }
+    if (!file.isEmpty()) {
+        // The side files are addressed relative to the working directory: confirming
+        // a project makes its folder the current one.
+        file = QFileInfo(file).absoluteFilePath();
+        QDir::setCurrent(QFileInfo(file).absolutePath());
+    }
+    return file;
 }
 
 void TFrmMain::buildToolbar()
@@ -226,6 +402,10 @@ void TFrmMain::buildToolbar()
     // Unsaved changes: nothing to save at start.
     action(QStringLiteral("Fsave"))->setEnabled(false);
 
+    connect(action(QStringLiteral("FNew")), &QAction::triggered, this, &TFrmMain::FNewClick);
+    connect(action(QStringLiteral("FOpen")), &QAction::triggered, this, &TFrmMain::FOpenClick);
+    connect(action(QStringLiteral("Fsave")), &QAction::triggered, this, &TFrmMain::FsaveClick);
+    connect(action(QStringLiteral("SaveAs")), &QAction::triggered, this, &TFrmMain::SaveAsClick);
     connect(action(QStringLiteral("ImgMain")), &QAction::triggered, this, &TFrmMain::ImgMainClick);
     connect(action(QStringLiteral("ImgBack")), &QAction::triggered, this, &TFrmMain::ImgBackClick);
     connect(action(QStringLiteral("ClrTxt")), &QAction::triggered, this, &TFrmMain::ClrTxtClick);
@@ -632,6 +812,10 @@ void TFrmMain::savePlacement() const
 
 void TFrmMain::closeEvent(QCloseEvent *event)
 {
+    if (!FormCloseQuery()) {
+        event->ignore();
+        return;
+    }
     savePlacement();
     QMainWindow::closeEvent(event);
 }

@@ -14,6 +14,7 @@ namespace korvel {
 
 class CoverPage;
 class PageView;
+struct ProjectContext;
 class TKivINIEntry;
 class TKivRegEntry;
 
@@ -64,7 +65,19 @@ public:
     // window. Returns false if cancelled or if the printer refused.
     bool printOn(QPrinter &printer);
 
+    // The project file dialogs (replaceable, for tests): given the title and the
+    // offered name, they return the chosen file or an empty string.
+    using ProjectDialog = std::function<QString(QWidget *parent, bool save, const QString &offered)>;
+    void setProjectDialog(ProjectDialog dialog) { m_projectDialog = std::move(dialog); }
+    const QString &loadPath() const { return m_loadPath; }
+    const QString &savePath() const { return m_savePath; }
+
 public slots:
+    void FNewClick();
+    void FOpenClick();
+    // Returns false when a save was attempted and failed.
+    bool FsaveClick();
+    void SaveAsClick();
     void ImgMainClick();
     void ImgBackClick();
     void ClrTxtClick();
@@ -83,6 +96,15 @@ protected:
 
 private:
     void FormShow();
+    bool FormCloseQuery();
+    ProjectContext projectContext();
+    bool loadProject(const QString &path);
+    bool loadTemplate(const QString &directory);
+    bool saveProject(const QString &path);
+    bool askToSaveFirst();
+    bool saveThroughDialog(bool setNamed);
+    QString runProjectDialog(bool save, const QString &offered);
+    void setUnsaved(bool unsaved);
     void FormDestroy();
     void buildToolbar();
     void buildItemControls();
@@ -104,6 +126,9 @@ private:
     QWidget *m_canvas;
     QList<QLineEdit *> m_editBoxes;
     std::function<QString(QWidget *)> m_openPicture;
+    ProjectDialog m_projectDialog;
+    QString m_loadPath;
+    QString m_savePath;
     QScrollArea *m_scroll;
     QToolBar *m_bar;
     QMenu *m_popup;

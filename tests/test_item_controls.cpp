@@ -18,6 +18,7 @@
 #include <QToolButton>
 #include <gtest/gtest.h>
 
+#include "GuiTestUtil.h"
 #include "app/FontDialog.h"
 #include "app/PageView.h"
 #include "app/PictureOpenDialog.h"
@@ -26,31 +27,13 @@
 #include "project/CoverPage.h"
 
 using namespace korvel;
+using namespace korvel::test;
 
 namespace {
 
 bool saveEnabled(const TFrmMain &w)
 {
     return w.action(QStringLiteral("Fsave"))->isEnabled();
-}
-
-// Runs f on the next modal window of type T as soon as it is open.
-template <typename T>
-void whenModal(const std::function<void(T *)> &f, int attempts = 100)
-{
-    QTimer::singleShot(20, [f, attempts] {
-        T *w = qobject_cast<T *>(QApplication::activeModalWidget());
-        if (!w)
-            for (QWidget *top : QApplication::topLevelWidgets())
-                if (auto *candidate = qobject_cast<T *>(top); candidate && candidate->isVisible())
-                    w = candidate;
-        if (w) {
-            f(w);
-            return;
-        }
-        if (attempts > 0)
-            whenModal<T>(f, attempts - 1);
-    });
 }
 
 // Types text as key events, letter by letter (QTest's own helpers take ASCII only).
