@@ -72,7 +72,7 @@ FontDialog::FontDialog(QWidget *parent)
     layout->addWidget(buttons);
 }
 
-void FontDialog::setFontSpec(const FontSpec &font)
+void FontDialog::setItemFont(const ItemFont &font)
 {
     m_original = font;
     // The chooser lists real families; "Arial" stands for Liberation Sans here.
@@ -95,10 +95,10 @@ void FontDialog::setFontSpec(const FontSpec &font)
     m_colors->setCurrentIndex(index);
 }
 
-FontSpec FontDialog::fontSpec() const
+ItemFont FontDialog::itemFont() const
 {
     const QFont f = m_chooser->currentFont();
-    FontSpec chosen;
+    ItemFont chosen;
     const QString resolvedOriginal = QFontInfo(QFont(m_original.name)).family();
     chosen.name = f.family() == resolvedOriginal ? m_original.name : f.family();
     chosen.setSize(f.pointSize() > 0 ? f.pointSize() : m_original.size());

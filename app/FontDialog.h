@@ -1,7 +1,7 @@
 #pragma once
 #include <QDialog>
 
-#include "project/FontSpec.h"
+#include "project/ItemFont.h"
 
 class QComboBox;
 class QFontDialog;
@@ -17,10 +17,10 @@ public:
     explicit FontDialog(QWidget *parent = nullptr);
 
     // Loads an item's font: name, size, style and colour.
-    void setFontSpec(const FontSpec &font);
+    void setItemFont(const ItemFont &font);
     // The chosen font. A typeface that the original name stands for on this machine
     // (Liberation Sans for "Arial") keeps the original name, so files stay portable.
-    FontSpec fontSpec() const;
+    ItemFont itemFont() const;
 
     QFontDialog *chooser() const { return m_chooser; }
     QComboBox *colorList() const { return m_colors; }
@@ -28,7 +28,7 @@ public:
 private:
     QFontDialog *m_chooser;
     QComboBox *m_colors;
-    FontSpec m_original;
+    ItemFont m_original;
 };
 
 } // namespace korvel

@@ -238,16 +238,7 @@ void TFrmMain::FormShow()
     m_page->item(QStringLiteral("BTit")).clearLines();
     const QString startDirectory = QDir::currentPath();
     if (!m_argument.isEmpty()) {
-        m_loadPath = m_argument;
-        emptyEditBoxes();
-        m_page->item(QStringLiteral("BTo")).clearLines();
-        m_page->item(QStringLiteral("BTit")).clearLines();
-        if (!loadProject(m_loadPath))
-            return;
-        m_savePath = m_loadPath;
-        fillEditBoxes();
-        m_namedProject = true;
-        setUnsaved(false);
+        openProject(m_argument);
         return;
     }
     loadTemplate(startDirectory);
@@ -286,7 +277,13 @@ void TFrmMain::FOpenClick()
     const QString file = runProjectDialog(false, m_loadPath);
     if (file.isEmpty())
         return;
-    m_loadPath = file;
+    openProject(file);
+}
+
+void TFrmMain::openProject(const QString &path)
+{
+    // As Open does it, and start-up with a project named on the command line.
+    m_loadPath = path;
     emptyEditBoxes();
     m_page->item(QStringLiteral("BTo")).clearLines();
     m_page->item(QStringLiteral("BTit")).clearLines();
@@ -600,9 +597,9 @@ void TFrmMain::fontButtonClicked(int row)
 {
     TextItem &item = m_page->item(QString::fromLatin1(kItemControls[std::size_t(row)].code));
     FontDialog dialog(this);
-    dialog.setFontSpec(item.font());
+    dialog.setItemFont(item.font());
     if (dialog.exec() == QDialog::Accepted)
-        item.setFont(dialog.fontSpec());
+        item.setFont(dialog.itemFont());
     markChanged(); // also when cancelled
 }
 

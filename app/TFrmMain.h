@@ -99,6 +99,7 @@ private:
     bool FormCloseQuery();
     ProjectContext projectContext();
     bool loadProject(const QString &path);
+    void openProject(const QString &path);
     bool loadTemplate(const QString &directory);
     bool saveProject(const QString &path);
     bool askToSaveFirst();

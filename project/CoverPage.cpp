@@ -27,7 +27,7 @@ QRect roundedRect(const QRectF &r, double scale)
 std::array<TextItem, 12> makeItems()
 {
     auto make = [](const TextItemDefaults &d) {
-        FontSpec font;
+        ItemFont font;
         font.setSize(d.points);
         font.style = d.style;
         return TextItem(d.code, d.multiLine, QString::fromUtf8(d.text), font, d.alignment);
@@ -363,7 +363,7 @@ void CoverPage::paint(QPainter &painter, const PageRenderOptions &o) const
                 painter.fillRect(stroke, Qt::black);
         }
         if (m_captionsVisible) {
-            FontSpec captionFont;
+            ItemFont captionFont;
             captionFont.setSize(12);
             const QFont font = captionFont.toQFontForHeight(captionFont.height);
             const int ascent = QFontMetrics(font).ascent();

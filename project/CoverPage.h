@@ -125,7 +125,7 @@ private:
     };
     mutable std::array<CachedLayouts, 12> m_layouts;
     // The font each box height was last checked against.
-    std::array<FontSpec, 12> m_raisedFor;
+    std::array<ItemFont, 12> m_raisedFor;
     PictureElement m_mainImg;
     PictureElement m_bckImg;
     SpineBand m_cdl;

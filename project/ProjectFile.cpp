@@ -76,7 +76,7 @@ int readStyle(TKivINIEntry &ini, const QString &prefix, int style)
     return style;
 }
 
-void writeFont(TKivINIEntry &ini, const QString &prefix, const FontSpec &font)
+void writeFont(TKivINIEntry &ini, const QString &prefix, const ItemFont &font)
 {
     ini.WriteString(key(prefix, "Ft"), font.name);
     ini.WriteInteger(key(prefix, "Cl"), qint32(font.color));
@@ -190,30 +190,30 @@ void LoadProject(ProjectContext &c, const QString &path)
     cdl.setStartColor(ColorRef(quint32(ini.ReadInteger(key(lr, "Grd-End")))));
     cdr.setStartColor(ColorRef(quint32(ini.ReadInteger(key(lr, "Grd-End")))));
 
-    auto setFont = [](SpineBand &band, const std::function<void(FontSpec &)> &change) {
-        FontSpec font = band.titleFont();
+    auto setFont = [](SpineBand &band, const std::function<void(ItemFont &)> &change) {
+        ItemFont font = band.titleFont();
         change(font);
         band.setTitleFont(font);
     };
     for (SpineBand *band : {&cdl, &cdr}) {
         const QString name = ini.ReadString(key(lr, "Ft"));
-        setFont(*band, [&](FontSpec &f) { f.name = name; });
+        setFont(*band, [&](ItemFont &f) { f.name = name; });
     }
     for (SpineBand *band : {&cdl, &cdr}) {
         const ColorRef color = ColorRef(quint32(ini.ReadInteger(key(lr, "Cl"))));
-        setFont(*band, [&](FontSpec &f) { f.color = color; });
+        setFont(*band, [&](ItemFont &f) { f.color = color; });
     }
     for (SpineBand *band : {&cdl, &cdr}) {
         const int size = ini.ReadInteger(key(lr, "Sz"));
-        setFont(*band, [&](FontSpec &f) { f.setSize(size); });
+        setFont(*band, [&](ItemFont &f) { f.setSize(size); });
     }
     for (SpineBand *band : {&cdl, &cdr}) {
         const int height = ini.ReadInteger(key(lr, "Ht"));
-        setFont(*band, [&](FontSpec &f) { f.height = height; });
+        setFont(*band, [&](ItemFont &f) { f.height = height; });
     }
     for (SpineBand *band : {&cdl, &cdr}) {
         const int style = readStyle(ini, lr, band->titleFont().style);
-        setFont(*band, [&](FontSpec &f) { f.style = style; });
+        setFont(*band, [&](ItemFont &f) { f.style = style; });
     }
 }
 

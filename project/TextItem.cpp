@@ -2,7 +2,7 @@
 
 namespace korvel {
 
-TextItem::TextItem(std::string_view code, bool multiLine, QString text, FontSpec font, Alignment alignment)
+TextItem::TextItem(std::string_view code, bool multiLine, QString text, ItemFont font, Alignment alignment)
     : m_code(QString::fromLatin1(code.data(), qsizetype(code.size())))
     , m_multiLine(multiLine)
     , m_lines{std::move(text)}
@@ -67,7 +67,7 @@ void TextItem::setAlignment(Alignment alignment)
     changed();
 }
 
-void TextItem::setFont(const FontSpec &font)
+void TextItem::setFont(const ItemFont &font)
 {
     m_font = font;
     changed();

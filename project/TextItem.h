@@ -5,7 +5,7 @@
 #include <functional>
 #include <string_view>
 
-#include "project/FontSpec.h"
+#include "project/ItemFont.h"
 
 namespace korvel {
 
@@ -18,7 +18,7 @@ enum class Alignment : int { Left = 0, Right = 1, Center = 2 };
 // Every setter reports the change at once, so the page repaints the item.
 class TextItem {
 public:
-    TextItem(std::string_view code, bool multiLine, QString text, FontSpec font, Alignment alignment);
+    TextItem(std::string_view code, bool multiLine, QString text, ItemFont font, Alignment alignment);
 
     const QString &code() const { return m_code; }
     bool isMultiLine() const { return m_multiLine; }
@@ -39,8 +39,8 @@ public:
     Alignment alignment() const { return m_alignment; }
     void setAlignment(Alignment alignment);
 
-    const FontSpec &font() const { return m_font; }
-    void setFont(const FontSpec &font);
+    const ItemFont &font() const { return m_font; }
+    void setFont(const ItemFont &font);
     void setFontName(const QString &name);
     void setColor(ColorRef color);
     void setSize(int points);
@@ -56,7 +56,7 @@ private:
     QString m_code;
     bool m_multiLine;
     QStringList m_lines;
-    FontSpec m_font;
+    ItemFont m_font;
     Alignment m_alignment;
     std::function<void(TextItem &)> m_onChanged;
 };

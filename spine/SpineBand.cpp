@@ -23,7 +23,7 @@ void SpineBand::setCaption(const QString &caption)
     changed();
 }
 
-void SpineBand::setTitleFont(const FontSpec &font)
+void SpineBand::setTitleFont(const ItemFont &font)
 {
     m_font = font;
     changed();

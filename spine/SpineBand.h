@@ -4,7 +4,7 @@
 #include <functional>
 
 #include "project/Colors.h"
-#include "project/FontSpec.h"
+#include "project/ItemFont.h"
 #include "project/Picture.h"
 
 class QPainter;
@@ -35,8 +35,8 @@ public:
     const QString &caption() const { return m_caption; }
     void setCaption(const QString &caption);
 
-    const FontSpec &titleFont() const { return m_font; }
-    void setTitleFont(const FontSpec &font);
+    const ItemFont &titleFont() const { return m_font; }
+    void setTitleFont(const ItemFont &font);
 
     const SpineGradient &gradient() const { return m_gradient; }
     void setGradientVisible(bool visible);
@@ -67,7 +67,7 @@ private:
     void changed();
 
     QString m_caption;
-    FontSpec m_font;
+    ItemFont m_font;
     SpineGradient m_gradient;
     Picture m_backImage;
     BackImageMode m_mode = BackImageMode::pbmStretch;

@@ -144,7 +144,7 @@ TEST(ItemControls, FontButtonCancelledKeepsTheFontButSetsTheFlag)
 {
     TFrmMain window;
     window.show();
-    const FontSpec before = window.page().item(QStringLiteral("MThn")).font();
+    const ItemFont before = window.page().item(QStringLiteral("MThn")).font();
     whenModal<FontDialog>([](FontDialog *d) { d->reject(); });
     window.findChild<QToolButton *>(QStringLiteral("RxSpeedButton2"))->click();
     EXPECT_EQ(window.page().item(QStringLiteral("MThn")).font(), before);
@@ -168,7 +168,7 @@ TEST(ItemControls, FontButtonConfirmedGivesTheItemTheWholeFont)
         d->accept();
     });
     window.findChild<QToolButton *>(QStringLiteral("RxSpeedButton3"))->click();
-    const FontSpec font = window.page().item(QStringLiteral("MTN")).font();
+    const ItemFont font = window.page().item(QStringLiteral("MTN")).font();
     EXPECT_EQ(font.name, QStringLiteral("Arial")) << "the portable name is kept";
     EXPECT_EQ(font.size(), 36);
     EXPECT_EQ(font.height, -48);
@@ -238,7 +238,7 @@ TEST(ItemControls, ClearTextsAsksAndClearsOnlyTexts)
         return p;
     }());
     window.page().item(QStringLiteral("MTN")).setStyle(fsItalic);
-    const FontSpec font = window.page().item(QStringLiteral("MTN")).font();
+    const ItemFont font = window.page().item(QStringLiteral("MTN")).font();
 
     // "Ne" changes nothing.
     QString caption, message;

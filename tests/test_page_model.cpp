@@ -124,7 +124,7 @@ TEST(CoverModel, CreationDefaults)
 
 TEST(CoverModel, SizeAndHeightAreOneQuantity)
 {
-    FontSpec font;
+    ItemFont font;
     font.height = -24;
     EXPECT_EQ(font.size(), 18);
     font.setSize(10);
@@ -181,9 +181,9 @@ TEST(CoverModel, MultiLineItemsHoldLines)
 
 TEST(TextLayout, BreaksGreedilyAtSpaces)
 {
-    FontSpec fontSpec;
-    fontSpec.setSize(10);
-    const QFont font = fontSpec.toQFont(100);
+    ItemFont itemFont;
+    itemFont.setSize(10);
+    const QFont font = itemFont.toQFont(100);
     const QFontMetricsF m(font);
     const QString a = QStringLiteral("alpha"), b = QStringLiteral("beta"), c = QStringLiteral("gamma");
     // Exactly wide enough for "alpha beta": gamma goes to the next line.
@@ -202,14 +202,14 @@ TEST(TextLayout, BreaksGreedilyAtSpaces)
 
 TEST(TextLayout, FontsScaleWithTheZoomToWholePoints)
 {
-    FontSpec fontSpec;
-    fontSpec.setSize(10); // height -13
-    EXPECT_EQ(fontSpec.toQFont(100).pixelSize(), 13);
-    EXPECT_EQ(fontSpec.toQFont(300).pixelSize(), 40); // 30 pt
-    EXPECT_EQ(fontSpec.toQFont(150).pixelSize(), 20); // 15 pt
-    EXPECT_EQ(fontSpec.toQFont(10).pixelSize(), 1);   // 1 pt
-    fontSpec.style = fsBold | fsItalic | fsUnderline | fsStrikeOut;
-    const QFont f = fontSpec.toQFont(100);
+    ItemFont itemFont;
+    itemFont.setSize(10); // height -13
+    EXPECT_EQ(itemFont.toQFont(100).pixelSize(), 13);
+    EXPECT_EQ(itemFont.toQFont(300).pixelSize(), 40); // 30 pt
+    EXPECT_EQ(itemFont.toQFont(150).pixelSize(), 20); // 15 pt
+    EXPECT_EQ(itemFont.toQFont(10).pixelSize(), 1);   // 1 pt
+    itemFont.style = fsBold | fsItalic | fsUnderline | fsStrikeOut;
+    const QFont f = itemFont.toQFont(100);
     EXPECT_TRUE(f.bold() && f.italic() && f.underline() && f.strikeOut());
     EXPECT_EQ(QFontInfo(f).family(), QStringLiteral("Liberation Sans"));
 }

@@ -96,7 +96,7 @@ TEST_F(ProjectFile, EveryAttributeSurvivesARoundTrip)
     for (SpineBand *band : {&page.CDL(), &page.CDR()}) {
         band->setEndColor(rgbColor(255, 0, 0));
         band->setStartColor(rgbColor(0, 0, 255));
-        FontSpec f = band->titleFont();
+        ItemFont f = band->titleFont();
         f.name = QStringLiteral("Arial CE");
         f.color = rgbColor(0, 128, 0);
         f.height = -18;

@@ -15,7 +15,7 @@ enum FontStyleBit : int { fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut
 // gives the height -MulDiv(s, 96, 72), and the size of a height h is
 // -MulDiv(h, 72, 96). A negative height is the character height without internal
 // leading, a positive one the cell height.
-struct FontSpec {
+struct ItemFont {
     QString name = QStringLiteral("Arial");
     ColorRef color = clWindowText;
     int height = -13;
@@ -32,7 +32,7 @@ struct FontSpec {
     // A font of exactly this pixel height (negative: em height, positive: cell height).
     QFont toQFontForHeight(int height) const;
 
-    bool operator==(const FontSpec &) const = default;
+    bool operator==(const ItemFont &) const = default;
 };
 
 } // namespace korvel

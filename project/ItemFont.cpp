@@ -1,4 +1,4 @@
-#include "project/FontSpec.h"
+#include "project/ItemFont.h"
 
 #include <QFontMetricsF>
 #include <cmath>
@@ -7,17 +7,17 @@
 
 namespace korvel {
 
-int FontSpec::size() const
+int ItemFont::size() const
 {
     return -mulDiv(height, 72, 96);
 }
 
-void FontSpec::setSize(int points)
+void ItemFont::setSize(int points)
 {
     height = -mulDiv(points, 96, 72);
 }
 
-QFont FontSpec::toQFontForHeight(int h) const
+QFont ItemFont::toQFontForHeight(int h) const
 {
     QFont font(name);
     font.setHintingPreference(QFont::PreferNoHinting);
@@ -43,7 +43,7 @@ QFont FontSpec::toQFontForHeight(int h) const
     return font;
 }
 
-QFont FontSpec::toQFont(int zoom) const
+QFont ItemFont::toQFont(int zoom) const
 {
     if (zoom == 100)
         return toQFontForHeight(height);
