@@ -758,39 +758,43 @@ bool TFrmMain::printOn(QPrinter &printer)
     return ok;
 }
 
-void TFrmMain::ViewClick()
+void TFrmMain::withPrinter(const std::function<void(QPrinter &)> &job)
 {
+    // A preview or print asked for while one is being prepared is ignored.
     if (m_preparingPrint)
         return;
     m_preparingPrint = true;
     const auto done = qScopeGuard([this] { m_preparingPrint = false; });
     QPrinter printer(QPrinter::HighResolution);
     setUpPrinter(printer);
-    QPrintPreviewDialog preview(&printer, this);
-    preview.setObjectName(QStringLiteral("PrintPreview"));
-    preview.setWindowTitle(QStringLiteral("Náhled"));
-    connect(&preview, &QPrintPreviewDialog::paintRequested, this,
-            [this](QPrinter *p) { m_page->printTo(*p); });
-    preview.exec();
+    job(printer);
+}
+
+void TFrmMain::ViewClick()
+{
+    withPrinter([this](QPrinter &printer) {
+        QPrintPreviewDialog preview(&printer, this);
+        preview.setObjectName(QStringLiteral("PrintPreview"));
+        preview.setWindowTitle(QStringLiteral("Náhled"));
+        connect(&preview, &QPrintPreviewDialog::paintRequested, this,
+                [this](QPrinter *p) { m_page->printTo(*p); });
+        preview.exec();
+    });
 }
 
 void TFrmMain::TiskClick()
 {
-    if (m_preparingPrint)
-        return;
-    m_preparingPrint = true;
-    const auto done = qScopeGuard([this] { m_preparingPrint = false; });
-    QPrinter printer(QPrinter::HighResolution);
-    setUpPrinter(printer);
-    QPrintDialog dialog(&printer, this);
-    dialog.setObjectName(QStringLiteral("PrintDialog"));
-    if (dialog.exec() != QDialog::Accepted)
-        return;
-    // The dialog may have changed the paper; the cover is laid out for A4 portrait.
-    printer.setPageSize(QPageSize(QPageSize::A4));
-    printer.setPageOrientation(QPageLayout::Portrait);
-    printer.setFullPage(true);
-    printOn(printer);
+    withPrinter([this](QPrinter &printer) {
+        QPrintDialog dialog(&printer, this);
+        dialog.setObjectName(QStringLiteral("PrintDialog"));
+        if (dialog.exec() != QDialog::Accepted)
+            return;
+        // The dialog may have changed the paper; the cover is laid out for A4 portrait.
+        printer.setPageSize(QPageSize(QPageSize::A4));
+        printer.setPageOrientation(QPageLayout::Portrait);
+        printer.setFullPage(true);
+        printOn(printer);
+    });
 }
 
 void TFrmMain::restorePlacement()

@@ -121,6 +121,7 @@ private:
     void restorePlacement();
     void savePlacement() const;
     static void setUpPrinter(QPrinter &printer);
+    void withPrinter(const std::function<void(QPrinter &)> &job);
 
     CoverPage *m_page;
     PageView *m_view;
