@@ -5,7 +5,6 @@
 #include "app/ErrorBox.h"
 #include "app/TFrmMain.h"
 #include "project/Fonts.h"
-#include "spine/SpinePictureState.h"
 
 namespace korvel {
 
@@ -18,9 +17,9 @@ int runDesigner(int argc, char **argv)
     installMessageBoxes();
 
     TFrmMain window;
-    // The spine picture state lives as long as the window; the spine title dialog
-    // takes it over when it exists.
-    SpinePictureState spineState(window.page());
+    // The first spine title dialog exists before any project is loaded: it holds
+    // the spine picture state that loading sets.
+    window.createSpineDialog();
     const QStringList args = app.arguments();
     window.Params(args.size() > 1 ? args.at(1) : QString());
     window.showMaximized();

@@ -47,13 +47,19 @@ QStringList patternsOf(const QString &filter)
 
 QString runOpenPictureDialog(QWidget *parent)
 {
+    return runOpenPictureDialog(parent, openPictureFilters());
+}
+
+QString runOpenPictureDialog(QWidget *parent, const QStringList &filters)
+{
     QFileDialog dialog(parent, QStringLiteral("Otevřít obrázek..."));
     dialog.setObjectName(QStringLiteral("OpenPicture1"));
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setNameFilters(openPictureFilters());
-    dialog.selectNameFilter(openPictureFilters().first());
+    dialog.setNameFilters(filters);
+    if (!filters.isEmpty())
+        dialog.selectNameFilter(filters.first());
 
     auto applyPatterns = [&dialog](const QString &filter) {
         if (auto *model = dialog.findChild<QFileSystemModel *>())
@@ -61,7 +67,8 @@ QString runOpenPictureDialog(QWidget *parent)
     };
     QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
                      [&](const QString &filter) { QTimer::singleShot(0, &dialog, [=] { applyPatterns(filter); }); });
-    applyPatterns(openPictureFilters().first());
+    if (!filters.isEmpty())
+        applyPatterns(filters.first());
 
     // Preview pane: the picture under the cursor, drawn as the page would draw it.
     auto *preview = new QLabel(&dialog);

@@ -40,6 +40,7 @@
 #include "settings/TKivINIEntry.h"
 #include "settings/TKivRegEntry.h"
 #include "spine/SpinePictureState.h"
+#include "spine/TFrmNzvCD.h"
 
 // The program's resources live in a static library, so they are registered by hand.
 static void initKorvelResources()
@@ -547,6 +548,7 @@ void TFrmMain::buildItemControls()
     }
     connect(findChild<QToolButton *>(QStringLiteral("BEo")), &QToolButton::clicked, this, &TFrmMain::BEoClick);
     connect(findChild<QToolButton *>(QStringLiteral("BEit")), &QToolButton::clicked, this, &TFrmMain::BEitClick);
+    connect(findChild<QToolButton *>(QStringLiteral("LRBtn")), &QToolButton::clicked, this, &TFrmMain::LRBtnClick);
     m_view->lower(); // the controls stand over the page
 }
 
@@ -664,6 +666,24 @@ void TFrmMain::BEoClick()
 void TFrmMain::BEitClick()
 {
     openEditor(2);
+}
+
+TFrmNzvCD *TFrmMain::createSpineDialog()
+{
+    auto *dialog = new TFrmNzvCD(*m_page, this);
+    connect(dialog, &TFrmNzvCD::changed, this, &TFrmMain::markChanged);
+    return dialog;
+}
+
+void TFrmMain::LRBtnClick()
+{
+    markChanged();
+    // A new dialog each time, which becomes the current holder of the spine picture
+    // state; earlier ones live on, hidden or open, until the program ends.
+    TFrmNzvCD *dialog = createSpineDialog();
+    dialog->show();
+    dialog->raise();
+    dialog->activateWindow();
 }
 
 void TFrmMain::buildPopupMenu()

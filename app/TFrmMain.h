@@ -17,6 +17,7 @@ class PageView;
 struct ProjectContext;
 class TKivINIEntry;
 class TKivRegEntry;
+class TFrmNzvCD;
 
 // The main window: the toolbar, the A4 cover page and its popup menu.
 class TFrmMain : public QMainWindow {
@@ -69,6 +70,10 @@ public:
     // offered name, they return the chosen file or an empty string.
     using ProjectDialog = std::function<QString(QWidget *parent, bool save, const QString &offered)>;
     void setProjectDialog(ProjectDialog dialog) { m_projectDialog = std::move(dialog); }
+    // A new spine title dialog, owned by this window; the newest one holds the
+    // current spine picture state. One is made at start-up, one more by each LRBtn.
+    TFrmNzvCD *createSpineDialog();
+
     const QString &loadPath() const { return m_loadPath; }
     const QString &savePath() const { return m_savePath; }
 
@@ -83,6 +88,7 @@ public slots:
     void ClrTxtClick();
     void BEoClick();
     void BEitClick();
+    void LRBtnClick();
     void ZoomInClick();
     void ZoomOutClick();
     void ZoomDefClick();

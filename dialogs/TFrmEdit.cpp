@@ -10,8 +10,6 @@
 #include <QResizeEvent>
 #include <QPlainTextDocumentLayout>
 #include <QPlainTextEdit>
-#include <QScreen>
-#include <QSettings>
 #include <QShowEvent>
 #include <QTextBlock>
 #include <QTextLayout>
@@ -19,6 +17,7 @@
 
 #include "project/CoverPage.h"
 #include "project/TextItem.h"
+#include "dialogs/WindowPlacement.h"
 
 namespace korvel {
 
@@ -243,7 +242,7 @@ void TFrmEdit::showEvent(QShowEvent *event)
     if (!m_placed) {
         // Placed once, when the window exists and its frame is known.
         m_placed = true;
-        placeWindow();
+        korvel::placeWindow(this, placementKey());
     }
     QWidget::showEvent(event);
     if (!event->spontaneous())
@@ -306,29 +305,9 @@ void TFrmEdit::SpeedButton4Click()
         item->setAlignment(Alignment::Right);
 }
 
-void TFrmEdit::placeWindow()
-{
-    QScreen *screen = parentWidget() ? parentWidget()->screen() : QGuiApplication::primaryScreen();
-    const QVariant saved = QSettings().value(placementKey());
-    if (saved.metaType().id() == QMetaType::QPoint) {
-        const QPoint pos = saved.toPoint();
-        // Only a place on one of today's screens: a screen that has been removed
-        // since must not leave the window out of reach.
-        if (QGuiApplication::screenAt(pos + QPoint(frameGeometry().width() / 2, 10))) {
-            move(pos);
-            return;
-        }
-    }
-    if (screen) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
-}
-
 void TFrmEdit::savePlacement() const
 {
-    QSettings().setValue(placementKey(), pos());
+    saveWindowPlacement(this, placementKey());
 }
 
 } // namespace korvel

@@ -66,8 +66,6 @@ private:
     // Makes the document's line layout follow the width Text wraps at, even while
     // the window has never been shown and Text has had no resize event yet.
     void syncWrapWidth() const;
-    // Centred on the owner's screen at first, afterwards where it was last left.
-    void placeWindow();
     void savePlacement() const;
 
     QPointer<CoverPage> m_page;

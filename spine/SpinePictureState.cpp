@@ -55,12 +55,19 @@ void SpinePictureState::runSwitchProcedure()
 {
     SpineBand &cdl = m_page.CDL();
     SpineBand &cdr = m_page.CDR();
+    QString base;
     // Whatever happens below, the dialog's status line follows the switch.
-    struct Notify {
-        SpinePictureState *self;
-        ~Notify() { emit self->switchProcedureRan(self->m_switch); }
-    } notify{this};
+    try {
+        runSwitchProcedure(cdl, cdr, base);
+    } catch (...) {
+        emit switchProcedureRan(m_switch, base, false);
+        throw;
+    }
+    emit switchProcedureRan(m_switch, base, true);
+}
 
+void SpinePictureState::runSwitchProcedure(SpineBand &cdl, SpineBand &cdr, QString &base)
+{
     if (!m_switch) {
         cdl.setGradientVisible(true);
         cdr.setGradientVisible(true);
@@ -72,7 +79,7 @@ void SpinePictureState::runSwitchProcedure()
 
     cdl.setGradientVisible(false);
     cdr.setGradientVisible(false);
-    const QString base = m_reg->ReadString(QStringLiteral("ImgLRName"));
+    base = m_reg->ReadString(QStringLiteral("ImgLRName"));
     const QString sideFile = base + QStringLiteral(".im3");
     if (QFile::exists(sideFile)) {
         // Both bands are the target: the right one is loaded first, then the left.

@@ -6,6 +6,7 @@
 namespace korvel {
 
 class CoverPage;
+class SpineBand;
 class TKivRegEntry;
 
 // What decides between the spine gradient and the spine picture, and where that
@@ -46,12 +47,16 @@ public:
     CoverPage &page() { return m_page; }
 
 signals:
-    // After every run of the switch procedure (the dialog updates its status line).
-    void switchProcedureRan(bool pictureMode);
+    // After every run of the switch procedure (the dialog updates its status line):
+    // the new state of the switch, the side-file base the procedure read from
+    // ImgLRName (empty when it did not get that far) and whether it went through
+    // without an error.
+    void switchProcedureRan(bool pictureMode, const QString &base, bool completed);
     void stretchChoiceChanged(bool stretch);
 
 private:
     void runSwitchProcedure();
+    void runSwitchProcedure(SpineBand &cdl, SpineBand &cdr, QString &base);
 
     CoverPage &m_page;
     TKivRegEntry *m_reg;

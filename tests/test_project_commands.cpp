@@ -7,6 +7,7 @@
 #include "GuiTestUtil.h"
 #include "ProjectTestUtil.h"
 #include "app/TFrmMain.h"
+#include "spine/TFrmNzvCD.h"
 
 using namespace korvel;
 using namespace korvel::test;
@@ -19,7 +20,7 @@ protected:
     // file dialog it shows is answered from `answers`; an unexpected one fails.
     struct Designer {
         TFrmMain window;
-        SpinePictureState state{window.page()};
+        SpinePictureState &state = window.createSpineDialog()->state();
         QStringList answers;
         int dialogs = 0;
         explicit Designer(const QString &argument = QString())
