@@ -41,6 +41,7 @@
 #include "settings/TKivRegEntry.h"
 #include "spine/SpinePictureState.h"
 #include "spine/TFrmNzvCD.h"
+#include "dialogs/TFrmInfo.h"
 
 // The program's resources live in a static library, so they are registered by hand.
 static void initKorvelResources()
@@ -412,6 +413,7 @@ void TFrmMain::buildToolbar()
     connect(action(QStringLiteral("ZoomDef")), &QAction::triggered, this, &TFrmMain::ZoomDefClick);
     connect(action(QStringLiteral("View")), &QAction::triggered, this, &TFrmMain::ViewClick);
     connect(action(QStringLiteral("Tisk")), &QAction::triggered, this, &TFrmMain::TiskClick);
+    connect(action(QStringLiteral("Info")), &QAction::triggered, this, &TFrmMain::InfoClick);
 }
 
 namespace {
@@ -666,6 +668,13 @@ void TFrmMain::BEoClick()
 void TFrmMain::BEitClick()
 {
     openEditor(2);
+}
+
+void TFrmMain::InfoClick()
+{
+    // Made for this one showing; the unsaved-changes flag is not touched.
+    TFrmInfo info(this);
+    info.exec();
 }
 
 TFrmNzvCD *TFrmMain::createSpineDialog()

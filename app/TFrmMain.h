@@ -94,6 +94,7 @@ public slots:
     void ZoomDefClick();
     void ViewClick();
     void TiskClick();
+    void InfoClick();
 
 protected:
     void showEvent(QShowEvent *event) override;

@@ -1,5 +1,6 @@
 #pragma once
 #include <QApplication>
+#include <QDialog>
 #include <QPushButton>
 #include <QTimer>
 #include <QWidget>
