@@ -309,6 +309,12 @@ TEST(ControlsTexture, TilesFromTheOriginAndCutAtTheEdge)
                 }
             }
     EXPECT_EQ(img.pixel(99, 99), tile.pixel(19, 19));
+
+    // Whole tiles: the last column and row reach past the surface's edge.
+    const QImage wider = paintOn(bg, 100, 100, true, 130, 130);
+    EXPECT_EQ(wider.pixel(119, 119), tile.pixel(39, 39));
+    EXPECT_EQ(wider.pixel(120, 5), kUntouched);
+    EXPECT_EQ(wider.pixel(5, 120), kUntouched);
 }
 
 TEST(ControlsTexture, CentredAndStretched)
