@@ -112,9 +112,9 @@ Rgb channels(ColorRef c)
     return {q.red(), q.green(), q.blue()};
 }
 
-// Colour of step i of n between a and b. No channel is ever 0: the gradient is
-// also used as a picture where pure black means "see-through", and a step must
-// never vanish that way.
+// Colour of step i of n between a and b. A channel that comes out as 0 is
+// painted as 1, so no step is ever pure black: a copy of the gradient through a
+// black colour key keeps every step.
 QColor stepColor(const Rgb &a, const Rgb &b, int i, int n)
 {
     auto channel = [&](int from, int to) {

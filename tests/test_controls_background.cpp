@@ -152,6 +152,22 @@ TEST(ControlsGradient, ThreeColoursSplitIntoSegmentsOf51)
     EXPECT_EQ(img.pixel(0, 99), qRgb(step(255, 0, 30, 32), 1, 1));
 }
 
+TEST(ControlsGradient, SegmentSizesRoundHalvesToEven)
+{
+    TKivBackground bg;
+    bg.gradient()->setBeginColor(clWhite);
+    bg.gradient()->setEndColor(clBlack);
+    bg.gradient()->setColorsInbetween({"clRed"});
+    // 101 / 2 = 50.5 rounds down to 50: segment 1 starts at 51, its step 1 at 53.
+    QImage img = paintOn(bg, 4, 101);
+    EXPECT_EQ(img.pixel(0, 52), qRgb(255, 1, 1));
+    EXPECT_EQ(img.pixel(0, 53), qRgb(step(255, 0, 1, 32), 1, 1));
+    // 103 / 2 = 51.5 rounds up to 52: segment 1 starts at 53, its step 1 at 55.
+    img = paintOn(bg, 4, 103);
+    EXPECT_EQ(img.pixel(0, 54), qRgb(255, 1, 1));
+    EXPECT_EQ(img.pixel(0, 55), qRgb(step(255, 0, 1, 32), 1, 1));
+}
+
 TEST(ControlsGradient, FewColourStepsAndBadColourLines)
 {
     TKivBackground bg;
@@ -309,6 +325,12 @@ TEST(ControlsTexture, TilesFromTheOriginAndCutAtTheEdge)
                 }
             }
     EXPECT_EQ(img.pixel(99, 99), tile.pixel(19, 19));
+
+    // Whole tiles: the last column and row reach past the surface's edge.
+    const QImage wider = paintOn(bg, 100, 100, true, 130, 130);
+    EXPECT_EQ(wider.pixel(119, 119), tile.pixel(39, 39));
+    EXPECT_EQ(wider.pixel(120, 5), kUntouched);
+    EXPECT_EQ(wider.pixel(5, 120), kUntouched);
 }
 
 TEST(ControlsTexture, CentredAndStretched)

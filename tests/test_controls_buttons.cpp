@@ -128,6 +128,36 @@ TEST(ControlsOfficeButton, BackgroundFillsTheRoundedFace)
     QTest::mouseRelease(&b, Qt::LeftButton, {}, {20, 10});
 }
 
+TEST(ControlsOfficeButton, BackgroundReferenceAndLifetime)
+{
+    auto *bg = new TKivBackground;
+    auto b = std::make_unique<TKivOfficeButton>();
+    b->setBackground(bg);
+    delete bg;
+    EXPECT_EQ(b->background(), nullptr);
+    EXPECT_EQ(look(*b).pixel(50, 12), kBehind) << "painted without a face again";
+
+    TKivBackground other;
+    b->setBackground(&other);
+    EXPECT_EQ(other.users().size(), 1);
+    b.reset();
+    EXPECT_TRUE(other.users().isEmpty());
+}
+
+TEST(ControlsOfficeButton, DoubleClickIsASecondPressAndClick)
+{
+    TKivOfficeButton b;
+    QSignalSpy clicks(&b, &TKivOfficeButton::OnClick);
+    enter(&b);
+    QTest::mouseClick(&b, Qt::LeftButton, {}, {30, 10});
+    QMouseEvent dbl(QEvent::MouseButtonDblClick, QPointF(30, 10), b.mapToGlobal(QPointF(30, 10)), Qt::LeftButton,
+                    Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&b, &dbl);
+    EXPECT_TRUE(b.isPressed());
+    QTest::mouseRelease(&b, Qt::LeftButton, {}, {30, 10});
+    EXPECT_EQ(clicks.count(), 2);
+}
+
 TEST(ControlsOfficeButton, HoverPressAndDragOff)
 {
     QWidget form;
