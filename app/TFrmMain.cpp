@@ -112,6 +112,36 @@ public:
     }
 };
 
+// The toolbar's buttons stand on a background picture: a soft light band, drawn
+// here rather than shipped as a file, tiled along the bar. The platform style
+// would paint its own panel in the palette's plain colour instead.
+class PictureToolBar : public QToolBar {
+public:
+    explicit PictureToolBar(QWidget *parent)
+        : QToolBar(parent)
+        , m_texture(64, 29)
+    {
+        QPainter p(&m_texture);
+        QLinearGradient band(0, 0, 0, 29);
+        band.setColorAt(0, QColor(252, 252, 255));
+        band.setColorAt(0.5, QColor(228, 232, 242));
+        band.setColorAt(1, QColor(206, 212, 228));
+        p.fillRect(m_texture.rect(), band);
+        p.setPen(QColor(190, 196, 214));
+        p.drawLine(0, 28, 63, 28);
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter p(this);
+        p.drawTiledPixmap(rect(), m_texture);
+    }
+
+private:
+    QPixmap m_texture;
+};
+
 } // namespace
 
 TFrmMain::TFrmMain(QWidget *parent)
@@ -369,7 +399,7 @@ QString TFrmMain::runProjectDialog(bool save, const QString &offered)
 
 void TFrmMain::buildToolbar()
 {
-    m_bar = new QToolBar(this);
+    m_bar = new PictureToolBar(this);
     m_bar->setObjectName(QStringLiteral("Bar"));
     auto *style = new ToolbarStyle(QApplication::style()->name());
     style->setParent(m_bar);

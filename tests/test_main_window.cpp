@@ -66,6 +66,17 @@ TEST(MainWindow, ToolbarHasItsThirteenCommandsInOrder)
         ASSERT_NE(button, nullptr);
         EXPECT_EQ(button->geometry(), QRect(lefts[i], 3, 24, 23)) << expected[i].toStdString();
     }
+
+    // They stand on the background picture, light at the top and shaded below,
+    // along the whole bar.
+    window.resize(800, 400);
+    const QImage bar = window.Bar()->grab().toImage();
+    for (const int x : {360, bar.width() - 3}) {
+        const QColor top(bar.pixel(x, 1)), bottom(bar.pixel(x, 26));
+        EXPECT_GT(top.lightness(), 240) << x;
+        EXPECT_LT(bottom.lightness(), top.lightness() - 15) << x;
+        EXPECT_GT(bottom.blue(), bottom.red()) << x;
+    }
 }
 
 TEST(MainWindow, PopupMenuOffersZoomAndPreview)
