@@ -24,10 +24,14 @@ constexpr int kWidthOverMessage = 78;
 // The buttons sit under the message: "Ano" ends 5 pixels left of the middle and
 // "Ne" starts at it.
 constexpr int kAnoOffset = 80;
-// Below this client width the two buttons would no longer fit side by side inside
-// the window with the margin they have at design, so the window gets no narrower
-// even for a very short message.
+// A message narrower than this gets a window of the design width, so the two
+// buttons keep the margin they have at design. From this width on the window is
+// exactly W + 78 wide, however narrow that leaves the margins.
+constexpr int kShortMessage = 82;
 constexpr int kMinClientWidth = 190;
+// The buttons stand side by side around the middle: 160 pixels of client area hold
+// them without either leaving the window.
+constexpr int kButtonsWidth = 2 * kAnoOffset;
 
 const QColor kSilver(0xC0, 0xC0, 0xC0);
 
@@ -319,7 +323,9 @@ void TDotazFrm::applyWidth()
     if (frame == m_appliedFrameWidth)
         return;
     m_appliedFrameWidth = frame;
-    const int width = qMax(m_messageWidth, kMinClientWidth - kWidthOverMessage + frame);
+    const int width = m_messageWidth < kShortMessage
+                          ? qMax(m_messageWidth, kMinClientWidth - kWidthOverMessage + frame)
+                          : qMax(m_messageWidth, kButtonsWidth - kWidthOverMessage + frame);
     const int outerWidth = width + kWidthOverMessage;
     const int clientWidth = outerWidth - frame;
     setFixedWidth(clientWidth);

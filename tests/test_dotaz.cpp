@@ -258,6 +258,32 @@ TEST(AskDialog, LongMessageWidensTheWindowOnOneLine)
     Ask(QStringLiteral("Neuloženo !"), longMessage, 1);
 }
 
+TEST(AskDialog, MessagesFromEightyTwoPixelsOnGetExactlyTheirWidth)
+{
+    // Between 82 pixels and the design width the window follows the message; only
+    // shorter messages keep the design width.
+    const QFont font = [] {
+        QFont f(QStringLiteral("MS Sans Serif"));
+        f.setPixelSize(11);
+        return f;
+    }();
+    QString message = QStringLiteral("Soubor");
+    while (QFontMetrics(font).horizontalAdvance(message) < 90)
+        message += QLatin1Char('x');
+    ASSERT_LT(QFontMetrics(font).horizontalAdvance(message), 110);
+    bool seen = false;
+    whenShown([&](TDotazFrm &dlg) {
+        seen = true;
+        const int w = dlg.widthtxt()->width();
+        EXPECT_GE(w, 82);
+        EXPECT_EQ(dlg.frameGeometry().width(), w + 78);
+        EXPECT_GE(dlg.BtAno()->x(), 0);
+        click(dlg, "BtNe");
+    });
+    Ask(QStringLiteral("Dotaz"), message, 1);
+    EXPECT_TRUE(seen);
+}
+
 TEST(AskDialog, NarrowMessageStillLeavesRoomForBothButtons)
 {
     whenShown([](TDotazFrm &dlg) {
