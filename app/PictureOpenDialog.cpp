@@ -1,13 +1,11 @@
 #include "app/PictureOpenDialog.h"
 
 #include <QFileDialog>
-#include <QFileSystemModel>
 #include <QGridLayout>
 #include <QLabel>
 #include <QPainter>
-#include <QRegularExpression>
-#include <QTimer>
 
+#include "app/FileDialogFilters.h"
 #include "project/Picture.h"
 
 namespace korvel {
@@ -26,25 +24,6 @@ QStringList openPictureFilters()
             QStringLiteral("Všechny soubory (*.*)")};
 }
 
-namespace {
-
-// The labels separate their patterns with ";" as the platform's dialogs do; Qt's
-// dialog wants spaces, so the file list gets the patterns set directly.
-QStringList patternsOf(const QString &filter)
-{
-    const QRegularExpressionMatch m = QRegularExpression(QStringLiteral("\\(([^)]*)\\)\\s*$")).match(filter);
-    if (!m.hasMatch())
-        return {};
-    QStringList patterns = m.captured(1).split(QLatin1Char(';'), Qt::SkipEmptyParts);
-    for (QString &p : patterns)
-        p = p.trimmed();
-    if (patterns == QStringList{QStringLiteral("*.*")})
-        patterns = {QStringLiteral("*")};
-    return patterns;
-}
-
-} // namespace
-
 QString runOpenPictureDialog(QWidget *parent)
 {
     return runOpenPictureDialog(parent, openPictureFilters());
@@ -54,21 +33,9 @@ QString runOpenPictureDialog(QWidget *parent, const QStringList &filters)
 {
     QFileDialog dialog(parent, QStringLiteral("Otevřít obrázek..."));
     dialog.setObjectName(QStringLiteral("OpenPicture1"));
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setNameFilters(filters);
-    if (!filters.isEmpty())
-        dialog.selectNameFilter(filters.first());
-
-    auto applyPatterns = [&dialog](const QString &filter) {
-        if (auto *model = dialog.findChild<QFileSystemModel *>())
-            model->setNameFilters(patternsOf(filter));
-    };
-    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
-                     [&](const QString &filter) { QTimer::singleShot(0, &dialog, [=] { applyPatterns(filter); }); });
-    if (!filters.isEmpty())
-        applyPatterns(filters.first());
+    setPlatformNameFilters(dialog, filters);
 
     // Preview pane: the picture under the cursor, drawn as the page would draw it.
     auto *preview = new QLabel(&dialog);

@@ -25,13 +25,14 @@
 #include <QPainter>
 #include <QToolButton>
 
+#include "app/Cp1250Validator.h"
 #include "app/ErrorBox.h"
+#include "app/FileDialogFilters.h"
 #include "app/FontDialog.h"
 #include "app/ItemControls.h"
 #include "app/PictureOpenDialog.h"
 #include "dialogs/Ask.h"
 #include "dialogs/TFrmEdit.h"
-#include "settings/Cp1250.h"
 #include "app/PageView.h"
 #include "app/ToolbarIcons.h"
 #include "project/CoverPage.h"
@@ -292,7 +293,10 @@ bool TFrmMain::askToSaveFirst()
 
 void TFrmMain::FNewClick()
 {
-    askToSaveFirst(); // whatever happens there, New goes on
+    // Whatever the answer, and a cancelled save dialog, New goes on; a save that
+    // failed ends it, or the work the user meant to keep would be replaced.
+    if (!askToSaveFirst())
+        return;
     m_page->item(QStringLiteral("BTo")).clearLines();
     m_page->item(QStringLiteral("BTit")).clearLines();
     emptyEditBoxes();
@@ -305,7 +309,8 @@ void TFrmMain::FNewClick()
 
 void TFrmMain::FOpenClick()
 {
-    askToSaveFirst();
+    if (!askToSaveFirst())
+        return; // as in New
     const QString file = runProjectDialog(false, m_loadPath);
     if (file.isEmpty())
         return;
@@ -369,6 +374,11 @@ bool TFrmMain::FormCloseQuery()
     return askToSaveFirst();
 }
 
+QStringList TFrmMain::projectFilters()
+{
+    return {QStringLiteral("Projekt CD (*.kvp)"), QStringLiteral("Všechny soubory (*.*)")};
+}
+
 QString TFrmMain::runProjectDialog(bool save, const QString &offered)
 {
     QString file;
@@ -381,7 +391,7 @@ QString TFrmMain::runProjectDialog(bool save, const QString &offered)
         dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
         // Overwriting is asked about by the program's own question.
         dialog.setOption(QFileDialog::DontConfirmOverwrite);
-        dialog.setNameFilters({QStringLiteral("Projekt CD (*.kvp)"), QStringLiteral("Všechny soubory (*)")});
+        setPlatformNameFilters(dialog, projectFilters());
         dialog.setDefaultSuffix(QStringLiteral("kvp"));
         if (!offered.isEmpty())
             dialog.selectFile(offered);
@@ -447,20 +457,6 @@ void TFrmMain::buildToolbar()
 }
 
 namespace {
-
-// Edit boxes take only what a project file can hold: text in code page
-// Windows-1250 (the file would otherwise lose it) and no line breaks.
-class Cp1250Validator : public QValidator {
-public:
-    using QValidator::QValidator;
-    State validate(QString &input, int &) const override
-    {
-        QByteArray bytes;
-        if (input.contains(QLatin1Char('\n')) || input.contains(QLatin1Char('\r')) || !encodeCp1250(input, &bytes))
-            return Invalid;
-        return Acceptable;
-    }
-};
 
 QIcon fontButtonIcon()
 {
@@ -686,6 +682,7 @@ void TFrmMain::openEditor(int target)
 {
     markChanged();
     auto *editor = new TFrmEdit(*m_page, this);
+    connect(editor, &TFrmEdit::changed, this, &TFrmMain::markChanged);
     editor->WhatEdit(target);
     editor->show();
 }

@@ -70,6 +70,8 @@ public:
     // offered name, they return the chosen file or an empty string.
     using ProjectDialog = std::function<QString(QWidget *parent, bool save, const QString &offered)>;
     void setProjectDialog(ProjectDialog dialog) { m_projectDialog = std::move(dialog); }
+    // The filter labels of the project dialogs, in their order.
+    static QStringList projectFilters();
     // A new spine title dialog, owned by this window; the newest one holds the
     // current spine picture state. One is made at start-up, one more by each LRBtn.
     TFrmNzvCD *createSpineDialog();

@@ -277,8 +277,12 @@ void TFrmEdit::TextChange()
 {
     // Only the item is written, never Text: the caret and the user's paragraphs
     // stay as they are however often this runs.
-    if (TextItem *item = targetItem())
+    if (TextItem *item = targetItem()) {
         item->setLines(displayedLines());
+        // Opening the editor already turned the flag on, but the window stays open
+        // across a Save: what is typed after it must count as unsaved again.
+        emit changed();
+    }
 }
 
 void TFrmEdit::SpeedButton1Click()
@@ -289,20 +293,26 @@ void TFrmEdit::SpeedButton1Click()
 
 void TFrmEdit::SpeedButton2Click()
 {
-    if (TextItem *item = targetItem())
+    if (TextItem *item = targetItem()) {
         item->setAlignment(Alignment::Left);
+        emit changed();
+    }
 }
 
 void TFrmEdit::SpeedButton3Click()
 {
-    if (TextItem *item = targetItem())
+    if (TextItem *item = targetItem()) {
         item->setAlignment(Alignment::Center);
+        emit changed();
+    }
 }
 
 void TFrmEdit::SpeedButton4Click()
 {
-    if (TextItem *item = targetItem())
+    if (TextItem *item = targetItem()) {
         item->setAlignment(Alignment::Right);
+        emit changed();
+    }
 }
 
 void TFrmEdit::savePlacement() const

@@ -49,6 +49,10 @@ public:
     // Where the window's position is remembered between runs.
     static QString placementKey();
 
+signals:
+    // The user changed the item: the main window turns its unsaved-changes flag on.
+    void changed();
+
 public slots:
     void FormShow();
     void TextChange();

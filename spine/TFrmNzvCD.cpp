@@ -14,6 +14,7 @@
 #include <QShowEvent>
 #include <QToolButton>
 
+#include "app/Cp1250Validator.h"
 #include "app/ErrorBox.h"
 #include "app/FontDialog.h"
 #include "app/PictureOpenDialog.h"
@@ -210,6 +211,7 @@ void TFrmNzvCD::buildControls()
     m_edt = new QLineEdit(this);
     m_edt->setObjectName(QStringLiteral("Edt"));
     m_edt->setGeometry(15, 24, 417, 21);
+    m_edt->setValidator(new Cp1250Validator(m_edt));
     label2->setBuddy(m_edt);
 
     m_txt = new QLabel(QStringLiteral("Název CD"), this);
@@ -338,8 +340,9 @@ void TFrmNzvCD::FormShow()
         m_txtimg->setText(reg.ReadString(kImgLR));
 
         const bool gradientShown = CDL().gradient().Visible;
-        // A real change runs ObrClick and with it the switch procedure.
-        m_obr->setChecked(!gradientShown);
+        // A real change runs the switch procedure (Obr follows it). A picture that
+        // fails to load there ends the showing: the status line keeps the base.
+        m_state->setPictureSwitch(!gradientShown);
 
         const QString base = reg.ReadString(kImgLRName);
         if (QFile::exists(base + QStringLiteral(".im3")))

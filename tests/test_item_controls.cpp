@@ -13,6 +13,7 @@
 #include <QScrollArea>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QPlainTextEdit>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -286,4 +287,22 @@ TEST(ItemControls, EachEditButtonClickOpensAnotherEditor)
     EXPECT_FALSE(editors[0]->isVisible());
     EXPECT_TRUE(editors[1]->isVisible()) << "closing the first leaves the second open";
     EXPECT_EQ(window.findChildren<TFrmEdit *>().size(), 3) << "closed editors are only hidden";
+}
+
+TEST(ItemControls, EditsInAnEditorLeftOpenAcrossASaveCountAsUnsaved)
+{
+    TFrmMain window;
+    window.show();
+    window.findChild<QToolButton *>(QStringLiteral("BEit"))->click();
+    TFrmEdit *editor = window.findChild<TFrmEdit *>();
+    ASSERT_NE(editor, nullptr);
+    // As after a Save: the flag is off while the editor stays open.
+    window.action(QStringLiteral("Fsave"))->setEnabled(false);
+    QTest::keyClicks(editor->Text(), QStringLiteral("after the save"));
+    EXPECT_EQ(window.page().item(QStringLiteral("BTit")).lines(), QStringList{QStringLiteral("after the save")});
+    EXPECT_TRUE(saveEnabled(window));
+    window.action(QStringLiteral("Fsave"))->setEnabled(false);
+    editor->SpeedButton4()->click();
+    EXPECT_EQ(window.page().item(QStringLiteral("BTit")).alignment(), Alignment::Right);
+    EXPECT_TRUE(saveEnabled(window));
 }

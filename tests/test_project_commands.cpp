@@ -6,6 +6,7 @@
 
 #include "GuiTestUtil.h"
 #include "ProjectTestUtil.h"
+#include "app/FileDialogFilters.h"
 #include "app/TFrmMain.h"
 #include "spine/TFrmNzvCD.h"
 
@@ -185,4 +186,41 @@ TEST_F(ProjectCommands, ClosingAsksAndAnsweringNoWritesNothing)
     EXPECT_FALSE(d.window.close());
     EXPECT_TRUE(error.startsWith(QStringLiteral("Unable to write to"))) << error.toStdString();
     EXPECT_TRUE(d.unsaved());
+}
+
+TEST_F(ProjectCommands, ASaveThatFailsEndsNewAndOpenAndKeepsTheWork)
+{
+    writeBytes(work.filePath(QStringLiteral("other.kvp")), "[SecCD]\r\nMTN-Tx=Other\r\n");
+    for (const bool open : {false, true}) {
+        Designer d;
+        d.type("MEN", QStringLiteral("Work"));
+        answerNextQuestion(true);
+        d.answers << work.filePath(QStringLiteral("missing/folder/x.kvp"));
+        if (open)
+            d.answers << work.filePath(QStringLiteral("other.kvp")); // must not be asked for
+        QString error;
+        whenModal<QMessageBox>([&](QMessageBox *box) {
+            error = box->text();
+            box->accept();
+        }, 300);
+        if (open)
+            d.window.FOpenClick();
+        else
+            d.window.FNewClick();
+        EXPECT_TRUE(error.startsWith(QStringLiteral("Unable to write to"))) << error.toStdString();
+        EXPECT_EQ(d.window.page().item(QStringLiteral("MTN")).text(), QStringLiteral("Work"));
+        EXPECT_EQ(d.window.editBox(QStringLiteral("MEN"))->text(), QStringLiteral("Work"));
+        EXPECT_TRUE(d.unsaved());
+        EXPECT_EQ(d.dialogs, 1) << (open ? "Open" : "New") << " went on after the failed save";
+    }
+}
+
+TEST_F(ProjectCommands, TheProjectDialogsOfferProjectsAndEveryFile)
+{
+    EXPECT_EQ(TFrmMain::projectFilters(),
+              (QStringList{QStringLiteral("Projekt CD (*.kvp)"), QStringLiteral("Všechny soubory (*.*)")}));
+    // "*.*" stands for every file, also one without a dot in its name.
+    EXPECT_EQ(patternsOfFilter(QStringLiteral("Všechny soubory (*.*)")), QStringList{QStringLiteral("*")});
+    EXPECT_EQ(patternsOfFilter(QStringLiteral("Vše (*.gif;*.dib)")),
+              (QStringList{QStringLiteral("*.gif"), QStringLiteral("*.dib")}));
 }

@@ -384,3 +384,32 @@ TEST_F(SpineDialog, TheEditButtonOpensANewCurrentDialogBesideTheOldOnes)
     EXPECT_FALSE(second->isVisible());
     EXPECT_EQ(window->findChildren<TFrmNzvCD *>().size(), 2);
 }
+
+TEST_F(SpineDialog, AShowingWhoseSwitchFailsToLoadStopsThere)
+{
+    // A project left the picture shown, tiled, and the remembered picture is gone.
+    const QString missing = work.filePath(QStringLiteral("gone.jpg"));
+    writeRememberedSpinePicture(dialog->state().Reg(), missing);
+    cover().CDL().setGradientVisible(false);
+    cover().CDL().setBackImageMode(BackImageMode::pbmTile);
+    QString shown;
+    whenModal<QMessageBox>([&](QMessageBox *box) {
+        shown = box->text();
+        box->accept();
+    });
+    dialog->show();
+    EXPECT_FALSE(shown.isEmpty());
+    EXPECT_TRUE(dialog->Obr()->isChecked());
+    EXPECT_EQ(status(), missing) << "the base stays on the status line";
+    EXPECT_TRUE(dialog->Roz()->isChecked()) << "the rest of the showing did not run";
+}
+
+TEST_F(SpineDialog, TheTitleTakesOnlyWhatAProjectFileCanHold)
+{
+    dialog->show();
+    dialog->Edt()->clear();
+    QTest::keyClicks(dialog->Edt(), QStringLiteral("CD"));
+    QTest::sendKeyEvent(QTest::Click, dialog->Edt(), Qt::Key_unknown, u("ж"), Qt::NoModifier);
+    QTest::sendKeyEvent(QTest::Click, dialog->Edt(), Qt::Key_unknown, u("ř"), Qt::NoModifier);
+    EXPECT_EQ(cover().CDL().caption(), u("CDř"));
+}
