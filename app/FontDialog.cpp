@@ -6,6 +6,8 @@
 #include <QFontInfo>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
+#include <QIntValidator>
 #include <QPainter>
 #include <QVBoxLayout>
 
@@ -14,6 +16,9 @@
 namespace korvel {
 
 namespace {
+
+// Far beyond any cover, and its pixel height still fits every computation.
+constexpr int kMaxPoints = 9999;
 
 struct NamedColor {
     const char *name;
@@ -53,6 +58,10 @@ FontDialog::FontDialog(QWidget *parent)
     setWindowTitle(QStringLiteral("Písmo"));
     m_chooser->setOptions(QFontDialog::NoButtons | QFontDialog::DontUseNativeDialog);
     m_chooser->setWindowFlags(Qt::Widget);
+    // The chooser takes sizes up to 512 points only; a cover font has no such limit.
+    for (QLineEdit *edit : m_chooser->findChildren<QLineEdit *>())
+        if (qobject_cast<const QIntValidator *>(edit->validator()))
+            edit->setValidator(new QIntValidator(1, kMaxPoints, edit));
     m_colors->setObjectName(QStringLiteral("FontColor"));
     for (const NamedColor &c : kColors)
         m_colors->addItem(swatch(c.color), QString::fromUtf8(c.name), QVariant::fromValue(quint32(c.color)));

@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QIntValidator>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QScrollArea>
@@ -305,4 +306,20 @@ TEST(ItemControls, EditsInAnEditorLeftOpenAcrossASaveCountAsUnsaved)
     editor->SpeedButton4()->click();
     EXPECT_EQ(window.page().item(QStringLiteral("BTit")).alignment(), Alignment::Right);
     EXPECT_TRUE(saveEnabled(window));
+}
+
+TEST(ItemControls, TheFontDialogHasNoSizeLimit)
+{
+    FontDialog dialog;
+    dialog.setItemFont(ItemFont{});
+    QLineEdit *sizeEdit = nullptr;
+    for (QLineEdit *edit : dialog.chooser()->findChildren<QLineEdit *>())
+        if (qobject_cast<const QIntValidator *>(edit->validator()))
+            sizeEdit = edit;
+    ASSERT_NE(sizeEdit, nullptr);
+    sizeEdit->selectAll();
+    QTest::keyClicks(sizeEdit, QStringLiteral("600"));
+    EXPECT_EQ(sizeEdit->text(), QStringLiteral("600"));
+    EXPECT_EQ(dialog.itemFont().size(), 600);
+    EXPECT_EQ(dialog.itemFont().height, -800);
 }
