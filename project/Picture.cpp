@@ -121,6 +121,10 @@ bool Picture::loadFromFile(const QString &path, QString *error)
         clear();
         return true;
     }
+    // The loader is chosen by the extension before the file is looked at: an
+    // extension without a loader says so, whether or not the file exists.
+    if (!ext.isEmpty() && !formatOfExtension(ext))
+        return loadFromData(QByteArray(), QLatin1Char('.') + ext, error);
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         if (error)
@@ -152,22 +156,14 @@ bool Picture::loadFromData(const QByteArray &bytes, const QString &extension, QS
         clear();
         return true;
     }
-    PictureFormat format;
-    if (ext == QLatin1String("bmp"))
-        format = PictureFormat::Bitmap;
-    else if (ext == QLatin1String("gif"))
-        format = PictureFormat::Gif;
-    else if (ext == QLatin1String("jpg") || ext == QLatin1String("jpeg"))
-        format = PictureFormat::Jpeg;
-    else if (ext == QLatin1String("ico"))
-        format = PictureFormat::Icon;
-    else if (ext == QLatin1String("emf") || ext == QLatin1String("wmf"))
-        format = PictureFormat::Metafile;
-    else {
+    const std::optional<PictureFormat> known = formatOfExtension(ext);
+    if (!known) {
         if (error)
-            *error = QStringLiteral("Unknown picture file extension (.%1)").arg(extension.startsWith(QLatin1Char('.')) ? extension.mid(1) : extension);
+            *error = QStringLiteral("Unknown picture file extension (.%1)")
+                         .arg(extension.startsWith(QLatin1Char('.')) ? extension.mid(1) : extension);
         return false;
     }
+    const PictureFormat format = *known;
 
     QString why;
     std::shared_ptr<const PictureContent> content = recentlyDecoded(bytes, format);

@@ -458,6 +458,15 @@ TEST(RasterPicture, ExtensionsOutsideTheListFailAndNoExtensionIsEmpty)
     EXPECT_FALSE(picture.loadFromFile(dir.filePath(QStringLiteral("cover.dib")), &error));
     EXPECT_EQ(error, QStringLiteral("Unknown picture file extension (.dib)"));
     EXPECT_FALSE(picture.isEmpty());
+    // The extension decides before the file is looked for: a project base with a
+    // dot in it ("Vol.2") names an extension without a loader, file or no file.
+    for (const char *name : {"missing.dib", "Vol.2", "Photo.TIFF"}) {
+        error.clear();
+        EXPECT_FALSE(picture.loadFromFile(dir.filePath(QString::fromLatin1(name)), &error));
+        const QString ext = QString::fromLatin1(name).section(QLatin1Char('.'), -1);
+        EXPECT_EQ(error, QStringLiteral("Unknown picture file extension (.%1)").arg(ext)) << name;
+    }
+    EXPECT_EQ(picture.size(), QSize(160, 119));
 
     // No extension: present but empty, whatever the file holds.
     QFile::copy(rasterPath(QStringLiteral("bmp_24bpp.bmp")), dir.filePath(QStringLiteral("cover")));
