@@ -543,20 +543,34 @@ void IniFile::addSection(const QString &section) const
 
 namespace korvel {
 
+namespace {
+
+// Some file systems (network and FUSE mounts, read-only directories) cannot sync
+// at all and say so with EINVAL, EROFS or ENOTSUP: the data is written all the
+// same, so only a real failure to store it (EIO, ENOSPC, EDQUOT ...) counts.
+bool synced(int fd)
+{
+    if (::fsync(fd) == 0)
+        return true;
+    return errno == EINVAL || errno == EROFS || errno == ENOTSUP || errno == EOPNOTSUPP;
+}
+
+} // namespace
+
 bool IniFile::syncToDisk(const QString &path)
 {
     const QByteArray name = QFile::encodeName(path);
     const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return false;
-    bool ok = ::fsync(fd) == 0;
+    bool ok = synced(fd);
     ::close(fd);
     // The directory entry too, so the file's new name survives a power cut.
     const qsizetype slash = name.lastIndexOf('/');
     const QByteArray dir = slash > 0 ? name.left(slash) : slash == 0 ? QByteArray("/") : QByteArray(".");
     const int dirFd = ::open(dir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dirFd >= 0) {
-        ok = (::fsync(dirFd) == 0) && ok;
+        ok = synced(dirFd) && ok;
         ::close(dirFd);
     }
     return ok;

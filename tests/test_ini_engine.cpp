@@ -1,4 +1,5 @@
 // The INI text engine on hand-written file contents, byte for byte.
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include "settings/IniFile.h"
@@ -250,4 +251,17 @@ TEST(IniRobustness, HugeLinesAndBinaryContent)
     EXPECT_EQ(ini::findValue(crs, "S", "k").value_or("<none>"), "1");
     const QByteArray lfs = "[S]" + QByteArray(4 * 1024 * 1024, '\n') + "k=1";
     EXPECT_EQ(ini::findValue(lfs, "S", "k").value_or("<none>"), "1");
+}
+
+TEST(IniWrite, SyncingCountsOnlyRealFailures)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("x.kvp"));
+    IniFile(path).writeString(QStringLiteral("SecCD"), QStringLiteral("K"), QStringLiteral("v"));
+    EXPECT_TRUE(IniFile::syncToDisk(path));
+    EXPECT_FALSE(IniFile::syncToDisk(dir.filePath(QStringLiteral("missing.kvp"))));
+    // A file that cannot be synced at all (fsync gives EINVAL, as on some network
+    // and FUSE mounts) holds its data all the same: the save must not fail for it.
+    EXPECT_TRUE(IniFile::syncToDisk(QStringLiteral("/dev/null")));
 }
