@@ -217,6 +217,31 @@ void LoadProject(ProjectContext &c, const QString &path)
     }
 }
 
+namespace {
+
+// Every text the file could refuse (a line break, a character code page
+// Windows-1250 cannot hold) is checked before the first key is written: a refused
+// save then leaves the project file as it was, not half old and half new.
+void checkSavable(const CoverPage &page)
+{
+    for (const char *code : kWriteOrderSingle) {
+        const TextItem &item = page.item(QString::fromLatin1(code));
+        IniFile::checkValue(key(item.code(), "Tx"), item.text());
+        IniFile::checkValue(key(item.code(), "Ft"), item.font().name);
+    }
+    for (const char *code : kWriteOrderLists) {
+        const TextItem &item = page.item(QString::fromLatin1(code));
+        const QStringList lines = item.lines();
+        for (qsizetype i = 0; i < lines.size(); ++i)
+            IniFile::checkValue(item.code() + QStringLiteral("-Tx%1").arg(i + 1), lines[i]);
+        IniFile::checkValue(key(item.code(), "Ft"), item.font().name);
+    }
+    IniFile::checkValue(QStringLiteral("LR-Txt"), page.CDL().caption());
+    IniFile::checkValue(QStringLiteral("LR-Ft"), page.CDL().titleFont().name);
+}
+
+} // namespace
+
 void SaveProject(ProjectContext &c, const QString &path)
 {
     const auto restore = restoreWorkingDirectory();
@@ -227,6 +252,7 @@ void SaveProject(ProjectContext &c, const QString &path)
         c.setCaption(projectCaption(path));
     const QString base = projectSideFileBase(path);
     CoverPage &page = c.page;
+    checkSavable(page);
 
     for (const char *code : kWriteOrderSingle) {
         const TextItem &item = page.item(QString::fromLatin1(code));

@@ -516,6 +516,11 @@ std::optional<QString> IniFile::readString(const QString &section, const QString
     return decodeCp1250(*value);
 }
 
+void IniFile::checkValue(const QString &key, const QString &value)
+{
+    ini::requireWritableValue(encodeOrThrow(value, TextRole::Value, key), key);
+}
+
 void IniFile::writeString(const QString &section, const QString &key, const QString &value) const
 {
     const QByteArray sectionBytes = encodeOrThrow(section, TextRole::Section, key);

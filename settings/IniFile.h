@@ -87,6 +87,9 @@ public:
     // disk), and LineBreak, ReservedName or Unrepresentable, before touching the
     // file, for text that cannot be stored as given.
     void writeString(const QString &section, const QString &key, const QString &value) const;
+    // Throws the SettingsError that writeString would throw for this value, without
+    // touching any file: a caller writing many keys can check them all first.
+    static void checkValue(const QString &key, const QString &value);
 
     // Adds an empty section unless it exists. Throws as writeString does.
     void addSection(const QString &section) const;

@@ -360,6 +360,17 @@ TEST_F(ProjectFile, TextTheCodePageCannotHoldIsReportedNotMangled)
     page.item(QStringLiteral("MTN")).setText(QStringLiteral("日本"));
     EXPECT_THROW(SaveProject(context, work.filePath(QStringLiteral("j.kvp"))), SettingsError);
     EXPECT_FALSE(readBytes(QStringLiteral("j.kvp")).contains("MTN-Tx=?"));
+
+    // A save refused over an existing project leaves that file exactly as it was,
+    // even when the refused text is written last (the spine title).
+    page.item(QStringLiteral("MTN")).setText(QStringLiteral("Old title"));
+    SaveProject(context, work.filePath(QStringLiteral("k.kvp")));
+    const QByteArray before = readBytes(QStringLiteral("k.kvp"));
+    ASSERT_FALSE(before.isEmpty());
+    page.item(QStringLiteral("MTN")).setText(QStringLiteral("New title"));
+    page.CDL().setCaption(QStringLiteral("Пластинка"));
+    EXPECT_THROW(SaveProject(context, work.filePath(QStringLiteral("k.kvp"))), SettingsError);
+    EXPECT_EQ(readBytes(QStringLiteral("k.kvp")), before);
 }
 
 TEST_F(ProjectFile, LoadingRestoresTheWorkingDirectory)
