@@ -64,6 +64,10 @@ TKivCommandLabel::TKivCommandLabel(QWidget *parent) : QLabel(parent)
     f.setPointSize(12);
     f.setUnderline(true);
     setFont(f);
+    // A caption is an address, never markup, and it stands at the top left as any
+    // label's text does.
+    setTextFormat(Qt::PlainText);
+    setAlignment(Qt::AlignLeft | Qt::AlignTop);
     setText(QStringLiteral("www.example.org"));
     setMouseTracking(true);
     setCursor(Qt::PointingHandCursor);
@@ -129,6 +133,8 @@ void TKivCommandLabel::mousePressEvent(QMouseEvent *event)
     }
     m_down = true;
     m_inside = true;
+    // The press holds the mouse until the release: moves meanwhile are not hovers.
+    m_tracking = true;
     applyColor(m_normalColor);
     m_followed = true;
     QLabel::mousePressEvent(event);

@@ -391,6 +391,19 @@ TEST(ControlsCommandLabel, ColoursFollowThePointerAndTheUse)
     EXPECT_EQ(clicks.count(), 1);
     EXPECT_EQ(label->textColor(), clPurple);
     EXPECT_EQ(shell.opened.size(), 2);
+
+    // A press with no move before it holds the mouse too: moving while it is held
+    // is no hover.
+    leave(label);
+    QTest::mousePress(label, Qt::LeftButton, {}, {5, 5});
+    move(label, {6, 6}, Qt::LeftButton);
+    EXPECT_EQ(label->textColor(), clBlack);
+    QTest::mouseRelease(label, Qt::LeftButton, {}, {6, 6});
+    EXPECT_EQ(label->textColor(), clPurple);
+
+    // The caption is an address, never markup, written from the top left.
+    EXPECT_EQ(label->textFormat(), Qt::PlainText);
+    EXPECT_EQ(label->alignment(), Qt::AlignLeft | Qt::AlignTop);
 }
 
 TEST(ControlsCommandLabel, InactiveFormAndDisabledLabel)
