@@ -1011,7 +1011,7 @@ void Renderer::text(QPointF reference, const QString &string, const QVector<doub
     m_painter.translate(reference);
     if (m_logical.determinant() < 0)
         m_painter.scale(1, -1); // y grows upwards in the logical space; keep glyphs upright
-    m_painter.rotate(-s.font.escapement / 10.0);
+    m_painter.rotate(-double(s.font.escapement) / 10.0); // the file may hold INT_MIN
     m_painter.scale(k, k);
     if (s.bkOpaque)
         m_painter.fillRect(QRectF(x, y - fm.ascent(), total, fm.ascent() + fm.descent()), rop2Color(s.bkColor));
