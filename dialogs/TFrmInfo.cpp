@@ -1,7 +1,5 @@
 #include "dialogs/TFrmInfo.h"
 
-#include <QGuiApplication>
-#include <QScreen>
 #include <QShowEvent>
 #include <QTextEdit>
 
@@ -14,6 +12,7 @@
 #include "controls/TKivGradient.h"
 #include "controls/TKivLabel.h"
 #include "controls/TKivOfficeButton.h"
+#include "dialogs/WindowPlacement.h"
 
 namespace korvel {
 
@@ -145,15 +144,8 @@ TFrmInfo::TFrmInfo(QWidget *owner)
 
 void TFrmInfo::showEvent(QShowEvent *event)
 {
-    if (!event->spontaneous()) {
-        // Centred on the screen of the owner.
-        QScreen *screen = parentWidget() ? parentWidget()->screen() : QGuiApplication::primaryScreen();
-        if (screen) {
-            QRect frame = frameGeometry();
-            frame.moveCenter(screen->availableGeometry().center());
-            move(frame.topLeft());
-        }
-    }
+    if (!event->spontaneous())
+        centreOnScreen(this);
     QDialog::showEvent(event);
 }
 

@@ -7,10 +7,19 @@
 
 namespace korvel {
 
-void placeWindow(QWidget *window, const QString &key)
+void centreOnScreen(QWidget *window)
 {
     QWidget *owner = window->parentWidget();
     QScreen *screen = owner ? owner->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    QRect frame = window->frameGeometry();
+    frame.moveCenter(screen->availableGeometry().center());
+    window->move(frame.topLeft());
+}
+
+void placeWindow(QWidget *window, const QString &key)
+{
     const QVariant saved = QSettings().value(key);
     if (saved.metaType().id() == QMetaType::QPoint) {
         const QPoint pos = saved.toPoint();
@@ -21,11 +30,7 @@ void placeWindow(QWidget *window, const QString &key)
             return;
         }
     }
-    if (screen) {
-        QRect frame = window->frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        window->move(frame.topLeft());
-    }
+    centreOnScreen(window);
 }
 
 void saveWindowPlacement(const QWidget *window, const QString &key)

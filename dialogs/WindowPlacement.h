@@ -11,4 +11,8 @@ namespace korvel {
 void placeWindow(QWidget *window, const QString &key);
 void saveWindowPlacement(const QWidget *window, const QString &key);
 
+// Centres the window, frame included, on its owner's screen (the primary screen
+// for a window without owner).
+void centreOnScreen(QWidget *window);
+
 } // namespace korvel

@@ -57,6 +57,11 @@ void rememberDecoded(const QByteArray &bytes, PictureFormat format, const std::s
     g_nextSlot = (g_nextSlot + 1) % g_recent.size();
 }
 
+QString unknownExtension(const QString &extension)
+{
+    return QStringLiteral("Unknown picture file extension (.%1)").arg(extension);
+}
+
 std::optional<PictureFormat> formatOfExtension(const QString &extension)
 {
     const QString ext = extension.toLower();
@@ -123,8 +128,11 @@ bool Picture::loadFromFile(const QString &path, QString *error)
     }
     // The loader is chosen by the extension before the file is looked at: an
     // extension without a loader says so, whether or not the file exists.
-    if (!ext.isEmpty() && !formatOfExtension(ext))
-        return loadFromData(QByteArray(), QLatin1Char('.') + ext, error);
+    if (!ext.isEmpty() && !formatOfExtension(ext)) {
+        if (error)
+            *error = unknownExtension(ext);
+        return false;
+    }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         if (error)
@@ -159,8 +167,7 @@ bool Picture::loadFromData(const QByteArray &bytes, const QString &extension, QS
     const std::optional<PictureFormat> known = formatOfExtension(ext);
     if (!known) {
         if (error)
-            *error = QStringLiteral("Unknown picture file extension (.%1)")
-                         .arg(extension.startsWith(QLatin1Char('.')) ? extension.mid(1) : extension);
+            *error = unknownExtension(extension.startsWith(QLatin1Char('.')) ? extension.mid(1) : extension);
         return false;
     }
     const PictureFormat format = *known;

@@ -76,16 +76,6 @@ int readStyle(TKivINIEntry &ini, const QString &prefix, int style)
     return style;
 }
 
-void writeFont(TKivINIEntry &ini, const QString &prefix, const ItemFont &font)
-{
-    ini.WriteString(key(prefix, "Ft"), font.name);
-    ini.WriteInteger(key(prefix, "Cl"), qint32(font.color));
-    ini.WriteInteger(key(prefix, "Sz"), font.size());
-    ini.WriteInteger(key(prefix, "Ht"), font.height);
-    for (const StyleKey &k : kStyleKeys)
-        ini.WriteBool(key(prefix, k.suffix), font.style == k.style);
-}
-
 // How many lines a file can hold at most: a "Tx-L" beyond it names keys that
 // cannot exist, and reading them one open at a time would stall on a damaged file.
 int lineCapacity(const QString &path)
@@ -219,25 +209,46 @@ void LoadProject(ProjectContext &c, const QString &path)
 
 namespace {
 
-// Every text the file could refuse (a line break, a character code page
-// Windows-1250 cannot hold) is checked before the first key is written: a refused
-// save then leaves the project file as it was, not half old and half new.
-void checkSavable(const CoverPage &page)
+// Every key a saved project gets, with its value as it is written, in the order of
+// writing. Saving runs through it twice: once to check that the file can hold
+// every value, once to write them.
+template <typename Put>
+void forEachSavedKey(ProjectContext &c, Put &&put)
 {
+    const auto number = [](qint64 v) { return QString::number(v); };
+    const auto flag = [](bool v) { return v ? QStringLiteral("1") : QStringLiteral("0"); };
+    const auto font = [&](const QString &prefix, const ItemFont &f) {
+        put(key(prefix, "Ft"), f.name);
+        put(key(prefix, "Cl"), number(qint32(f.color)));
+        put(key(prefix, "Sz"), number(f.size()));
+        put(key(prefix, "Ht"), number(f.height));
+        for (const StyleKey &k : kStyleKeys)
+            put(key(prefix, k.suffix), flag(f.style == k.style));
+    };
+    const CoverPage &page = c.page;
     for (const char *code : kWriteOrderSingle) {
         const TextItem &item = page.item(QString::fromLatin1(code));
-        IniFile::checkValue(key(item.code(), "Tx"), item.text());
-        IniFile::checkValue(key(item.code(), "Ft"), item.font().name);
+        put(key(item.code(), "Tx"), item.text());
+        put(key(item.code(), "Al"), alignmentWord(item.alignment()));
+        font(item.code(), item.font());
     }
     for (const char *code : kWriteOrderLists) {
         const TextItem &item = page.item(QString::fromLatin1(code));
         const QStringList lines = item.lines();
+        put(key(item.code(), "Tx-L"), number(lines.size()));
         for (qsizetype i = 0; i < lines.size(); ++i)
-            IniFile::checkValue(item.code() + QStringLiteral("-Tx%1").arg(i + 1), lines[i]);
-        IniFile::checkValue(key(item.code(), "Ft"), item.font().name);
+            put(item.code() + QStringLiteral("-Tx%1").arg(i + 1), lines[i]);
+        put(key(item.code(), "Al"), alignmentWord(item.alignment()));
+        font(item.code(), item.font());
     }
-    IniFile::checkValue(QStringLiteral("LR-Txt"), page.CDL().caption());
-    IniFile::checkValue(QStringLiteral("LR-Ft"), page.CDL().titleFont().name);
+    const SpineBand &cdl = page.CDL();
+    const QString lr = QStringLiteral("LR");
+    put(key(lr, "Grd"), flag(cdl.gradient().Visible));
+    put(key(lr, "ImgRoz"), flag(c.spine.stretchChoice()));
+    put(key(lr, "Txt"), cdl.caption());
+    put(key(lr, "Grd-Strt"), number(qint32(cdl.gradient().EndColor)));
+    put(key(lr, "Grd-End"), number(qint32(cdl.gradient().StartColor)));
+    font(lr, cdl.titleFont());
 }
 
 } // namespace
@@ -252,32 +263,13 @@ void SaveProject(ProjectContext &c, const QString &path)
         c.setCaption(projectCaption(path));
     const QString base = projectSideFileBase(path);
     CoverPage &page = c.page;
-    checkSavable(page);
-
-    for (const char *code : kWriteOrderSingle) {
-        const TextItem &item = page.item(QString::fromLatin1(code));
-        ini.WriteString(key(item.code(), "Tx"), item.text());
-        ini.WriteString(key(item.code(), "Al"), alignmentWord(item.alignment()));
-        writeFont(ini, item.code(), item.font());
-    }
-    for (const char *code : kWriteOrderLists) {
-        const TextItem &item = page.item(QString::fromLatin1(code));
-        const QStringList lines = item.lines();
-        ini.WriteInteger(key(item.code(), "Tx-L"), int(lines.size()));
-        for (qsizetype i = 0; i < lines.size(); ++i)
-            ini.WriteString(item.code() + QStringLiteral("-Tx%1").arg(i + 1), lines[i]);
-        ini.WriteString(key(item.code(), "Al"), alignmentWord(item.alignment()));
-        writeFont(ini, item.code(), item.font());
-    }
-
     const SpineBand &cdl = page.CDL();
-    const QString lr = QStringLiteral("LR");
-    ini.WriteBool(key(lr, "Grd"), cdl.gradient().Visible);
-    ini.WriteBool(key(lr, "ImgRoz"), c.spine.stretchChoice());
-    ini.WriteString(key(lr, "Txt"), cdl.caption());
-    ini.WriteInteger(key(lr, "Grd-Strt"), qint32(cdl.gradient().EndColor));
-    ini.WriteInteger(key(lr, "Grd-End"), qint32(cdl.gradient().StartColor));
-    writeFont(ini, lr, cdl.titleFont());
+
+    // Every text the file could refuse (a line break, a character code page
+    // Windows-1250 cannot hold) is checked before the first key is written: a
+    // refused save then leaves the project file as it was, not half old, half new.
+    forEachSavedKey(c, [](const QString &name, const QString &value) { IniFile::checkValue(name, value); });
+    forEachSavedKey(c, [&ini](const QString &name, const QString &value) { ini.WriteString(name, value); });
     // Each key above replaced the file without waiting for the disk; the finished
     // project is made durable once, so a power cut after Save cannot empty it.
     if (!IniFile::syncToDisk(path))
