@@ -11,6 +11,7 @@
 #include <QPainter>
 #include <QVBoxLayout>
 
+#include "project/Fonts.h"
 #include "project/MulDiv.h"
 
 namespace korvel {
@@ -85,7 +86,7 @@ void FontDialog::setItemFont(const ItemFont &font)
 {
     m_original = font;
     // The chooser lists real families; "Arial" stands for Liberation Sans here.
-    QFont f(QFontInfo(QFont(font.name)).family());
+    QFont f(resolveFontFamily(font.name));
     const int points = font.size();
     if (points > 0)
         f.setPointSize(points);
@@ -108,7 +109,7 @@ ItemFont FontDialog::itemFont() const
 {
     const QFont f = m_chooser->currentFont();
     ItemFont chosen;
-    const QString resolvedOriginal = QFontInfo(QFont(m_original.name)).family();
+    const QString resolvedOriginal = resolveFontFamily(m_original.name);
     chosen.name = f.family() == resolvedOriginal ? m_original.name : f.family();
     chosen.setSize(f.pointSize() > 0 ? f.pointSize() : m_original.size());
     chosen.style = (f.bold() ? fsBold : 0) | (f.italic() ? fsItalic : 0) | (f.underline() ? fsUnderline : 0)

@@ -3,6 +3,7 @@
 #include <QFontMetricsF>
 #include <cmath>
 
+#include "project/Fonts.h"
 #include "project/MulDiv.h"
 
 namespace korvel {
@@ -19,10 +20,7 @@ void ItemFont::setSize(int points)
 
 QFont ItemFont::toQFontForHeight(int h) const
 {
-    QFont font(name);
-    font.setHintingPreference(QFont::PreferNoHinting);
-    font.setStyleStrategy(QFont::PreferOutline);
-    font.setKerning(false);
+    QFont font = makeCoverFont(name);
     font.setBold(style & fsBold);
     font.setItalic(style & fsItalic);
     font.setUnderline(style & fsUnderline);

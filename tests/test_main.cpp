@@ -11,11 +11,20 @@ int main(int argc, char **argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    // Window placement and the per-user store go to a folder of this run's own,
-    // never to the real user's settings, however the tests are started.
-    QTemporaryDir config;
-    if (config.isValid())
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
+    // Window placement, the per-user store, recent files and recovery copies go to a
+    // home of this run's own, never to the real user's, however the tests are started.
+    // The locale and time zone are pinned too, so no result depends on the machine.
+    QTemporaryDir home;
+    if (home.isValid()) {
+        const QByteArray h = QFile::encodeName(home.path());
+        qputenv("HOME", h);
+        qputenv("XDG_CONFIG_HOME", h + "/config");
+        qputenv("XDG_DATA_HOME", h + "/data");
+        qputenv("XDG_STATE_HOME", h + "/state");
+        qputenv("XDG_CACHE_HOME", h + "/cache");
+    }
+    qputenv("LC_ALL", "C.UTF-8");
+    qputenv("TZ", "UTC");
     ::testing::InitGoogleTest(&argc, argv);
     QApplication app(argc, argv);
     korvel::installFontSubstitutes();

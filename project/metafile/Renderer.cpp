@@ -1,5 +1,7 @@
 #include "project/metafile/Renderer.h"
 
+#include "project/Fonts.h"
+
 #include <QFontMetricsF>
 #include <QPaintEngine>
 #include <QPainter>
@@ -904,7 +906,8 @@ QFont Renderer::makeFont(double &emHeight) const
         face = QStringLiteral("Arial");
     else if (face == QLatin1String("Courier"))
         face = QStringLiteral("Courier New");
-    QFont font(face.isEmpty() ? QStringLiteral("Arial") : face);
+    // The face the program chooses for this name, the same on screen and on paper.
+    QFont font(resolveFontFamily(face.isEmpty() ? QStringLiteral("Arial") : face));
     font.setWeight(QFont::Weight(std::clamp(lf.weight > 0 ? lf.weight : 400, 1, 1000)));
     if (bold && lf.weight < 600)
         font.setWeight(QFont::Bold);
