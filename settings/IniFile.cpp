@@ -372,6 +372,22 @@ bool writeAll(int fd, const char *data, size_t size)
     return true;
 }
 
+// Rewrites an existing file where it is, all of it, and makes it durable at once: for
+// a writable file in a folder that refuses new files, where no replacement can be made.
+bool writeInPlace(const QByteArray &target, QByteArrayView content)
+{
+    int fd;
+    do {
+        fd = ::open(target.constData(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0)
+        return false;
+    bool ok = writeAll(fd, content.data(), size_t(content.size()));
+    ok = ok && (::fsync(fd) == 0 || errno == EINVAL || errno == EROFS || errno == ENOTSUP || errno == EOPNOTSUPP);
+    ok = (::close(fd) == 0) && ok;
+    return ok;
+}
+
 mode_t defaultFileMode()
 {
     // The permissions a new file would get from open(): 0666 less the umask.
@@ -447,8 +463,11 @@ bool IniFile::saveAtomically(const QString &path, QByteArrayView content)
     const QByteArray base = target.mid(slash + 1);
     QByteArray temp = dir + '.' + base + ".XXXXXX";
     const int fd = ::mkstemp(temp.data());
-    if (fd < 0)
-        return false;
+    if (fd < 0) {
+        // The folder takes no new file, but the file itself may be writable: a save
+        // the user has permission for then goes into the file directly.
+        return exists && (errno == EACCES || errno == EPERM) && writeInPlace(target, content);
+    }
 
     // Keeping the permissions is best effort: a file system without Unix permissions
     // (a FAT memory stick) refuses the change, and the project must still be saved.
@@ -489,6 +508,9 @@ QByteArray IniFile::loadForWrite() const
     // An existing file we cannot read must not be replaced by one holding only the
     // new key.
     if (load(m_path, &content) == LoadResult::Unreadable)
+        throwWriteRefused();
+    // A UTF-16 text would get 8-bit lines appended that no reader can make sense of.
+    if (content.startsWith("\xFF\xFE") || content.startsWith("\xFE\xFF"))
         throwWriteRefused();
     return content;
 }

@@ -63,6 +63,8 @@ void requireWritableValue(QByteArrayView value, const QString &keyForMessage);
 // same folder, which then replaces the old file by a rename, so a crash, a full disk
 // or a refused write leaves either the old or the new file. The replacement keeps
 // the old file's permissions (and writes through a symbolic link to its target).
+// Only where the folder refuses a new file but the file itself is writable is the
+// file rewritten in place (and synced at once). A file in UTF-16 is refused.
 // There is deliberately no fsync: a project save writes each of its keys as one
 // such replacement.
 //

@@ -7,6 +7,9 @@
 
 #include <csignal>
 #include <functional>
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -386,9 +389,13 @@ TEST_F(IniEntryTest, ReadOnlyFilesAndFoldersRefuseWrites)
     const QByteArray folder = QFile::encodeName(dir.path());
     const QByteArray file = QFile::encodeName(entry.Filename());
 
-    // A read-only folder: the temporary file cannot be made.
+    // A read-only folder: no new file can be made there.
     ASSERT_EQ(::chmod(folder.constData(), 0555), 0);
-    EXPECT_EQ(refusal([&] { entry.WriteString(QStringLiteral("k"), QStringLiteral("new")); }), expected);
+    TKivINIEntry other;
+    other.SetFilename(dir.filePath(QStringLiteral("new.kvp")));
+    other.SetSection(QStringLiteral("SecCD"));
+    EXPECT_EQ(refusal([&] { other.WriteString(QStringLiteral("k"), QStringLiteral("new")); }),
+              QStringLiteral("Unable to write to %1").arg(other.Filename()));
     EXPECT_EQ(entry.ReadString(QStringLiteral("k")), "old"); // reads still work
     ASSERT_EQ(::chmod(folder.constData(), 0755), 0);
 
@@ -404,6 +411,62 @@ TEST_F(IniEntryTest, ReadOnlyFilesAndFoldersRefuseWrites)
     EXPECT_EQ(fileBytes(), before);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
               QStringList{QStringLiteral("project.kvp")});
+}
+
+namespace {
+
+// Makes a folder refuse new files while the files in it stay writable: an immutable
+// folder for root (whom permissions do not bind), a read-only one for anybody else.
+// Returns an undo, or nothing where the file system cannot do it.
+std::function<void()> refuseNewFiles(const QString &path)
+{
+    const QByteArray native = QFile::encodeName(path);
+    if (!runningAsRoot()) {
+        if (::chmod(native.constData(), 0555) != 0)
+            return {};
+        return [native] { ::chmod(native.constData(), 0755); };
+    }
+    const int fd = ::open(native.constData(), O_RDONLY | O_DIRECTORY);
+    int flags = 0;
+    if (fd < 0 || ::ioctl(fd, FS_IOC_GETFLAGS, &flags) != 0) {
+        if (fd >= 0)
+            ::close(fd);
+        return {};
+    }
+    const int immutable = flags | FS_IMMUTABLE_FL;
+    if (::ioctl(fd, FS_IOC_SETFLAGS, &immutable) != 0) {
+        ::close(fd);
+        return {};
+    }
+    return [fd, flags] {
+        ::ioctl(fd, FS_IOC_SETFLAGS, &flags);
+        ::close(fd);
+    };
+}
+
+} // namespace
+
+TEST_F(IniEntryTest, AWritableFileInAFolderThatTakesNoNewFileIsWrittenInPlace)
+{
+    setFile("[SecCD]\r\nk=old\r\n");
+    const auto undo = refuseNewFiles(dir.path());
+    if (!undo)
+        GTEST_SKIP() << "this file system cannot make a folder refuse new files";
+    entry.WriteString(QStringLiteral("k"), QStringLiteral("new"));
+    entry.WriteString(QStringLiteral("second"), QStringLiteral("2"));
+    undo();
+    EXPECT_EQ(fileBytes(), QByteArray("[SecCD]\r\nk=new\r\nsecond=2\r\n"));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList{QStringLiteral("project.kvp")});
+}
+
+TEST_F(IniEntryTest, AUtf16FileIsNotWrittenInto)
+{
+    const QByteArray utf16("\xFF\xFE[\0S\0e\0c\0C\0D\0]\0\r\0\n\0", 20);
+    setFile(utf16);
+    EXPECT_EQ(refusal([&] { entry.WriteString(QStringLiteral("k"), QStringLiteral("v")); }),
+              QStringLiteral("Unable to write to %1").arg(entry.Filename()));
+    EXPECT_EQ(fileBytes(), utf16);
 }
 
 TEST_F(IniEntryTest, ReplacementKeepsPermissionsAndFollowsLinks)
