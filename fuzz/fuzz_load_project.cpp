@@ -13,6 +13,7 @@
 #include "project/CoverPage.h"
 #include "project/Fonts.h"
 #include "project/PictureError.h"
+#include "project/ProjectError.h"
 #include "project/ProjectSession.h"
 #include "settings/SettingsError.h"
 #include "settings/SettingsMessages.h"
@@ -64,6 +65,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         session.open(project);
     } catch (const SettingsError &) {
     } catch (const PictureError &) {
+    } catch (const ProjectError &) {
     }
     if (QDir::currentPath() != g_dir->path())
         abort(); // the working directory must always come back

@@ -72,6 +72,7 @@ bool PictureElement::loadFromFile(const QString &path, QString *error)
 {
     if (!m_picture.loadFromFile(path, error))
         return false;
+    m_removed = false;
     if (m_onChanged)
         m_onChanged();
     return true;
@@ -80,6 +81,8 @@ bool PictureElement::loadFromFile(const QString &path, QString *error)
 void PictureElement::setPicture(const Picture &picture)
 {
     m_picture = picture;
+    if (!picture.isEmpty())
+        m_removed = false;
     if (m_onChanged)
         m_onChanged();
 }
@@ -91,6 +94,18 @@ void PictureElement::clear()
         m_onChanged();
 }
 
+void PictureElement::remove()
+{
+    clear();
+    m_removed = true;
+}
+
+bool PageState::operator==(const PageState &o) const
+{
+    return items == o.items && heights == o.heights && mainImg.sameAs(o.mainImg) && bckImg.sameAs(o.bckImg)
+        && cdl == o.cdl && cdr == o.cdr;
+}
+
 CoverPage::CoverPage(QObject *parent)
     : QObject(parent)
     , m_items(makeItems())
@@ -98,7 +113,7 @@ CoverPage::CoverPage(QObject *parent)
     for (std::size_t i = 0; i < m_items.size(); ++i) {
         m_heights[i] = geometryOf(m_items[i]).height;
         m_items[i].setOnChanged([this](TextItem &item) { itemChanged(item); });
-        applyMinimumHeight(int(i), m_zoom);
+        applyMinimumHeight(int(i));
         m_raisedFor[i] = m_items[i].font();
     }
     m_mainImg.setOnChanged([this] { elementChanged("MainImg"); });
@@ -142,10 +157,10 @@ bool CoverPage::setZoom(int zoom)
     if (zoom == m_zoom)
         return true;
     m_zoom = zoom;
-    for (std::size_t i = 0; i < m_items.size(); ++i) {
+    // Only the line layout follows the zoom; the boxes keep the heights of the page
+    // that is printed, so zooming never changes what is stored or printed.
+    for (std::size_t i = 0; i < m_items.size(); ++i)
         m_layouts[i].currentValid = false;
-        applyMinimumHeight(int(i), m_zoom);
-    }
     emit zoomChanged(m_zoom);
     emit changed(QRect(QPoint(0, 0), pixelSize()));
     return true;
@@ -219,19 +234,73 @@ const TextLayout &CoverPage::ensureLayout(int index, int zoom) const
     return scratch;
 }
 
-void CoverPage::applyMinimumHeight(int index, int zoom)
+void CoverPage::applyMinimumHeight(int index)
 {
     // A text box always shows at least one line: raise it (keeping its top) to one
-    // line plus a pixel. It is never shrunk back when the font gets smaller.
+    // line plus a pixel. It is never shrunk back when the font gets smaller. The rule
+    // is applied to the page as printed (100 %), whatever zoom is on screen, and a box
+    // never grows past the outline it stands in, whatever font a file asks for.
     const TextItem &item = m_items[std::size_t(index)];
-    const double k = scaleAtZoom(zoom);
-    const QFontMetrics metrics(item.font().toQFont(zoom));
+    const double k = scaleAtZoom(100);
+    const QFontMetrics metrics(item.font().toQFont(100));
     const int line = metrics.ascent() + metrics.descent();
-    const int height = int(std::lround(m_heights[std::size_t(index)] * k));
-    if (height < line + 1) {
-        m_heights[std::size_t(index)] = (line + 1) / k;
+    double &stored = m_heights[std::size_t(index)];
+    const int height = int(std::lround(stored * k));
+    if (height >= line + 1)
+        return;
+    const ElementGeometry &g = geometryOf(item);
+    const ElementGeometry *outline = findElement(item.code().startsWith(QLatin1Char('M')) ? "QRShape1" : "QRShape3");
+    const double room = outline->top + outline->height - g.top;
+    const double raised = std::min((line + 1) / k, room);
+    if (raised > stored) {
+        stored = raised;
         m_layouts[std::size_t(index)] = CachedLayouts();
     }
+}
+
+PageState CoverPage::state() const
+{
+    PageState s;
+    for (std::size_t i = 0; i < m_items.size(); ++i)
+        s.items[i] = PageState::Item{m_items[i].lines(), m_items[i].font(), m_items[i].alignment()};
+    s.heights = m_heights;
+    s.mainImg = m_mainImg.picture();
+    s.bckImg = m_bckImg.picture();
+    s.cdl = m_cdl.state();
+    s.cdr = m_cdr.state();
+    return s;
+}
+
+void CoverPage::setState(const PageState &s)
+{
+    QSignalBlocker quiet(this); // one repaint of the whole page at the end
+    for (std::size_t i = 0; i < m_items.size(); ++i) {
+        TextItem &item = m_items[i];
+        item.setFont(s.items[i].font);
+        item.setAlignment(s.items[i].alignment);
+        item.setLines(s.items[i].lines);
+        m_raisedFor[i] = item.font();
+    }
+    m_heights = s.heights;
+    for (CachedLayouts &cache : m_layouts)
+        cache = CachedLayouts();
+    m_mainImg.setPicture(s.mainImg);
+    m_bckImg.setPicture(s.bckImg);
+    m_cdl.setState(s.cdl);
+    m_cdr.setState(s.cdr);
+    quiet.unblock();
+    emit changed(QRect(QPoint(0, 0), pixelSize()));
+}
+
+void CoverPage::resetHeights()
+{
+    for (std::size_t i = 0; i < m_items.size(); ++i) {
+        m_heights[i] = geometryOf(m_items[i]).height;
+        m_layouts[i] = CachedLayouts();
+        applyMinimumHeight(int(i));
+        m_raisedFor[i] = m_items[i].font();
+    }
+    emit changed(QRect(QPoint(0, 0), pixelSize()));
 }
 
 void CoverPage::itemChanged(TextItem &item)
@@ -245,9 +314,7 @@ void CoverPage::itemChanged(TextItem &item)
     m_layouts[std::size_t(i)].currentValid = false;
     m_layouts[std::size_t(i)].paperValid = false;
     if (!(m_raisedFor[std::size_t(i)] == item.font())) {
-        applyMinimumHeight(i, m_zoom);
-        if (m_zoom != 100)
-            applyMinimumHeight(i, 100);
+        applyMinimumHeight(i);
         m_raisedFor[std::size_t(i)] = item.font();
     }
     const QRect after = elementPixelRect(geometryOf(item).name, m_zoom);

@@ -32,6 +32,25 @@ struct PageRenderOptions {
     static PageRenderOptions forPaper(double dpi);
 };
 
+// Everything the page shows and prints, as a value: the texts with their fonts and
+// alignments, the heights the text boxes have been raised to, the two pictures and
+// both spine bands. Undo steps, a refused open and crash recovery restore it.
+struct PageState {
+    struct Item {
+        QStringList lines;
+        ItemFont font;
+        Alignment alignment = Alignment::Center;
+        bool operator==(const Item &) const = default;
+    };
+    std::array<Item, 12> items;
+    std::array<double, 12> heights{};
+    Picture mainImg;
+    Picture bckImg;
+    SpineBand::State cdl;
+    SpineBand::State cdr;
+    bool operator==(const PageState &other) const;
+};
+
 // A picture element of the page (MainImg, BckImg).
 class PictureElement {
 public:
@@ -40,12 +59,18 @@ public:
     bool loadFromFile(const QString &path, QString *error);
     void setPicture(const Picture &picture);
     void clear();
+    // The user took the picture away: saving then removes the side file that held
+    // it, or the next open would bring it back. Any new picture cancels that.
+    void remove();
+    bool removedByUser() const { return m_removed; }
+    void forgetRemoval() { m_removed = false; }
     bool saveToFile(const QString &path, QString *error) const { return m_picture.saveToFile(path, error); }
     void setOnChanged(std::function<void()> onChanged) { m_onChanged = std::move(onChanged); }
 
 private:
     Picture m_picture;
     std::function<void()> m_onChanged;
+    bool m_removed = false;
 };
 
 // The printable A4 cover page (the report QR): every element at its fixed position,
@@ -71,6 +96,13 @@ public:
     SpineBand &CDR() { return m_cdr; }
     const SpineBand &CDL() const { return m_cdl; }
     const SpineBand &CDR() const { return m_cdr; }
+
+    PageState state() const;
+    // Restores a state taken by state(); the whole page repaints.
+    void setState(const PageState &state);
+    // Puts the text boxes back to their heights on the layout table (raised again
+    // where a font needs it), as before any project was shown.
+    void resetHeights();
 
     int zoom() const { return m_zoom; }
     // Applies a zoom in per cent; a value of 0 or less, or above 300, is ignored.
@@ -107,7 +139,7 @@ signals:
 private:
     int itemIndex(const QString &code) const;
     void itemChanged(TextItem &item);
-    void applyMinimumHeight(int index, int zoom);
+    void applyMinimumHeight(int index);
     void elementChanged(std::string_view name);
     // Lays out an item at a zoom, raising its height when one line would not fit.
     const TextLayout &ensureLayout(int index, int zoom) const;

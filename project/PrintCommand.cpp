@@ -16,6 +16,7 @@
 #include "project/CoverPage.h"
 #include "project/Fonts.h"
 #include "project/PictureError.h"
+#include "project/ProjectError.h"
 #include "project/ProjectSession.h"
 #include "settings/SettingsError.h"
 #include "settings/SettingsMessages.h"
@@ -119,6 +120,9 @@ bool openProject(CoverPage &page, const QString &project)
         say(QStringLiteral("korvel-print: %1").arg(e.message()));
         ok = false;
     } catch (const PictureError &e) {
+        say(QStringLiteral("korvel-print: %1").arg(e.message()));
+        ok = false;
+    } catch (const ProjectError &e) {
         say(QStringLiteral("korvel-print: %1").arg(e.message()));
         ok = false;
     }

@@ -7,6 +7,8 @@
 
 #include "project/CoverPage.h"
 #include "project/PictureError.h"
+#include "project/ProjectError.h"
+#include "settings/Cp1250.h"
 #include "settings/IniFile.h"
 #include "settings/SettingsError.h"
 #include "settings/TKivINIEntry.h"
@@ -112,8 +114,14 @@ void loadItem(TKivINIEntry &ini, TextItem &item, int capacity)
 
     item.setFontName(ini.ReadString(key(prefix, "Ft")));
     item.setColor(ColorRef(quint32(ini.ReadInteger(key(prefix, "Cl")))));
-    item.setSize(ini.ReadInteger(key(prefix, "Sz")));
-    item.setHeight(ini.ReadInteger(key(prefix, "Ht")));
+    // A missing size or height would read as a font 11073 pixels high, whose text
+    // vanishes and whose box would swallow the page: the item keeps its own instead.
+    const int size = ini.ReadInteger(key(prefix, "Sz"));
+    if (size != TKivINIEntry::MissingInteger)
+        item.setSize(size);
+    const int height = ini.ReadInteger(key(prefix, "Ht"));
+    if (height != TKivINIEntry::MissingInteger)
+        item.setHeight(height);
     item.setStyle(readStyle(ini, prefix, item.font().style));
 }
 
@@ -137,8 +145,28 @@ QString projectSideFileBase(const QString &path)
     return name.left(std::max<qsizetype>(0, name.size() - 4));
 }
 
+void requireProjectFile(const QString &path)
+{
+    const QString name = QFileInfo(path).fileName();
+    QByteArray content;
+    switch (IniFile::load(path, &content)) {
+    case IniFile::LoadResult::Missing:
+        throw ProjectError(QStringLiteral("Soubor „%1“ neexistuje.").arg(name));
+    case IniFile::LoadResult::Unreadable:
+        throw ProjectError(QStringLiteral("Soubor „%1“ nelze přečíst.").arg(name));
+    case IniFile::LoadResult::Loaded:
+        break;
+    }
+    // A picture, an empty file or a UTF-16 text holds no readable "[SecCD]" section;
+    // loading it would fill the page with missing-value markers.
+    if (content.contains('\0') || !ini::hasSection(content, kProjectSection))
+        throw ProjectError(
+            QStringLiteral("Soubor „%1“ není projekt obalu CD: chybí v něm oddíl [SecCD].").arg(name));
+}
+
 void LoadProject(ProjectContext &c, const QString &path)
 {
+    requireProjectFile(path);
     const auto restore = restoreWorkingDirectory();
     c.INIFile.SetFilename(path);
     if (c.setCaption)
@@ -171,6 +199,9 @@ void LoadProject(ProjectContext &c, const QString &path)
     const BackImageMode mode = ini.ReadBool(key(lr, "ImgRoz")) ? BackImageMode::pbmStretch : BackImageMode::pbmTile;
     cdr.setBackImageMode(mode);
     cdl.setBackImageMode(mode);
+    // What a later save writes as the fitting is the stretch choice: it follows the
+    // file, so saving a project that was not changed writes what was read.
+    c.spine.setStretchChoice(mode == BackImageMode::pbmStretch);
 
     cdl.setCaption(ini.ReadString(key(lr, "Txt")));
     cdr.setCaption(ini.ReadString(key(lr, "Txt")));
@@ -195,11 +226,13 @@ void LoadProject(ProjectContext &c, const QString &path)
     }
     for (SpineBand *band : {&cdl, &cdr}) {
         const int size = ini.ReadInteger(key(lr, "Sz"));
-        setFont(*band, [&](ItemFont &f) { f.setSize(size); });
+        if (size != TKivINIEntry::MissingInteger)
+            setFont(*band, [&](ItemFont &f) { f.setSize(size); });
     }
     for (SpineBand *band : {&cdl, &cdr}) {
         const int height = ini.ReadInteger(key(lr, "Ht"));
-        setFont(*band, [&](ItemFont &f) { f.height = height; });
+        if (height != TKivINIEntry::MissingInteger)
+            setFont(*band, [&](ItemFont &f) { f.height = height; });
     }
     for (SpineBand *band : {&cdl, &cdr}) {
         const int style = readStyle(ini, lr, band->titleFont().style);
@@ -253,6 +286,45 @@ void forEachSavedKey(ProjectContext &c, Put &&put)
 
 } // namespace
 
+namespace {
+
+// A saved key by what the user sees: "Obsah, řádek 13", "Nadpis, písmo".
+QString keyLabel(const QString &name)
+{
+    const qsizetype dash = name.indexOf(QLatin1Char('-'));
+    const QString prefix = name.left(dash);
+    const QString suffix = name.mid(dash + 1);
+    const QString item = prefix == QLatin1String("LR") ? QStringLiteral("Název CD na hřbetu") : itemLabel(prefix);
+    if (suffix == QLatin1String("Ft"))
+        return item + QStringLiteral(", písmo");
+    if (suffix.startsWith(QLatin1String("Tx")) && suffix.size() > 2 && suffix[2].isDigit())
+        return item + QStringLiteral(", řádek ") + suffix.mid(2);
+    return item;
+}
+
+// Text the file cannot hold is refused in the user's terms, naming the item.
+void checkSavedValue(const QString &name, const QString &value)
+{
+    try {
+        IniFile::checkValue(name, value);
+    } catch (const SettingsError &e) {
+        QString what;
+        if (e.kind() == SettingsError::Kind::Unrepresentable) {
+            QString dropped;
+            keepCp1250(value, &dropped);
+            what = QStringLiteral("obsahuje znaky, které soubor projektu neumí uložit: %1").arg(dropped);
+        } else if (e.kind() == SettingsError::Kind::LineBreak) {
+            what = QStringLiteral("obsahuje zalomení řádku, které soubor projektu neumí uložit");
+        } else {
+            throw;
+        }
+        throw SettingsError(e.kind(), QStringLiteral("Projekt nelze uložit: text „%1“ %2. Upravte ho a uložte znovu.")
+                                          .arg(keyLabel(name), what));
+    }
+}
+
+} // namespace
+
 void SaveProject(ProjectContext &c, const QString &path)
 {
     const auto restore = restoreWorkingDirectory();
@@ -268,7 +340,7 @@ void SaveProject(ProjectContext &c, const QString &path)
     // Every text the file could refuse (a line break, a character code page
     // Windows-1250 cannot hold) is checked before the first key is written: a
     // refused save then leaves the project file as it was, not half old, half new.
-    forEachSavedKey(c, [](const QString &name, const QString &value) { IniFile::checkValue(name, value); });
+    forEachSavedKey(c, [](const QString &name, const QString &value) { checkSavedValue(name, value); });
     forEachSavedKey(c, [&ini](const QString &name, const QString &value) { ini.WriteString(name, value); });
     // Each key above replaced the file without waiting for the disk; the finished
     // project is made durable once, so a power cut after Save cannot empty it.
@@ -280,6 +352,12 @@ void SaveProject(ProjectContext &c, const QString &path)
         throw PictureError(error);
     if (!page.MainImg().saveToFile(base + QStringLiteral(".im2"), &error))
         throw PictureError(error);
+    // A picture the user took away must not come back from the side file that held
+    // it when the project is opened again.
+    if (page.BckImg().removedByUser())
+        QFile::remove(base + QStringLiteral(".im1"));
+    if (page.MainImg().removedByUser())
+        QFile::remove(base + QStringLiteral(".im2"));
 
     const QString spineSideFile = base + QStringLiteral(".im3");
     if (!cdl.gradient().Visible) {

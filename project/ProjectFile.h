@@ -30,11 +30,18 @@ QString projectCaption(const QString &path);
 // its last four characters ("album.kvp" gives "album", "album" gives "a").
 QString projectSideFileBase(const QString &path);
 
-// Reads a project into the page. Only what the file provides is set: everything
-// else keeps its previous value. The caller empties BTo and BTit first, since lines
+// Throws ProjectError (in Czech, naming the file) unless path is a readable project
+// file: it exists, it is text and it has a "SecCD" section. Changes nothing.
+void requireProjectFile(const QString &path);
+
+// Reads a project into the page, after requireProjectFile has accepted it. Only what
+// the file provides is set: everything else keeps its previous value. The caller empties BTo and BTit first, since lines
 // are appended. Pictures come from the side files base.im1 (back), base.im2 (front)
 // and base.im3 (spine), relative to the working directory, which is restored.
-// Throws SettingsError or PictureError when the storage or the spine picture fails.
+// Throws ProjectError before anything changes for a file that is not a project, and
+// SettingsError or PictureError when the storage or the spine picture fails part-way.
+// A missing size or height key keeps the item's own. The stretch choice follows the
+// file's fitting, so an unchanged project saves as it was read.
 void LoadProject(ProjectContext &context, const QString &path);
 
 // Writes every attribute of every item, then the side files. Keys are only set,

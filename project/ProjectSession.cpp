@@ -26,6 +26,7 @@ ProjectSession::ProjectSession(CoverPage &page_, std::function<void(const QStrin
 
 void ProjectSession::open(const QString &path)
 {
+    requireProjectFile(path); // a file that is no project changes nothing
     page.item(QStringLiteral("BTo")).clearLines();
     page.item(QStringLiteral("BTit")).clearLines();
     LoadProject(context, path);

@@ -109,4 +109,12 @@ void TextItem::changed()
         m_onChanged(*this);
 }
 
+QString itemLabel(const QString &code)
+{
+    for (const TextItemDefaults &d : kTextItemDefaults)
+        if (code == QLatin1String(d.code.data(), qsizetype(d.code.size())))
+            return QString::fromUtf8(d.label);
+    return code;
+}
+
 } // namespace korvel

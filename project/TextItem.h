@@ -70,20 +70,24 @@ struct TextItemDefaults {
     int points;
     int style;
     Alignment alignment;
+    const char *label; // UTF-8: what the user calls the item, for messages
 };
 inline constexpr std::array<TextItemDefaults, 12> kTextItemDefaults = {{
-    {"MTht", false, "Horní text", 10, 0, Alignment::Center},
-    {"MThn", false, "Horní nadpis", 18, 0, Alignment::Center},
-    {"MTN", false, "Nadpis", 48, fsBold, Alignment::Center},
-    {"MTdn", false, "Dolní nadpis", 18, 0, Alignment::Center},
-    {"MTit", false, "Informační text", 18, 0, Alignment::Center},
-    {"MTdit", false, "Dolní informační text", 10, 0, Alignment::Center},
-    {"MTdt", false, "Dolní text", 10, 0, Alignment::Center},
-    {"BTht", false, "Horní text", 10, 0, Alignment::Center},
-    {"BTno", false, "Název obsahu", 14, 0, Alignment::Left},
-    {"BTo", true, "Obsah", 10, 0, Alignment::Center},
-    {"BTit", true, "Informační text", 10, 0, Alignment::Left},
-    {"BTdt", false, "Dolní text", 10, 0, Alignment::Center},
+    {"MTht", false, "Horní text", 10, 0, Alignment::Center, "Horní text (přední strana)"},
+    {"MThn", false, "Horní nadpis", 18, 0, Alignment::Center, "Horní nadpis"},
+    {"MTN", false, "Nadpis", 48, fsBold, Alignment::Center, "Nadpis"},
+    {"MTdn", false, "Dolní nadpis", 18, 0, Alignment::Center, "Dolní nadpis"},
+    {"MTit", false, "Informační text", 18, 0, Alignment::Center, "Informační text (přední strana)"},
+    {"MTdit", false, "Dolní informační text", 10, 0, Alignment::Center, "Dolní informační text"},
+    {"MTdt", false, "Dolní text", 10, 0, Alignment::Center, "Dolní text (přední strana)"},
+    {"BTht", false, "Horní text", 10, 0, Alignment::Center, "Horní text (zadní strana)"},
+    {"BTno", false, "Název obsahu", 14, 0, Alignment::Left, "Název obsahu"},
+    {"BTo", true, "Obsah", 10, 0, Alignment::Center, "Obsah"},
+    {"BTit", true, "Informační text", 10, 0, Alignment::Left, "Informační text (zadní strana)"},
+    {"BTdt", false, "Dolní text", 10, 0, Alignment::Center, "Dolní text (zadní strana)"},
 }};
+
+// What the user calls an item ("Obsah", "Nadpis"), or the code when it is unknown.
+QString itemLabel(const QString &code);
 
 } // namespace korvel

@@ -49,4 +49,25 @@ bool encodeCp1250(QStringView text, QByteArray *out)
     return !encoder.hasError();
 }
 
+QString keepCp1250(QStringView text, QString *dropped)
+{
+    QByteArray bytes;
+    if (encodeCp1250(text, &bytes))
+        return text.toString();
+    QString kept;
+    kept.reserve(text.size());
+    qsizetype i = 0;
+    while (i < text.size()) {
+        // One code point at a time, so a character outside the BMP goes as a whole.
+        const qsizetype n = text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate() ? 2 : 1;
+        const QStringView ch = text.sliced(i, n);
+        if (encodeCp1250(ch, &bytes))
+            kept.append(ch);
+        else if (dropped && !dropped->contains(ch))
+            dropped->append(ch);
+        i += n;
+    }
+    return kept;
+}
+
 } // namespace korvel

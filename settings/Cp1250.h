@@ -18,4 +18,8 @@ QString decodeCp1250(QByteArrayView bytes);
 // a substitute character.
 bool encodeCp1250(QStringView text, QByteArray *out);
 
+// The text without the characters the code page cannot hold; those go, each once and
+// in order of appearance, into *dropped when it is given.
+QString keepCp1250(QStringView text, QString *dropped = nullptr);
+
 } // namespace korvel

@@ -17,6 +17,28 @@ SpineBand::SpineBand()
     m_font.color = clBlack;
 }
 
+bool SpineBand::State::operator==(const State &o) const
+{
+    return caption == o.caption && font == o.font && gradient.Visible == o.gradient.Visible
+        && gradient.StartColor == o.gradient.StartColor && gradient.EndColor == o.gradient.EndColor
+        && backImage.sameAs(o.backImage) && mode == o.mode;
+}
+
+SpineBand::State SpineBand::state() const
+{
+    return State{m_caption, m_font, m_gradient, m_backImage, m_mode};
+}
+
+void SpineBand::setState(const State &state)
+{
+    m_caption = state.caption;
+    m_font = state.font;
+    m_gradient = state.gradient;
+    m_backImage = state.backImage;
+    m_mode = state.mode;
+    changed();
+}
+
 void SpineBand::setCaption(const QString &caption)
 {
     m_caption = caption;

@@ -32,6 +32,18 @@ public:
 
     SpineBand();
 
+    // Everything the band shows, as a value: undo steps and a refused open restore it.
+    struct State {
+        QString caption;
+        ItemFont font;
+        SpineGradient gradient;
+        Picture backImage;
+        BackImageMode mode = BackImageMode::pbmStretch;
+        bool operator==(const State &other) const;
+    };
+    State state() const;
+    void setState(const State &state);
+
     const QString &caption() const { return m_caption; }
     void setCaption(const QString &caption);
 

@@ -51,6 +51,13 @@ void SpinePictureState::setStretchChoice(bool stretch)
     emit stretchChoiceChanged(stretch);
 }
 
+void SpinePictureState::restore(bool pictureSwitch, bool stretch)
+{
+    m_switch = pictureSwitch;
+    m_stretch = stretch;
+    emit restored(pictureSwitch, stretch);
+}
+
 void SpinePictureState::runSwitchProcedure()
 {
     SpineBand &cdl = m_page.CDL();
@@ -88,8 +95,14 @@ void SpinePictureState::runSwitchProcedure(SpineBand &cdl, SpineBand &cdr, QStri
         });
         return;
     }
-    // A base without an extension ("[none]", a project's side-file base, "ERROR")
-    // gives a present but empty picture: plain white bands.
+    // A name without a folder is no picture file: "[none]", "ERROR" or a project's
+    // side-file base, which may well hold dots ("Album 2.0") that are no extension.
+    // Its bands get a present but empty picture: plain white.
+    if (!base.contains(QLatin1Char('/'))) {
+        cdl.clearBackImage();
+        cdr.clearBackImage();
+        return;
+    }
     QString error;
     if (!cdl.loadBackImage(base, &error) || !cdr.loadBackImage(base, &error))
         throw PictureError(error);

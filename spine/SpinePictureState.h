@@ -14,9 +14,9 @@ class TKivRegEntry;
 // ("Roztáhnout" or "Vedle sebe") and the remembered picture in the per-user values
 // ImgLR and ImgLRName (key \Software\TORVA\Korvel, subkey Temp).
 //
-// The spine title dialog shows this state in its controls; the project file reads
-// and sets it. The most recently created instance is the current one, which the
-// project loader and saver address; one is created at start-up so there always is one.
+// The spine title dialogs show this state in their controls, all of them the one
+// state of the main window; the project file reads and sets it. The most recently
+// created instance is the current one.
 class SpinePictureState : public QObject {
     Q_OBJECT
 public:
@@ -41,6 +41,10 @@ public:
     bool stretchChoice() const { return m_stretch; }
     void setStretchChoice(bool stretch);
 
+    // Puts the switch and the choice back as they were (an undo, a refused open),
+    // without running the switch procedure: the bands are restored with the page.
+    void restore(bool pictureSwitch, bool stretch);
+
     // The registry entry of this state (Area and Section set as above).
     TKivRegEntry &Reg() { return *m_reg; }
 
@@ -53,6 +57,8 @@ signals:
     // without an error.
     void switchProcedureRan(bool pictureMode, const QString &base, bool completed);
     void stretchChoiceChanged(bool stretch);
+    // After restore(): every window that shows the state follows.
+    void restored(bool pictureSwitch, bool stretch);
 
 private:
     void runSwitchProcedure();

@@ -205,6 +205,14 @@ TEST(Printing, KorvelPrintRefusesBadArgumentsClearly)
     EXPECT_TRUE(out.contains(QStringLiteral("cannot write")));
     EXPECT_FALSE(QFile::exists(unwritable));
     EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files).isEmpty()) << "nothing half-written is left";
+
+    // A picture renamed to a project is no project: refused, nothing printed.
+    QFile::copy(QStringLiteral(KORVEL_TEST_DATA "/raster/jpeg_baseline_420.jpg"), dir.filePath(QStringLiteral("photo.kvp")));
+    const QString pdf = dir.filePath(QStringLiteral("photo.pdf"));
+    out = run({dir.filePath(QStringLiteral("photo.kvp")), pdf}, &rc);
+    EXPECT_EQ(rc, 1);
+    EXPECT_TRUE(out.contains(QStringLiteral("není projekt"))) << out.toStdString();
+    EXPECT_FALSE(QFile::exists(pdf));
 }
 
 TEST(Printing, AMetafileFrontStaysVectorsAndTextOnPaper)

@@ -98,14 +98,14 @@ TEST_F(SpineState, ACandidateNameThatExistsBlocksTheRenames)
     EXPECT_TRUE(QFile::exists(QStringLiteral("base.jpg")));
 }
 
-TEST_F(SpineState, LoadingATiledProjectLeavesTheStretchChoice)
+TEST_F(SpineState, LoadingATiledProjectSetsTheStretchChoiceItSavesAgain)
 {
     writeBytes(QStringLiteral("tiled.kvp"), "[SecCD]\r\nLR-Grd=1\r\nLR-ImgRoz=0\r\n");
     Session s;
     s.open(work.filePath(QStringLiteral("tiled.kvp")));
     EXPECT_EQ(s.page.CDL().backImageMode(), BackImageMode::pbmTile);
     EXPECT_EQ(s.page.CDR().backImageMode(), BackImageMode::pbmTile);
-    EXPECT_TRUE(s.spine.stretchChoice());
+    EXPECT_FALSE(s.spine.stretchChoice());
     SaveProject(s.context, work.filePath(QStringLiteral("tiled.kvp")));
-    EXPECT_TRUE(readBytes(QStringLiteral("tiled.kvp")).contains("LR-ImgRoz=1\r\n"));
+    EXPECT_TRUE(readBytes(QStringLiteral("tiled.kvp")).contains("LR-ImgRoz=0\r\n"));
 }
