@@ -4,6 +4,7 @@
 #include <QMessageBox>
 
 #include "project/PictureError.h"
+#include "project/ProjectError.h"
 #include "settings/SettingsError.h"
 #include "settings/SettingsMessages.h"
 
@@ -24,6 +25,8 @@ bool runCommand(QWidget *parent, const std::function<void()> &command)
     } catch (const SettingsError &e) {
         showErrorBox(parent, e.message());
     } catch (const PictureError &e) {
+        showErrorBox(parent, e.message());
+    } catch (const ProjectError &e) {
         showErrorBox(parent, e.message());
     } catch (const std::exception &e) {
         showErrorBox(parent, QString::fromLocal8Bit(e.what()));

@@ -21,11 +21,12 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSettings>
+#include <QStatusBar>
 #include <QToolBar>
 #include <QPainter>
 #include <QToolButton>
 
-#include "app/Cp1250Validator.h"
+#include "controls/Cp1250Validator.h"
 #include "app/ErrorBox.h"
 #include "app/FileDialogFilters.h"
 #include "app/FontDialog.h"
@@ -37,7 +38,10 @@
 #include "app/ToolbarIcons.h"
 #include "project/CoverPage.h"
 #include "project/ProjectFile.h"
+#include "project/PictureError.h"
+#include "project/ProjectError.h"
 #include "project/ProjectSession.h"
+#include "settings/SettingsError.h"
 #include "settings/TKivINIEntry.h"
 #include "settings/TKivRegEntry.h"
 #include "spine/SpinePictureState.h"
@@ -150,6 +154,7 @@ TFrmMain::TFrmMain(QWidget *parent)
     , m_page(new CoverPage(this))
     , m_iniFile(new TKivINIEntry(this))
     , m_reg(new TKivRegEntry(this))
+    , m_spineState(new SpinePictureState(*m_page, this))
 {
     initKorvelResources();
     m_iniFile->setObjectName(QStringLiteral("INIFile"));
@@ -189,6 +194,7 @@ TFrmMain::TFrmMain(QWidget *parent)
     buildPopupMenu();
     buildItemControls();
     resizeCanvas();
+    statusBar()->setObjectName(QStringLiteral("StatusBar"));
     restorePlacement();
 }
 
@@ -222,42 +228,76 @@ const QString kUnsavedCaption = QStringLiteral("Lurdan CD 1.0 - druhé vydání 
 
 ProjectContext TFrmMain::projectContext()
 {
-    SpinePictureState *spine = SpinePictureState::current();
-    Q_ASSERT(spine); // one is created at start-up, before the window is shown
-    return ProjectContext{*m_page, *m_iniFile, *m_reg, *spine,
+    return ProjectContext{*m_page, *m_iniFile, *m_reg, *m_spineState,
                           [this](const QString &caption) { setWindowTitle(caption); }};
 }
 
+namespace {
+
+// Everything an open changes, so that a failed one can put it all back.
+struct WindowSnapshot {
+    PageState page;
+    bool pictureSwitch = false;
+    bool stretch = true;
+    QString imgLR, imgLRName;
+    QString caption;
+    QString iniFile;
+    QStringList boxes;
+    bool unsaved = false;
+    QString workingDirectory;
+};
+
+QString rememberedValue(TKivRegEntry &reg, const QString &name)
+{
+    try {
+        return reg.ReadString(name);
+    } catch (const std::exception &) {
+        return QString();
+    }
+}
+
+} // namespace
+
 bool TFrmMain::loadProject(const QString &path)
 {
-    if (!SpinePictureState::current())
-        return false;
     ProjectContext context = projectContext();
-    return runCommand(this, [&] { LoadProject(context, path); });
+    try {
+        LoadProject(context, path);
+        return true;
+    } catch (const ProjectError &e) {
+        showErrorBox(this, e.message());
+    } catch (const SettingsError &e) {
+        showErrorBox(this, QStringLiteral("Projekt „%1“ nelze otevřít: %2").arg(QFileInfo(path).fileName(), e.message()));
+    } catch (const PictureError &e) {
+        showErrorBox(this, QStringLiteral("Projekt „%1“ nelze otevřít: %2").arg(QFileInfo(path).fileName(), e.message()));
+    }
+    return false;
 }
 
 bool TFrmMain::saveProject(const QString &path)
 {
-    if (!SpinePictureState::current())
-        return false;
+    const QString caption = windowTitle();
     ProjectContext context = projectContext();
-    return runCommand(this, [&] { SaveProject(context, path); });
+    if (runCommand(this, [&] { SaveProject(context, path); }))
+        return true;
+    // The caption names the file the window holds: not one that was not written.
+    setWindowTitle(caption);
+    return false;
 }
 
-bool TFrmMain::loadTemplate(const QString &directory)
+void TFrmMain::loadTemplate(const QString &directory)
 {
     m_loadPath = QDir(directory).filePath(QStringLiteral("default.kvd"));
-    if (QFile::exists(m_loadPath))
-        return loadProject(m_loadPath);
-    // Without a template of the user's own the page would fill with the missing-value
-    // markers ("ERROR" in fonts 11073 pixels high); the program's own template, the
-    // page's creation defaults, takes its place.
+    if (QFile::exists(m_loadPath) && loadProject(m_loadPath))
+        return;
+    // Without a template of the user's own (or with one that is no project) the
+    // program's own template, the page's creation defaults, takes its place.
     QTemporaryDir dir;
     const QString builtIn = dir.filePath(QStringLiteral("korvel-template.kvd"));
-    if (!dir.isValid() || !QFile::copy(QStringLiteral(":/default.kvd"), builtIn))
-        return loadProject(m_loadPath);
-    QFile::setPermissions(builtIn, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    return loadProject(builtIn);
+    if (dir.isValid() && QFile::copy(QStringLiteral(":/default.kvd"), builtIn)) {
+        QFile::setPermissions(builtIn, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        loadProject(builtIn);
+    }
 }
 
 void TFrmMain::setUnsaved(bool unsaved)
@@ -271,8 +311,20 @@ void TFrmMain::FormShow()
     m_page->item(QStringLiteral("BTit")).clearLines();
     const QString startDirectory = QDir::currentPath();
     if (!m_argument.isEmpty()) {
-        openProject(m_argument);
-        return;
+        if (QFile::exists(m_argument)) {
+            if (openProject(m_argument))
+                return;
+        } else {
+            // A project that does not exist yet: the template, under that name, so
+            // that the first Save creates it.
+            loadTemplate(startDirectory);
+            emptyEditBoxes();
+            m_loadPath = m_savePath = m_argument;
+            setWindowTitle(projectCaption(m_argument));
+            m_namedProject = true;
+            setUnsaved(false);
+            return;
+        }
     }
     loadTemplate(startDirectory);
     setUnsaved(false);
@@ -280,6 +332,7 @@ void TFrmMain::FormShow()
     m_namedProject = false;
     m_loadPath.clear();
     emptyEditBoxes();
+    setUnsaved(false);
 }
 
 bool TFrmMain::askToSaveFirst()
@@ -288,78 +341,144 @@ bool TFrmMain::askToSaveFirst()
         return true;
     if (!Ask(QStringLiteral("Neuloženo !"), QStringLiteral("Soubor není uložen ! Přejete si ho uložit ?"), 1))
         return true;
-    return FsaveClick();
+    // "Ano" means the work is to be kept: a save dialog given up or a save that
+    // failed ends the command, and the window keeps the work.
+    return saveCommand() == SaveResult::Saved;
 }
 
 void TFrmMain::FNewClick()
 {
-    // Whatever the answer, and a cancelled save dialog, New goes on; a save that
-    // failed ends it, or the work the user meant to keep would be replaced.
     if (!askToSaveFirst())
         return;
     m_page->item(QStringLiteral("BTo")).clearLines();
     m_page->item(QStringLiteral("BTit")).clearLines();
     emptyEditBoxes();
+    // A new cover starts from the template alone: no picture of the previous one.
+    m_page->MainImg().clear();
+    m_page->BckImg().clear();
+    m_page->resetHeights();
     loadTemplate(QDir::currentPath());
     setUnsaved(false);
     setWindowTitle(kUnsavedCaption);
     m_namedProject = false;
     m_loadPath.clear();
+    refreshToolWindows();
 }
 
 void TFrmMain::FOpenClick()
 {
     if (!askToSaveFirst())
-        return; // as in New
+        return;
     const QString file = runProjectDialog(false, m_loadPath);
     if (file.isEmpty())
         return;
-    openProject(file);
+    const QString previousDirectory = QDir::currentPath();
+    // The side files are addressed relative to the working directory: confirming a
+    // project makes its folder the current one, unless it cannot be opened.
+    QDir::setCurrent(QFileInfo(file).absolutePath());
+    if (!openProject(file))
+        QDir::setCurrent(previousDirectory);
 }
 
-void TFrmMain::openProject(const QString &path)
+bool TFrmMain::openProject(const QString &path)
 {
-    // As Open does it, and start-up with a project named on the command line.
+    // Refused before anything changes: a file that is no project at all.
+    try {
+        requireProjectFile(path);
+    } catch (const ProjectError &e) {
+        showErrorBox(this, e.message());
+        return false;
+    }
+
+    WindowSnapshot before;
+    before.page = m_page->state();
+    before.pictureSwitch = m_spineState->pictureSwitch();
+    before.stretch = m_spineState->stretchChoice();
+    before.imgLR = rememberedValue(*m_reg, QStringLiteral("ImgLR"));
+    before.imgLRName = rememberedValue(*m_reg, QStringLiteral("ImgLRName"));
+    before.caption = windowTitle();
+    before.iniFile = m_iniFile->Filename();
+    for (QLineEdit *box : m_editBoxes)
+        before.boxes << box->text();
+    before.unsaved = action(QStringLiteral("Fsave"))->isEnabled();
+    const QString previousLoadPath = m_loadPath;
+
     m_loadPath = path;
     emptyEditBoxes();
     m_page->item(QStringLiteral("BTo")).clearLines();
     m_page->item(QStringLiteral("BTit")).clearLines();
-    if (!loadProject(m_loadPath))
-        return;
+    // The project's pictures are those of its side files: none when it has none.
+    m_page->MainImg().clear();
+    m_page->BckImg().clear();
+    m_page->resetHeights();
+    if (!loadProject(m_loadPath)) {
+        // Part-way: everything goes back as it was.
+        m_loadPath = previousLoadPath;
+        m_page->setState(before.page);
+        m_spineState->restore(before.pictureSwitch, before.stretch);
+        try {
+            m_reg->WriteString(QStringLiteral("ImgLR"), before.imgLR);
+            m_reg->WriteString(QStringLiteral("ImgLRName"), before.imgLRName);
+        } catch (const std::exception &) {
+            // The store refused already; there is nothing more to put back.
+        }
+        m_iniFile->SetFilename(before.iniFile);
+        setWindowTitle(before.caption);
+        for (int i = 0; i < m_editBoxes.size(); ++i) {
+            const QSignalBlocker quiet(m_editBoxes[i]);
+            m_editBoxes[i]->setText(before.boxes.value(i));
+        }
+        setUnsaved(before.unsaved);
+        refreshToolWindows();
+        return false;
+    }
     m_savePath = m_loadPath;
     fillEditBoxes();
     m_namedProject = true;
     setUnsaved(false);
-}
-
-bool TFrmMain::saveThroughDialog(bool setNamed)
-{
-    const QString file = runProjectDialog(true, m_savePath);
-    if (file.isEmpty())
-        return true;
-    m_savePath = file;
-    if (QFile::exists(file)
-        && !Ask(QStringLiteral("Soubor existuje!"), QStringLiteral("Soubor již existuje! Přepsat ?"), 1))
-        return true;
-    if (!saveProject(file))
-        return false;
-    setUnsaved(false);
-    if (setNamed)
-        m_namedProject = true;
+    refreshToolWindows();
     return true;
 }
 
-bool TFrmMain::FsaveClick()
+TFrmMain::SaveResult TFrmMain::saveThroughDialog(bool setNamed)
+{
+    const QString file = runProjectDialog(true, m_savePath);
+    if (file.isEmpty())
+        return SaveResult::Cancelled;
+    // A refused overwrite leaves the name, the caption and the folder as they were:
+    // the next Save must not write the file the user just declined to overwrite.
+    if (QFile::exists(file)
+        && !Ask(QStringLiteral("Soubor existuje!"), QStringLiteral("Soubor již existuje! Přepsat ?"), 1))
+        return SaveResult::Cancelled;
+    const QString previousDirectory = QDir::currentPath();
+    QDir::setCurrent(QFileInfo(file).absolutePath());
+    if (!saveProject(file)) {
+        QDir::setCurrent(previousDirectory);
+        return SaveResult::Failed;
+    }
+    m_savePath = file;
+    setUnsaved(false);
+    if (setNamed)
+        m_namedProject = true;
+    return SaveResult::Saved;
+}
+
+TFrmMain::SaveResult TFrmMain::saveCommand()
 {
     if (m_namedProject) {
         if (!saveProject(m_savePath))
-            return false;
+            return SaveResult::Failed;
         setUnsaved(false);
-        return true;
+        return SaveResult::Saved;
     }
     // Save never names the project: until it is opened or saved with Save As, each
     // Save shows the dialog again and asks before overwriting.
     return saveThroughDialog(false);
+}
+
+bool TFrmMain::FsaveClick()
+{
+    return saveCommand() != SaveResult::Failed;
 }
 
 void TFrmMain::SaveAsClick()
@@ -369,8 +488,8 @@ void TFrmMain::SaveAsClick()
 
 bool TFrmMain::FormCloseQuery()
 {
-    // The close is never refused, except when the save it asked for failed: then the
-    // work would be lost, and the window stays open with the error shown.
+    // Closing with unsaved work asks; a save asked for that was given up or failed
+    // keeps the window open with the work in it.
     return askToSaveFirst();
 }
 
@@ -392,19 +511,36 @@ QString TFrmMain::runProjectDialog(bool save, const QString &offered)
         // Overwriting is asked about by the program's own question.
         dialog.setOption(QFileDialog::DontConfirmOverwrite);
         setPlatformNameFilters(dialog, projectFilters());
-        dialog.setDefaultSuffix(QStringLiteral("kvp"));
         if (!offered.isEmpty())
             dialog.selectFile(offered);
         if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
             file = dialog.selectedFiles().first();
     }
-    if (!file.isEmpty()) {
-        // The side files are addressed relative to the working directory: confirming
-        // a project makes its folder the current one.
-        file = QFileInfo(file).absoluteFilePath();
-        QDir::setCurrent(QFileInfo(file).absolutePath());
+    if (file.isEmpty())
+        return file;
+    file = QFileInfo(file).absoluteFilePath();
+    // Every project is saved as "*.kvp", also "Deska 1.5": the dialog's default suffix
+    // would take ".5" for an extension, the side files would then be named after
+    // "Deska" and shared with "Deska 2.5", and the Open dialog would not list it.
+    const QString suffix = QStringLiteral(".kvp");
+    if (!file.endsWith(suffix, Qt::CaseInsensitive)) {
+        if (save || (!QFile::exists(file) && QFile::exists(file + suffix)))
+            file += suffix;
     }
     return file;
+}
+
+void TFrmMain::refreshToolWindows()
+{
+    for (TFrmEdit *editor : findChildren<TFrmEdit *>())
+        editor->refreshFromPage();
+    for (TFrmNzvCD *dialog : findChildren<TFrmNzvCD *>())
+        dialog->refreshFromPage();
+}
+
+void TFrmMain::showNotice(const QString &text)
+{
+    statusBar()->showMessage(text, 10000);
 }
 
 void TFrmMain::buildToolbar()
@@ -525,7 +661,10 @@ void TFrmMain::buildItemControls()
             auto *box = new QLineEdit(m_canvas);
             box->setObjectName(QString::fromLatin1(r.editBox));
             box->setGeometry(r.editLeft, r.editTop - kToolbarHeight, r.editWidth, 22);
-            box->setValidator(new Cp1250Validator(box));
+            auto *validator = new Cp1250Validator(box);
+            connect(validator, &Cp1250Validator::dropped, this,
+                    [this](const QString &characters) { showNotice(droppedCharactersNotice(characters)); });
+            box->setValidator(validator);
             connect(box, &QLineEdit::textChanged, this, [this, row] { editBoxChanged(row); });
             if (previous)
                 setTabOrder(previous, box);
@@ -656,6 +795,15 @@ void TFrmMain::choosePicture(bool front)
     markChanged(); // also when cancelled
 }
 
+void TFrmMain::removePicture(bool front)
+{
+    PictureElement &element = front ? m_page->MainImg() : m_page->BckImg();
+    if (element.picture().isEmpty())
+        return;
+    element.remove();
+    markChanged();
+}
+
 void TFrmMain::ImgMainClick()
 {
     choosePicture(true);
@@ -674,8 +822,11 @@ void TFrmMain::ClrTxtClick()
         item.clearLines();
     m_page->CDL().setCaption(QString());
     m_page->CDR().setCaption(QString());
-    // Each box that held text fires its change handler, which sets the flag.
     emptyEditBoxes();
+    // Clearing is a change even when no box held text (after New the boxes are
+    // empty while the page shows the template's texts).
+    markChanged();
+    refreshToolWindows();
 }
 
 void TFrmMain::openEditor(int target)
@@ -683,6 +834,7 @@ void TFrmMain::openEditor(int target)
     markChanged();
     auto *editor = new TFrmEdit(*m_page, this);
     connect(editor, &TFrmEdit::changed, this, &TFrmMain::markChanged);
+    connect(editor, &TFrmEdit::notice, this, &TFrmMain::showNotice);
     editor->WhatEdit(target);
     editor->show();
 }
@@ -706,8 +858,15 @@ void TFrmMain::InfoClick()
 
 TFrmNzvCD *TFrmMain::createSpineDialog()
 {
-    auto *dialog = new TFrmNzvCD(*m_page, this);
-    connect(dialog, &TFrmNzvCD::changed, this, &TFrmMain::markChanged);
+    auto *dialog = new TFrmNzvCD(*m_page, *m_spineState, this);
+    connect(dialog, &TFrmNzvCD::changed, this, [this, dialog] {
+        markChanged();
+        // The other open spine windows show the same spine.
+        for (TFrmNzvCD *other : findChildren<TFrmNzvCD *>())
+            if (other != dialog)
+                other->refreshFromPage();
+    });
+    connect(dialog, &TFrmNzvCD::notice, this, &TFrmMain::showNotice);
     return dialog;
 }
 
@@ -736,6 +895,18 @@ void TFrmMain::buildPopupMenu()
     add("N1001", "100%", &TFrmMain::ZoomDefClick);
     m_popup->addSeparator()->setObjectName(QStringLiteral("N1"));
     add("Nhled1", "Náhled", &TFrmMain::ViewClick);
+    m_popup->addSeparator();
+    QAction *front = m_popup->addAction(QStringLiteral("Odebrat obrázek přední strany"));
+    front->setObjectName(QStringLiteral("RemoveMainImg"));
+    connect(front, &QAction::triggered, this, [this] { removePicture(true); });
+    QAction *back = m_popup->addAction(QStringLiteral("Odebrat obrázek zadní strany"));
+    back->setObjectName(QStringLiteral("RemoveBckImg"));
+    connect(back, &QAction::triggered, this, [this] { removePicture(false); });
+    // Offered only while there is a picture to take away.
+    connect(m_popup, &QMenu::aboutToShow, this, [this, front, back] {
+        front->setEnabled(!m_page->MainImg().picture().isEmpty());
+        back->setEnabled(!m_page->BckImg().picture().isEmpty());
+    });
 }
 
 QAction *TFrmMain::action(const QString &name) const

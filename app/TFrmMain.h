@@ -18,6 +18,7 @@ struct ProjectContext;
 class TKivINIEntry;
 class TKivRegEntry;
 class TFrmNzvCD;
+class SpinePictureState;
 
 // The main window: the toolbar, the A4 cover page and its popup menu.
 class TFrmMain : public QMainWindow {
@@ -72,12 +73,25 @@ public:
     void setProjectDialog(ProjectDialog dialog) { m_projectDialog = std::move(dialog); }
     // The filter labels of the project dialogs, in their order.
     static QStringList projectFilters();
-    // A new spine title dialog, owned by this window; the newest one holds the
-    // current spine picture state. One is made at start-up, one more by each LRBtn.
+    // A new spine title dialog, owned by this window. Every one of them shows the
+    // window's one spine picture state. One is made at start-up, one more by each LRBtn.
     TFrmNzvCD *createSpineDialog();
+    SpinePictureState &spineState() { return *m_spineState; }
+
+    // Opens a project as Open does after its dialog: all or nothing. A file that is
+    // not a project, or a load that fails part-way, leaves the page, the edit boxes,
+    // the caption, the paths, the flag and every tool window as they were, and the
+    // error names the file. Returns whether the project was opened.
+    bool openProject(const QString &path);
+
+    // Takes the front or back picture away (popup menu "Odebrat obrázek ...").
+    void removePicture(bool front);
 
     const QString &loadPath() const { return m_loadPath; }
     const QString &savePath() const { return m_savePath; }
+
+    // How a save asked for went: written, given up in a dialog, or refused.
+    enum class SaveResult { Saved, Cancelled, Failed };
 
 public slots:
     void FNewClick();
@@ -108,12 +122,16 @@ private:
     bool FormCloseQuery();
     ProjectContext projectContext();
     bool loadProject(const QString &path);
-    void openProject(const QString &path);
-    bool loadTemplate(const QString &directory);
+    void loadTemplate(const QString &directory);
     bool saveProject(const QString &path);
     bool askToSaveFirst();
-    bool saveThroughDialog(bool setNamed);
+    SaveResult saveCommand();
+    SaveResult saveThroughDialog(bool setNamed);
     QString runProjectDialog(bool save, const QString &offered);
+    // Tells every open tool window to show the page as it is now.
+    void refreshToolWindows();
+    // A short note in the status line (dropped characters and the like).
+    void showNotice(const QString &text);
     void setUnsaved(bool unsaved);
     void FormDestroy();
     void buildToolbar();
@@ -145,6 +163,7 @@ private:
     QMenu *m_popup;
     TKivINIEntry *m_iniFile;
     TKivRegEntry *m_reg;
+    SpinePictureState *m_spineState;
     QString m_argument;
     bool m_shown = false;
     bool m_namedProject = false;

@@ -13,9 +13,13 @@
 #include <QShowEvent>
 #include <QTextBlock>
 #include <QTextLayout>
+#include <QTextCursor>
 #include <QToolButton>
+#include <QToolTip>
 
+#include "controls/Cp1250Validator.h"
 #include "project/CoverPage.h"
+#include "settings/Cp1250.h"
 #include "project/TextItem.h"
 #include "dialogs/WindowPlacement.h"
 
@@ -273,8 +277,45 @@ void TFrmEdit::FormShow()
     }
 }
 
+void TFrmEdit::refreshFromPage()
+{
+    TextItem *item = targetItem();
+    if (!item)
+        return;
+    const QString text = item->lines().join(QLatin1Char('\n'));
+    if (text == m_text->toPlainText())
+        return;
+    const QSignalBlocker quiet(m_text);
+    m_text->setPlainText(text);
+}
+
+void TFrmEdit::dropUnstorableCharacters()
+{
+    // What a project file cannot hold is taken out at once, where the user sees it,
+    // rather than refused later when saving.
+    const QString text = m_text->toPlainText();
+    QString dropped;
+    const QString kept = keepCp1250(text, &dropped);
+    if (dropped.isEmpty())
+        return;
+    QTextCursor cursor = m_text->textCursor();
+    const int before = int(keepCp1250(QStringView(text).left(cursor.position())).size());
+    {
+        const QSignalBlocker quiet(m_text);
+        QTextCursor all(m_text->document());
+        all.select(QTextCursor::Document);
+        all.insertText(kept);
+        cursor.setPosition(std::min(before, int(kept.size())));
+        m_text->setTextCursor(cursor);
+    }
+    const QString note = droppedCharactersNotice(dropped);
+    QToolTip::showText(m_text->mapToGlobal(m_text->cursorRect().bottomLeft()), note, m_text);
+    emit notice(note);
+}
+
 void TFrmEdit::TextChange()
 {
+    dropUnstorableCharacters();
     // Only the item is written, never Text: the caret and the user's paragraphs
     // stay as they are however often this runs.
     if (TextItem *item = targetItem()) {

@@ -49,9 +49,16 @@ public:
     // Where the window's position is remembered between runs.
     static QString placementKey();
 
+    // Shows the target's lines as the page holds them now, writing nothing back:
+    // after New, Open, clearing the texts or an undo, so that what this window
+    // writes at its next keystroke is what the user sees.
+    void refreshFromPage();
+
 signals:
     // The user changed the item: the main window turns its unsaved-changes flag on.
     void changed();
+    // A short note for the status line (characters a project file cannot hold).
+    void notice(const QString &text);
 
 public slots:
     void FormShow();
@@ -70,6 +77,7 @@ private:
     // Makes the document's line layout follow the width Text wraps at, even while
     // the window has never been shown and Text has had no resize event yet.
     void syncWrapWidth() const;
+    void dropUnstorableCharacters();
     void savePlacement() const;
 
     QPointer<CoverPage> m_page;

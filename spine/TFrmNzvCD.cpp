@@ -13,8 +13,9 @@
 #include <QRadioButton>
 #include <QShowEvent>
 #include <QToolButton>
+#include <QToolTip>
 
-#include "app/Cp1250Validator.h"
+#include "controls/Cp1250Validator.h"
 #include "app/ErrorBox.h"
 #include "app/FontDialog.h"
 #include "app/PictureOpenDialog.h"
@@ -127,11 +128,11 @@ QFrame *bevel(QWidget *parent, const char *name, QRect rect, bool raised)
 
 } // namespace
 
-TFrmNzvCD::TFrmNzvCD(CoverPage &page, QWidget *owner)
+TFrmNzvCD::TFrmNzvCD(CoverPage &page, SpinePictureState &state, QWidget *owner)
     : QWidget(owner, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
                          | Qt::WindowStaysOnTopHint | Qt::MSWindowsFixedSizeDialogHint)
     , m_page(&page)
-    , m_state(new SpinePictureState(page, this))
+    , m_state(&state)
 {
     setObjectName(QStringLiteral("FrmNzvCD"));
     setWindowTitle(QStringLiteral("Název CD"));
@@ -168,6 +169,22 @@ TFrmNzvCD::TFrmNzvCD(CoverPage &page, QWidget *owner)
     connect(m_state, &SpinePictureState::switchProcedureRan, this, &TFrmNzvCD::switchProcedureRan);
     connect(m_state, &SpinePictureState::stretchChoiceChanged, this,
             [this](bool stretch) { (stretch ? m_roz : m_vdl)->setChecked(true); });
+    connect(m_state, &SpinePictureState::restored, this, &TFrmNzvCD::refreshFromPage);
+}
+
+void TFrmNzvCD::refreshFromPage()
+{
+    if (!m_page)
+        return;
+    const QSignalBlocker edt(m_edt), obr(m_obr), roz(m_roz), vdl(m_vdl);
+    if (m_edt->text() != CDL().caption())
+        m_edt->setText(CDL().caption());
+    m_txt->setText(CDL().caption());
+    showTitleFont();
+    m_grd->gradient()->setBeginColor(CDL().gradient().EndColor);
+    m_grd->gradient()->setEndColor(CDL().gradient().StartColor);
+    m_obr->setChecked(m_state->pictureSwitch());
+    (m_state->stretchChoice() ? m_roz : m_vdl)->setChecked(true);
 }
 
 TFrmNzvCD::~TFrmNzvCD()
@@ -211,7 +228,13 @@ void TFrmNzvCD::buildControls()
     m_edt = new QLineEdit(this);
     m_edt->setObjectName(QStringLiteral("Edt"));
     m_edt->setGeometry(15, 24, 417, 21);
-    m_edt->setValidator(new Cp1250Validator(m_edt));
+    auto *validator = new Cp1250Validator(m_edt);
+    connect(validator, &Cp1250Validator::dropped, this, [this](const QString &characters) {
+        const QString note = droppedCharactersNotice(characters);
+        QToolTip::showText(m_edt->mapToGlobal(QPoint(0, m_edt->height())), note, m_edt);
+        emit notice(note);
+    });
+    m_edt->setValidator(validator);
     label2->setBuddy(m_edt);
 
     m_txt = new QLabel(QStringLiteral("Název CD"), this);

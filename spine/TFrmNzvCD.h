@@ -24,10 +24,10 @@ class TKivFillBackground;
 // value shown is read from the left band, CDL.
 //
 // A tool window of the main window that stays on top and does not block it; every
-// change takes effect at once, so " OK" and the close box only hide it. Each
-// instance holds a spine picture state of its own (the picture switch Obr and the
-// stretch choice Roz/Vdl), and the newest instance is the current one that the
-// project file addresses.
+// change takes effect at once, so " OK" and the close box only hide it. Every
+// instance shows and changes the one spine picture state of the main window (the
+// picture switch Obr and the stretch choice Roz/Vdl), so two open windows never
+// disagree.
 class TFrmNzvCD : public QWidget {
     Q_OBJECT
 public:
@@ -35,7 +35,7 @@ public:
     static constexpr const char *kSavedHidden = "Obrázek je uložen, nezobrazen";
     static constexpr const char *kNotSaved = "Obrázek není uložen";
 
-    TFrmNzvCD(CoverPage &page, QWidget *owner);
+    TFrmNzvCD(CoverPage &page, SpinePictureState &state, QWidget *owner);
     ~TFrmNzvCD() override;
 
     SpinePictureState &state() const { return *m_state; }
@@ -59,9 +59,15 @@ public:
 
     static QString placementKey();
 
+    // Shows what the page and the state hold now, without writing anything back:
+    // after New, Open, clearing the texts, an undo, or a change in another window.
+    void refreshFromPage();
+
 signals:
     // The user changed the spine: the main window turns its unsaved-changes flag on.
     void changed();
+    // A short note for the status line (characters a project file cannot hold).
+    void notice(const QString &text);
 
 public slots:
     void FormShow();

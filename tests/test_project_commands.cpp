@@ -2,12 +2,20 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QLineEdit>
+#include <QClipboard>
 #include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QCheckBox>
+#include <QStatusBar>
+#include <QTest>
 
 #include "GuiTestUtil.h"
 #include "ProjectTestUtil.h"
 #include "app/FileDialogFilters.h"
 #include "app/TFrmMain.h"
+#include "dialogs/TFrmEdit.h"
+#include "project/PageGeometry.h"
 #include "spine/TFrmNzvCD.h"
 
 using namespace korvel;
@@ -149,17 +157,28 @@ TEST_F(ProjectCommands, OpenLoadsIntoPageAndBoxesAndMovesToTheProjectsFolder)
     EXPECT_EQ(d.window.windowTitle(), QStringLiteral("Lurdan CD 1.0 - druhé vydání - Neuložen"));
 }
 
-TEST_F(ProjectCommands, UnsavedWorkIsAskedAboutAndCancellingTheSaveGoesOn)
+TEST_F(ProjectCommands, AnsweringYesThenCancellingTheSaveKeepsTheWork)
 {
-    Designer d;
-    d.type("MEN", QStringLiteral("Work"));
-    QString caption;
-    answerNextQuestion(true, &caption);
-    d.answers << QString(); // the save dialog is cancelled
-    d.window.FNewClick();
-    EXPECT_EQ(caption, QStringLiteral("Neuloženo !"));
-    EXPECT_EQ(d.window.page().item(QStringLiteral("MTN")).text(), QStringLiteral("Nadpis"));
-    EXPECT_FALSE(d.unsaved());
+    // New, Open and closing alike: "Ano" means keep the work, so a save dialog given
+    // up ends the command and the work stays in the window.
+    for (const int command : {0, 1, 2}) {
+        SCOPED_TRACE(command);
+        Designer d;
+        d.type("MEN", QStringLiteral("Work"));
+        QString caption;
+        answerNextQuestion(true, &caption);
+        d.answers << QString(); // the save dialog is cancelled
+        if (command == 0)
+            d.window.FNewClick();
+        else if (command == 1)
+            d.window.FOpenClick();
+        else
+            EXPECT_FALSE(d.window.close());
+        EXPECT_EQ(caption, QStringLiteral("Neuloženo !"));
+        EXPECT_EQ(d.window.page().item(QStringLiteral("MTN")).text(), QStringLiteral("Work"));
+        EXPECT_TRUE(d.unsaved());
+        EXPECT_EQ(d.dialogs, 1);
+    }
     EXPECT_TRUE(QDir(work.path()).entryList({QStringLiteral("*.kvp")}).isEmpty());
 }
 
@@ -223,4 +242,244 @@ TEST_F(ProjectCommands, TheProjectDialogsOfferProjectsAndEveryFile)
     EXPECT_EQ(patternsOfFilter(QStringLiteral("Všechny soubory (*.*)")), QStringList{QStringLiteral("*")});
     EXPECT_EQ(patternsOfFilter(QStringLiteral("Vše (*.gif;*.dib)")),
               (QStringList{QStringLiteral("*.gif"), QStringLiteral("*.dib")}));
+}
+
+namespace {
+
+// Accepts every error box the next command shows and keeps their texts.
+struct ErrorBoxes {
+    QStringList texts;
+    void watch(int rounds = 3)
+    {
+        whenModal<QMessageBox>(
+            [this, rounds](QMessageBox *box) {
+                texts << box->text();
+                box->accept();
+                if (rounds > 1)
+                    watch(rounds - 1);
+            },
+            150);
+    }
+};
+
+} // namespace
+
+TEST_F(ProjectCommands, ADottedNameGetsKvpAndSideFilesOfItsOwn)
+{
+    writeBytes(QStringLiteral("photo.bmp"), readBytes(testData("raster/bmp_24bpp.bmp")));
+    Designer d;
+    QString error;
+    ASSERT_TRUE(d.window.page().BckImg().loadFromFile(QStringLiteral("photo.bmp"), &error));
+    d.answers << work.filePath(QStringLiteral("Deska 1.5"));
+    d.window.SaveAsClick();
+    EXPECT_TRUE(QFile::exists(QStringLiteral("Deska 1.5.kvp")));
+    EXPECT_TRUE(QFile::exists(QStringLiteral("Deska 1.5.im1")));
+    EXPECT_FALSE(QFile::exists(QStringLiteral("Deska.im1")));
+    EXPECT_EQ(d.window.savePath(), work.filePath(QStringLiteral("Deska 1.5.kvp")));
+
+    // A dotted base is no picture extension: the spine shows the picture mode, empty.
+    writeBytes(QStringLiteral("Album 2.0.kvp"), "[SecCD]\r\nMTN-Tx=Two\r\nLR-Grd=0\r\n");
+    ErrorBoxes boxes;
+    boxes.watch(1);
+    d.answers << work.filePath(QStringLiteral("Album 2.0.kvp"));
+    d.window.FOpenClick();
+    QTest::qWait(50);
+    EXPECT_TRUE(boxes.texts.isEmpty()) << boxes.texts.join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(d.window.page().item(QStringLiteral("MTN")).text(), QStringLiteral("Two"));
+    EXPECT_FALSE(d.window.page().CDL().gradient().Visible);
+    EXPECT_TRUE(d.window.page().CDL().backImage().isEmpty());
+    EXPECT_TRUE(d.window.page().BckImg().picture().isEmpty()) << "no side files, no pictures";
+}
+
+TEST_F(ProjectCommands, AnOpenThatFailsPartWayChangesNothing)
+{
+    page.item(QStringLiteral("MTN")).setText(QStringLiteral("First"));
+    SaveProject(context, work.filePath(QStringLiteral("a.kvp")));
+    const QByteArray savedA = readBytes(QStringLiteral("a.kvp"));
+    writeBytes(QStringLiteral("b.kvp"), "[SecCD]\r\nMTN-Tx=Second\r\n");
+    writeBytes(QStringLiteral("b.im1"), readBytes(testData("raster/bmp_24bpp.bmp")));
+    writeBytes(QStringLiteral("photo.jpg"), readBytes(testData("raster/jpeg_baseline_420.jpg")));
+
+    Designer d(work.filePath(QStringLiteral("a.kvp")));
+    const QString caption = d.window.windowTitle();
+    const PageState before = d.window.page().state();
+    // The per-user store refuses every write: the load fails after the pictures.
+    writeBytes(QStringLiteral("not-a-folder"), "x");
+    UserRegistry::setStorePath(work.filePath(QStringLiteral("not-a-folder/store.ini")));
+    ErrorBoxes boxes;
+    boxes.watch(1);
+    d.answers << work.filePath(QStringLiteral("b.kvp"));
+    d.window.FOpenClick();
+    ASSERT_EQ(boxes.texts.size(), 1);
+    EXPECT_TRUE(boxes.texts[0].contains(QStringLiteral("b.kvp"))) << boxes.texts[0].toStdString();
+    EXPECT_TRUE(d.window.page().state() == before);
+    EXPECT_EQ(d.window.windowTitle(), caption);
+    EXPECT_EQ(d.window.editBox(QStringLiteral("MEN"))->text(), QStringLiteral("First"));
+    EXPECT_EQ(d.window.savePath(), work.filePath(QStringLiteral("a.kvp")));
+    EXPECT_FALSE(d.unsaved());
+    UserRegistry::setStorePath(work.filePath(QStringLiteral("registry/store.ini")));
+    d.window.action(QStringLiteral("Fsave"))->trigger(); // disabled: nothing to save
+    EXPECT_EQ(readBytes(QStringLiteral("a.kvp")), savedA);
+
+    // A picture renamed to a project is refused before anything changes.
+    writeBytes(QStringLiteral("photo.kvp"), readBytes(QStringLiteral("photo.jpg")));
+    boxes.watch(1);
+    d.answers << work.filePath(QStringLiteral("photo.kvp"));
+    d.window.FOpenClick();
+    ASSERT_EQ(boxes.texts.size(), 2);
+    EXPECT_TRUE(boxes.texts[1].contains(QStringLiteral("není projekt"))) << boxes.texts[1].toStdString();
+    EXPECT_TRUE(d.window.page().state() == before);
+    EXPECT_EQ(d.window.windowTitle(), caption);
+}
+
+TEST_F(ProjectCommands, ARefusedOverwriteKeepsTheNameAndTheOtherFile)
+{
+    SaveProject(context, work.filePath(QStringLiteral("a.kvp")));
+    writeBytes(QStringLiteral("b.kvp"), "[SecCD]\r\nMTN-Tx=B\r\n");
+    Designer d(work.filePath(QStringLiteral("a.kvp")));
+    const QString caption = d.window.windowTitle();
+    d.type("MEN", QStringLiteral("Edited"));
+    d.answers << work.filePath(QStringLiteral("b.kvp"));
+    answerNextQuestion(false);
+    d.window.SaveAsClick();
+    EXPECT_EQ(d.window.savePath(), work.filePath(QStringLiteral("a.kvp")));
+    EXPECT_EQ(d.window.windowTitle(), caption);
+    EXPECT_TRUE(d.window.FsaveClick());
+    EXPECT_EQ(readBytes(QStringLiteral("b.kvp")), QByteArray("[SecCD]\r\nMTN-Tx=B\r\n"));
+    EXPECT_TRUE(readBytes(QStringLiteral("a.kvp")).contains("MTN-Tx=Edited\r\n"));
+}
+
+TEST_F(ProjectCommands, AnUnchangedTiledProjectSavesTheKeysItRead)
+{
+    spine.setStretchChoice(false);
+    page.CDL().setBackImageMode(BackImageMode::pbmTile);
+    page.CDR().setBackImageMode(BackImageMode::pbmTile);
+    SaveProject(context, work.filePath(QStringLiteral("tiled.kvp")));
+    Designer d(work.filePath(QStringLiteral("tiled.kvp")));
+    d.answers << work.filePath(QStringLiteral("copy.kvp"));
+    d.window.SaveAsClick();
+    EXPECT_EQ(readBytes(QStringLiteral("copy.kvp")), readBytes(QStringLiteral("tiled.kvp")));
+}
+
+TEST_F(ProjectCommands, NewDropsThePicturesAndARemovedPictureStaysRemoved)
+{
+    page.MainImg().setPicture(Picture());
+    writeBytes(QStringLiteral("a.kvp"), "[SecCD]\r\n");
+    writeBytes(QStringLiteral("a.im1"), readBytes(testData("raster/bmp_24bpp.bmp")));
+    writeBytes(QStringLiteral("a.im2"), readBytes(testData("raster/gif_89a.gif")));
+    Designer d(work.filePath(QStringLiteral("a.kvp")));
+    ASSERT_FALSE(d.window.page().BckImg().picture().isEmpty());
+
+    d.window.removePicture(true);
+    EXPECT_TRUE(d.unsaved());
+    EXPECT_TRUE(d.window.FsaveClick());
+    EXPECT_FALSE(QFile::exists(QStringLiteral("a.im2"))) << "the removed picture's side file goes";
+    EXPECT_TRUE(QFile::exists(QStringLiteral("a.im1")));
+
+    d.window.FNewClick();
+    EXPECT_TRUE(d.window.page().BckImg().picture().isEmpty());
+    EXPECT_TRUE(d.window.page().MainImg().picture().isEmpty());
+}
+
+TEST_F(ProjectCommands, ToolWindowsShowTheNewProjectAfterOpenAndClear)
+{
+    writeBytes(QStringLiteral("a.kvp"), "[SecCD]\r\nBTo-Tx-L=1\r\nBTo-Tx1=Old track\r\nLR-Txt=Old\r\n");
+    writeBytes(QStringLiteral("b.kvp"), "[SecCD]\r\nBTo-Tx-L=2\r\nBTo-Tx1=New 1\r\nBTo-Tx2=New 2\r\nLR-Txt=New\r\n");
+    Designer d(work.filePath(QStringLiteral("a.kvp")));
+    d.window.BEoClick();
+    d.window.LRBtnClick();
+    d.window.LRBtnClick();
+    auto *editor = d.window.findChild<TFrmEdit *>();
+    const QList<TFrmNzvCD *> spines = d.window.findChildren<TFrmNzvCD *>();
+    ASSERT_TRUE(editor);
+    answerNextQuestion(false); // opening the tool windows counted as a change
+    d.answers << work.filePath(QStringLiteral("b.kvp"));
+    d.window.FOpenClick();
+    EXPECT_EQ(editor->Text()->toPlainText(), QStringLiteral("New 1\nNew 2"));
+    for (TFrmNzvCD *spine : spines)
+        EXPECT_EQ(spine->Edt()->text(), QStringLiteral("New"));
+    QTest::keyClicks(editor->Text(), QStringLiteral("!"));
+    EXPECT_EQ(d.window.page().item(QStringLiteral("BTo")).lines().size(), 2);
+
+    // Two spine windows show one spine state.
+    TFrmNzvCD *first = spines.last(), *second = spines.first();
+    first->Obr()->click();
+    EXPECT_EQ(second->Obr()->isChecked(), first->Obr()->isChecked());
+    second->Vdl()->click();
+    EXPECT_TRUE(first->Vdl()->isChecked());
+    EXPECT_FALSE(d.window.spineState().stretchChoice());
+
+    // Clearing the texts empties what every window shows and counts as a change.
+    d.window.FsaveClick();
+    answerNextQuestion(true);
+    d.window.ClrTxtClick();
+    EXPECT_TRUE(editor->Text()->toPlainText().isEmpty());
+    EXPECT_TRUE(first->Edt()->text().isEmpty());
+    EXPECT_TRUE(d.unsaved());
+}
+
+TEST_F(ProjectCommands, ClearingTextsAfterNewEnablesSave)
+{
+    Designer d;
+    ASSERT_FALSE(d.unsaved());
+    answerNextQuestion(true);
+    d.window.ClrTxtClick();
+    EXPECT_TRUE(d.window.page().item(QStringLiteral("MTN")).text().isEmpty());
+    EXPECT_TRUE(d.unsaved());
+}
+
+TEST_F(ProjectCommands, ZoomingLeavesEveryElementWhereItWas)
+{
+    Designer d;
+    std::vector<QRectF> before;
+    for (const ElementGeometry &g : kPageElements)
+        before.push_back(d.window.page().elementRect(g.name));
+    for (int i = 0; i < 9; ++i)
+        d.window.ZoomOutClick();
+    ASSERT_EQ(d.window.page().zoom(), 10);
+    d.window.ZoomDefClick();
+    for (std::size_t i = 0; i < kPageElements.size(); ++i)
+        EXPECT_EQ(d.window.page().elementRect(kPageElements[i].name), before[i]) << kPageElements[i].name;
+
+    // A huge font raises a box no further than the outline it stands in.
+    ItemFont huge = d.window.page().item(QStringLiteral("BTdt")).font();
+    huge.height = -5000;
+    d.window.page().item(QStringLiteral("BTdt")).setFont(huge);
+    const QRectF box = d.window.page().elementRect("BTdt");
+    const QRectF inlay = d.window.page().elementRect("QRShape3");
+    EXPECT_LE(box.bottom(), inlay.bottom() + 1e-9);
+}
+
+TEST_F(ProjectCommands, TypedAndPastedTextKeepsWhatTheFileCanHold)
+{
+    Designer d;
+    QLineEdit *box = d.window.editBox(QStringLiteral("MEN"));
+    box->setFocus();
+    QApplication::clipboard()->setText(QStringLiteral("Live\nat ж Hall"));
+    box->paste();
+    EXPECT_EQ(d.window.page().item(QStringLiteral("MTN")).text(), QStringLiteral("Live at  Hall"));
+    EXPECT_TRUE(d.window.statusBar()->currentMessage().contains(QStringLiteral("ж")));
+
+    d.window.BEoClick();
+    auto *editor = d.window.findChild<TFrmEdit *>();
+    ASSERT_TRUE(editor);
+    QTest::keyClicks(editor->Text(), QStringLiteral("Track "));
+    QTest::sendKeyEvent(QTest::Click, editor->Text(), Qt::Key_unknown, QStringLiteral("☺"), Qt::NoModifier);
+    QTest::keyClicks(editor->Text(), QStringLiteral(" one"));
+    EXPECT_EQ(d.window.page().item(QStringLiteral("BTo")).lines(), QStringList{QStringLiteral("Track  one")});
+    EXPECT_TRUE(d.window.statusBar()->currentMessage().contains(QStringLiteral("☺")));
+
+    // What still cannot be saved is refused naming the item as the user sees it.
+    QStringList lines;
+    for (int i = 1; i <= 13; ++i)
+        lines << QStringLiteral("Track %1").arg(i);
+    lines[12] = QStringLiteral("Track ж");
+    d.window.page().item(QStringLiteral("BTo")).setLines(lines);
+    ErrorBoxes boxes;
+    boxes.watch(1);
+    d.answers << work.filePath(QStringLiteral("x.kvp"));
+    EXPECT_FALSE(d.window.FsaveClick());
+    ASSERT_EQ(boxes.texts.size(), 1);
+    EXPECT_TRUE(boxes.texts[0].contains(QStringLiteral("Obsah, řádek 13"))) << boxes.texts[0].toStdString();
+    EXPECT_FALSE(QFile::exists(QStringLiteral("x.kvp")));
 }
