@@ -18,6 +18,7 @@
 #include <QToolTip>
 
 #include "controls/Cp1250Validator.h"
+#include "controls/UndoKeyFilter.h"
 #include "project/CoverPage.h"
 #include "settings/Cp1250.h"
 #include "project/TextItem.h"
@@ -124,6 +125,9 @@ TFrmEdit::TFrmEdit(CoverPage &page, QWidget *owner)
     m_text->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     m_text->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_text->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // Undo is the cover's, step by step, not the box's letter by letter.
+    m_text->setUndoRedoEnabled(false);
+    UndoKeyFilter::install(m_text);
 
     m_panel = new QFrame(this);
     m_panel->setObjectName(QStringLiteral("Panel1"));
@@ -319,6 +323,7 @@ void TFrmEdit::TextChange()
     // Only the item is written, never Text: the caret and the user's paragraphs
     // stay as they are however often this runs.
     if (TextItem *item = targetItem()) {
+        emit typing();
         item->setLines(displayedLines());
         // Opening the editor already turned the flag on, but the window stays open
         // across a Save: what is typed after it must count as unsaved again.

@@ -59,6 +59,8 @@ signals:
     void changed();
     // A short note for the status line (characters a project file cannot hold).
     void notice(const QString &text);
+    // The text is about to be written into the item: typing, for undo.
+    void typing();
 
 public slots:
     void FormShow();
