@@ -1132,6 +1132,7 @@ void TFrmMain::alignmentClicked(int row, int alignment)
 {
     markChanged();
     m_page->item(QString::fromLatin1(kItemControls[std::size_t(row)].code)).setAlignment(Alignment(alignment));
+    refreshToolWindows(); // an open editor shows the alignment too
 }
 
 void TFrmMain::choosePicture(bool front)

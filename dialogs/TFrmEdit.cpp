@@ -159,6 +159,11 @@ TFrmEdit::TFrmEdit(CoverPage &page, QWidget *owner)
     SpeedButton2()->setIcon(alignmentIcon(Alignment::Left));
     SpeedButton3()->setIcon(alignmentIcon(Alignment::Center));
     SpeedButton4()->setIcon(alignmentIcon(Alignment::Right));
+    // The button of the item's alignment stays pressed.
+    for (QToolButton *b : {SpeedButton2(), SpeedButton3(), SpeedButton4()}) {
+        b->setCheckable(true);
+        b->setAutoExclusive(true);
+    }
 
     connect(m_text, &QPlainTextEdit::textChanged, this, &TFrmEdit::TextChange);
     connect(SpeedButton1(), &QToolButton::clicked, this, &TFrmEdit::SpeedButton1Click);
@@ -269,6 +274,7 @@ void TFrmEdit::FormShow()
     TextItem *item = targetItem();
     if (!item)
         return;
+    showAlignment();
     const QString text = item->lines().join(QLatin1Char('\n'));
     if (text != m_text->toPlainText()) {
         // Filling Text runs TextChange, which hands the lines back as displayed.
@@ -281,11 +287,22 @@ void TFrmEdit::FormShow()
     }
 }
 
+void TFrmEdit::showAlignment()
+{
+    if (TextItem *item = targetItem()) {
+        QToolButton *b = item->alignment() == Alignment::Left     ? SpeedButton2()
+                         : item->alignment() == Alignment::Center ? SpeedButton3()
+                                                                  : SpeedButton4();
+        b->setChecked(true);
+    }
+}
+
 void TFrmEdit::refreshFromPage()
 {
     TextItem *item = targetItem();
     if (!item)
         return;
+    showAlignment();
     const QString text = item->lines().join(QLatin1Char('\n'));
     if (text == m_text->toPlainText())
         return;
@@ -341,6 +358,7 @@ void TFrmEdit::SpeedButton2Click()
 {
     if (TextItem *item = targetItem()) {
         item->setAlignment(Alignment::Left);
+        showAlignment();
         emit changed();
     }
 }
@@ -349,6 +367,7 @@ void TFrmEdit::SpeedButton3Click()
 {
     if (TextItem *item = targetItem()) {
         item->setAlignment(Alignment::Center);
+        showAlignment();
         emit changed();
     }
 }
@@ -357,6 +376,7 @@ void TFrmEdit::SpeedButton4Click()
 {
     if (TextItem *item = targetItem()) {
         item->setAlignment(Alignment::Right);
+        showAlignment();
         emit changed();
     }
 }

@@ -80,6 +80,7 @@ private:
     // the window has never been shown and Text has had no resize event yet.
     void syncWrapWidth() const;
     void dropUnstorableCharacters();
+    void showAlignment();
     void savePlacement() const;
 
     QPointer<CoverPage> m_page;
