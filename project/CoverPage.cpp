@@ -406,11 +406,7 @@ void CoverPage::paintScreen(QPainter &painter) const
 void CoverPage::paintOnPaper(QPainter &painter, double dpiX, double dpiY, const PrinterCalibration &calibration) const
 {
     painter.save();
-    painter.setWorldTransform(calibration.transform(dpiX / 254.0, dpiY / 254.0), true);
-    // A printer may resolve more finely across than down: the page is drawn at the
-    // horizontal resolution and stretched down to the vertical one.
-    if (dpiY != dpiX)
-        painter.scale(1.0, dpiY / dpiX);
+    painter.setWorldTransform(calibration.forDevice(dpiX, dpiY), true);
     paint(painter, PageRenderOptions::forPaper(dpiX));
     painter.restore();
 }

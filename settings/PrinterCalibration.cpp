@@ -26,9 +26,11 @@ bool PrinterCalibration::isValid() const
     return offsetOk(offsetX) && offsetOk(offsetY) && scaleOk(scaleX) && scaleOk(scaleY);
 }
 
-QTransform PrinterCalibration::transform(double dotsPerTenthMmX, double dotsPerTenthMmY) const
+QTransform PrinterCalibration::forDevice(double dpiX, double dpiY) const
 {
-    return QTransform(scaleX / 1000.0, 0, 0, scaleY / 1000.0, offsetX * dotsPerTenthMmX, offsetY * dotsPerTenthMmY);
+    const QTransform stretch = QTransform::fromScale(1.0, dpiY / dpiX);
+    const QTransform correction(scaleX / 1000.0, 0, 0, scaleY / 1000.0, offsetX * dpiX / 254.0, offsetY * dpiY / 254.0);
+    return stretch * correction;
 }
 
 QPointF PrinterCalibration::map(QPointF p) const

@@ -25,9 +25,10 @@ struct PrinterCalibration {
     bool isValid() const;
     bool operator==(const PrinterCalibration &) const = default;
 
-    // The correction as a transform of device coordinates, for a device with the
-    // given number of device pixels per tenth of a millimetre.
-    QTransform transform(double dotsPerTenthMmX, double dotsPerTenthMmY) const;
+    // The transform from a drawing made at dpiX in both directions to the device:
+    // stretched down to the device's own vertical resolution (a printer may resolve
+    // more finely across than down), then corrected by this calibration.
+    QTransform forDevice(double dpiX, double dpiY) const;
     // A point of the page (tenths of a millimetre) where this calibration puts it.
     QPointF map(QPointF tenthsMm) const;
 };

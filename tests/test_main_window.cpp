@@ -85,13 +85,14 @@ TEST(MainWindow, PopupMenuOffersZoomAndPreview)
     QMenu *menu = window.PopUpMenuMain();
     ASSERT_EQ(menu->objectName(), QStringLiteral("PopUpMenuMain"));
     const QList<QAction *> actions = menu->actions();
-    ASSERT_EQ(actions.size(), 5);
+    ASSERT_EQ(actions.size(), 6);
     EXPECT_EQ(actions[0]->text(), QStringLiteral("Zvětšit"));
     EXPECT_EQ(actions[1]->text(), QStringLiteral("Zmenšit"));
     EXPECT_EQ(actions[2]->text(), QStringLiteral("100%"));
     EXPECT_TRUE(actions[3]->isSeparator());
     EXPECT_EQ(actions[4]->text(), QStringLiteral("Náhled"));
     EXPECT_EQ(actions[4]->objectName(), QStringLiteral("Nhled1"));
+    EXPECT_EQ(actions[5]->text(), QStringLiteral("Kalibrace tiskárny"));
 
     actions[0]->trigger();
     EXPECT_EQ(window.page().zoom(), 110);

@@ -191,7 +191,7 @@ TEST(Printing, KorvelPrintRefusesBadArgumentsClearly)
     int rc = 0;
     QString out = run({}, &rc);
     EXPECT_EQ(rc, 2);
-    EXPECT_TRUE(out.contains(QStringLiteral("usage")));
+    EXPECT_TRUE(out.contains(QStringLiteral("Usage: ")));
     out = run({dir.filePath(QStringLiteral("cover.txt"))}, &rc);
     EXPECT_EQ(rc, 2);
     EXPECT_TRUE(out.contains(QStringLiteral(".pdf or .png")));
