@@ -1,7 +1,9 @@
 #include "app/Application.h"
 
 #include <QApplication>
+#include <QIcon>
 
+#include "app/DesignerCommandLine.h"
 #include "app/ErrorBox.h"
 #include "app/TFrmMain.h"
 #include "project/Fonts.h"
@@ -10,9 +12,15 @@ namespace korvel {
 
 int runDesigner(int argc, char **argv)
 {
+    if (const std::optional<int> answered = DesignerCommandLine::answer(argc, argv))
+        return *answered;
     QApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("TORVA"));
     QCoreApplication::setApplicationName(QStringLiteral("Korvel"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(KORVEL_VERSION));
+    // The installed launcher and icon (cmake --install) carry this name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("cz.torva.Korvel"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("cz.torva.Korvel")));
     installFontSubstitutes();
     installMessageBoxes();
 

@@ -15,6 +15,7 @@
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QPrinterInfo>
 #include <QProgressDialog>
 #include <QProxyStyle>
 #include <QScopeGuard>
@@ -39,7 +40,11 @@
 #include "app/FontDialog.h"
 #include "app/ItemControls.h"
 #include "app/PictureOpenDialog.h"
+#include "app/PrintSetup.h"
 #include "dialogs/Ask.h"
+#include "dialogs/CoverPreviewDialog.h"
+#include "dialogs/CoverPrintDialog.h"
+#include "dialogs/TFrmCalibration.h"
 #include "dialogs/TFrmEdit.h"
 #include "app/PageView.h"
 #include "app/ToolbarIcons.h"
@@ -1254,6 +1259,12 @@ void TFrmMain::buildPopupMenu()
     add("N1001", "100%", &TFrmMain::ZoomDefClick);
     m_popup->addSeparator()->setObjectName(QStringLiteral("N1"));
     add("Nhled1", "Náhled", &TFrmMain::ViewClick);
+    QAction *calibration = m_popup->addAction(QStringLiteral("Kalibrace tiskárny"));
+    calibration->setObjectName(QStringLiteral("Kalibrace1"));
+    connect(calibration, &QAction::triggered, this, [this] {
+        TFrmCalibration dialog(QPrinterInfo::defaultPrinterName(), this);
+        dialog.exec();
+    });
     m_popup->addSeparator();
     m_popup->addAction(action(QStringLiteral("Undo")));
     m_popup->addAction(action(QStringLiteral("Redo")));
@@ -1322,19 +1333,19 @@ void TFrmMain::ZoomDefClick()
 
 void TFrmMain::setUpPrinter(QPrinter &printer)
 {
-    printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0),
-                                      QPageLayout::Millimeter));
-    // Positions are measured from the paper's corner, not from the printable area.
-    printer.setFullPage(true);
-    printer.setCopyCount(1);
-    printer.setDuplex(QPrinter::DuplexNone);
-    printer.setPrintRange(QPrinter::AllPages);
-    printer.setPaperSource(QPrinter::Upper); // the first paper bin
-    printer.setDocName(QStringLiteral("Korvel"));
+    PrintSetup::prepare(printer, QStringLiteral("Korvel"));
 }
 
 bool TFrmMain::printOn(QPrinter &printer)
 {
+    // Whatever the dialog offered, the cover is one portrait page from the paper's
+    // corner, moved and stretched by the calibration of the printer it goes to.
+    PrintSetup::keepCoverPage(printer);
+    const PrinterCalibration calibration = PrintSetup::calibrationFor(printer);
+    const QString warning = PrintSetup::fitWarning(printer, calibration);
+    if (!warning.isEmpty() && !Ask(QStringLiteral("Tisk"), warning, 1))
+        return false;
+
     QProgressDialog progress(this);
     progress.setObjectName(QStringLiteral("PrintProgress"));
     progress.setWindowTitle(QStringLiteral("Printing progress"));
@@ -1346,8 +1357,13 @@ bool TFrmMain::printOn(QPrinter &printer)
     QCoreApplication::processEvents();
     if (progress.wasCanceled())
         return false;
-    const bool ok = m_page->printTo(printer);
+    const bool ok = m_page->printTo(printer, calibration);
     progress.setValue(1);
+    if (!ok) {
+        const QString where = printer.outputFileName().isEmpty() ? QStringLiteral("na tiskárnu %1").arg(printer.printerName())
+                                                                 : QStringLiteral("do souboru %1").arg(printer.outputFileName());
+        showErrorBox(this, QStringLiteral("Stránku se nepodařilo vytisknout %1.").arg(where));
+    }
     return ok;
 }
 
@@ -1360,32 +1376,36 @@ void TFrmMain::withPrinter(const std::function<void(QPrinter &)> &job)
     const auto done = qScopeGuard([this] { m_preparingPrint = false; });
     QPrinter printer(QPrinter::HighResolution);
     setUpPrinter(printer);
+    // The print job is named after the project, as print queues show it.
+    if (m_namedProject && !m_savePath.isEmpty())
+        printer.setDocName(QFileInfo(m_savePath).completeBaseName());
     job(printer);
 }
 
 void TFrmMain::ViewClick()
 {
-    withPrinter([this](QPrinter &printer) {
-        QPrintPreviewDialog preview(&printer, this);
+    bool print = false;
+    withPrinter([this, &print](QPrinter &printer) {
+        CoverPreviewDialog preview(&printer, this);
         preview.setObjectName(QStringLiteral("PrintPreview"));
         preview.setWindowTitle(QStringLiteral("Náhled"));
+        // The preview shows the page itself: no printer's calibration reaches it.
         connect(&preview, &QPrintPreviewDialog::paintRequested, this,
                 [this](QPrinter *p) { m_page->printTo(*p); });
         preview.exec();
+        print = preview.printRequested();
     });
+    if (print)
+        TiskClick();
 }
 
 void TFrmMain::TiskClick()
 {
     withPrinter([this](QPrinter &printer) {
-        QPrintDialog dialog(&printer, this);
+        CoverPrintDialog dialog(&printer, PrintSetup::proposedPdf(m_namedProject ? m_savePath : QString()), this);
         dialog.setObjectName(QStringLiteral("PrintDialog"));
         if (dialog.exec() != QDialog::Accepted)
             return;
-        // The dialog may have changed the paper; the cover is laid out for A4 portrait.
-        printer.setPageSize(QPageSize(QPageSize::A4));
-        printer.setPageOrientation(QPageLayout::Portrait);
-        printer.setFullPage(true);
         printOn(printer);
     });
 }

@@ -3,6 +3,7 @@
 #include <QFontMetrics>
 #include <QPagedPaintDevice>
 #include <QPainter>
+#include <algorithm>
 #include <cmath>
 
 #include "project/MulDiv.h"
@@ -44,6 +45,20 @@ const ElementGeometry &geometryOf(const TextItem &item)
     const ElementGeometry *g = findElement(std::string_view(code.constData(), size_t(code.size())));
     Q_ASSERT(g);
     return *g;
+}
+
+// A rectangle element: filled white, outlined in black inside its own rectangle.
+// The outline is four filled strips rather than a stroked hairline: a hairline is
+// centred on the rectangle's edge, so on paper half of it lay outside, where a
+// neighbour drawn later (the left spine band beside the back panel) covered it.
+void paintOutline(QPainter &painter, const QRectF &r, double width)
+{
+    painter.fillRect(r, Qt::white);
+    const double w = std::min(width, std::min(r.width(), r.height()) / 2);
+    painter.fillRect(QRectF(r.left(), r.top(), r.width(), w), Qt::black);
+    painter.fillRect(QRectF(r.left(), r.bottom() - w, r.width(), w), Qt::black);
+    painter.fillRect(QRectF(r.left(), r.top() + w, w, r.height() - 2 * w), Qt::black);
+    painter.fillRect(QRectF(r.right() - w, r.top() + w, w, r.height() - 2 * w), Qt::black);
 }
 
 } // namespace
@@ -428,15 +443,18 @@ void CoverPage::paint(QPainter &painter, const PageRenderOptions &o) const
                       snap(r.height() * o.scale));
     };
 
+    // The outline the user sees at 100 %: one pixel of 96 dpi (0.2646 mm), on paper
+    // as on the screen, never thinner than one device pixel. On the screen it stays
+    // a whole number of pixels so a zoomed outline is as crisp as at 100 %.
+    const double onePixel = o.scale * kTenthMmPerPixel;
+    const double outlineWidth = screen ? std::max(1.0, std::round(onePixel)) : std::max(1.0, onePixel);
+
     for (std::size_t e = 0; e < kPageElementCount; ++e) {
         const ElementGeometry &g = kPageElements[e];
         const QRectF rect = deviceRect(elementRect(g.name));
         switch (g.kind) {
         case ElementKind::Rectangle:
-            // A one-device-pixel black outline (a hairline on paper), filled white.
-            painter.setPen(QPen(Qt::black, 0));
-            painter.setBrush(Qt::white);
-            painter.drawRect(rect.adjusted(0, 0, -1, -1));
+            paintOutline(painter, rect, outlineWidth);
             break;
         case ElementKind::Picture:
             (g.name == "MainImg" ? m_mainImg : m_bckImg).picture().draw(painter, rect, o.target);
@@ -512,13 +530,29 @@ void CoverPage::paintScreen(QPainter &painter) const
     paint(painter, PageRenderOptions::forScreen(m_zoom));
 }
 
-bool CoverPage::printTo(QPagedPaintDevice &device) const
+void CoverPage::paintOnPaper(QPainter &painter, double dpiX, double dpiY, const PrinterCalibration &calibration) const
+{
+    painter.save();
+    painter.setWorldTransform(calibration.forDevice(dpiX, dpiY), true);
+    paint(painter, PageRenderOptions::forPaper(dpiX));
+    painter.restore();
+}
+
+bool CoverPage::printTo(QPagedPaintDevice &device, const PrinterCalibration &calibration) const
 {
     QPainter painter;
     if (!painter.begin(&device))
         return false;
-    paint(painter, PageRenderOptions::forPaper(device.logicalDpiX()));
+    paintOnPaper(painter, device.logicalDpiX(), device.logicalDpiY(), calibration);
     return painter.end();
+}
+
+QRectF CoverPage::printedArea()
+{
+    QRectF area;
+    for (const ElementGeometry &g : kPageElements)
+        area = area.united(g.rect());
+    return area;
 }
 
 } // namespace korvel

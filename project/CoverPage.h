@@ -9,6 +9,7 @@
 #include "project/Picture.h"
 #include "project/TextItem.h"
 #include "project/TextLayout.h"
+#include "settings/PrinterCalibration.h"
 #include "spine/SpineBand.h"
 
 class QPainter;
@@ -137,9 +138,17 @@ public:
     void paint(QPainter &painter, const PageRenderOptions &options) const;
     // Paints the page for the screen at the current zoom.
     void paintScreen(QPainter &painter) const;
+    // Draws the page for paper at a device's resolution (across and down), moved
+    // and stretched by a printer's calibration.
+    void paintOnPaper(QPainter &painter, double dpiX, double dpiY,
+                      const PrinterCalibration &calibration = {}) const;
     // Prints one A4 page on a paged device (printer, PDF), measured from the paper's
-    // corner. Returns false if the device could not be painted on.
-    bool printTo(QPagedPaintDevice &device) const;
+    // corner and corrected by the calibration of the printer it goes to. Returns
+    // false if the device could not be painted on.
+    bool printTo(QPagedPaintDevice &device, const PrinterCalibration &calibration = {}) const;
+    // The rectangle that the printed elements cover, in tenths of a millimetre from
+    // the paper's corner: what must fit on the paper.
+    static QRectF printedArea();
 
 signals:
     // A part of the page changed; rect is in screen pixels at the current zoom.

@@ -1,5 +1,6 @@
 #include "project/PrintCommand.h"
 
+#include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -12,7 +13,9 @@
 #include <QStringList>
 #include <cmath>
 #include <cstdio>
+#include <functional>
 
+#include "project/CalibrationPage.h"
 #include "project/CoverPage.h"
 #include "project/Fonts.h"
 #include "project/PictureError.h"
@@ -31,14 +34,32 @@ void say(const QString &text)
     std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
 }
 
-const char kUsage[] =
-    "usage: korvel-print [--dpi N] [PROJECT.kvp] OUTPUT.pdf|OUTPUT.png\n"
+const char kDescription[] =
     "Prints the cover page without a window, exactly as the printer gets it.\n"
-    "  OUTPUT.pdf  one A4 page, text and outlines as vectors\n"
-    "  OUTPUT.png  the page as an image, 96 dpi unless --dpi says otherwise\n"
-    "Without PROJECT the page is printed with its creation defaults.";
+    "OUTPUT.pdf is one A4 page with text and outlines as vectors; OUTPUT.png is the\n"
+    "page as an image, 96 dpi unless --dpi says otherwise. Without PROJECT the page\n"
+    "is printed with its creation defaults.\n"
+    "\n"
+    "Exit status: 0 done, 1 the project could not be read or the output written,\n"
+    "2 bad arguments.";
 
-bool writePdf(const CoverPage &page, const QString &output, QString *error)
+// "A,B": two whole numbers within [low, high].
+bool parsePair(const QString &text, int low, int high, int *a, int *b)
+{
+    const QStringList parts = text.split(QLatin1Char(','));
+    if (parts.size() != 2)
+        return false;
+    bool okA = false, okB = false;
+    *a = parts[0].trimmed().toInt(&okA);
+    *b = parts[1].trimmed().toInt(&okB);
+    return okA && okB && *a >= low && *a <= high && *b >= low && *b <= high;
+}
+
+// What is drawn on the output: the cover, or the printer calibration page.
+using PagePrinter = std::function<bool(QPagedPaintDevice &)>;
+using PagePainter = std::function<void(QPainter &, double dpi)>;
+
+bool writePdf(const PagePrinter &print, const QString &output, QString *error)
 {
     // Write next to the target and rename on success, so a failure never leaves a
     // half-written file under the requested name.
@@ -54,7 +75,7 @@ bool writePdf(const CoverPage &page, const QString &output, QString *error)
         writer.setResolution(1200);
         writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0),
                                          QPageLayout::Millimeter));
-        if (!page.printTo(writer)) {
+        if (!print(writer)) {
             *error = QStringLiteral("cannot draw the page into %1").arg(output);
             file.cancelWriting();
             return false;
@@ -67,7 +88,7 @@ bool writePdf(const CoverPage &page, const QString &output, QString *error)
     return true;
 }
 
-bool writePng(const CoverPage &page, const QString &output, int dpi, QString *error)
+bool writePng(const PagePainter &paint, const QString &output, int dpi, QString *error)
 {
     const int width = int(std::lround(kPaperWidth / 254.0 * dpi));
     const int height = int(std::lround(kPaperHeight / 254.0 * dpi));
@@ -81,7 +102,7 @@ bool writePng(const CoverPage &page, const QString &output, int dpi, QString *er
     image.fill(Qt::white);
     {
         QPainter painter(&image);
-        page.paint(painter, PageRenderOptions::forPaper(dpi));
+        paint(painter, dpi);
     }
     QSaveFile file(output);
     if (!file.open(QIODevice::WriteOnly) || !image.save(&file, "PNG") || !file.commit()) {
@@ -139,43 +160,78 @@ int runPrintCommand(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("korvel-print"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(KORVEL_VERSION));
     installFontSubstitutes();
 
-    QStringList args = app.arguments().mid(1);
-    int dpi = 96;
-    QStringList positional;
-    for (int i = 0; i < args.size(); ++i) {
-        const QString &a = args[i];
-        if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
-            std::printf("%s\n", kUsage);
-            return 0;
-        }
-        if (a == QLatin1String("--dpi")) {
-            bool ok = false;
-            dpi = i + 1 < args.size() ? args[i + 1].toInt(&ok) : 0;
-            if (!ok || dpi < 10 || dpi > 2400) {
-                say(QStringLiteral("korvel-print: --dpi needs a whole number from 10 to 2400"));
-                return 2;
-            }
-            ++i;
-            continue;
-        }
-        if (a.startsWith(QLatin1String("--"))) {
-            say(QStringLiteral("korvel-print: unknown option %1\n%2").arg(a, QString::fromLatin1(kUsage)));
-            return 2;
-        }
-        positional << a;
-    }
-    if (positional.isEmpty() || positional.size() > 2) {
-        say(QString::fromLatin1(kUsage));
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QString::fromLatin1(kDescription));
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
+    const QCommandLineOption dpiOption(QStringLiteral("dpi"), QStringLiteral("Resolution of a PNG output (10 to 2400)."),
+                                       QStringLiteral("N"), QStringLiteral("96"));
+    const QCommandLineOption offsetOption(
+        QStringLiteral("offset"),
+        QStringLiteral("Move the page by X,Y tenths of a millimetre, positive to the right and down (-500 to 500), "
+                       "as a printer calibration does."),
+        QStringLiteral("X,Y"));
+    const QCommandLineOption scaleOption(
+        QStringLiteral("scale"),
+        QStringLiteral("Stretch the page by SX,SY per mille about the paper's top-left corner (800 to 1200)."),
+        QStringLiteral("SX,SY"));
+    const QCommandLineOption calibrationOption(
+        QStringLiteral("calibration-page"),
+        QStringLiteral("Print the printer calibration page (rulers and crosshairs) instead of the cover."));
+    parser.addOptions({dpiOption, offsetOption, scaleOption, calibrationOption});
+    parser.addPositionalArgument(QStringLiteral("PROJECT.kvp"), QStringLiteral("The project to print (optional)."),
+                                 QStringLiteral("[PROJECT.kvp]"));
+    parser.addPositionalArgument(QStringLiteral("OUTPUT"), QStringLiteral("The file to write: .pdf or .png."),
+                                 QStringLiteral("OUTPUT.pdf|OUTPUT.png"));
+
+    auto refuse = [&](const QString &why) {
+        say(QStringLiteral("korvel-print: %1\n%2\nTry 'korvel-print --help' for more information.")
+                .arg(why, parser.helpText().section(QLatin1Char('\n'), 0, 0)));
         return 2;
+    };
+    if (!parser.parse(app.arguments()))
+        return refuse(parser.errorText());
+    if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all"))) {
+        std::printf("%s", parser.helpText().toLocal8Bit().constData());
+        return 0;
     }
+    if (parser.isSet(version)) {
+        std::printf("korvel-print %s\n", KORVEL_VERSION);
+        return 0;
+    }
+
+    bool ok = false;
+    const int dpi = parser.value(dpiOption).toInt(&ok);
+    if (!ok || dpi < 10 || dpi > 2400)
+        return refuse(QStringLiteral("--dpi needs a whole number from 10 to 2400"));
+    PrinterCalibration calibration;
+    if (parser.isSet(offsetOption)
+        && !parsePair(parser.value(offsetOption), -PrinterCalibration::kMaxOffset, PrinterCalibration::kMaxOffset,
+                      &calibration.offsetX, &calibration.offsetY))
+        return refuse(QStringLiteral("--offset needs X,Y: two whole numbers from %1 to %2 (tenths of a millimetre)")
+                          .arg(-PrinterCalibration::kMaxOffset)
+                          .arg(PrinterCalibration::kMaxOffset));
+    if (parser.isSet(scaleOption)
+        && !parsePair(parser.value(scaleOption), PrinterCalibration::kMinScale, PrinterCalibration::kMaxScale,
+                      &calibration.scaleX, &calibration.scaleY))
+        return refuse(QStringLiteral("--scale needs SX,SY: two whole numbers from %1 to %2 (per mille)")
+                          .arg(PrinterCalibration::kMinScale)
+                          .arg(PrinterCalibration::kMaxScale));
+
+    const QStringList positional = parser.positionalArguments();
+    const bool calibrationPage = parser.isSet(calibrationOption);
+    if (positional.isEmpty() || positional.size() > 2)
+        return refuse(positional.isEmpty() ? QStringLiteral("no OUTPUT given") : QStringLiteral("too many arguments"));
+    if (calibrationPage && positional.size() == 2)
+        return refuse(QStringLiteral("--calibration-page prints no project"));
     const QString output = positional.last();
     const QString suffix = QFileInfo(output).suffix().toLower();
-    if (suffix != QLatin1String("pdf") && suffix != QLatin1String("png")) {
-        say(QStringLiteral("korvel-print: OUTPUT must end in .pdf or .png: %1").arg(output));
-        return 2;
-    }
+    if (suffix != QLatin1String("pdf") && suffix != QLatin1String("png"))
+        return refuse(QStringLiteral("OUTPUT must end in .pdf or .png: %1").arg(output));
 
     CoverPage page;
     // The output is named relative to where the command was started, even though the
@@ -184,10 +240,22 @@ int runPrintCommand(int argc, char **argv)
     if (positional.size() == 2 && !openProject(page, positional.first()))
         return 1;
 
+    const QString target; // a file names no printer
+    const PagePrinter print = [&](QPagedPaintDevice &device) {
+        return calibrationPage ? CalibrationPage::printTo(device, target, calibration)
+                               : page.printTo(device, calibration);
+    };
+    const PagePainter paint = [&](QPainter &painter, double at) {
+        painter.setWorldTransform(calibration.forDevice(at, at), true);
+        if (calibrationPage)
+            CalibrationPage::paint(painter, at, target, calibration);
+        else
+            page.paint(painter, PageRenderOptions::forPaper(at));
+    };
     QString error;
-    const bool ok = suffix == QLatin1String("pdf") ? writePdf(page, outputPath, &error)
-                                                   : writePng(page, outputPath, dpi, &error);
-    if (!ok) {
+    const bool written = suffix == QLatin1String("pdf") ? writePdf(print, outputPath, &error)
+                                                        : writePng(paint, outputPath, dpi, &error);
+    if (!written) {
         say(QStringLiteral("korvel-print: %1").arg(error));
         return 1;
     }

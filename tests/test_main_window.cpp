@@ -97,6 +97,7 @@ TEST(MainWindow, PopupMenuOffersZoomAndPreview)
     EXPECT_TRUE(actions[3]->isSeparator());
     EXPECT_EQ(actions[4]->text(), QStringLiteral("Náhled"));
     EXPECT_EQ(actions[4]->objectName(), QStringLiteral("Nhled1"));
+    EXPECT_EQ(actions[5]->text(), QStringLiteral("Kalibrace tiskárny"));
 
     actions[0]->trigger();
     EXPECT_EQ(window.page().zoom(), 110);

@@ -155,3 +155,18 @@ TEST(PagePaint, RaisedBoxShowsItsLine)
     const QRect box = page.elementPixelRect("BTht", 100);
     EXPECT_GT(darkPixels(renderPaper(page), box), 50);
 }
+
+TEST(PagePaint, OutlinesAreAPixelOf96DpiWideOnEveryDevice)
+{
+    // 0.2646 mm: 6.25 pixels at 600 dpi, inside the element's rectangle.
+    CoverPage page;
+    emptyAllTexts(page);
+    const QImage paper = renderPaper(page, 600);
+    const int left = qRound(52 * 600 / 96.0), y = qRound(300 * 600 / 96.0);
+    EXPECT_FALSE(isDark(paper.pixel(left - 1, y)));
+    int run = 0;
+    while (isDark(paper.pixel(left + run, y)))
+        ++run;
+    EXPECT_GE(run, 6);
+    EXPECT_LE(run, 7);
+}

@@ -3,6 +3,8 @@
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QPageLayout>
+#include <QPdfWriter>
 #include <QPrinter>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -189,7 +191,7 @@ TEST(Printing, KorvelPrintRefusesBadArgumentsClearly)
     int rc = 0;
     QString out = run({}, &rc);
     EXPECT_EQ(rc, 2);
-    EXPECT_TRUE(out.contains(QStringLiteral("usage")));
+    EXPECT_TRUE(out.contains(QStringLiteral("Usage: ")));
     out = run({dir.filePath(QStringLiteral("cover.txt"))}, &rc);
     EXPECT_EQ(rc, 2);
     EXPECT_TRUE(out.contains(QStringLiteral(".pdf or .png")));
@@ -247,4 +249,94 @@ TEST(Printing, AMetafileFrontStaysVectorsAndTextOnPaper)
     // Its lines land inside the front picture's area on paper.
     const QImage raster = rasterise(pdf, dir);
     EXPECT_GT(darkPixels(raster, QRect(141, 225, 1209, 1201)), 1000);
+}
+
+namespace {
+
+// Rasterises page 1 of a PDF at a resolution, as a 32-bit image.
+QImage rasteriseAt(const QString &pdf, int dpi, const QTemporaryDir &dir)
+{
+    const QString prefix = dir.filePath(QStringLiteral("raster%1").arg(dpi));
+    QProcess p;
+    p.start(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-png"),
+                                         QStringLiteral("-singlefile"), pdf, prefix});
+    if (!p.waitForFinished(60000) || p.exitCode() != 0)
+        return QImage();
+    return QImage(prefix + QStringLiteral(".png")).convertToFormat(QImage::Format_RGB32);
+}
+
+// Where the ink of a region is: the bounding box of its dark pixels.
+QRect inkBox(const QImage &image, const QRect &region)
+{
+    QRect box;
+    for (int y = region.top(); y <= region.bottom(); ++y)
+        for (int x = region.left(); x <= region.right(); ++x)
+            if (isDark(image.pixel(x, y)))
+                box |= QRect(x, y, 1, 1);
+    return box;
+}
+
+} // namespace
+
+TEST(Printing, PdfAt96DpiIsThePngAndTheScreenPixelForPixel)
+{
+    // Outlines, spine gradients and the white page: the same pixels on the screen at
+    // 100 %, in the PNG and in the PDF rasterised at 96 dpi. The back panel's left
+    // outline at x = 75 lies beside the left spine band, which is drawn later.
+    QTemporaryDir dir;
+    CoverPage page;
+    emptyAllTexts(page);
+    page.setCaptionsVisible(false);
+    const QString pdf = dir.filePath(QStringLiteral("empty.pdf"));
+    {
+        QPdfWriter writer(pdf);
+        writer.setResolution(1200);
+        writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF()));
+        ASSERT_TRUE(page.printTo(writer));
+    }
+    const QImage paper = rasteriseAt(pdf, 96, dir);
+    const QImage png = renderPaper(page, 96);
+    // The screen at 100 %, without its corner brackets (never on paper).
+    QImage screen(page.pixelSize(), QImage::Format_RGB32);
+    screen.fill(Qt::white);
+    {
+        QPainter p(&screen);
+        PageRenderOptions o = PageRenderOptions::forScreen(100);
+        o.screenExtras = false;
+        page.paint(p, o);
+    }
+    ASSERT_EQ(paper.size(), png.size());
+    int differPng = 0, differScreen = 0;
+    for (int y = 0; y < png.height(); ++y)
+        for (int x = 0; x < png.width(); ++x) {
+            differPng += paper.pixel(x, y) != png.pixel(x, y);
+            differScreen += paper.pixel(x, y) != screen.pixel(x, y);
+        }
+    EXPECT_EQ(differPng, 0);
+    EXPECT_EQ(differScreen, 0);
+    for (int y = 585; y < 1025; ++y)
+        ASSERT_EQ(paper.pixel(75, y), qRgb(0, 0, 0)) << "no outline at x = 75, y = " << y;
+}
+
+TEST(Printing, TextInkStandsWhereThePngHasIt)
+{
+    // Glyph edges are smoothed differently by each rasteriser; where the text stands
+    // must not differ.
+    QTemporaryDir dir;
+    int rc = -1;
+    const QString pdf = dir.filePath(QStringLiteral("cover.pdf"));
+    const QString png = dir.filePath(QStringLiteral("cover.png"));
+    ASSERT_EQ((run({pdf}, &rc), rc), 0);
+    ASSERT_EQ((run({png}, &rc), rc), 0);
+    const QImage paper = rasteriseAt(pdf, 96, dir);
+    const QImage image = QImage(png).convertToFormat(QImage::Format_RGB32);
+    CoverPage page;
+    for (const TextItem &item : page.items()) {
+        const QRect box = page.elementPixelRect(item.code().toStdString(), 100);
+        const QRect expected = inkBox(image, box);
+        const QRect found = inkBox(paper, box);
+        EXPECT_FALSE(expected.isEmpty()) << item.code().toStdString();
+        EXPECT_LE((found.topLeft() - expected.topLeft()).manhattanLength(), 1) << item.code().toStdString();
+        EXPECT_LE((found.bottomRight() - expected.bottomRight()).manhattanLength(), 1) << item.code().toStdString();
+    }
 }

@@ -1,0 +1,62 @@
+#include "app/PrintSetup.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QPageLayout>
+#include <QPrinter>
+
+#include "project/CoverPage.h"
+
+namespace korvel {
+
+void PrintSetup::prepare(QPrinter &printer, const QString &documentName)
+{
+    printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0),
+                                      QPageLayout::Millimeter));
+    // Positions are measured from the paper's corner, not from the printable area.
+    printer.setFullPage(true);
+    printer.setCopyCount(1);
+    printer.setDuplex(QPrinter::DuplexNone);
+    printer.setPrintRange(QPrinter::AllPages);
+    printer.setPaperSource(QPrinter::Upper); // the first paper bin
+    printer.setDocName(documentName);
+}
+
+void PrintSetup::keepCoverPage(QPrinter &printer)
+{
+    QPageSize paper = printer.pageLayout().pageSize();
+    if (!paper.isValid())
+        paper = QPageSize(QPageSize::A4);
+    printer.setPageLayout(QPageLayout(paper, QPageLayout::Portrait, QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter));
+    printer.setFullPage(true);
+}
+
+PrinterCalibration PrintSetup::calibrationFor(const QPrinter &printer)
+{
+    if (printer.outputFormat() != QPrinter::NativeFormat || !printer.outputFileName().isEmpty())
+        return PrinterCalibration();
+    return PrinterCalibrationStore::load(printer.printerName());
+}
+
+QString PrintSetup::fitWarning(const QPrinter &printer, const PrinterCalibration &calibration)
+{
+    const QPageSize paper = printer.pageLayout().pageSize();
+    const QSizeF size = paper.size(QPageSize::Millimeter) * 10; // tenths of a millimetre
+    const QRectF area = CoverPage::printedArea();
+    const QRectF placed(calibration.map(area.topLeft()), calibration.map(area.bottomRight()));
+    if (QRectF(QPointF(0, 0), size).contains(placed))
+        return QString();
+    auto mm = [](double tenths) { return QString::number(qRound(tenths / 10.0)); };
+    return QStringLiteral("Obal CD se na papír %1 (%2 × %3 mm) celý nevejde. Tisknout přesto?")
+        .arg(paper.name(), mm(size.width()), mm(size.height()));
+}
+
+QString PrintSetup::proposedPdf(const QString &projectPath)
+{
+    if (projectPath.isEmpty())
+        return QDir::current().absoluteFilePath(QStringLiteral("obal.pdf"));
+    const QFileInfo project(projectPath);
+    return project.absoluteDir().absoluteFilePath(project.completeBaseName() + QStringLiteral(".pdf"));
+}
+
+} // namespace korvel

@@ -1,0 +1,31 @@
+#pragma once
+#include <QString>
+
+#include "settings/PrinterCalibration.h"
+
+class QPrinter;
+
+namespace korvel {
+
+// How a printer is set up for the cover: one A4 portrait page measured from the
+// paper's corner, corrected by the calibration of the printer it goes to.
+class PrintSetup {
+public:
+    // Before the print dialog or the preview: A4 portrait, no margins, positions
+    // from the paper's corner, one copy from the first paper bin.
+    static void prepare(QPrinter &printer, const QString &documentName);
+    // After the print dialog: portrait from the corner again, whatever was chosen.
+    // The paper is kept: a printer loaded with another paper gets the page at its
+    // true size from the corner rather than a page scaled to fit.
+    static void keepCoverPage(QPrinter &printer);
+    // The calibration for the printer the page goes to; none when it goes to a file.
+    static PrinterCalibration calibrationFor(const QPrinter &printer);
+    // A Czech warning when the printed cover does not fit on the printer's paper,
+    // or nothing when it fits.
+    static QString fitWarning(const QPrinter &printer, const PrinterCalibration &calibration);
+    // The PDF that printing to a file offers: beside the project and named after
+    // it, or in the current folder when the project has no name yet.
+    static QString proposedPdf(const QString &projectPath);
+};
+
+} // namespace korvel

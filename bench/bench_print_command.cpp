@@ -1,0 +1,65 @@
+// korvel-print, as a user runs it: a cover with two 4000 x 3000 JPEG photos,
+// from the project file to the finished PDF, in its own process. The PDF's size is
+// reported against the photos' own JPEG bytes.
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+
+#include "BenchData.h"
+#include "project/CoverPage.h"
+#include "project/ProjectSession.h"
+#include "settings/UserRegistry.h"
+
+using namespace korvel;
+
+namespace {
+
+struct PhotoProject {
+    QTemporaryDir dir;
+    QString path;
+    qint64 jpegBytes = 0;
+
+    PhotoProject()
+    {
+        const QString previous = QDir::currentPath();
+        QDir::setCurrent(dir.path());
+        UserRegistry::setStorePath(dir.filePath(QStringLiteral("registry.ini")));
+        CoverPage page;
+        ProjectSession session(page);
+        const QByteArray front = bench::makeBigJpeg(QColor(Qt::red)), back = bench::makeBigJpeg(QColor(Qt::blue));
+        jpegBytes = front.size() + back.size();
+        Picture picture;
+        QString error;
+        picture.loadFromData(front, QStringLiteral(".jpg"), &error);
+        page.MainImg().setPicture(picture);
+        picture.loadFromData(back, QStringLiteral(".jpg"), &error);
+        page.BckImg().setPicture(picture);
+        path = dir.filePath(QStringLiteral("photos.kvp"));
+        session.save(path);
+        QDir::setCurrent(previous);
+        UserRegistry::setStorePath(QString());
+    }
+};
+
+void BM_KorvelPrintPdfWithTwoPhotos(benchmark::State &state)
+{
+    static PhotoProject project;
+    const QString pdf = project.dir.filePath(QStringLiteral("photos.pdf"));
+    for (auto _ : state) {
+        QProcess p;
+        p.start(QStringLiteral(KORVEL_PRINT_EXE), {project.path, pdf});
+        if (!p.waitForFinished(120000) || p.exitCode() != 0) {
+            state.SkipWithError("korvel-print failed");
+            return;
+        }
+    }
+    const double bytes = double(QFileInfo(pdf).size());
+    state.counters["pdf_bytes"] = bytes;
+    state.counters["jpeg_bytes"] = double(project.jpegBytes);
+    state.counters["pdf_per_jpeg"] = bytes / double(project.jpegBytes);
+}
+BENCHMARK(BM_KorvelPrintPdfWithTwoPhotos)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+
+} // namespace
