@@ -4,6 +4,7 @@
 #include <QContextMenuEvent>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QFile>
 #include <QFontInfo>
 #include <QPrintPreviewDialog>
@@ -19,6 +20,7 @@
 #include <QToolButton>
 #include <gtest/gtest.h>
 
+#include "GuiTestUtil.h"
 #include "app/PageView.h"
 #include "app/TFrmMain.h"
 #include "project/CoverPage.h"
@@ -260,6 +262,17 @@ TEST(MainWindow, PrintingShowsProgressAndWritesOnePage)
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QByteArray bytes = file.readAll();
     EXPECT_EQ(bytes.count("/Type /Page\n") + bytes.count("/Type /Page\r") + bytes.count("/Type /Page "), 1);
+
+    // A file that cannot be written is said so, and nothing else changes.
+    printer.setOutputFileName(dir.filePath(QStringLiteral("no/such/folder/printed.pdf")));
+    QString error;
+    korvel::test::whenModal<QMessageBox>([&](QMessageBox *box) {
+        error = box->text();
+        box->accept();
+    });
+    EXPECT_FALSE(window.printOn(printer));
+    EXPECT_TRUE(error.contains(QStringLiteral("printed.pdf"))) << error.toStdString();
+    EXPECT_FALSE(window.action(QStringLiteral("Fsave"))->isEnabled());
 }
 
 TEST(Fonts, CoverTypefacesResolveToMetricCompatibleFaces)
