@@ -136,14 +136,14 @@ bool Picture::loadFromFile(const QString &path, QString *error)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         if (error)
-            *error = QStringLiteral("Cannot open file \"%1\": %2").arg(path, file.errorString());
+            *error = QStringLiteral("Soubor „%1“ nelze otevřít: %2").arg(path, file.errorString());
         return false;
     }
     // Refuse files far beyond any picture before reading them into memory.
     constexpr qint64 kMaxFileBytes = qint64(512) * 1024 * 1024;
     if (file.size() > kMaxFileBytes) {
         if (error)
-            *error = QStringLiteral("File \"%1\" is too large for a picture").arg(path);
+            *error = QStringLiteral("Soubor „%1“ je na obrázek příliš velký").arg(path);
         return false;
     }
     // A side file is offered under eight extensions in turn; a file whose first bytes
@@ -181,7 +181,7 @@ bool Picture::loadFromData(const QByteArray &bytes, const QString &extension, QS
     }
     if (!content) {
         if (error)
-            *error = why.isEmpty() ? QStringLiteral("The picture could not be read") : why;
+            *error = why.isEmpty() ? QStringLiteral("Obrázek nelze přečíst") : why;
         return false;
     }
     m_content = std::move(content);
@@ -198,7 +198,7 @@ bool Picture::saveToFile(const QString &path, QString *error) const
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(m_bytes) != m_bytes.size() || !file.commit()) {
         if (error)
-            *error = QStringLiteral("Cannot write file \"%1\": %2").arg(path, file.errorString());
+            *error = QStringLiteral("Soubor „%1“ nelze zapsat: %2").arg(path, file.errorString());
         return false;
     }
     return true;

@@ -25,7 +25,7 @@ public:
     // The size limits every raster decoder applies before allocating anything.
     static bool sizeAcceptable(qint64 width, qint64 height, QString *error);
 
-    // "The picture file is damaged (why)": the one wording for damaged data.
+    // "Soubor obrázku je poškozený (why)": the one wording for damaged data.
     static QString damaged(const QString &why);
 
     // Reads the first (or index-th) image through Qt's reader for the named format,

@@ -27,12 +27,12 @@ std::shared_ptr<const PictureContent> decodeRaster(const QByteArray &bytes, Pict
     case PictureFormat::None:
     case PictureFormat::Metafile:
         if (error)
-            *error = QStringLiteral("Not a raster picture");
+            *error = QStringLiteral("Nejde o rastrový obrázek");
         return nullptr;
     }
     if (image.isNull()) {
         if (error && error->isEmpty())
-            *error = QStringLiteral("The picture could not be read");
+            *error = QStringLiteral("Obrázek nelze přečíst");
         return nullptr;
     }
     return std::make_shared<RasterContent>(std::move(image));

@@ -487,7 +487,7 @@ TEST(RasterPicture, DamagedFilesFailAndKeepThePreviousPicture)
         Picture picture = previous;
         QString error;
         EXPECT_FALSE(picture.loadFromFile(rasterPath(QStringLiteral("damaged/") + name), &error));
-        EXPECT_TRUE(error.startsWith(QStringLiteral("The picture file is damaged"))) << error.toStdString();
+        EXPECT_TRUE(error.startsWith(QStringLiteral("Soubor obrázku je poškozený"))) << error.toStdString();
         EXPECT_TRUE(picture.sameAs(previous));
         EXPECT_EQ(shown(picture), previousImage);
     }
@@ -511,7 +511,7 @@ TEST(RasterPicture, EveryFileCutShortFails)
     const QByteArray jpeg = readBytes(QStringLiteral("jpeg_baseline_420.jpg"));
     QString error;
     EXPECT_TRUE(loadBytes(jpeg.left(jpeg.size() - 2), QStringLiteral(".jpg"), &error).isEmpty());
-    EXPECT_TRUE(error.contains(QStringLiteral("damaged"))) << error.toStdString();
+    EXPECT_TRUE(error.contains(QStringLiteral("poškozený"))) << error.toStdString();
 }
 
 TEST(RasterPicture, SavedBytesAreTheLoadedBytesAndLoadAgain)
@@ -541,7 +541,7 @@ TEST(RasterPicture, AbsurdSizesInForgedHeadersAreRefused)
         QString error;
         Picture picture;
         EXPECT_FALSE(picture.loadFromData(bytes, ext, &error));
-        EXPECT_TRUE(error.startsWith(QStringLiteral("The picture is too large"))) << error.toStdString();
+        EXPECT_TRUE(error.startsWith(QStringLiteral("Obrázek je příliš velký"))) << error.toStdString();
     };
     // BMP: 100000 × 100000 in the header of a small file, and a side beyond the limit.
     QByteArray bmp = readBytes(QStringLiteral("bmp_24bpp.bmp"));
@@ -571,7 +571,7 @@ TEST(RasterPicture, AbsurdSizesInForgedHeadersAreRefused)
     qToBigEndian<quint16>(30000, jpeg.data() + sof + 7);
     QString error;
     EXPECT_TRUE(loadBytes(jpeg, QStringLiteral(".jpg"), &error).isEmpty());
-    EXPECT_TRUE(error.contains(QStringLiteral("too short"))) << error.toStdString();
+    EXPECT_TRUE(error.contains(QStringLiteral("příliš krátká"))) << error.toStdString();
 
     // Icon: a PNG entry whose IHDR claims 40000 × 40000.
     QByteArray ico = readBytes(QStringLiteral("ico_pil_png_entries.ico"));
@@ -624,7 +624,7 @@ TEST(RasterPicture, GifWithCompleteBlocksButBrokenImageDataFails)
     // Only the first data sub-block, then a proper end: too few pixels.
     const QByteArray shortened = gif.left(firstBlock + 1 + d[firstBlock]) + QByteArray("\0\x3B", 2);
     EXPECT_TRUE(loadBytes(shortened, QStringLiteral(".gif"), &error).isEmpty());
-    EXPECT_TRUE(error.startsWith(QStringLiteral("The picture file is damaged"))) << error.toStdString();
+    EXPECT_TRUE(error.startsWith(QStringLiteral("Soubor obrázku je poškozený"))) << error.toStdString();
 
     // Codes that are not in the table yet.
     QByteArray garbled = gif;
@@ -632,7 +632,7 @@ TEST(RasterPicture, GifWithCompleteBlocksButBrokenImageDataFails)
         garbled[firstBlock + 1 + i] = char(0xFF);
     error.clear();
     EXPECT_TRUE(loadBytes(garbled, QStringLiteral(".gif"), &error).isEmpty());
-    EXPECT_TRUE(error.startsWith(QStringLiteral("The picture file is damaged"))) << error.toStdString();
+    EXPECT_TRUE(error.startsWith(QStringLiteral("Soubor obrázku je poškozený"))) << error.toStdString();
 }
 
 TEST(RasterPicture, BmpMissingOnlyItsLastRowPaddingStillLoads)
@@ -646,7 +646,7 @@ TEST(RasterPicture, BmpMissingOnlyItsLastRowPaddingStillLoads)
     ASSERT_FALSE(padded.isEmpty()) << error.toStdString();
     EXPECT_EQ(shown(padded).pixel(2, 0), colours[2]); // the last row in the file is the top one
     EXPECT_TRUE(loadBytes(bmp.left(bmp.size() - 4), QStringLiteral(".bmp"), &error).isEmpty());
-    EXPECT_EQ(error, QStringLiteral("The picture file is damaged (truncated BMP data)"));
+    EXPECT_EQ(error, QStringLiteral("Soubor obrázku je poškozený (zkrácená data BMP)"));
 }
 
 TEST(RasterPicture, RleBmpMustReachItsEnd)
@@ -713,7 +713,7 @@ TEST(RasterPicture, IconSkipsEntriesOfUnreadableDepth)
     qToLittleEndian<quint16>(16, ico.data() + offset + 14);
     QString error;
     EXPECT_TRUE(loadBytes(ico, QStringLiteral(".ico"), &error).isEmpty());
-    EXPECT_TRUE(error.startsWith(QStringLiteral("This kind of icon is not supported"))) << error.toStdString();
+    EXPECT_TRUE(error.startsWith(QStringLiteral("Tento druh ikony není podporován"))) << error.toStdString();
 
     // Two entries, the larger one 16-bit: the other one is shown.
     const QByteArray small = readBytes(QStringLiteral("ico_32px_4bpp_im.ico"));
