@@ -73,6 +73,8 @@ std::optional<PictureFormat> formatOfExtension(const QString &extension)
         return PictureFormat::Jpeg;
     if (ext == QLatin1String("ico"))
         return PictureFormat::Icon;
+    if (ext == QLatin1String("png"))
+        return PictureFormat::Png;
     if (ext == QLatin1String("emf") || ext == QLatin1String("wmf"))
         return PictureFormat::Metafile;
     return std::nullopt;
@@ -97,6 +99,8 @@ bool couldBe(std::optional<PictureFormat> format, const QByteArray &head)
         return head.startsWith("\xFF\xD8");
     case PictureFormat::Icon:
         return u16(0) == 0 && (u16(2) == 1 || u16(2) == 2);
+    case PictureFormat::Png:
+        return head.startsWith("\x89PNG\r\n\x1a\n");
     case PictureFormat::Metafile:
         return u32(0) == 1 || u32(0) == 0x9AC6CDD7u || ((u16(0) == 1 || u16(0) == 2) && u16(2) == 9);
     case PictureFormat::None:
@@ -146,7 +150,7 @@ bool Picture::loadFromFile(const QString &path, QString *error)
             *error = QStringLiteral("Soubor „%1“ je na obrázek příliš velký").arg(path);
         return false;
     }
-    // A side file is offered under eight extensions in turn; a file whose first bytes
+    // A side file is offered under nine extensions in turn; a file whose first bytes
     // already rule the format out is refused without reading it all.
     const QByteArray head = file.peek(16);
     if (!couldBe(formatOfExtension(ext), head))

@@ -7,7 +7,7 @@ class QByteArray;
 
 namespace korvel {
 
-// A decoded BMP, GIF, JPEG or icon. The image is kept in a format that the
+// A decoded BMP, GIF, JPEG, PNG or icon. The image is kept in a format that the
 // painter blits without conversion: RGB32 when opaque, ARGB32_Premultiplied
 // when it has transparency.
 class RasterContent final : public PictureContent {

@@ -3,6 +3,7 @@
 #include "project/IconDecoder.h"
 #include "project/JpegDecoder.h"
 #include "project/Picture.h"
+#include "project/PngDecoder.h"
 #include "project/RasterContent.h"
 
 namespace korvel {
@@ -23,6 +24,9 @@ std::shared_ptr<const PictureContent> decodeRaster(const QByteArray &bytes, Pict
         break;
     case PictureFormat::Icon:
         image = IconDecoder::decode(bytes, error);
+        break;
+    case PictureFormat::Png:
+        image = PngDecoder::decode(bytes, error);
         break;
     case PictureFormat::None:
     case PictureFormat::Metafile:

@@ -113,6 +113,34 @@ QRgb bmp24Pixel(const QByteArray &bmp, int x, int y)
     return qRgb(p[2], p[1], p[0]);
 }
 
+// A PNG chunk with its checksum, so that a forged header gets past libpng's check.
+QByteArray pngChunk(const char *type, const QByteArray &data)
+{
+    const QByteArray body = QByteArray(type, 4) + data;
+    quint32 crc = 0xFFFFFFFF;
+    for (const char c : body) {
+        crc ^= uchar(c);
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1)));
+    }
+    QByteArray length(4, '\0'), check(4, '\0');
+    qToBigEndian<quint32>(quint32(data.size()), length.data());
+    qToBigEndian<quint32>(~crc, check.data());
+    return length + body + check;
+}
+
+// An 8-bit RGBA PNG whose header claims width × height, with a few bytes of pixels.
+QByteArray forgedPng(quint32 width, quint32 height)
+{
+    QByteArray header(13, '\0');
+    qToBigEndian<quint32>(width, header.data());
+    qToBigEndian<quint32>(height, header.data() + 4);
+    header[8] = 8; // bits per channel
+    header[9] = 6; // RGBA
+    return QByteArray("\x89PNG\r\n\x1a\n", 8) + pngChunk("IHDR", header)
+        + pngChunk("IDAT", QByteArray::fromHex("78da636000020000050001")) + pngChunk("IEND", QByteArray());
+}
+
 // A small BMP written here: 24-bit, bottom-up unless topDown, pixels given top row first.
 QByteArray makeBmp24(int width, int height, const QList<QRgb> &topRowFirst, bool topDown = false)
 {
@@ -184,6 +212,10 @@ const Fixture kFixtures[] = {
     {"jpeg_exif_orientation6.jpg", 320, 237}, // stored 237 × 320, shown upright
     {"jpeg_greyscale.jpg", 319, 237},
     {"jpeg_progressive.jpg", 319, 237},
+    {"png_grey16.png", 160, 119},
+    {"png_palette_trns_interlaced.png", 96, 96},
+    {"png_rgb_qt.png", 160, 119},
+    {"png_rgba_qt.png", 96, 96},
 };
 
 } // namespace
@@ -199,6 +231,7 @@ TEST(RasterPicture, EveryFormatLoadsWithItsSizeAndDrawFormat)
         const PictureFormat want = ext == QLatin1String(".bmp") ? PictureFormat::Bitmap
             : ext == QLatin1String(".gif")                     ? PictureFormat::Gif
             : ext == QLatin1String(".ico")                     ? PictureFormat::Icon
+            : ext == QLatin1String(".png")                     ? PictureFormat::Png
                                                                : PictureFormat::Jpeg;
         EXPECT_EQ(picture.format(), want);
         // Decoded once into a format the painter blits without converting.
@@ -209,13 +242,14 @@ TEST(RasterPicture, EveryFormatLoadsWithItsSizeAndDrawFormat)
     }
 }
 
-TEST(RasterPicture, BmpAndGifPixelsMatchAnIntactDecode)
+TEST(RasterPicture, BmpGifAndPngPixelsMatchAnIntactDecode)
 {
     // For intact files Qt's readers are right (their faults are with damaged data):
-    // every BMP and GIF must come out pixel for pixel as Qt reads it.
+    // every BMP, GIF and PNG must come out pixel for pixel as Qt reads it.
     for (const Fixture &f : kFixtures) {
         const QString name = QString::fromLatin1(f.name);
-        if (!name.startsWith(QLatin1String("bmp_")) && !name.startsWith(QLatin1String("gif_")))
+        if (!name.startsWith(QLatin1String("bmp_")) && !name.startsWith(QLatin1String("gif_"))
+            && !name.startsWith(QLatin1String("png_")))
             continue;
         SCOPED_TRACE(f.name);
         EXPECT_TRUE(samePixels(shown(loadPicture(name)), qtDecode(name)));
@@ -235,6 +269,31 @@ TEST(RasterPicture, BmpPixelsAreThoseOfTheFile)
                               "bmp_os2_core_8bpp.bmp", "bmp_8bpp_rle8_gimp.bmp", "gif_89a.gif"}) {
         SCOPED_TRACE(other);
         EXPECT_LT(meanDifference(shown(loadPicture(QString::fromLatin1(other))), image), 6.0);
+    }
+}
+
+TEST(RasterPicture, PngsShowThePicturesTheyWereMadeFromOnScreenAndPaper)
+{
+    // Each PNG was written from another fixture (a palette one with transparency,
+    // interlaced): lossless, so the pixels are exactly those of the original.
+    const std::pair<const char *, const char *> made[] = {
+        {"png_rgb_qt.png", "bmp_24bpp.bmp"},
+        {"png_rgba_qt.png", "bmp_32bpp_v5_alpha.bmp"},
+        {"png_palette_trns_interlaced.png", "gif_transparent.gif"},
+    };
+    for (const auto &[png, original] : made) {
+        SCOPED_TRACE(png);
+        const Picture picture = loadPicture(QString::fromLatin1(png));
+        const QImage want = shown(loadPicture(QString::fromLatin1(original)));
+        EXPECT_TRUE(samePixels(shown(picture), want));
+        for (DrawTarget where : {DrawTarget::Screen, DrawTarget::Paper}) {
+            QImage canvas(want.size(), QImage::Format_ARGB32_Premultiplied);
+            canvas.fill(Qt::transparent);
+            QPainter painter(&canvas);
+            picture.draw(painter, QRectF(QPointF(0, 0), QSizeF(want.size())), where);
+            painter.end();
+            EXPECT_TRUE(samePixels(canvas, want));
+        }
     }
 }
 
@@ -519,7 +578,7 @@ TEST(RasterPicture, SavedBytesAreTheLoadedBytesAndLoadAgain)
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     for (const char *name : {"bmp_8bpp_rle8_gimp.bmp", "gif_animated_optimized.gif", "ico_pil_png_entries.ico",
-                             "jpeg_exif_orientation6.jpg", "jpeg_cmyk.jpg"}) {
+                             "jpeg_exif_orientation6.jpg", "jpeg_cmyk.jpg", "png_rgba_qt.png"}) {
         SCOPED_TRACE(name);
         const Picture picture = loadPicture(QString::fromLatin1(name));
         const QString saved = dir.filePath(QStringLiteral("side") + extensionOf(QString::fromLatin1(name)));
@@ -579,6 +638,12 @@ TEST(RasterPicture, AbsurdSizesInForgedHeadersAreRefused)
     qToBigEndian<quint32>(40000, ico.data() + lastEntry + 16);
     qToBigEndian<quint32>(40000, ico.data() + lastEntry + 20);
     expectTooLarge(ico, QStringLiteral(".ico"));
+
+    // PNG: a 100000 × 100000 header, and one within the limits whose data is far
+    // too short for it, refused before 360 MB are allocated for the pixels.
+    expectTooLarge(forgedPng(100000, 100000), QStringLiteral(".png"));
+    EXPECT_TRUE(loadBytes(forgedPng(10000, 9000), QStringLiteral(".png"), &error).isEmpty());
+    EXPECT_TRUE(error.contains(QStringLiteral("příliš krátká"))) << error.toStdString();
 }
 
 TEST(RasterPicture, ScreenDrawScalesOnceAndMatchesPaper)
