@@ -4,6 +4,7 @@
 
 #include "app/ErrorBox.h"
 #include "app/TFrmMain.h"
+#include "dialogs/CzechTranslations.h"
 #include "project/Fonts.h"
 
 namespace korvel {
@@ -13,6 +14,7 @@ int runDesigner(int argc, char **argv)
     QApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("TORVA"));
     QCoreApplication::setApplicationName(QStringLiteral("Korvel"));
+    installCzechTranslations(app);
     installFontSubstitutes();
     installMessageBoxes();
 
