@@ -22,6 +22,13 @@
 #include <QScrollBar>
 #include <QSettings>
 #include <QStatusBar>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QLabel>
+#include <QMimeData>
+#include <QTimer>
+#include <QUndoStack>
+#include <QWheelEvent>
 #include <QToolBar>
 #include <QPainter>
 #include <QToolButton>
@@ -38,8 +45,12 @@
 #include "app/ToolbarIcons.h"
 #include "project/CoverPage.h"
 #include "project/ProjectFile.h"
+#include "controls/UndoKeyFilter.h"
+#include "project/PageHistory.h"
 #include "project/PictureError.h"
 #include "project/ProjectError.h"
+#include "project/RecoveryStore.h"
+#include "settings/RecentProjects.h"
 #include "project/ProjectSession.h"
 #include "settings/SettingsError.h"
 #include "settings/TKivINIEntry.h"
@@ -60,25 +71,27 @@ namespace {
 
 struct ToolbarEntry {
     const char *name;
-    const char *caption; // UTF-8; also the hint
+    const char *caption; // UTF-8; also the hint, with the shortcut
     bool separatorBefore;
+    const char *shortcut; // portable text, or nullptr
+    const char *alternative; // a second key for the same command, or nullptr
 };
 
 // The toolbar in order, with the gaps that set its groups apart.
 constexpr ToolbarEntry kToolbar[] = {
-    {"FNew", "Nový", false},
-    {"FOpen", "Otevřít", false},
-    {"Fsave", "Uložit", false},
-    {"SaveAs", "Uložit Jako", false},
-    {"ImgMain", "Obrázek přední strany", true},
-    {"ImgBack", "Obrázek zadní strany", false},
-    {"ClrTxt", "Vymazat texty", true},
-    {"ZoomIn", "Zvětšit", true},
-    {"ZoomOut", "Zmenšit", false},
-    {"ZoomDef", "Standartní velikost", false},
-    {"View", "Náhled", true},
-    {"Tisk", "Tisk", false},
-    {"Info", "Informace", true},
+    {"FNew", "Nový", false, "Ctrl+N", nullptr},
+    {"FOpen", "Otevřít", false, "Ctrl+O", nullptr},
+    {"Fsave", "Uložit", false, "Ctrl+S", nullptr},
+    {"SaveAs", "Uložit Jako", false, "Ctrl+Shift+S", nullptr},
+    {"ImgMain", "Obrázek přední strany", true, nullptr, nullptr},
+    {"ImgBack", "Obrázek zadní strany", false, nullptr, nullptr},
+    {"ClrTxt", "Vymazat texty", true, nullptr, nullptr},
+    {"ZoomIn", "Zvětšit", true, "Ctrl++", "Ctrl+="},
+    {"ZoomOut", "Zmenšit", false, "Ctrl+-", nullptr},
+    {"ZoomDef", "Standartní velikost", false, "Ctrl+0", nullptr},
+    {"View", "Náhled", true, "Ctrl+Shift+P", nullptr},
+    {"Tisk", "Tisk", false, "Ctrl+P", nullptr},
+    {"Info", "Informace", true, nullptr, nullptr},
 };
 
 // Every item editing control, in the order they are shown and hidden.
@@ -155,6 +168,10 @@ TFrmMain::TFrmMain(QWidget *parent)
     , m_iniFile(new TKivINIEntry(this))
     , m_reg(new TKivRegEntry(this))
     , m_spineState(new SpinePictureState(*m_page, this))
+    , m_history(new PageHistory(*m_page, *m_spineState, this))
+    , m_recovery(std::make_unique<RecoveryStore>())
+    , m_recoveryTimer(new QTimer(this))
+    , m_pageChangedTimer(new QTimer(this))
 {
     initKorvelResources();
     m_iniFile->setObjectName(QStringLiteral("INIFile"));
@@ -191,11 +208,27 @@ TFrmMain::TFrmMain(QWidget *parent)
     setCentralWidget(m_scroll);
 
     buildToolbar();
+    buildEditActions();
     buildPopupMenu();
     buildItemControls();
+    buildStatusBar();
     resizeCanvas();
-    statusBar()->setObjectName(QStringLiteral("StatusBar"));
     restorePlacement();
+
+    connect(m_history, &PageHistory::applied, this, &TFrmMain::historyApplied);
+    // The boxes' hints, the alignment buttons and the warnings follow the page once
+    // per burst of changes, not once per line a project load appends.
+    m_pageChangedTimer->setSingleShot(true);
+    m_pageChangedTimer->setInterval(0);
+    connect(m_pageChangedTimer, &QTimer::timeout, this, &TFrmMain::pageChanged);
+    connect(m_page, &CoverPage::changed, m_pageChangedTimer, qOverload<>(&QTimer::start));
+    m_recoveryTimer->setObjectName(QStringLiteral("RecoveryTimer"));
+    m_recoveryTimer->setInterval(60 * 1000);
+    connect(m_recoveryTimer, &QTimer::timeout, this, &TFrmMain::writeRecoveryCopy);
+    m_recoveryTimer->start();
+    setAcceptDrops(true);
+    m_scroll->viewport()->installEventFilter(this);
+    pageChanged();
 }
 
 TFrmMain::~TFrmMain()
@@ -310,29 +343,26 @@ void TFrmMain::FormShow()
     m_page->item(QStringLiteral("BTo")).clearLines();
     m_page->item(QStringLiteral("BTit")).clearLines();
     const QString startDirectory = QDir::currentPath();
-    if (!m_argument.isEmpty()) {
-        if (QFile::exists(m_argument)) {
-            if (openProject(m_argument))
-                return;
-        } else {
-            // A project that does not exist yet: the template, under that name, so
-            // that the first Save creates it.
-            loadTemplate(startDirectory);
-            emptyEditBoxes();
-            m_loadPath = m_savePath = m_argument;
-            setWindowTitle(projectCaption(m_argument));
-            m_namedProject = true;
-            setUnsaved(false);
-            return;
-        }
+    if (!m_argument.isEmpty() && QFile::exists(m_argument) && openProject(m_argument)) {
+        offerRecovery();
+        return;
     }
     loadTemplate(startDirectory);
-    setUnsaved(false);
-    setWindowTitle(kUnsavedCaption);
-    m_namedProject = false;
-    m_loadPath.clear();
     emptyEditBoxes();
+    m_loadPath.clear();
+    if (!m_argument.isEmpty() && !QFile::exists(m_argument)) {
+        // A project that does not exist yet: the template, under that name, so that
+        // the first Save creates it.
+        m_loadPath = m_savePath = m_argument;
+        setWindowTitle(projectCaption(m_argument));
+        m_namedProject = true;
+    } else {
+        setWindowTitle(kUnsavedCaption);
+        m_namedProject = false;
+    }
     setUnsaved(false);
+    projectReplaced();
+    offerRecovery();
 }
 
 bool TFrmMain::askToSaveFirst()
@@ -363,6 +393,7 @@ void TFrmMain::FNewClick()
     m_namedProject = false;
     m_loadPath.clear();
     refreshToolWindows();
+    projectReplaced();
 }
 
 void TFrmMain::FOpenClick()
@@ -437,6 +468,8 @@ bool TFrmMain::openProject(const QString &path)
     m_namedProject = true;
     setUnsaved(false);
     refreshToolWindows();
+    rememberRecent(path);
+    projectReplaced();
     return true;
 }
 
@@ -460,6 +493,8 @@ TFrmMain::SaveResult TFrmMain::saveThroughDialog(bool setNamed)
     setUnsaved(false);
     if (setNamed)
         m_namedProject = true;
+    rememberRecent(file);
+    m_recovery->remove();
     return SaveResult::Saved;
 }
 
@@ -469,6 +504,8 @@ TFrmMain::SaveResult TFrmMain::saveCommand()
         if (!saveProject(m_savePath))
             return SaveResult::Failed;
         setUnsaved(false);
+        rememberRecent(m_savePath);
+        m_recovery->remove();
         return SaveResult::Saved;
     }
     // Save never names the project: until it is opened or saved with Save As, each
@@ -543,6 +580,310 @@ void TFrmMain::showNotice(const QString &text)
     statusBar()->showMessage(text, 10000);
 }
 
+void TFrmMain::buildEditActions()
+{
+    // Undo and redo work wherever the user is in the program: the main window, the
+    // multi-line editor or the spine window.
+    auto *undo = new QAction(QStringLiteral("Zpět"), this);
+    undo->setObjectName(QStringLiteral("Undo"));
+    undo->setShortcuts(QKeySequence::Undo);
+    auto *redo = new QAction(QStringLiteral("Znovu"), this);
+    redo->setObjectName(QStringLiteral("Redo"));
+    redo->setShortcuts({QKeySequence(QStringLiteral("Ctrl+Shift+Z")), QKeySequence(QStringLiteral("Ctrl+Y"))});
+    for (QAction *a : {undo, redo}) {
+        a->setShortcutContext(Qt::ApplicationShortcut);
+        a->setEnabled(false);
+        addAction(a);
+    }
+    QUndoStack *stack = m_history->stack();
+    connect(undo, &QAction::triggered, this, [this, stack] {
+        m_history->recordNow(); // what was just typed is the step to undo
+        stack->undo();
+    });
+    connect(redo, &QAction::triggered, this, [this, stack] {
+        m_history->recordNow();
+        stack->redo();
+    });
+    connect(stack, &QUndoStack::canUndoChanged, undo, &QAction::setEnabled);
+    connect(stack, &QUndoStack::canRedoChanged, redo, &QAction::setEnabled);
+
+    auto *help = new QAction(QStringLiteral("Nápověda"), this);
+    help->setObjectName(QStringLiteral("Help"));
+    help->setShortcut(QKeySequence::HelpContents);
+    help->setShortcutContext(Qt::ApplicationShortcut);
+    addAction(help);
+}
+
+void TFrmMain::buildStatusBar()
+{
+    QStatusBar *bar = statusBar();
+    bar->setObjectName(QStringLiteral("StatusBar"));
+    m_warningsLabel = new QLabel(bar);
+    m_warningsLabel->setObjectName(QStringLiteral("PrintWarnings"));
+    QPalette warn = m_warningsLabel->palette();
+    warn.setColor(QPalette::WindowText, QColor(180, 0, 0));
+    m_warningsLabel->setPalette(warn);
+    bar->addPermanentWidget(m_warningsLabel);
+    m_zoomLabel = new QLabel(bar);
+    m_zoomLabel->setObjectName(QStringLiteral("ZoomLabel"));
+    m_zoomLabel->setMinimumWidth(50);
+    m_zoomLabel->setAlignment(Qt::AlignCenter);
+    bar->addPermanentWidget(m_zoomLabel);
+    const auto showZoom = [this](int zoom) { m_zoomLabel->setText(QStringLiteral("%1 %").arg(zoom)); };
+    showZoom(m_page->zoom());
+    connect(m_page, &CoverPage::zoomChanged, this, showZoom);
+}
+
+void TFrmMain::pageChanged()
+{
+    for (int row = 0; row < int(kItemControls.size()); ++row) {
+        const ItemControlRow &r = kItemControls[std::size_t(row)];
+        const TextItem &item = m_page->item(QString::fromLatin1(r.code));
+        // An empty box shows, in grey, the text the page prints for it (the sample
+        // texts of the template after New).
+        if (r.editBox) {
+            QLineEdit *box = editBox(QString::fromLatin1(r.editBox));
+            if (box->placeholderText() != item.text())
+                box->setPlaceholderText(item.text());
+        }
+        const int buttonOfAlignment = item.alignment() == Alignment::Left ? 1 : item.alignment() == Alignment::Center ? 2 : 3;
+        if (auto *button = findChild<QToolButton *>(QStringLiteral("SpeedButton%1").arg(3 * row + buttonOfAlignment)))
+            if (!button->isChecked())
+                button->setChecked(true);
+    }
+    updatePrintWarnings();
+}
+
+namespace {
+
+QString linesThatWillNotPrint(int n)
+{
+    if (n == 1)
+        return QStringLiteral("1 řádek se nevytiskne");
+    if (n >= 2 && n <= 4)
+        return QStringLiteral("%1 řádky se nevytisknou").arg(n);
+    return QStringLiteral("%1 řádků se nevytiskne").arg(n);
+}
+
+} // namespace
+
+void TFrmMain::updatePrintWarnings()
+{
+    QStringList warnings;
+    for (const TextItem &item : m_page->items())
+        if (const int hidden = m_page->hiddenLines(item.code()); hidden > 0)
+            warnings << QStringLiteral("%1: %2").arg(itemLabel(item.code()), linesThatWillNotPrint(hidden));
+    const struct {
+        const char *element, *label;
+    } pictures[] = {{"MainImg", "Obrázek přední strany"}, {"BckImg", "Obrázek zadní strany"}, {"CDL", "Obrázek hřbetu"}};
+    for (const auto &p : pictures) {
+        const double dpi = m_page->pictureDpi(p.element);
+        if (dpi > 0 && dpi < CoverPage::kMinimumPrintDpi)
+            warnings << QStringLiteral("%1 má na papíře jen %2 dpi").arg(QString::fromUtf8(p.label)).arg(qRound(dpi));
+    }
+    m_warningsLabel->setText(warnings.join(QStringLiteral(" · ")));
+}
+
+void TFrmMain::historyApplied()
+{
+    // The boxes show what the page now holds, without their change handling.
+    for (const ItemControlRow &r : kItemControls) {
+        if (!r.editBox)
+            continue;
+        QLineEdit *box = editBox(QString::fromLatin1(r.editBox));
+        const QString text = m_page->item(QString::fromLatin1(r.code)).text();
+        if (box->text() != text) {
+            const QSignalBlocker quiet(box);
+            box->setText(text);
+        }
+    }
+    refreshToolWindows();
+    markChanged(); // an undo is a change like any other
+}
+
+void TFrmMain::projectReplaced()
+{
+    // A new or opened project starts a new history, and nothing is unsaved.
+    m_history->reset();
+    m_recovery->remove();
+    pageChanged();
+}
+
+void TFrmMain::setRecoveryInterval(int milliseconds)
+{
+    m_recoveryTimer->start(milliseconds);
+}
+
+void TFrmMain::writeRecoveryCopy()
+{
+    if (!action(QStringLiteral("Fsave"))->isEnabled())
+        return;
+    ProjectContext context = projectContext();
+    QString error;
+    if (!m_recovery->write(context, m_savePath, m_namedProject, &error))
+        showNotice(QStringLiteral("Záložní kopii neuložené práce nelze zapsat: %1").arg(error));
+}
+
+void TFrmMain::offerRecovery()
+{
+    const std::optional<RecoveryStore::Abandoned> found = m_recovery->findAbandoned();
+    if (!found)
+        return;
+    if (!Ask(QStringLiteral("Obnova"), QStringLiteral("Obnovit neuložené změny?"), 1)) {
+        m_recovery->discardAbandoned();
+        return;
+    }
+    const QString previousDirectory = QDir::currentPath();
+    QDir::setCurrent(found->folder);
+    const QString copy = QDir(found->folder).filePath(QString::fromLatin1(RecoveryStore::kProjectName));
+    m_page->MainImg().clear();
+    m_page->BckImg().clear();
+    const bool restored = openProject(copy);
+    QDir::setCurrent(previousDirectory);
+    if (!restored)
+        return; // the copy stays for another try; the error said why
+    // The side files of a named project are written beside it.
+    if (found->named && !found->projectPath.isEmpty()) {
+        m_savePath = m_loadPath = found->projectPath;
+        m_namedProject = true;
+        setWindowTitle(projectCaption(found->projectPath));
+        QDir::setCurrent(QFileInfo(found->projectPath).absolutePath());
+    } else {
+        m_savePath = found->projectPath;
+        m_loadPath.clear();
+        m_namedProject = false;
+        setWindowTitle(kUnsavedCaption);
+    }
+    RecentProjects::remove(copy);
+    m_recovery->discardAbandoned();
+    setUnsaved(true); // restored work is not saved anywhere yet
+}
+
+void TFrmMain::rememberRecent(const QString &path)
+{
+    RecentProjects::add(path);
+}
+
+void TFrmMain::fillRecentMenu()
+{
+    m_recentMenu->clear();
+    const QStringList recent = RecentProjects::list();
+    if (recent.isEmpty()) {
+        m_recentMenu->addAction(QStringLiteral("(žádné)"))->setEnabled(false);
+        return;
+    }
+    for (const QString &path : recent) {
+        QAction *a = m_recentMenu->addAction(QDir::toNativeSeparators(path));
+        connect(a, &QAction::triggered, this, [this, path] { openRecent(path); });
+    }
+}
+
+void TFrmMain::openRecent(const QString &path)
+{
+    if (!QFile::exists(path)) {
+        RecentProjects::remove(path);
+        showErrorBox(this, QStringLiteral("Projekt „%1“ už neexistuje a byl odebrán ze seznamu nedávných projektů.")
+                               .arg(QDir::toNativeSeparators(path)));
+        return;
+    }
+    if (!askToSaveFirst())
+        return;
+    const QString previousDirectory = QDir::currentPath();
+    QDir::setCurrent(QFileInfo(path).absolutePath());
+    if (!openProject(path))
+        QDir::setCurrent(previousDirectory);
+}
+
+namespace {
+
+bool isPictureFile(const QString &path)
+{
+    static const QStringList kinds{QStringLiteral("bmp"), QStringLiteral("gif"), QStringLiteral("jpg"),
+                                   QStringLiteral("jpeg"), QStringLiteral("ico"), QStringLiteral("emf"),
+                                   QStringLiteral("wmf"), QStringLiteral("png")};
+    return kinds.contains(QFileInfo(path).suffix().toLower());
+}
+
+} // namespace
+
+bool TFrmMain::dropFile(const QString &path, const QPoint &pos)
+{
+    if (path.endsWith(QStringLiteral(".kvp"), Qt::CaseInsensitive)) {
+        if (!askToSaveFirst())
+            return true;
+        const QString previousDirectory = QDir::currentPath();
+        QDir::setCurrent(QFileInfo(path).absolutePath());
+        if (!openProject(path))
+            QDir::setCurrent(previousDirectory);
+        return true;
+    }
+    if (!isPictureFile(path)) {
+        showNotice(QStringLiteral("Tento soubor nelze použít: „%1“ není obrázek ani projekt.").arg(QFileInfo(path).fileName()));
+        return false;
+    }
+    const QPoint onPage = m_view->mapFrom(this, pos);
+    const int zoom = m_page->zoom();
+    std::string_view target;
+    for (std::string_view element : {"CDL", "CDR", "MainImg", "BckImg"})
+        if (m_page->elementPixelRect(element, zoom).contains(onPage)) {
+            target = element;
+            break;
+        }
+    if (target.empty()) {
+        showNotice(QStringLiteral("Obrázek pusťte na přední stranu, zadní stranu nebo na hřbet."));
+        return false;
+    }
+    const QString file = QFileInfo(path).absoluteFilePath();
+    bool ok = false;
+    if (target == "CDL" || target == "CDR") {
+        // As " Otevřít" in the spine window would do it.
+        ok = runCommand(this, [&] { m_spineState->choosePicture(file); });
+    } else {
+        QString error;
+        PictureElement &element = target == "MainImg" ? m_page->MainImg() : m_page->BckImg();
+        ok = element.loadFromFile(file, &error);
+        if (!ok)
+            showErrorBox(this, error);
+    }
+    if (ok)
+        markChanged();
+    return ok;
+}
+
+void TFrmMain::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void TFrmMain::dropEvent(QDropEvent *event)
+{
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (urls.size() != 1 || !urls.first().isLocalFile()) {
+        showNotice(QStringLiteral("Pusťte sem jeden obrázek nebo jeden projekt (.kvp)."));
+        return;
+    }
+    if (dropFile(urls.first().toLocalFile(), event->position().toPoint()))
+        event->acceptProposedAction();
+}
+
+bool TFrmMain::eventFilter(QObject *watched, QEvent *event)
+{
+    // Ctrl and the mouse wheel zoom, as in every other editor.
+    if (watched == m_scroll->viewport() && event->type() == QEvent::Wheel) {
+        auto *wheel = static_cast<QWheelEvent *>(event);
+        if (wheel->modifiers() & Qt::ControlModifier) {
+            const int delta = wheel->angleDelta().y();
+            if (delta > 0)
+                ZoomInClick();
+            else if (delta < 0)
+                ZoomOutClick();
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
 void TFrmMain::buildToolbar()
 {
     m_bar = new PictureToolBar(this);
@@ -567,8 +908,17 @@ void TFrmMain::buildToolbar()
         const QString name = QString::fromLatin1(entry.name);
         QAction *action = m_bar->addAction(toolbarIcon(name), QString::fromUtf8(entry.caption));
         action->setObjectName(name);
-        action->setToolTip(action->text());
-        action->setStatusTip(action->text());
+        QString hint = action->text();
+        if (entry.shortcut) {
+            QList<QKeySequence> keys{QKeySequence(QString::fromLatin1(entry.shortcut))};
+            if (entry.alternative)
+                keys << QKeySequence(QString::fromLatin1(entry.alternative));
+            action->setShortcuts(keys);
+            action->setShortcutContext(Qt::WindowShortcut);
+            hint += QStringLiteral(" (%1)").arg(keys.first().toString(QKeySequence::NativeText));
+        }
+        action->setToolTip(hint);
+        action->setStatusTip(hint);
         if (QWidget *button = m_bar->widgetForAction(action)) {
             button->setObjectName(name + QStringLiteral("Button"));
             button->setFixedSize(24, 23);
@@ -666,6 +1016,9 @@ void TFrmMain::buildItemControls()
                     [this](const QString &characters) { showNotice(droppedCharactersNotice(characters)); });
             box->setValidator(validator);
             connect(box, &QLineEdit::textChanged, this, [this, row] { editBoxChanged(row); });
+            // Typed letters are one undo step per run; the box's own undo is not used.
+            connect(box, &QLineEdit::textEdited, this, [this, row] { m_history->nextChangeIsTyping(row); });
+            UndoKeyFilter::install(box);
             if (previous)
                 setTabOrder(previous, box);
             previous = box;
@@ -694,6 +1047,9 @@ void TFrmMain::buildItemControls()
             button->setAutoRaise(true);
             button->setIcon(alignmentIcon(alignments[i]));
             button->setFocusPolicy(Qt::NoFocus);
+            // Shows the item's alignment: the button of the current one stays pressed.
+            button->setCheckable(true);
+            button->setAutoExclusive(true);
             const int alignment = alignments[i];
             connect(button, &QToolButton::clicked, this, [this, row, alignment] { alignmentClicked(row, alignment); });
         }
@@ -776,6 +1132,7 @@ void TFrmMain::alignmentClicked(int row, int alignment)
 {
     markChanged();
     m_page->item(QString::fromLatin1(kItemControls[std::size_t(row)].code)).setAlignment(Alignment(alignment));
+    refreshToolWindows(); // an open editor shows the alignment too
 }
 
 void TFrmMain::choosePicture(bool front)
@@ -835,6 +1192,7 @@ void TFrmMain::openEditor(int target)
     auto *editor = new TFrmEdit(*m_page, this);
     connect(editor, &TFrmEdit::changed, this, &TFrmMain::markChanged);
     connect(editor, &TFrmEdit::notice, this, &TFrmMain::showNotice);
+    connect(editor, &TFrmEdit::typing, this, [this, target] { m_history->nextChangeIsTyping(100 + target); });
     editor->WhatEdit(target);
     editor->show();
 }
@@ -867,6 +1225,7 @@ TFrmNzvCD *TFrmMain::createSpineDialog()
                 other->refreshFromPage();
     });
     connect(dialog, &TFrmNzvCD::notice, this, &TFrmMain::showNotice);
+    connect(dialog, &TFrmNzvCD::typing, this, [this] { m_history->nextChangeIsTyping(200); });
     return dialog;
 }
 
@@ -895,6 +1254,13 @@ void TFrmMain::buildPopupMenu()
     add("N1001", "100%", &TFrmMain::ZoomDefClick);
     m_popup->addSeparator()->setObjectName(QStringLiteral("N1"));
     add("Nhled1", "Náhled", &TFrmMain::ViewClick);
+    m_popup->addSeparator();
+    m_popup->addAction(action(QStringLiteral("Undo")));
+    m_popup->addAction(action(QStringLiteral("Redo")));
+    m_popup->addSeparator();
+    m_recentMenu = m_popup->addMenu(QStringLiteral("Nedávné projekty"));
+    m_recentMenu->setObjectName(QStringLiteral("RecentMenu"));
+    connect(m_recentMenu, &QMenu::aboutToShow, this, &TFrmMain::fillRecentMenu);
     m_popup->addSeparator();
     QAction *front = m_popup->addAction(QStringLiteral("Odebrat obrázek přední strany"));
     front->setObjectName(QStringLiteral("RemoveMainImg"));
@@ -1045,6 +1411,8 @@ void TFrmMain::closeEvent(QCloseEvent *event)
         return;
     }
     savePlacement();
+    // Closed cleanly: the work was saved or deliberately left.
+    m_recovery->remove();
     QMainWindow::closeEvent(event);
 }
 

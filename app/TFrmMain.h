@@ -2,9 +2,12 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <functional>
+#include <memory>
 
 class QAction;
+class QLabel;
 class QLineEdit;
+class QTimer;
 class QMenu;
 class QPrinter;
 class QScrollArea;
@@ -19,6 +22,8 @@ class TKivINIEntry;
 class TKivRegEntry;
 class TFrmNzvCD;
 class SpinePictureState;
+class PageHistory;
+class RecoveryStore;
 
 // The main window: the toolbar, the A4 cover page and its popup menu.
 class TFrmMain : public QMainWindow {
@@ -87,6 +92,22 @@ public:
     // Takes the front or back picture away (popup menu "Odebrat obrázek ...").
     void removePicture(bool front);
 
+    // Undo and redo of every change of the cover.
+    PageHistory &history() { return *m_history; }
+
+    // Writes the recovery copy of unsaved work every interval (60 s by default).
+    void setRecoveryInterval(int milliseconds);
+    RecoveryStore &recovery() { return *m_recovery; }
+    // Writes the recovery copy now if there is unsaved work (the timer's job).
+    void writeRecoveryCopy();
+
+    // Opens a dropped or recent file as the user would: pictures onto the element
+    // under pos (window coordinates), projects after the unsaved-work question.
+    // Returns whether the file was taken.
+    bool dropFile(const QString &path, const QPoint &pos);
+    // Opens one of the recent projects (popup menu "Nedávné projekty").
+    void openRecent(const QString &path);
+
     const QString &loadPath() const { return m_loadPath; }
     const QString &savePath() const { return m_savePath; }
 
@@ -114,6 +135,9 @@ public slots:
 
 protected:
     void showEvent(QShowEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
@@ -132,6 +156,16 @@ private:
     void refreshToolWindows();
     // A short note in the status line (dropped characters and the like).
     void showNotice(const QString &text);
+    void buildEditActions();
+    void buildStatusBar();
+    // Placeholders, alignment buttons and the print warnings follow the page.
+    void pageChanged();
+    void updatePrintWarnings();
+    void historyApplied();
+    void projectReplaced();
+    void offerRecovery();
+    void fillRecentMenu();
+    void rememberRecent(const QString &path);
     void setUnsaved(bool unsaved);
     void FormDestroy();
     void buildToolbar();
@@ -164,6 +198,13 @@ private:
     TKivINIEntry *m_iniFile;
     TKivRegEntry *m_reg;
     SpinePictureState *m_spineState;
+    PageHistory *m_history;
+    std::unique_ptr<RecoveryStore> m_recovery;
+    QTimer *m_recoveryTimer;
+    QTimer *m_pageChangedTimer;
+    QLabel *m_zoomLabel = nullptr;
+    QLabel *m_warningsLabel = nullptr;
+    QMenu *m_recentMenu = nullptr;
     QString m_argument;
     bool m_shown = false;
     bool m_namedProject = false;

@@ -18,6 +18,7 @@
 #include <QToolTip>
 
 #include "controls/Cp1250Validator.h"
+#include "controls/UndoKeyFilter.h"
 #include "project/CoverPage.h"
 #include "settings/Cp1250.h"
 #include "project/TextItem.h"
@@ -124,6 +125,9 @@ TFrmEdit::TFrmEdit(CoverPage &page, QWidget *owner)
     m_text->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     m_text->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_text->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // Undo is the cover's, step by step, not the box's letter by letter.
+    m_text->setUndoRedoEnabled(false);
+    UndoKeyFilter::install(m_text);
 
     m_panel = new QFrame(this);
     m_panel->setObjectName(QStringLiteral("Panel1"));
@@ -155,6 +159,11 @@ TFrmEdit::TFrmEdit(CoverPage &page, QWidget *owner)
     SpeedButton2()->setIcon(alignmentIcon(Alignment::Left));
     SpeedButton3()->setIcon(alignmentIcon(Alignment::Center));
     SpeedButton4()->setIcon(alignmentIcon(Alignment::Right));
+    // The button of the item's alignment stays pressed.
+    for (QToolButton *b : {SpeedButton2(), SpeedButton3(), SpeedButton4()}) {
+        b->setCheckable(true);
+        b->setAutoExclusive(true);
+    }
 
     connect(m_text, &QPlainTextEdit::textChanged, this, &TFrmEdit::TextChange);
     connect(SpeedButton1(), &QToolButton::clicked, this, &TFrmEdit::SpeedButton1Click);
@@ -265,6 +274,7 @@ void TFrmEdit::FormShow()
     TextItem *item = targetItem();
     if (!item)
         return;
+    showAlignment();
     const QString text = item->lines().join(QLatin1Char('\n'));
     if (text != m_text->toPlainText()) {
         // Filling Text runs TextChange, which hands the lines back as displayed.
@@ -277,11 +287,22 @@ void TFrmEdit::FormShow()
     }
 }
 
+void TFrmEdit::showAlignment()
+{
+    if (TextItem *item = targetItem()) {
+        QToolButton *b = item->alignment() == Alignment::Left     ? SpeedButton2()
+                         : item->alignment() == Alignment::Center ? SpeedButton3()
+                                                                  : SpeedButton4();
+        b->setChecked(true);
+    }
+}
+
 void TFrmEdit::refreshFromPage()
 {
     TextItem *item = targetItem();
     if (!item)
         return;
+    showAlignment();
     const QString text = item->lines().join(QLatin1Char('\n'));
     if (text == m_text->toPlainText())
         return;
@@ -319,6 +340,7 @@ void TFrmEdit::TextChange()
     // Only the item is written, never Text: the caret and the user's paragraphs
     // stay as they are however often this runs.
     if (TextItem *item = targetItem()) {
+        emit typing();
         item->setLines(displayedLines());
         // Opening the editor already turned the flag on, but the window stays open
         // across a Save: what is typed after it must count as unsaved again.
@@ -336,6 +358,7 @@ void TFrmEdit::SpeedButton2Click()
 {
     if (TextItem *item = targetItem()) {
         item->setAlignment(Alignment::Left);
+        showAlignment();
         emit changed();
     }
 }
@@ -344,6 +367,7 @@ void TFrmEdit::SpeedButton3Click()
 {
     if (TextItem *item = targetItem()) {
         item->setAlignment(Alignment::Center);
+        showAlignment();
         emit changed();
     }
 }
@@ -352,6 +376,7 @@ void TFrmEdit::SpeedButton4Click()
 {
     if (TextItem *item = targetItem()) {
         item->setAlignment(Alignment::Right);
+        showAlignment();
         emit changed();
     }
 }

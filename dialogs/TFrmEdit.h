@@ -59,6 +59,8 @@ signals:
     void changed();
     // A short note for the status line (characters a project file cannot hold).
     void notice(const QString &text);
+    // The text is about to be written into the item: typing, for undo.
+    void typing();
 
 public slots:
     void FormShow();
@@ -78,6 +80,7 @@ private:
     // the window has never been shown and Text has had no resize event yet.
     void syncWrapWidth() const;
     void dropUnstorableCharacters();
+    void showAlignment();
     void savePlacement() const;
 
     QPointer<CoverPage> m_page;

@@ -135,8 +135,11 @@ void checkEntry(const QByteArray &content, std::uint8_t flags)
     try {
         entry.WriteString(key, value);
     } catch (const SettingsError &e) {
-        if (e.kind() == SettingsError::Kind::WriteRefused)
-            std::abort(); // the folder is writable
+        // The folder is writable: only a UTF-16 file is refused (8-bit lines cannot
+        // be added to it).
+        const bool utf16 = content.startsWith("\xFF\xFE") || content.startsWith("\xFE\xFF");
+        if (e.kind() == SettingsError::Kind::WriteRefused && !utf16)
+            std::abort();
         return;           // a name that cannot be written is refused, fine
     }
     if (configured && !key.isEmpty() && entry.ReadString(key) != value)

@@ -326,6 +326,43 @@ void CoverPage::elementChanged(std::string_view name)
     emit changed(elementPixelRect(name, m_zoom).adjusted(-1, -1, 1, 1));
 }
 
+int CoverPage::hiddenLines(const QString &code) const
+{
+    const int i = itemIndex(code);
+    if (i < 0)
+        return 0;
+    const TextLayout &layout = ensureLayout(i, 100);
+    if (layout.lines.isEmpty() || layout.lineHeight <= 0)
+        return 0;
+    const ElementGeometry &g = geometryOf(m_items[std::size_t(i)]);
+    const int boxHeight = roundedRect(QRectF(g.left, g.top, g.width, m_heights[std::size_t(i)]), scaleAtZoom(100)).height();
+    const qsizetype fitting = boxHeight / layout.lineHeight;
+    return int(std::max<qsizetype>(0, layout.lines.size() - fitting));
+}
+
+double CoverPage::pictureDpi(std::string_view element) const
+{
+    const Picture *picture = nullptr;
+    if (element == "MainImg")
+        picture = &m_mainImg.picture();
+    else if (element == "BckImg")
+        picture = &m_bckImg.picture();
+    else if (element == "CDL" || element == "CDR") {
+        const SpineBand &band = element == "CDL" ? m_cdl : m_cdr;
+        // A tiled picture prints at its own size, stretched only fills the band.
+        if (band.gradient().Visible || band.backImageMode() != BackImageMode::pbmStretch)
+            return 0;
+        picture = &band.backImage();
+    }
+    if (!picture || picture->isEmpty() || !picture->content() || picture->content()->isVector())
+        return 0;
+    const QRectF r = elementRect(element); // tenths of a millimetre
+    const QSize size = picture->size();
+    if (r.isEmpty() || size.isEmpty())
+        return 0;
+    return std::min(size.width() / (r.width() / 254.0), size.height() / (r.height() / 254.0));
+}
+
 void CoverPage::setCaptionsVisible(bool visible)
 {
     if (m_captionsVisible == visible)
@@ -429,6 +466,29 @@ void CoverPage::paint(QPainter &painter, const PageRenderOptions &o) const
                                         QRect(rr - 3, b, 4, 1), QRect(rr, b - 3, 1, 4)})
                 painter.fillRect(stroke, Qt::black);
         }
+        // Text that will not print and pictures too coarse for paper are marked, on
+        // screen only and beside what they mark: a red wedge right of the box's
+        // bottom corner, an orange wedge inside the picture's top right corner.
+        painter.setPen(Qt::NoPen);
+        for (std::size_t e = 0; e < kPageElementCount; ++e) {
+            const ElementGeometry &g = kPageElements[e];
+            const QRect r = deviceRect(elementRect(g.name)).toRect();
+            if (g.kind == ElementKind::TextLine || g.kind == ElementKind::TextList) {
+                if (hiddenLines(QString::fromLatin1(g.name.data(), qsizetype(g.name.size()))) > 0) {
+                    const int x = r.left() + r.width() + 2, y = r.top() + r.height();
+                    painter.setBrush(QColor(220, 0, 0));
+                    painter.drawPolygon(QPolygon{{x, y - 8}, {x + 8, y - 8}, {x + 4, y}});
+                }
+            } else if (g.kind == ElementKind::Picture || g.kind == ElementKind::SpineBand) {
+                const double dpi = pictureDpi(g.name);
+                if (dpi > 0 && dpi < kMinimumPrintDpi) {
+                    const int x = r.left() + r.width() - 5, y = r.top() + 4;
+                    painter.setBrush(QColor(255, 140, 0));
+                    painter.drawPolygon(QPolygon{{x - 10, y}, {x, y}, {x, y + 10}});
+                }
+            }
+        }
+        painter.setBrush(Qt::NoBrush);
         if (m_captionsVisible) {
             ItemFont captionFont;
             captionFont.setSize(12);

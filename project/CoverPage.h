@@ -119,6 +119,16 @@ public:
     // The display lines of a text item at a zoom (laid out on demand and cached).
     const TextLayout &layout(const QString &code, int zoom) const;
 
+    // How many display lines of a text item do not fit its box on paper and are not
+    // printed (0 when everything fits).
+    int hiddenLines(const QString &code) const;
+    // The resolution on paper, in dots per inch, of the picture of MainImg, BckImg,
+    // CDL or CDR (the smaller of both directions); 0 when it has no raster picture
+    // (none, or a metafile, which prints as vectors), or a tiled spine picture.
+    double pictureDpi(std::string_view element) const;
+    // Pictures below this resolution are marked on screen as too coarse for print.
+    static constexpr double kMinimumPrintDpi = 150;
+
     // Whether the screen-only captions are drawn (they follow the editing controls).
     bool captionsVisible() const { return m_captionsVisible; }
     void setCaptionsVisible(bool visible);

@@ -51,6 +51,18 @@ void SpinePictureState::setStretchChoice(bool stretch)
     emit stretchChoiceChanged(stretch);
 }
 
+void SpinePictureState::choosePicture(const QString &path)
+{
+    QString error;
+    if (!m_page.CDL().loadBackImage(path, &error))
+        throw PictureError(error);
+    m_page.CDR().setBackImage(m_page.CDL().backImage());
+    writeRememberedSpinePicture(*m_reg, path);
+    // If the picture was not shown yet, the switch procedure now loads it again from
+    // ImgLRName.
+    setPictureSwitch(true);
+}
+
 void SpinePictureState::restore(bool pictureSwitch, bool stretch)
 {
     m_switch = pictureSwitch;

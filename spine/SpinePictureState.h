@@ -41,6 +41,11 @@ public:
     bool stretchChoice() const { return m_stretch; }
     void setStretchChoice(bool stretch);
 
+    // The bands get the picture of this file, which becomes the remembered one, and
+    // the switch goes to picture mode. Throws PictureError when the file cannot be
+    // loaded; nothing changes then.
+    void choosePicture(const QString &path);
+
     // Puts the switch and the choice back as they were (an undo, a refused open),
     // without running the switch procedure: the bands are restored with the page.
     void restore(bool pictureSwitch, bool stretch);

@@ -16,6 +16,7 @@
 #include <QToolTip>
 
 #include "controls/Cp1250Validator.h"
+#include "controls/UndoKeyFilter.h"
 #include "app/ErrorBox.h"
 #include "app/FontDialog.h"
 #include "app/PictureOpenDialog.h"
@@ -144,7 +145,9 @@ TFrmNzvCD::TFrmNzvCD(CoverPage &page, SpinePictureState &state, QWidget *owner)
     buildControls();
 
     connect(m_edt, &QLineEdit::textChanged, this, &TFrmNzvCD::EdtChange);
+    connect(m_edt, &QLineEdit::textEdited, this, &TFrmNzvCD::typing);
     connect(m_edt, &QLineEdit::textEdited, this, &TFrmNzvCD::changed);
+    UndoKeyFilter::install(m_edt);
     connect(m_buttons[0], &QToolButton::clicked, this, &TFrmNzvCD::RxSpeedButton1Click);
     connect(m_buttons[1], &QToolButton::clicked, this, &TFrmNzvCD::RxSpeedButton2Click);
     connect(m_buttons[2], &QToolButton::clicked, this, &TFrmNzvCD::RxSpeedButton3Click);
@@ -455,17 +458,9 @@ void TFrmNzvCD::RxSpeedButton5Click()
         return;
     const QString path = QFileInfo(chosen).absoluteFilePath();
     m_txtimg->setText(path);
-    runCommand(this, [&] {
-        QString error;
-        if (!CDL().loadBackImage(path, &error))
-            throw PictureError(error);
-        CDR().setBackImage(CDL().backImage());
-        writeRememberedSpinePicture(m_state->Reg(), path);
+    // The switch procedure, if it runs, sets the status line; otherwise the path stays.
+    if (runCommand(this, [&] { m_state->choosePicture(path); }))
         emit changed();
-        // If the picture was not shown yet, the switch procedure now loads it again
-        // from ImgLRName and sets the status line.
-        m_obr->setChecked(true);
-    });
 }
 
 void TFrmNzvCD::ObrClick()

@@ -70,6 +70,8 @@ signals:
     void changed();
     // A short note for the status line (characters a project file cannot hold).
     void notice(const QString &text);
+    // The title is being typed: one undo step per run.
+    void typing();
 
 public slots:
     void FormShow();

@@ -15,9 +15,12 @@ int main(int argc, char **argv)
     // Window placement, the per-user store, recent files and recovery copies go to a
     // home of this run's own, never to the real user's, however the tests are started.
     // The locale and time zone are pinned too, so no result depends on the machine.
+    // A test that starts this program as a second designer process hands it a home of
+    // its choosing (KORVEL_TEST_HOME), so both see the same per-user folders.
     QTemporaryDir home;
-    if (home.isValid()) {
-        const QByteArray h = QFile::encodeName(home.path());
+    const QByteArray given = qgetenv("KORVEL_TEST_HOME");
+    if (!given.isEmpty() || home.isValid()) {
+        const QByteArray h = given.isEmpty() ? QFile::encodeName(home.path()) : given;
         qputenv("HOME", h);
         qputenv("XDG_CONFIG_HOME", h + "/config");
         qputenv("XDG_DATA_HOME", h + "/data");

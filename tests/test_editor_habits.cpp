@@ -1,0 +1,253 @@
+// What people expect of a desktop editor: undo, shortcuts, recent projects, drag and
+// drop, hints of what will print, and recovery after a crash, through the real window.
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QProcess>
+#include <QTest>
+#include <QStatusBar>
+#include <QToolButton>
+#include <QUndoStack>
+#include <QUrl>
+
+#include "GuiTestUtil.h"
+#include "ProjectTestUtil.h"
+#include "app/PageView.h"
+#include "app/TFrmMain.h"
+#include "project/PageHistory.h"
+#include "project/RecoveryStore.h"
+#include "settings/RecentProjects.h"
+
+using namespace korvel;
+using namespace korvel::test;
+
+namespace {
+
+class EditorHabits : public ProjectFixture {
+protected:
+    struct Designer {
+        TFrmMain window;
+        QStringList answers;
+        explicit Designer(const QString &argument = QString())
+        {
+            window.createSpineDialog();
+            window.setProjectDialog([this](QWidget *, bool, const QString &) {
+                return answers.isEmpty() ? QString() : answers.takeFirst();
+            });
+            window.Params(argument);
+            window.show();
+        }
+        bool unsaved() const { return window.action(QStringLiteral("Fsave"))->isEnabled(); }
+        void undo() { window.action(QStringLiteral("Undo"))->trigger(); }
+    };
+
+    // Drops a file on the window where the page shows element.
+    static void drop(TFrmMain &window, const QString &file, std::string_view element)
+    {
+        QMimeData mime;
+        mime.setUrls({QUrl::fromLocalFile(file)});
+        const QPoint at = window.QR()->mapTo(&window, window.page().elementPixelRect(element, 100).center());
+        // As a drag from a file manager arrives: entering, then the drop.
+        QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&window, &enter);
+        QDropEvent event(QPointF(at), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&window, &event);
+    }
+};
+
+} // namespace
+
+TEST_F(EditorHabits, ThreeEditsUndoneGiveBackThePageByteForByte)
+{
+    writeBytes(QStringLiteral("photo.bmp"), readBytes(testData("raster/bmp_24bpp.bmp")));
+    SaveProject(context, work.filePath(QStringLiteral("a.kvp")));
+    Designer d(work.filePath(QStringLiteral("a.kvp")));
+    const QByteArray original = readBytes(QStringLiteral("a.kvp"));
+
+    QLineEdit *men = d.window.editBox(QStringLiteral("MEN"));
+    men->selectAll();
+    QTest::keyClicks(men, QStringLiteral("New title"));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(d.window.history().stack()->count(), 1) << "a run of typing is one step";
+    d.window.findChild<QToolButton *>(QStringLiteral("SpeedButton1"))->click(); // MTht flush left
+    QCoreApplication::processEvents();
+    QString error;
+    ASSERT_TRUE(d.window.page().BckImg().loadFromFile(QStringLiteral("photo.bmp"), &error));
+    QCoreApplication::processEvents();
+    ASSERT_EQ(d.window.history().stack()->count(), 3);
+
+    for (int i = 0; i < 3; ++i)
+        d.undo();
+    EXPECT_TRUE(d.unsaved()) << "an undo is a change";
+    EXPECT_EQ(men->text(), QStringLiteral("Nadpis"));
+    EXPECT_TRUE(d.window.FsaveClick());
+    EXPECT_EQ(readBytes(QStringLiteral("a.kvp")), original);
+    EXPECT_FALSE(QFile::exists(QStringLiteral("a.im1")));
+
+    // Redo brings the edits back; New empties the history.
+    d.window.action(QStringLiteral("Redo"))->trigger();
+    EXPECT_EQ(d.window.page().item(QStringLiteral("MTN")).text(), QStringLiteral("New title"));
+    answerNextQuestion(false);
+    d.window.FNewClick();
+    EXPECT_EQ(d.window.history().stack()->count(), 0);
+}
+
+TEST_F(EditorHabits, ShortcutsActOnlyWhereTheirCommandCan)
+{
+    Designer d;
+    d.window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&d.window));
+    int dialogs = 0;
+    d.window.setProjectDialog([&](QWidget *, bool, const QString &) {
+        ++dialogs;
+        return QString();
+    });
+    QTest::keyClick(&d.window, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(dialogs, 0) << "Ctrl+S does nothing while there is nothing to save";
+    d.window.editBox(QStringLiteral("MEN"))->setText(QStringLiteral("x"));
+    QTest::keyClick(&d.window, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(dialogs, 1);
+    QTest::keyClick(&d.window, Qt::Key_Plus, Qt::ControlModifier);
+    EXPECT_EQ(d.window.page().zoom(), 110);
+    QTest::keyClick(&d.window, Qt::Key_0, Qt::ControlModifier);
+    EXPECT_EQ(d.window.page().zoom(), 100);
+    EXPECT_EQ(d.window.findChild<QLabel *>(QStringLiteral("ZoomLabel"))->text(), QStringLiteral("100 %"));
+}
+
+TEST_F(EditorHabits, DroppedPicturesGoWhereTheyFallAndProjectsAskFirst)
+{
+    writeBytes(QStringLiteral("back.bmp"), readBytes(testData("raster/bmp_24bpp.bmp")));
+    writeBytes(QStringLiteral("notes.txt"), "hello");
+    writeBytes(QStringLiteral("b.kvp"), "[SecCD]\r\nMTN-Tx=Dropped\r\n");
+    Designer d;
+    drop(d.window, work.filePath(QStringLiteral("back.bmp")), "BckImg");
+    EXPECT_FALSE(d.window.page().BckImg().picture().isEmpty());
+    EXPECT_TRUE(d.window.page().MainImg().picture().isEmpty());
+    EXPECT_TRUE(d.unsaved());
+    d.answers << work.filePath(QStringLiteral("a.kvp"));
+    d.window.SaveAsClick();
+    EXPECT_EQ(readBytes(QStringLiteral("a.im1")), readBytes(QStringLiteral("back.bmp")));
+
+    drop(d.window, work.filePath(QStringLiteral("back.bmp")), "CDL");
+    EXPECT_FALSE(d.window.page().CDR().backImage().isEmpty()) << "a spine band takes the spine picture";
+    drop(d.window, work.filePath(QStringLiteral("notes.txt")), "BckImg");
+    EXPECT_TRUE(d.window.statusBar()->currentMessage().contains(QStringLiteral("notes.txt")));
+
+    QString caption;
+    answerNextQuestion(false, &caption);
+    drop(d.window, work.filePath(QStringLiteral("b.kvp")), "MainImg");
+    EXPECT_EQ(caption, QStringLiteral("Neuloženo !"));
+    EXPECT_EQ(d.window.page().item(QStringLiteral("MTN")).text(), QStringLiteral("Dropped"));
+}
+
+TEST_F(EditorHabits, RecentProjectsSurviveARestartAndLoseDeletedFiles)
+{
+    writeBytes(QStringLiteral("a.kvp"), "[SecCD]\r\nMTN-Tx=A\r\n");
+    writeBytes(QStringLiteral("b.kvp"), "[SecCD]\r\nMTN-Tx=B\r\n");
+    for (const QString &path : RecentProjects::list())
+        RecentProjects::remove(path);
+    {
+        Designer d(work.filePath(QStringLiteral("a.kvp")));
+        d.answers << work.filePath(QStringLiteral("b.kvp"));
+        d.window.FOpenClick();
+    }
+    EXPECT_EQ(RecentProjects::list(),
+              (QStringList{work.filePath(QStringLiteral("b.kvp")), work.filePath(QStringLiteral("a.kvp"))}));
+    Designer d;
+    QMenu *recent = d.window.findChild<QMenu *>(QStringLiteral("RecentMenu"));
+    ASSERT_TRUE(recent);
+    emit recent->aboutToShow();
+    ASSERT_EQ(recent->actions().size(), 2);
+    QFile::remove(QStringLiteral("a.kvp"));
+    QString message;
+    whenModal<QMessageBox>([&](QMessageBox *box) {
+        message = box->text();
+        box->accept();
+    });
+    recent->actions().at(1)->trigger();
+    EXPECT_TRUE(message.contains(QStringLiteral("a.kvp"))) << message.toStdString();
+    EXPECT_EQ(RecentProjects::list(), QStringList{work.filePath(QStringLiteral("b.kvp"))});
+    recent->actions().at(0)->trigger();
+    EXPECT_EQ(d.window.page().item(QStringLiteral("MTN")).text(), QStringLiteral("B"));
+}
+
+TEST_F(EditorHabits, EmptyBoxesHintWhatPrintsAndWarningsNameWhatWillNotPrint)
+{
+    writeBytes(QStringLiteral("default.kvd"), "[SecCD]\r\nMTN-Tx=Sample title\r\n");
+    Designer d;
+    EXPECT_TRUE(d.window.editBox(QStringLiteral("MEN"))->text().isEmpty());
+    EXPECT_EQ(d.window.editBox(QStringLiteral("MEN"))->placeholderText(), QStringLiteral("Sample title"));
+    EXPECT_TRUE(d.window.findChild<QToolButton *>(QStringLiteral("SpeedButton8"))->isChecked()) << "MTN centred";
+
+    QStringList lines;
+    for (int i = 0; i < 30; ++i)
+        lines << QStringLiteral("Track %1").arg(i);
+    d.window.page().item(QStringLiteral("BTo")).setLines(lines);
+    QCoreApplication::processEvents();
+    const QString warnings = d.window.findChild<QLabel *>(QStringLiteral("PrintWarnings"))->text();
+    const int hidden = d.window.page().hiddenLines(QStringLiteral("BTo"));
+    ASSERT_GT(hidden, 0);
+    EXPECT_TRUE(warnings.contains(QStringLiteral("Obsah: %1 řádk").arg(hidden))) << warnings.toStdString();
+
+    // A small picture stretched over the front prints coarse: 119 rows over 120 mm.
+    QString error;
+    ASSERT_TRUE(d.window.page().MainImg().loadFromFile(testData("raster/bmp_24bpp.bmp"), &error));
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(d.window.findChild<QLabel *>(QStringLiteral("PrintWarnings"))->text().contains(QStringLiteral("25 dpi")));
+}
+
+// Run only as the second process of the test below: a designer with unsaved work,
+// writing its recovery copy often, until it is killed.
+TEST(RecoveryChild, DISABLED_KeepsEditingUntilKilled)
+{
+    if (qEnvironmentVariableIsEmpty("KORVEL_TEST_HOME"))
+        GTEST_SKIP() << "started by RecoveryAfterACrash only";
+    TFrmMain window;
+    window.createSpineDialog();
+    window.show();
+    window.setRecoveryInterval(100);
+    window.editBox(QStringLiteral("MEN"))->setText(QStringLiteral("Rescued title"));
+    QTest::qWait(60000);
+}
+
+TEST_F(EditorHabits, RecoveryAfterACrashOffersTheUnsavedWork)
+{
+    QTemporaryDir home;
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("KORVEL_TEST_HOME"), home.path());
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    child.setProcessEnvironment(env);
+    child.start(QCoreApplication::applicationFilePath(),
+                {QStringLiteral("--gtest_also_run_disabled_tests"),
+                 QStringLiteral("--gtest_filter=RecoveryChild.DISABLED_KeepsEditingUntilKilled")});
+    ASSERT_TRUE(child.waitForStarted());
+    const QString copy = home.filePath(QStringLiteral("state/korvel/run-%1/recovery.kvp").arg(child.processId()));
+    for (int i = 0; i < 200 && !QFile::exists(copy); ++i)
+        QTest::qWait(50);
+    ASSERT_TRUE(QFile::exists(copy)) << "no recovery copy within the interval";
+    child.kill(); // SIGKILL: no clean end
+    child.waitForFinished();
+
+    const QByteArray previousState = qgetenv("XDG_STATE_HOME");
+    qputenv("XDG_STATE_HOME", QFile::encodeName(home.filePath(QStringLiteral("state"))));
+    {
+        QString question;
+        whenModal<QDialog>([&](QDialog *dialog) {
+            question = dialog->findChild<QLabel *>(QStringLiteral("text"))->text();
+            dialog->findChild<QPushButton *>(QStringLiteral("BtAno"))->click();
+        });
+        Designer d;
+        EXPECT_EQ(question, QStringLiteral("Obnovit neuložené změny?"));
+        EXPECT_EQ(d.window.page().item(QStringLiteral("MTN")).text(), QStringLiteral("Rescued title"));
+        EXPECT_TRUE(d.unsaved());
+        EXPECT_FALSE(d.window.isNamedProject());
+        EXPECT_EQ(d.window.windowTitle(), QStringLiteral("Lurdan CD 1.0 - druhé vydání - Neuložen"));
+    }
+    EXPECT_FALSE(RecoveryStore(home.filePath(QStringLiteral("state/korvel"))).findAbandoned())
+        << "the copy was taken and is gone";
+    qputenv("XDG_STATE_HOME", previousState);
+}
