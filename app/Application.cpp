@@ -6,6 +6,7 @@
 #include "app/DesignerCommandLine.h"
 #include "app/ErrorBox.h"
 #include "app/TFrmMain.h"
+#include "dialogs/CzechTranslations.h"
 #include "project/Fonts.h"
 
 namespace korvel {
@@ -21,6 +22,7 @@ int runDesigner(int argc, char **argv)
     // The installed launcher and icon (cmake --install) carry this name.
     QGuiApplication::setDesktopFileName(QStringLiteral("cz.torva.Korvel"));
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("cz.torva.Korvel")));
+    installCzechTranslations(app);
     installFontSubstitutes();
     installMessageBoxes();
 

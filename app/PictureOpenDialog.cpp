@@ -10,18 +10,22 @@
 
 namespace korvel {
 
-QStringList openPictureFilters()
+NameFilters openPictureFilters()
 {
-    return {QStringLiteral("Vše (*.gif;*.dib;*.jpeg;*.jpg;*.bmp;*.ico;*.emf;*.wmf)"),
-            QStringLiteral("CompuServe GIF Image (*.gif)"),
-            QStringLiteral("Device Independent Bitmap (*.dib)"),
-            QStringLiteral("JPEG Image File (*.jpeg)"),
-            QStringLiteral("JPEG Image File (*.jpg)"),
-            QStringLiteral("Bitmapy (*.bmp)"),
-            QStringLiteral("Ikony (*.ico)"),
-            QStringLiteral("Enhanced Metasoubory (*.emf)"),
-            QStringLiteral("Metasoubory (*.wmf)"),
-            QStringLiteral("Všechny soubory (*.*)")};
+    // The labels are the ones users of the cover files know, word for word. "Vše"
+    // shows PNG pictures too, although its words were fixed before they were read.
+    return {{QStringLiteral("Vše (*.gif;*.dib;*.jpeg;*.jpg;*.bmp;*.ico;*.emf;*.wmf)"),
+             QStringLiteral("*.gif;*.dib;*.jpeg;*.jpg;*.bmp;*.ico;*.emf;*.wmf;*.png")},
+            {QStringLiteral("CompuServe GIF Image (*.gif)"), QStringLiteral("*.gif")},
+            {QStringLiteral("Device Independent Bitmap (*.dib)"), QStringLiteral("*.dib")},
+            {QStringLiteral("JPEG Image File (*.jpeg)"), QStringLiteral("*.jpeg")},
+            {QStringLiteral("JPEG Image File (*.jpg)"), QStringLiteral("*.jpg")},
+            {QStringLiteral("Bitmapy (*.bmp)"), QStringLiteral("*.bmp")},
+            {QStringLiteral("Ikony (*.ico)"), QStringLiteral("*.ico")},
+            {QStringLiteral("Enhanced Metasoubory (*.emf)"), QStringLiteral("*.emf")},
+            {QStringLiteral("Metasoubory (*.wmf)"), QStringLiteral("*.wmf")},
+            {QStringLiteral("Obrázky PNG (*.png)"), QStringLiteral("*.png")},
+            {QStringLiteral("Všechny soubory (*.*)"), QStringLiteral("*.*")}};
 }
 
 QString runOpenPictureDialog(QWidget *parent)
@@ -29,7 +33,7 @@ QString runOpenPictureDialog(QWidget *parent)
     return runOpenPictureDialog(parent, openPictureFilters());
 }
 
-QString runOpenPictureDialog(QWidget *parent, const QStringList &filters)
+QString runOpenPictureDialog(QWidget *parent, const NameFilters &filters)
 {
     QFileDialog dialog(parent, QStringLiteral("Otevřít obrázek..."));
     dialog.setObjectName(QStringLiteral("OpenPicture1"));

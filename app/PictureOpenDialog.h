@@ -1,6 +1,8 @@
 #pragma once
 #include <QString>
 
+#include "app/FileDialogFilters.h"
+
 class QWidget;
 
 namespace korvel {
@@ -9,11 +11,10 @@ namespace korvel {
 // a preview pane and the filters in their order, the first selected. Returns the
 // chosen file, or an empty string when cancelled.
 QString runOpenPictureDialog(QWidget *parent);
-// The same dialog with other filters (labels with their patterns in brackets,
-// separated by ";"); the first is selected.
-QString runOpenPictureDialog(QWidget *parent, const QStringList &filters);
+// The same dialog with other filters; the first is selected.
+QString runOpenPictureDialog(QWidget *parent, const NameFilters &filters);
 
-// The filter labels of the front and back picture commands, exactly as offered.
-QStringList openPictureFilters();
+// The filters of the front and back picture commands, exactly as offered.
+NameFilters openPictureFilters();
 
 } // namespace korvel

@@ -46,6 +46,7 @@
 #include "dialogs/CoverPrintDialog.h"
 #include "dialogs/TFrmCalibration.h"
 #include "dialogs/TFrmEdit.h"
+#include "dialogs/TFrmHelp.h"
 #include "app/PageView.h"
 #include "app/ToolbarIcons.h"
 #include "project/CoverPage.h"
@@ -617,6 +618,7 @@ void TFrmMain::buildEditActions()
     help->setShortcut(QKeySequence::HelpContents);
     help->setShortcutContext(Qt::ApplicationShortcut);
     addAction(help);
+    connect(help, &QAction::triggered, this, [this] { TFrmHelp::showHelp(this); });
 }
 
 void TFrmMain::buildStatusBar()
@@ -1284,6 +1286,8 @@ void TFrmMain::buildPopupMenu()
         front->setEnabled(!m_page->MainImg().picture().isEmpty());
         back->setEnabled(!m_page->BckImg().picture().isEmpty());
     });
+    m_popup->addSeparator();
+    m_popup->addAction(action(QStringLiteral("Help")));
 }
 
 QAction *TFrmMain::action(const QString &name) const

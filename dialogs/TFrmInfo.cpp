@@ -53,12 +53,14 @@ QString TFrmInfo::titleText()
 QString TFrmInfo::noticeText()
 {
     return QStringLiteral(
-        "O tomto vydání\n"
+        "O programu\n"
         "- - - - - - - - - - - - - - -\n"
-        "Toto vydání programu bylo přepracováno od základu a ukládá data v novém kódování, "
-        "protože dřívější verze nepracovaly spolehlivě na všech počítačích a ve všech verzích "
-        "Windows. Proto nese číslo 1.0 a jméno druhé vydání.\n"
-        "Program se šíří zdarma jako freeware, bez jakýchkoli omezení, a smí se volně kopírovat.\n"
+        "V programu navrhnete papírové vložky do obalu CD: přední stranu a zadní stranu se dvěma "
+        "hřbety, jejich texty, písma, barvy a obrázky, vše na listu A4 v milimetrech, s náhledem a tiskem. "
+        "Verze 1.0 pro Linux.\n"
+        "Program je svobodný software: smíte ho šířit a upravovat podle licence GNU GPL (GNU General "
+        "Public License) verze 3 nebo, podle své volby, kterékoli pozdější verze. Šíří se v naději, "
+        "že bude užitečný, ale bez jakékoli záruky; podrobnosti uvádí licence.\n"
         "Dotazy a náměty posílejte na adresy uvedené níže.");
 }
 

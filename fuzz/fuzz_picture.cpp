@@ -6,7 +6,7 @@
 #include "project/Picture.h"
 
 namespace {
-const char *const kExtensions[] = {".bmp", ".gif", ".jpg", ".ico", ".jpeg"};
+const char *const kExtensions[] = {".bmp", ".gif", ".jpg", ".ico", ".jpeg", ".png"};
 }
 
 extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)

@@ -90,18 +90,18 @@ QImage BmpDecoder::decode(const QByteArray &bytes, QString *error)
     };
     const ByteReader r(bytes);
     if (!r.has(0, 2) || r.u8(0) != 'B' || r.u8(1) != 'M')
-        return fail(QStringLiteral("The file is not a BMP picture"));
+        return fail(QStringLiteral("Soubor není obrázek BMP"));
     if (!r.has(0, kFileHeaderSize + 4))
-        return fail(RasterContent::damaged(QStringLiteral("truncated BMP header")));
+        return fail(RasterContent::damaged(QStringLiteral("zkrácená hlavička BMP")));
 
     const quint32 dataOffset = r.le32(10);
     const quint32 headerSize = r.le32(kFileHeaderSize);
     if (headerSize != kCoreHeader && headerSize != kInfoHeader && headerSize != kOs2Header
         && headerSize != kV4Header && headerSize != kV5Header)
-        return fail(QStringLiteral("This kind of BMP picture is not supported (header of %1 bytes)")
+        return fail(QStringLiteral("Tento druh obrázku BMP není podporován (hlavička o %1 bajtech)")
                         .arg(headerSize));
     if (!r.has(kFileHeaderSize, headerSize))
-        return fail(RasterContent::damaged(QStringLiteral("truncated BMP header")));
+        return fail(RasterContent::damaged(QStringLiteral("zkrácená hlavička BMP")));
 
     const qint64 h0 = kFileHeaderSize;
     qint64 width, height;
@@ -125,12 +125,12 @@ QImage BmpDecoder::decode(const QByteArray &bytes, QString *error)
         || !(bitCount == 1 || bitCount == 4 || bitCount == 8 || bitCount == 16 || bitCount == 24
              || bitCount == 32))
         return fail(RasterContent::damaged(
-            QStringLiteral("BMP with %1 planes of %2 bits per pixel").arg(planes).arg(bitCount)));
+            QStringLiteral("BMP s %1 rovinami po %2 bitech na pixel").arg(planes).arg(bitCount)));
     const bool compressionFits = compression == RgbPlain
         || (compression == Rle4 && bitCount == 4) || (compression == Rle8 && bitCount == 8)
         || (compression == BitFields && (bitCount == 16 || bitCount == 32));
     if (!compressionFits)
-        return fail(QStringLiteral("This kind of BMP picture is not supported (compression %1 with %2 bits per pixel)")
+        return fail(QStringLiteral("Tento druh obrázku BMP není podporován (komprese %1 při %2 bitech na pixel)")
                         .arg(compression)
                         .arg(bitCount));
 
@@ -139,7 +139,7 @@ QImage BmpDecoder::decode(const QByteArray &bytes, QString *error)
     const qint64 rows = topDown ? -height : height;
     const bool rle = compression == Rle4 || compression == Rle8;
     if (topDown && rle)
-        return fail(RasterContent::damaged(QStringLiteral("top-down RLE BMP")));
+        return fail(RasterContent::damaged(QStringLiteral("BMP s kompresí RLE uložený shora dolů")));
     if (!RasterContent::sizeAcceptable(width, rows, error))
         return QImage();
 
@@ -152,19 +152,19 @@ QImage BmpDecoder::decode(const QByteArray &bytes, QString *error)
     if (bitCount <= 8) {
         const qint64 colors = colorsUsed ? qint64(colorsUsed) : (qint64(1) << bitCount);
         if (colors > 256)
-            return fail(RasterContent::damaged(QStringLiteral("BMP colour table of %1 entries").arg(colors)));
+            return fail(RasterContent::damaged(QStringLiteral("tabulka barev BMP o %1 položkách").arg(colors)));
         pos += colors * (headerSize == kCoreHeader ? 3 : 4);
     }
     if (!r.has(0, pos))
-        return fail(RasterContent::damaged(QStringLiteral("truncated BMP colour table")));
+        return fail(RasterContent::damaged(QStringLiteral("zkrácená tabulka barev BMP")));
     if (dataOffset > quint32(r.size()))
-        return fail(RasterContent::damaged(QStringLiteral("BMP pixel data offset outside the file")));
+        return fail(RasterContent::damaged(QStringLiteral("obrazová data BMP začínají mimo soubor")));
     const qint64 dataPos = qMax<qint64>(pos, dataOffset);
 
     if (rle) {
         QImage image = decodeRle(r, dataPos, int(width), int(rows), compression == Rle4);
         if (image.isNull())
-            return fail(RasterContent::damaged(QStringLiteral("truncated BMP data")));
+            return fail(RasterContent::damaged(QStringLiteral("zkrácená data BMP")));
         // Indices beyond the file's colour table show black rather than garbage.
         QList<QRgb> colours(256, qRgb(0, 0, 0));
         const qint64 table = h0 + headerSize;
@@ -184,7 +184,7 @@ QImage BmpDecoder::decode(const QByteArray &bytes, QString *error)
             // Some writers drop the padding after the last row. The pixels are all
             // there, so pad the copy handed to the reader instead of refusing it.
             if (need - have > stride - rowBytes)
-                return fail(RasterContent::damaged(QStringLiteral("truncated BMP data")));
+                return fail(RasterContent::damaged(QStringLiteral("zkrácená data BMP")));
             input.append(QByteArray(need - have, '\0'));
         }
     }
@@ -193,7 +193,7 @@ QImage BmpDecoder::decode(const QByteArray &bytes, QString *error)
     if (image.isNull())
         return image;
     if (image.width() != width || image.height() != rows)
-        return fail(RasterContent::damaged(QStringLiteral("BMP decoded to an unexpected size")));
+        return fail(RasterContent::damaged(QStringLiteral("BMP má po dekódování nečekanou velikost")));
 
     // Plain RGB bitmaps have no alpha: the fourth byte of a 32-bit pixel is
     // unused and the platform draws such bitmaps opaque, whatever it holds.

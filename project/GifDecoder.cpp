@@ -113,12 +113,12 @@ QImage GifDecoder::decode(const QByteArray &bytes, QString *error)
         return QImage();
     };
     auto truncated = [&fail]() {
-        return fail(RasterContent::damaged(QStringLiteral("truncated GIF data")));
+        return fail(RasterContent::damaged(QStringLiteral("zkrácená data GIF")));
     };
     const ByteReader r(bytes);
     if (!r.has(0, 6)
         || !(bytes.startsWith("GIF87a") || bytes.startsWith("GIF89a")))
-        return fail(QStringLiteral("The file is not a GIF picture"));
+        return fail(QStringLiteral("Soubor není obrázek GIF"));
     if (!r.has(6, 7))
         return truncated();
 
@@ -157,7 +157,7 @@ QImage GifDecoder::decode(const QByteArray &bytes, QString *error)
             const qint64 right = qint64(r.le16(pos + 1)) + r.le16(pos + 5);
             const qint64 bottom = qint64(r.le16(pos + 3)) + r.le16(pos + 7);
             if (r.le16(pos + 5) == 0 || r.le16(pos + 7) == 0)
-                return fail(RasterContent::damaged(QStringLiteral("GIF frame of zero size")));
+                return fail(RasterContent::damaged(QStringLiteral("snímek GIF nulové velikosti")));
             canvasWidth = qMax(canvasWidth, right);
             canvasHeight = qMax(canvasHeight, bottom);
             pos += 10 + colorTableBytes(r.u8(pos + 9));
@@ -165,12 +165,12 @@ QImage GifDecoder::decode(const QByteArray &bytes, QString *error)
                 return truncated();
             const int codeSize = r.u8(pos++);
             if (codeSize < 2 || codeSize > 11)
-                return fail(RasterContent::damaged(QStringLiteral("GIF code size %1").arg(codeSize)));
+                return fail(RasterContent::damaged(QStringLiteral("velikost kódu GIF %1").arg(codeSize)));
             const qint64 frameData = pos;
             if (!skipSubBlocks(r, pos))
                 return truncated();
             if (!lzwStreamComplete(r, frameData, codeSize, qint64(r.le16(pos0 + 5)) * r.le16(pos0 + 7)))
-                return fail(RasterContent::damaged(QStringLiteral("GIF image data incomplete or corrupt")));
+                return fail(RasterContent::damaged(QStringLiteral("obrazová data GIF jsou neúplná nebo poškozená")));
             ++frames;
             break;
         }
@@ -178,13 +178,13 @@ QImage GifDecoder::decode(const QByteArray &bytes, QString *error)
             // Bytes that are no block: damage, unless complete frames came first
             // (then they are trailing junk that no reader looks at).
             if (frames == 0)
-                return fail(RasterContent::damaged(QStringLiteral("GIF block %1").arg(r.u8(pos))));
+                return fail(RasterContent::damaged(QStringLiteral("neznámý blok GIF %1").arg(r.u8(pos))));
             ended = true;
             break;
         }
     }
     if (frames == 0)
-        return fail(RasterContent::damaged(QStringLiteral("GIF without an image")));
+        return fail(RasterContent::damaged(QStringLiteral("GIF bez obrázku")));
     if (!RasterContent::sizeAcceptable(canvasWidth, canvasHeight, error))
         return QImage();
 
@@ -192,7 +192,7 @@ QImage GifDecoder::decode(const QByteArray &bytes, QString *error)
     if (image.isNull())
         return image;
     if (image.width() > canvasWidth || image.height() > canvasHeight)
-        return fail(RasterContent::damaged(QStringLiteral("GIF decoded to an unexpected size")));
+        return fail(RasterContent::damaged(QStringLiteral("GIF má po dekódování nečekanou velikost")));
     return image;
 }
 

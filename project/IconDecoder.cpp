@@ -28,7 +28,7 @@ IconEntry pngEntry(const ByteReader &r)
     IconEntry e;
     e.bitCount = 32;
     if (!r.has(8, 8 + 8) || r.be32(8) < 8 || std::memcmp(r.data() + 12, "IHDR", 4) != 0) {
-        e.problem = QStringLiteral("icon image without a PNG header");
+        e.problem = QStringLiteral("obrázek ikony bez hlavičky PNG");
         return e;
     }
     e.width = r.be32(16);
@@ -36,14 +36,14 @@ IconEntry pngEntry(const ByteReader &r)
     qint64 pos = 8;
     for (;;) {
         if (!r.has(pos, 12)) {
-            e.problem = QStringLiteral("truncated PNG icon image");
+            e.problem = QStringLiteral("zkrácený obrázek PNG v ikoně");
             return e;
         }
         const qint64 length = r.be32(pos);
         if (std::memcmp(r.data() + pos + 4, "IEND", 4) == 0)
             return e;
         if (!r.has(pos + 12, length)) {
-            e.problem = QStringLiteral("truncated PNG icon image");
+            e.problem = QStringLiteral("zkrácený obrázek PNG v ikoně");
             return e;
         }
         pos += 12 + length;
@@ -57,7 +57,7 @@ IconEntry dibEntry(const ByteReader &r, int directoryWidth, int directoryHeight)
 {
     IconEntry e;
     if (!r.has(0, kDibHeaderSize)) {
-        e.problem = QStringLiteral("truncated icon image header");
+        e.problem = QStringLiteral("zkrácená hlavička obrázku ikony");
         return e;
     }
     e.bitCount = r.le16(14);
@@ -80,11 +80,11 @@ IconEntry dibEntry(const ByteReader &r, int directoryWidth, int directoryHeight)
         return e;
     }
     if (colors > 256) {
-        e.problem = QStringLiteral("icon colour table too large");
+        e.problem = QStringLiteral("příliš velká tabulka barev ikony");
         return e;
     }
     if (e.width <= 0 || e.height <= 0 || e.width > 256 || e.height > 256) {
-        e.problem = QStringLiteral("icon image of %1 × %2 pixels").arg(e.width).arg(e.height);
+        e.problem = QStringLiteral("obrázek ikony o %1 × %2 pixelech").arg(e.width).arg(e.height);
         return e;
     }
     const qint64 stride = (e.width * e.bitCount + 31) / 32 * 4;
@@ -92,7 +92,7 @@ IconEntry dibEntry(const ByteReader &r, int directoryWidth, int directoryHeight)
     const qint64 need = kDibHeaderSize + colors * 4 + stride * e.height
         + (e.bitCount == 32 ? 0 : maskStride * e.height);
     if (!r.has(0, need))
-        e.problem = QStringLiteral("truncated icon image");
+        e.problem = QStringLiteral("zkrácený obrázek ikony");
     return e;
 }
 
@@ -107,12 +107,12 @@ QImage IconDecoder::decode(const QByteArray &bytes, QString *error)
     };
     const ByteReader r(bytes);
     if (!r.has(0, kDirectorySize) || r.le16(0) != 0 || (r.le16(2) != 1 && r.le16(2) != 2))
-        return fail(QStringLiteral("The file is not an icon"));
+        return fail(QStringLiteral("Soubor není ikona"));
     const int count = r.le16(4);
     if (count == 0)
-        return fail(RasterContent::damaged(QStringLiteral("icon without images")));
+        return fail(RasterContent::damaged(QStringLiteral("ikona bez obrázků")));
     if (!r.has(kDirectorySize, count * kEntrySize))
-        return fail(RasterContent::damaged(QStringLiteral("truncated icon directory")));
+        return fail(RasterContent::damaged(QStringLiteral("zkrácený seznam obrázků ikony")));
 
     int best = -1;
     IconEntry bestEntry;
@@ -123,7 +123,7 @@ QImage IconDecoder::decode(const QByteArray &bytes, QString *error)
         const qint64 offset = r.le32(at + 12);
         IconEntry e;
         if (!r.has(offset, length) || length < 8) {
-            e.problem = QStringLiteral("icon image outside the file");
+            e.problem = QStringLiteral("obrázek ikony leží mimo soubor");
         } else {
             const ByteReader entry(r.data() + offset, length);
             static const uchar pngMagic[8] = {137, 80, 78, 71, 13, 10, 26, 10};
@@ -156,13 +156,13 @@ QImage IconDecoder::decode(const QByteArray &bytes, QString *error)
     if (!firstProblem.isEmpty())
         return fail(RasterContent::damaged(firstProblem));
     if (best < 0)
-        return fail(QStringLiteral("This kind of icon is not supported (no image of a readable depth)"));
+        return fail(QStringLiteral("Tento druh ikony není podporován (žádný obrázek nemá čitelnou barevnou hloubku)"));
 
     QImage image = RasterContent::readWithQt(bytes, "ico", best, error);
     if (image.isNull())
         return image;
     if (image.width() != bestEntry.width || image.height() != bestEntry.height)
-        return fail(RasterContent::damaged(QStringLiteral("icon image decoded to an unexpected size")));
+        return fail(RasterContent::damaged(QStringLiteral("obrázek ikony má po dekódování nečekanou velikost")));
     return image;
 }
 

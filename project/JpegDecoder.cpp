@@ -77,7 +77,7 @@ void progressMonitor(j_common_ptr cinfo)
     auto *d = reinterpret_cast<j_decompress_ptr>(cinfo);
     if (d->input_scan_number > kMaxScans) {
         auto *err = reinterpret_cast<JpegErrorManager *>(cinfo->err);
-        std::snprintf(err->message, sizeof err->message, "more than %d scans", kMaxScans);
+        std::snprintf(err->message, sizeof err->message, "více než %d průchodů", kMaxScans);
         std::longjmp(err->jump, 1);
     }
 }
@@ -272,7 +272,7 @@ QImage JpegDecoder::decode(const QByteArray &bytes, QString *error)
         return QImage();
     };
     if (bytes.size() < 2 || uchar(bytes[0]) != 0xFF || uchar(bytes[1]) != 0xD8)
-        return fail(QStringLiteral("The file is not a JPEG picture"));
+        return fail(QStringLiteral("Soubor není obrázek JPEG"));
 
     JpegSession s;
     s.data = reinterpret_cast<const uchar *>(bytes.constData());
@@ -280,16 +280,16 @@ QImage JpegDecoder::decode(const QByteArray &bytes, QString *error)
     bool jumped = false;
     if (!decodeSession(s, &jumped)) {
         if (jumped)
-            return fail(RasterContent::damaged(QStringLiteral("JPEG: %1").arg(QString::fromLatin1(s.err.message))));
+            return fail(RasterContent::damaged(QStringLiteral("JPEG: %1").arg(QString::fromUtf8(s.err.message))));
         if (s.sizeRefused) {
             RasterContent::sizeAcceptable(s.width, s.height, error);
             return QImage();
         }
         if (s.tooShort)
-            return fail(RasterContent::damaged(QStringLiteral("JPEG data far too short for %1 × %2 pixels").arg(s.width).arg(s.height)));
+            return fail(RasterContent::damaged(QStringLiteral("data JPEG jsou pro %1 × %2 pixelů příliš krátká").arg(s.width).arg(s.height)));
         if (s.unsupportedColors)
-            return fail(QStringLiteral("This kind of JPEG picture is not supported (unknown colour space)"));
-        return fail(QStringLiteral("Not enough memory for a picture of %1 × %2 pixels").arg(s.width).arg(s.height));
+            return fail(QStringLiteral("Tento druh obrázku JPEG není podporován (neznámý barevný prostor)"));
+        return fail(QStringLiteral("Nedostatek paměti pro obrázek o %1 × %2 pixelech").arg(s.width).arg(s.height));
     }
     return applyOrientation(s.image, s.orientation);
 }

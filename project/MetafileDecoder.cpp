@@ -73,7 +73,7 @@ std::shared_ptr<const PictureContent> decodeMetafile(const QByteArray &bytes, QS
         }
         if (!(frame.width() > 0) || !(frame.height() > 0)) {
             if (error)
-                *error = QStringLiteral("The metafile has an empty picture frame");
+                *error = QStringLiteral("Metasoubor má prázdný rámec obrázku");
             return nullptr;
         }
         const QSizeF pxPerMm = metafile::emfPixelsPerMm(h);

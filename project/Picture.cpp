@@ -73,6 +73,8 @@ std::optional<PictureFormat> formatOfExtension(const QString &extension)
         return PictureFormat::Jpeg;
     if (ext == QLatin1String("ico"))
         return PictureFormat::Icon;
+    if (ext == QLatin1String("png"))
+        return PictureFormat::Png;
     if (ext == QLatin1String("emf") || ext == QLatin1String("wmf"))
         return PictureFormat::Metafile;
     return std::nullopt;
@@ -97,6 +99,8 @@ bool couldBe(std::optional<PictureFormat> format, const QByteArray &head)
         return head.startsWith("\xFF\xD8");
     case PictureFormat::Icon:
         return u16(0) == 0 && (u16(2) == 1 || u16(2) == 2);
+    case PictureFormat::Png:
+        return head.startsWith("\x89PNG\r\n\x1a\n");
     case PictureFormat::Metafile:
         return u32(0) == 1 || u32(0) == 0x9AC6CDD7u || ((u16(0) == 1 || u16(0) == 2) && u16(2) == 9);
     case PictureFormat::None:
@@ -136,17 +140,17 @@ bool Picture::loadFromFile(const QString &path, QString *error)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         if (error)
-            *error = QStringLiteral("Cannot open file \"%1\": %2").arg(path, file.errorString());
+            *error = QStringLiteral("Soubor „%1“ nelze otevřít: %2").arg(path, file.errorString());
         return false;
     }
     // Refuse files far beyond any picture before reading them into memory.
     constexpr qint64 kMaxFileBytes = qint64(512) * 1024 * 1024;
     if (file.size() > kMaxFileBytes) {
         if (error)
-            *error = QStringLiteral("File \"%1\" is too large for a picture").arg(path);
+            *error = QStringLiteral("Soubor „%1“ je na obrázek příliš velký").arg(path);
         return false;
     }
-    // A side file is offered under eight extensions in turn; a file whose first bytes
+    // A side file is offered under nine extensions in turn; a file whose first bytes
     // already rule the format out is refused without reading it all.
     const QByteArray head = file.peek(16);
     if (!couldBe(formatOfExtension(ext), head))
@@ -181,7 +185,7 @@ bool Picture::loadFromData(const QByteArray &bytes, const QString &extension, QS
     }
     if (!content) {
         if (error)
-            *error = why.isEmpty() ? QStringLiteral("The picture could not be read") : why;
+            *error = why.isEmpty() ? QStringLiteral("Obrázek nelze přečíst") : why;
         return false;
     }
     m_content = std::move(content);
@@ -198,7 +202,7 @@ bool Picture::saveToFile(const QString &path, QString *error) const
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(m_bytes) != m_bytes.size() || !file.commit()) {
         if (error)
-            *error = QStringLiteral("Cannot write file \"%1\": %2").arg(path, file.errorString());
+            *error = QStringLiteral("Soubor „%1“ nelze zapsat: %2").arg(path, file.errorString());
         return false;
     }
     return true;

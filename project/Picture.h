@@ -10,7 +10,7 @@ class QPainter;
 
 namespace korvel {
 
-enum class PictureFormat { None, Bitmap, Gif, Jpeg, Icon, Metafile };
+enum class PictureFormat { None, Bitmap, Gif, Jpeg, Icon, Png, Metafile };
 
 // Where a drawing goes. The screen keeps a copy of each picture scaled for the
 // current zoom; paper and PDF get the picture itself (a metafile is replayed as
@@ -40,7 +40,7 @@ public:
     Picture() = default;
 
     // Loads by the file name's extension (case-insensitive): ".bmp", ".gif", ".jpg",
-    // ".jpeg", ".ico", ".emf", ".wmf". A name without an extension gives a present but
+    // ".jpeg", ".ico", ".png", ".emf", ".wmf". A name without an extension gives a present but
     // empty picture. Any other extension fails with "Unknown picture file extension
     // (.ext)". On failure *this is left untouched and *error says why.
     bool loadFromFile(const QString &path, QString *error);

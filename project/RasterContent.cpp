@@ -35,12 +35,12 @@ bool RasterContent::sizeAcceptable(qint64 width, qint64 height, QString *error)
 {
     if (width <= 0 || height <= 0) {
         if (error)
-            *error = damaged(QStringLiteral("invalid picture size %1 × %2").arg(width).arg(height));
+            *error = damaged(QStringLiteral("neplatná velikost obrázku %1 × %2").arg(width).arg(height));
         return false;
     }
     if (width > kMaxPictureSide || height > kMaxPictureSide || width * height > kMaxPicturePixels) {
         if (error)
-            *error = QStringLiteral("The picture is too large (%1 × %2 pixels)").arg(width).arg(height);
+            *error = QStringLiteral("Obrázek je příliš velký (%1 × %2 pixelů)").arg(width).arg(height);
         return false;
     }
     return true;
@@ -48,7 +48,7 @@ bool RasterContent::sizeAcceptable(qint64 width, qint64 height, QString *error)
 
 QString RasterContent::damaged(const QString &why)
 {
-    return QStringLiteral("The picture file is damaged (%1)").arg(why);
+    return QStringLiteral("Soubor obrázku je poškozený (%1)").arg(why);
 }
 
 QImage RasterContent::readWithQt(const QByteArray &bytes, const char *format, int index,
@@ -65,7 +65,7 @@ QImage RasterContent::readWithQt(const QByteArray &bytes, const char *format, in
     reader.setAllocationLimit(int(kMaxPicturePixels * 4 / (1024 * 1024)) + 1);
     if (index > 0 && !reader.jumpToImage(index)) {
         if (error)
-            *error = damaged(QStringLiteral("image %1 cannot be reached").arg(index + 1));
+            *error = damaged(QStringLiteral("obrázek č. %1 nelze najít").arg(index + 1));
         return QImage();
     }
     QImage image;

@@ -7,7 +7,7 @@ class QByteArray;
 
 namespace korvel {
 
-// A decoded BMP, GIF, JPEG or icon. The image is kept in a format that the
+// A decoded BMP, GIF, JPEG, PNG or icon. The image is kept in a format that the
 // painter blits without conversion: RGB32 when opaque, ARGB32_Premultiplied
 // when it has transparency.
 class RasterContent final : public PictureContent {
@@ -25,7 +25,7 @@ public:
     // The size limits every raster decoder applies before allocating anything.
     static bool sizeAcceptable(qint64 width, qint64 height, QString *error);
 
-    // "The picture file is damaged (why)": the one wording for damaged data.
+    // "Soubor obrázku je poškozený (why)": the one wording for damaged data.
     static QString damaged(const QString &why);
 
     // Reads the first (or index-th) image through Qt's reader for the named format,

@@ -3,6 +3,7 @@
 #include "project/IconDecoder.h"
 #include "project/JpegDecoder.h"
 #include "project/Picture.h"
+#include "project/PngDecoder.h"
 #include "project/RasterContent.h"
 
 namespace korvel {
@@ -24,15 +25,18 @@ std::shared_ptr<const PictureContent> decodeRaster(const QByteArray &bytes, Pict
     case PictureFormat::Icon:
         image = IconDecoder::decode(bytes, error);
         break;
+    case PictureFormat::Png:
+        image = PngDecoder::decode(bytes, error);
+        break;
     case PictureFormat::None:
     case PictureFormat::Metafile:
         if (error)
-            *error = QStringLiteral("Not a raster picture");
+            *error = QStringLiteral("Nejde o rastrový obrázek");
         return nullptr;
     }
     if (image.isNull()) {
         if (error && error->isEmpty())
-            *error = QStringLiteral("The picture could not be read");
+            *error = QStringLiteral("Obrázek nelze přečíst");
         return nullptr;
     }
     return std::make_shared<RasterContent>(std::move(image));

@@ -14,7 +14,7 @@ const QStringList &sideFileCandidates()
 {
     static const QStringList candidates{QStringLiteral(".bmp"), QStringLiteral(".gif"), QStringLiteral(".dib"),
                                         QStringLiteral(".jpg"), QStringLiteral(".ico"), QStringLiteral(".emf"),
-                                        QStringLiteral(".wmf"), QStringLiteral(".jpeg")};
+                                        QStringLiteral(".wmf"), QStringLiteral(".jpeg"), QStringLiteral(".png")};
     return candidates;
 }
 

@@ -10,7 +10,8 @@ namespace korvel {
 // under each candidate extension in turn: renamed to base + candidate, loaded, and
 // renamed back. The picture that remains is the one of the last candidate that
 // loaded: a JPEG loads under ".jpg" and again under ".jpeg", a metafile under ".emf"
-// and ".wmf", a bitmap under ".bmp" only; ".dib" has no loader.
+// and ".wmf", a bitmap under ".bmp" only, a PNG under ".png" (tried last, after the
+// older formats); ".dib" has no loader.
 //
 // Renames never replace an existing file. A failed rename shows
 // "Chyba testu formátu obrázku! (RenameError)" and the test goes on; a failed load is
@@ -25,7 +26,7 @@ const QStringList &sideFileCandidates();
 // One candidate for one side file; does nothing when the side file does not exist.
 void sideFileFormatTest(const QString &sideFile, const QString &candidate, const SideFileLoader &load);
 
-// All eight candidates in order.
+// All nine candidates in order.
 void sideFileFormatTestAll(const QString &sideFile, const SideFileLoader &load);
 
 // The base of a side file name: the name without its last four characters

@@ -201,17 +201,20 @@ QString TFrmNzvCD::placementKey()
     return QStringLiteral("Placement/TFrmNzvCD");
 }
 
-QStringList TFrmNzvCD::openPictureFilters()
+NameFilters TFrmNzvCD::openPictureFilters()
 {
-    return {QStringLiteral("All (*.jpeg;*.jpg;*.gif;*.dib;*.bmp;*.ico;*.emf;*.wmf)"),
-            QStringLiteral("JPEG Image File (*.jpeg)"),
-            QStringLiteral("JPEG Image File (*.jpg)"),
-            QStringLiteral("CompuServe GIF Image (*.gif)"),
-            QStringLiteral("Device Independent Bitmap (*.dib)"),
-            QStringLiteral("Bitmaps (*.bmp)"),
-            QStringLiteral("Icons (*.ico)"),
-            QStringLiteral("Enhanced Metafiles (*.emf)"),
-            QStringLiteral("Metafiles (*.wmf)")};
+    // The labels are fixed word for word; "All" shows PNG pictures too.
+    return {{QStringLiteral("All (*.jpeg;*.jpg;*.gif;*.dib;*.bmp;*.ico;*.emf;*.wmf)"),
+             QStringLiteral("*.jpeg;*.jpg;*.gif;*.dib;*.bmp;*.ico;*.emf;*.wmf;*.png")},
+            {QStringLiteral("JPEG Image File (*.jpeg)"), QStringLiteral("*.jpeg")},
+            {QStringLiteral("JPEG Image File (*.jpg)"), QStringLiteral("*.jpg")},
+            {QStringLiteral("CompuServe GIF Image (*.gif)"), QStringLiteral("*.gif")},
+            {QStringLiteral("Device Independent Bitmap (*.dib)"), QStringLiteral("*.dib")},
+            {QStringLiteral("Bitmaps (*.bmp)"), QStringLiteral("*.bmp")},
+            {QStringLiteral("Icons (*.ico)"), QStringLiteral("*.ico")},
+            {QStringLiteral("Enhanced Metafiles (*.emf)"), QStringLiteral("*.emf")},
+            {QStringLiteral("Metafiles (*.wmf)"), QStringLiteral("*.wmf")},
+            {QStringLiteral("Obrázky PNG (*.png)"), QStringLiteral("*.png")}};
 }
 
 void TFrmNzvCD::buildControls()

@@ -3,6 +3,8 @@
 #include <QWidget>
 #include <functional>
 
+#include "app/FileDialogFilters.h"
+
 class QCheckBox;
 class QFrame;
 class QLabel;
@@ -54,8 +56,8 @@ public:
     // an empty string.
     using OpenPictureDialog = std::function<QString(QWidget *parent)>;
     void setOpenPictureDialog(OpenPictureDialog dialog) { m_openPicture = std::move(dialog); }
-    // The filter labels of OpenPicture1, in their order.
-    static QStringList openPictureFilters();
+    // The filters of OpenPicture1, in their order.
+    static NameFilters openPictureFilters();
 
     static QString placementKey();
 

@@ -17,6 +17,7 @@
 #include "ProjectTestUtil.h"
 #include "app/PageView.h"
 #include "app/TFrmMain.h"
+#include "dialogs/TFrmHelp.h"
 #include "project/PageHistory.h"
 #include "project/RecoveryStore.h"
 #include "settings/RecentProjects.h"
@@ -115,23 +116,34 @@ TEST_F(EditorHabits, ShortcutsActOnlyWhereTheirCommandCan)
     QTest::keyClick(&d.window, Qt::Key_0, Qt::ControlModifier);
     EXPECT_EQ(d.window.page().zoom(), 100);
     EXPECT_EQ(d.window.findChild<QLabel *>(QStringLiteral("ZoomLabel"))->text(), QStringLiteral("100 %"));
+    QTest::keyClick(&d.window, Qt::Key_F1);
+    bool helpShown = false;
+    for (QWidget *w : QApplication::topLevelWidgets())
+        helpShown |= qobject_cast<TFrmHelp *>(w) && w->isVisible();
+    EXPECT_TRUE(helpShown) << "F1 opens the user guide";
 }
 
 TEST_F(EditorHabits, DroppedPicturesGoWhereTheyFallAndProjectsAskFirst)
 {
-    writeBytes(QStringLiteral("back.bmp"), readBytes(testData("raster/bmp_24bpp.bmp")));
+    const QString png = QDir(testData("raster")).entryList({QStringLiteral("*.png")}).value(0);
+    ASSERT_FALSE(png.isEmpty());
+    writeBytes(QStringLiteral("back.png"), readBytes(testData("raster") + QLatin1Char('/') + png));
     writeBytes(QStringLiteral("notes.txt"), "hello");
     writeBytes(QStringLiteral("b.kvp"), "[SecCD]\r\nMTN-Tx=Dropped\r\n");
     Designer d;
-    drop(d.window, work.filePath(QStringLiteral("back.bmp")), "BckImg");
+    drop(d.window, work.filePath(QStringLiteral("back.png")), "BckImg");
     EXPECT_FALSE(d.window.page().BckImg().picture().isEmpty());
     EXPECT_TRUE(d.window.page().MainImg().picture().isEmpty());
     EXPECT_TRUE(d.unsaved());
     d.answers << work.filePath(QStringLiteral("a.kvp"));
     d.window.SaveAsClick();
-    EXPECT_EQ(readBytes(QStringLiteral("a.im1")), readBytes(QStringLiteral("back.bmp")));
+    EXPECT_EQ(readBytes(QStringLiteral("a.im1")), readBytes(QStringLiteral("back.png")));
+    {
+        Designer reopened(work.filePath(QStringLiteral("a.kvp")));
+        EXPECT_EQ(reopened.window.page().BckImg().picture().format(), PictureFormat::Png);
+    }
 
-    drop(d.window, work.filePath(QStringLiteral("back.bmp")), "CDL");
+    drop(d.window, work.filePath(QStringLiteral("back.png")), "CDL");
     EXPECT_FALSE(d.window.page().CDR().backImage().isEmpty()) << "a spine band takes the spine picture";
     drop(d.window, work.filePath(QStringLiteral("notes.txt")), "BckImg");
     EXPECT_TRUE(d.window.statusBar()->currentMessage().contains(QStringLiteral("notes.txt")));

@@ -88,8 +88,14 @@ TEST(InfoWindow, HoldsTheNoticeAndThreeLinksThatOpenThroughTheShell)
     TFrmInfo info(nullptr);
     info.show();
     const QString notice = info.Memo1()->toPlainText();
+    // What the program is: free software under the GNU GPL 3 or later, for Linux.
     EXPECT_TRUE(notice.contains(QStringLiteral("1.0")));
-    EXPECT_TRUE(notice.contains(QStringLiteral("freeware")));
+    EXPECT_TRUE(notice.contains(QStringLiteral("svobodný software")));
+    EXPECT_TRUE(notice.contains(QStringLiteral("GNU GPL")));
+    EXPECT_TRUE(notice.contains(QStringLiteral("verze 3 nebo")));
+    EXPECT_TRUE(notice.contains(QStringLiteral("Linux")));
+    EXPECT_FALSE(notice.contains(QStringLiteral("freeware")));
+    EXPECT_FALSE(notice.contains(QStringLiteral("Windows")));
     for (QTextBlock b = info.Memo1()->document()->begin(); b.isValid(); b = b.next())
         EXPECT_EQ(b.blockFormat().alignment() & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);
     EXPECT_EQ(info.Memo1()->geometry(), QRect(24, 48, 353, 153));

@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QFontDialog>
 #include <QKeyEvent>
 #include <QLabel>
@@ -193,8 +194,11 @@ TEST(ItemControls, PicturesAreChosenAndTheWorkingDirectoryRestored)
     // it gives no file.
     whenModal<QFileDialog>([](QFileDialog *d) {
         EXPECT_EQ(d->windowTitle(), QStringLiteral("Otevřít obrázek..."));
-        EXPECT_EQ(d->nameFilters(), openPictureFilters());
-        EXPECT_EQ(d->selectedNameFilter(), openPictureFilters().first());
+        EXPECT_EQ(d->nameFilters(), labelsOf(openPictureFilters()));
+        EXPECT_EQ(d->selectedNameFilter(), openPictureFilters().first().label);
+        // "Vše" keeps its words and shows PNG pictures too.
+        ASSERT_NE(d->findChild<QFileSystemModel *>(), nullptr);
+        EXPECT_TRUE(d->findChild<QFileSystemModel *>()->nameFilters().contains(QStringLiteral("*.png")));
         EXPECT_NE(d->findChild<QWidget *>(QStringLiteral("PicturePreview")), nullptr);
         d->reject();
     });

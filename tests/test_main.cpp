@@ -3,6 +3,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include "dialogs/CzechTranslations.h"
 #include "project/Fonts.h"
 
 // One QApplication for the whole test process: widget tests need it and the page
@@ -30,6 +31,8 @@ int main(int argc, char **argv)
     qputenv("TZ", "UTC");
     ::testing::InitGoogleTest(&argc, argv);
     QApplication app(argc, argv);
+    // As the designer does: Qt's own dialogs and buttons speak Czech.
+    korvel::installCzechTranslations(app);
     korvel::installFontSubstitutes();
     return RUN_ALL_TESTS();
 }

@@ -113,6 +113,34 @@ QRgb bmp24Pixel(const QByteArray &bmp, int x, int y)
     return qRgb(p[2], p[1], p[0]);
 }
 
+// A PNG chunk with its checksum, so that a forged header gets past libpng's check.
+QByteArray pngChunk(const char *type, const QByteArray &data)
+{
+    const QByteArray body = QByteArray(type, 4) + data;
+    quint32 crc = 0xFFFFFFFF;
+    for (const char c : body) {
+        crc ^= uchar(c);
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1)));
+    }
+    QByteArray length(4, '\0'), check(4, '\0');
+    qToBigEndian<quint32>(quint32(data.size()), length.data());
+    qToBigEndian<quint32>(~crc, check.data());
+    return length + body + check;
+}
+
+// An 8-bit RGBA PNG whose header claims width × height, with a few bytes of pixels.
+QByteArray forgedPng(quint32 width, quint32 height)
+{
+    QByteArray header(13, '\0');
+    qToBigEndian<quint32>(width, header.data());
+    qToBigEndian<quint32>(height, header.data() + 4);
+    header[8] = 8; // bits per channel
+    header[9] = 6; // RGBA
+    return QByteArray("\x89PNG\r\n\x1a\n", 8) + pngChunk("IHDR", header)
+        + pngChunk("IDAT", QByteArray::fromHex("78da636000020000050001")) + pngChunk("IEND", QByteArray());
+}
+
 // A small BMP written here: 24-bit, bottom-up unless topDown, pixels given top row first.
 QByteArray makeBmp24(int width, int height, const QList<QRgb> &topRowFirst, bool topDown = false)
 {
@@ -184,6 +212,10 @@ const Fixture kFixtures[] = {
     {"jpeg_exif_orientation6.jpg", 320, 237}, // stored 237 × 320, shown upright
     {"jpeg_greyscale.jpg", 319, 237},
     {"jpeg_progressive.jpg", 319, 237},
+    {"png_grey16.png", 160, 119},
+    {"png_palette_trns_interlaced.png", 96, 96},
+    {"png_rgb_qt.png", 160, 119},
+    {"png_rgba_qt.png", 96, 96},
 };
 
 } // namespace
@@ -199,6 +231,7 @@ TEST(RasterPicture, EveryFormatLoadsWithItsSizeAndDrawFormat)
         const PictureFormat want = ext == QLatin1String(".bmp") ? PictureFormat::Bitmap
             : ext == QLatin1String(".gif")                     ? PictureFormat::Gif
             : ext == QLatin1String(".ico")                     ? PictureFormat::Icon
+            : ext == QLatin1String(".png")                     ? PictureFormat::Png
                                                                : PictureFormat::Jpeg;
         EXPECT_EQ(picture.format(), want);
         // Decoded once into a format the painter blits without converting.
@@ -209,13 +242,14 @@ TEST(RasterPicture, EveryFormatLoadsWithItsSizeAndDrawFormat)
     }
 }
 
-TEST(RasterPicture, BmpAndGifPixelsMatchAnIntactDecode)
+TEST(RasterPicture, BmpGifAndPngPixelsMatchAnIntactDecode)
 {
     // For intact files Qt's readers are right (their faults are with damaged data):
-    // every BMP and GIF must come out pixel for pixel as Qt reads it.
+    // every BMP, GIF and PNG must come out pixel for pixel as Qt reads it.
     for (const Fixture &f : kFixtures) {
         const QString name = QString::fromLatin1(f.name);
-        if (!name.startsWith(QLatin1String("bmp_")) && !name.startsWith(QLatin1String("gif_")))
+        if (!name.startsWith(QLatin1String("bmp_")) && !name.startsWith(QLatin1String("gif_"))
+            && !name.startsWith(QLatin1String("png_")))
             continue;
         SCOPED_TRACE(f.name);
         EXPECT_TRUE(samePixels(shown(loadPicture(name)), qtDecode(name)));
@@ -235,6 +269,31 @@ TEST(RasterPicture, BmpPixelsAreThoseOfTheFile)
                               "bmp_os2_core_8bpp.bmp", "bmp_8bpp_rle8_gimp.bmp", "gif_89a.gif"}) {
         SCOPED_TRACE(other);
         EXPECT_LT(meanDifference(shown(loadPicture(QString::fromLatin1(other))), image), 6.0);
+    }
+}
+
+TEST(RasterPicture, PngsShowThePicturesTheyWereMadeFromOnScreenAndPaper)
+{
+    // Each PNG was written from another fixture (a palette one with transparency,
+    // interlaced): lossless, so the pixels are exactly those of the original.
+    const std::pair<const char *, const char *> made[] = {
+        {"png_rgb_qt.png", "bmp_24bpp.bmp"},
+        {"png_rgba_qt.png", "bmp_32bpp_v5_alpha.bmp"},
+        {"png_palette_trns_interlaced.png", "gif_transparent.gif"},
+    };
+    for (const auto &[png, original] : made) {
+        SCOPED_TRACE(png);
+        const Picture picture = loadPicture(QString::fromLatin1(png));
+        const QImage want = shown(loadPicture(QString::fromLatin1(original)));
+        EXPECT_TRUE(samePixels(shown(picture), want));
+        for (DrawTarget where : {DrawTarget::Screen, DrawTarget::Paper}) {
+            QImage canvas(want.size(), QImage::Format_ARGB32_Premultiplied);
+            canvas.fill(Qt::transparent);
+            QPainter painter(&canvas);
+            picture.draw(painter, QRectF(QPointF(0, 0), QSizeF(want.size())), where);
+            painter.end();
+            EXPECT_TRUE(samePixels(canvas, want));
+        }
     }
 }
 
@@ -487,7 +546,7 @@ TEST(RasterPicture, DamagedFilesFailAndKeepThePreviousPicture)
         Picture picture = previous;
         QString error;
         EXPECT_FALSE(picture.loadFromFile(rasterPath(QStringLiteral("damaged/") + name), &error));
-        EXPECT_TRUE(error.startsWith(QStringLiteral("The picture file is damaged"))) << error.toStdString();
+        EXPECT_TRUE(error.startsWith(QStringLiteral("Soubor obrázku je poškozený"))) << error.toStdString();
         EXPECT_TRUE(picture.sameAs(previous));
         EXPECT_EQ(shown(picture), previousImage);
     }
@@ -511,7 +570,7 @@ TEST(RasterPicture, EveryFileCutShortFails)
     const QByteArray jpeg = readBytes(QStringLiteral("jpeg_baseline_420.jpg"));
     QString error;
     EXPECT_TRUE(loadBytes(jpeg.left(jpeg.size() - 2), QStringLiteral(".jpg"), &error).isEmpty());
-    EXPECT_TRUE(error.contains(QStringLiteral("damaged"))) << error.toStdString();
+    EXPECT_TRUE(error.contains(QStringLiteral("poškozený"))) << error.toStdString();
 }
 
 TEST(RasterPicture, SavedBytesAreTheLoadedBytesAndLoadAgain)
@@ -519,7 +578,7 @@ TEST(RasterPicture, SavedBytesAreTheLoadedBytesAndLoadAgain)
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     for (const char *name : {"bmp_8bpp_rle8_gimp.bmp", "gif_animated_optimized.gif", "ico_pil_png_entries.ico",
-                             "jpeg_exif_orientation6.jpg", "jpeg_cmyk.jpg"}) {
+                             "jpeg_exif_orientation6.jpg", "jpeg_cmyk.jpg", "png_rgba_qt.png"}) {
         SCOPED_TRACE(name);
         const Picture picture = loadPicture(QString::fromLatin1(name));
         const QString saved = dir.filePath(QStringLiteral("side") + extensionOf(QString::fromLatin1(name)));
@@ -541,7 +600,7 @@ TEST(RasterPicture, AbsurdSizesInForgedHeadersAreRefused)
         QString error;
         Picture picture;
         EXPECT_FALSE(picture.loadFromData(bytes, ext, &error));
-        EXPECT_TRUE(error.startsWith(QStringLiteral("The picture is too large"))) << error.toStdString();
+        EXPECT_TRUE(error.startsWith(QStringLiteral("Obrázek je příliš velký"))) << error.toStdString();
     };
     // BMP: 100000 × 100000 in the header of a small file, and a side beyond the limit.
     QByteArray bmp = readBytes(QStringLiteral("bmp_24bpp.bmp"));
@@ -571,7 +630,7 @@ TEST(RasterPicture, AbsurdSizesInForgedHeadersAreRefused)
     qToBigEndian<quint16>(30000, jpeg.data() + sof + 7);
     QString error;
     EXPECT_TRUE(loadBytes(jpeg, QStringLiteral(".jpg"), &error).isEmpty());
-    EXPECT_TRUE(error.contains(QStringLiteral("too short"))) << error.toStdString();
+    EXPECT_TRUE(error.contains(QStringLiteral("příliš krátká"))) << error.toStdString();
 
     // Icon: a PNG entry whose IHDR claims 40000 × 40000.
     QByteArray ico = readBytes(QStringLiteral("ico_pil_png_entries.ico"));
@@ -579,6 +638,12 @@ TEST(RasterPicture, AbsurdSizesInForgedHeadersAreRefused)
     qToBigEndian<quint32>(40000, ico.data() + lastEntry + 16);
     qToBigEndian<quint32>(40000, ico.data() + lastEntry + 20);
     expectTooLarge(ico, QStringLiteral(".ico"));
+
+    // PNG: a 100000 × 100000 header, and one within the limits whose data is far
+    // too short for it, refused before 360 MB are allocated for the pixels.
+    expectTooLarge(forgedPng(100000, 100000), QStringLiteral(".png"));
+    EXPECT_TRUE(loadBytes(forgedPng(10000, 9000), QStringLiteral(".png"), &error).isEmpty());
+    EXPECT_TRUE(error.contains(QStringLiteral("příliš krátká"))) << error.toStdString();
 }
 
 TEST(RasterPicture, ScreenDrawScalesOnceAndMatchesPaper)
@@ -624,7 +689,7 @@ TEST(RasterPicture, GifWithCompleteBlocksButBrokenImageDataFails)
     // Only the first data sub-block, then a proper end: too few pixels.
     const QByteArray shortened = gif.left(firstBlock + 1 + d[firstBlock]) + QByteArray("\0\x3B", 2);
     EXPECT_TRUE(loadBytes(shortened, QStringLiteral(".gif"), &error).isEmpty());
-    EXPECT_TRUE(error.startsWith(QStringLiteral("The picture file is damaged"))) << error.toStdString();
+    EXPECT_TRUE(error.startsWith(QStringLiteral("Soubor obrázku je poškozený"))) << error.toStdString();
 
     // Codes that are not in the table yet.
     QByteArray garbled = gif;
@@ -632,7 +697,7 @@ TEST(RasterPicture, GifWithCompleteBlocksButBrokenImageDataFails)
         garbled[firstBlock + 1 + i] = char(0xFF);
     error.clear();
     EXPECT_TRUE(loadBytes(garbled, QStringLiteral(".gif"), &error).isEmpty());
-    EXPECT_TRUE(error.startsWith(QStringLiteral("The picture file is damaged"))) << error.toStdString();
+    EXPECT_TRUE(error.startsWith(QStringLiteral("Soubor obrázku je poškozený"))) << error.toStdString();
 }
 
 TEST(RasterPicture, BmpMissingOnlyItsLastRowPaddingStillLoads)
@@ -646,7 +711,7 @@ TEST(RasterPicture, BmpMissingOnlyItsLastRowPaddingStillLoads)
     ASSERT_FALSE(padded.isEmpty()) << error.toStdString();
     EXPECT_EQ(shown(padded).pixel(2, 0), colours[2]); // the last row in the file is the top one
     EXPECT_TRUE(loadBytes(bmp.left(bmp.size() - 4), QStringLiteral(".bmp"), &error).isEmpty());
-    EXPECT_EQ(error, QStringLiteral("The picture file is damaged (truncated BMP data)"));
+    EXPECT_EQ(error, QStringLiteral("Soubor obrázku je poškozený (zkrácená data BMP)"));
 }
 
 TEST(RasterPicture, RleBmpMustReachItsEnd)
@@ -713,7 +778,7 @@ TEST(RasterPicture, IconSkipsEntriesOfUnreadableDepth)
     qToLittleEndian<quint16>(16, ico.data() + offset + 14);
     QString error;
     EXPECT_TRUE(loadBytes(ico, QStringLiteral(".ico"), &error).isEmpty());
-    EXPECT_TRUE(error.startsWith(QStringLiteral("This kind of icon is not supported"))) << error.toStdString();
+    EXPECT_TRUE(error.startsWith(QStringLiteral("Tento druh ikony není podporován"))) << error.toStdString();
 
     // Two entries, the larger one 16-bit: the other one is shown.
     const QByteArray small = readBytes(QStringLiteral("ico_32px_4bpp_im.ico"));

@@ -283,6 +283,22 @@ TEST_F(ProjectFile, SideFilesLoadUnderTheirFormatsCandidates)
     };
     EXPECT_EQ(loadsUnder(QStringLiteral("a.im2")), (QStringList{".jpg", ".jpeg"}));
     EXPECT_EQ(loadsUnder(QStringLiteral("a.im1")), (QStringList{".bmp"}));
+    writeBytes(QStringLiteral("p.im1"), readBytes(testData("raster/png_rgb_qt.png")));
+    EXPECT_EQ(loadsUnder(QStringLiteral("p.im1")), (QStringList{".png"}));
+    EXPECT_TRUE(messages.isEmpty());
+}
+
+TEST_F(ProjectFile, APngPictureIsSavedAsItsOwnBytesAndComesBackFromTheSideFile)
+{
+    page.MainImg().setPicture(load(testData("raster/png_rgba_qt.png")));
+    SaveProject(context, work.filePath(QStringLiteral("p.kvp")));
+    EXPECT_EQ(readBytes(QStringLiteral("p.im2")), readBytes(testData("raster/png_rgba_qt.png")));
+
+    Session loaded;
+    loaded.open(work.filePath(QStringLiteral("p.kvp")));
+    EXPECT_EQ(loaded.page.MainImg().picture().format(), PictureFormat::Png);
+    EXPECT_TRUE(loaded.page.MainImg().picture().sameAs(page.MainImg().picture()));
+    EXPECT_EQ(QDir(work.path()).entryList(QDir::Files), (QStringList{"p.im2", "p.kvp"}));
     EXPECT_TRUE(messages.isEmpty());
 }
 

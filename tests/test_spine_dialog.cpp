@@ -91,9 +91,11 @@ TEST_F(SpineDialog, IsAFixedToolWindowWithItsControlsInPlace)
         EXPECT_EQ(dialog->button(i)->text(), u(captions[i - 1]));
     }
     EXPECT_EQ(dialog->button(4)->geometry(), QRect(170, 237, 105, 27));
-    EXPECT_EQ(TFrmNzvCD::openPictureFilters().first(),
+    EXPECT_EQ(TFrmNzvCD::openPictureFilters().first().label,
               QStringLiteral("All (*.jpeg;*.jpg;*.gif;*.dib;*.bmp;*.ico;*.emf;*.wmf)"));
-    EXPECT_EQ(TFrmNzvCD::openPictureFilters().size(), 9);
+    EXPECT_TRUE(TFrmNzvCD::openPictureFilters().first().patterns.endsWith(QStringLiteral(";*.png")));
+    EXPECT_EQ(TFrmNzvCD::openPictureFilters().size(), 10);
+    EXPECT_EQ(TFrmNzvCD::openPictureFilters().last().patterns, QStringLiteral("*.png"));
     // The newest dialog holds the current spine picture state.
     EXPECT_EQ(SpinePictureState::current(), &dialog->state());
 }

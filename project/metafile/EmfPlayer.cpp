@@ -705,10 +705,10 @@ bool readEmfHeader(const ByteReader &data, EmfHeader &h, QString *error)
         return false;
     };
     if (!data.has(0, 88) || data.u32(0) != 1 || data.u32(40) != 0x464D4520)
-        return fail(QStringLiteral("The file is not an enhanced metafile"));
+        return fail(QStringLiteral("Soubor není rozšířený metasoubor (EMF)"));
     const std::uint32_t size = data.u32(4);
     if (size < 88 || size % 4 != 0 || !data.has(0, size))
-        return fail(QStringLiteral("The metafile header is damaged"));
+        return fail(QStringLiteral("Hlavička metasouboru je poškozená"));
     h.bounds = QRect(QPoint(data.i32(8), data.i32(12)), QPoint(data.i32(16), data.i32(20)));
     h.frame = QRect(QPoint(data.i32(24), data.i32(28)), QPoint(data.i32(32), data.i32(36)));
     h.fileBytes = data.u32(48);

@@ -433,7 +433,7 @@ bool readWmfHeader(const ByteReader &data, WmfHeader &h, QString *error)
     std::uint64_t at = 0;
     if (data.u32(0) == kPlaceableKey) {
         if (!data.has(0, 22))
-            return fail(QStringLiteral("The metafile header is damaged"));
+            return fail(QStringLiteral("Hlavička metasouboru je poškozená"));
         h.placeable = true;
         const double l = data.i16(6), t = data.i16(8), r = data.i16(10), b = data.i16(12);
         h.frame = QRectF(QPointF(l, t), QPointF(r, b)).normalized();
@@ -442,8 +442,8 @@ bool readWmfHeader(const ByteReader &data, WmfHeader &h, QString *error)
     }
     const std::uint16_t type = data.u16(at), headerWords = data.u16(at + 2), version = data.u16(at + 4);
     if (!data.has(at, 18) || (type != 1 && type != 2) || headerWords != 9 || (version != 0x0100 && version != 0x0300))
-        return fail(h.placeable ? QStringLiteral("The metafile header is damaged")
-                                : QStringLiteral("The file is not a metafile (EMF or WMF)"));
+        return fail(h.placeable ? QStringLiteral("Hlavička metasouboru je poškozená")
+                                : QStringLiteral("Soubor není metasoubor (EMF ani WMF)"));
     h.objects = data.u16(at + 10);
     h.recordsAt = at + 18;
 
@@ -482,11 +482,11 @@ bool readWmfHeader(const ByteReader &data, WmfHeader &h, QString *error)
     }
     if (!h.placeable) {
         if (!haveExt || ext.width() == 0 || ext.height() == 0)
-            return fail(QStringLiteral("The metafile does not state its size"));
+            return fail(QStringLiteral("Metasoubor neudává svou velikost"));
         h.frame = QRectF(org, ext).normalized();
     }
     if (h.frame.isEmpty())
-        return fail(QStringLiteral("The metafile has an empty picture frame"));
+        return fail(QStringLiteral("Metasoubor má prázdný rámec obrázku"));
     return true;
 }
 

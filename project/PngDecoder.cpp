@@ -1,0 +1,180 @@
+#include "project/PngDecoder.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include <png.h>
+
+#include "project/Picture.h"
+#include "project/RasterContent.h"
+
+namespace korvel {
+
+namespace {
+
+// Text, colour profiles and the like are kept to this size each: no picture
+// needs more, and a forged chunk must not make libpng allocate without bound.
+constexpr png_alloc_size_t kMaxChunkBytes = 8 * 1024 * 1024;
+
+// Deflate turns at most 258 bytes into one match of at least two bits, about
+// 1032 : 1. Image data beyond that ratio of the whole file cannot be in it.
+constexpr qint64 kMaxDeflateRatio = 1032;
+
+// Everything that lives across setjmp/longjmp sits here, outside the frame of
+// the function that calls setjmp, so its state is well defined after a jump.
+struct PngSession {
+    png_structp png = nullptr;
+    png_infop info = nullptr;
+    const uchar *data = nullptr;
+    qint64 size = 0;
+    qint64 pos = 0;
+    QImage image;
+    qint64 width = 0;
+    qint64 height = 0;
+    bool sizeRefused = false;
+    bool tooShort = false;
+    bool outOfMemory = false;
+    char message[256] = {};
+};
+
+void readData(png_structp png, png_bytep out, size_t length)
+{
+    auto *s = static_cast<PngSession *>(png_get_io_ptr(png));
+    if (qint64(length) > s->size - s->pos)
+        png_error(png, "zkrácená data PNG");
+    std::memcpy(out, s->data + s->pos, length);
+    s->pos += qint64(length);
+}
+
+[[noreturn]] void onError(png_structp png, png_const_charp message)
+{
+    auto *s = static_cast<PngSession *>(png_get_error_ptr(png));
+    std::snprintf(s->message, sizeof s->message, "%s", message ? message : "");
+    png_longjmp(png, 1);
+}
+
+// What libpng only warns about (an odd colour profile, a text chunk it skips)
+// leaves the pixels as they are; anything that changes them is an error above.
+void onWarning(png_structp, png_const_charp) {}
+
+// The decoding proper. Any libpng error jumps out of this function, so it holds
+// no object with a destructor: all state is in the session.
+bool runDecode(PngSession *s)
+{
+    png_structp png = s->png;
+    png_infop info = s->info;
+    png_set_read_fn(png, s, readData);
+    // A bad checksum in an ancillary chunk would make libpng drop the chunk and go
+    // on; a dropped transparency chunk changes the picture, so it is damage too.
+    png_set_crc_action(png, PNG_CRC_DEFAULT, PNG_CRC_ERROR_QUIT);
+    // libpng's own limit on the sides would report a large picture as damaged;
+    // ours below says what is wrong with it.
+    png_set_user_limits(png, PNG_UINT_31_MAX, PNG_UINT_31_MAX);
+    png_set_chunk_malloc_max(png, kMaxChunkBytes);
+    png_read_info(png, info);
+
+    s->width = png_get_image_width(png, info);
+    s->height = png_get_image_height(png, info);
+    if (!RasterContent::sizeAcceptable(s->width, s->height, nullptr)) {
+        s->sizeRefused = true;
+        return false;
+    }
+    const qint64 bitsPerPixel = qint64(png_get_channels(png, info)) * png_get_bit_depth(png, info);
+    if (s->width * s->height * bitsPerPixel / 8 > s->size * kMaxDeflateRatio + 1024) {
+        s->tooShort = true;
+        return false;
+    }
+
+    // Every kind of PNG becomes 8-bit RGB with alpha in QImage's ARGB32 layout
+    // (0xAARRGGBB in native byte order).
+    const int colorType = png_get_color_type(png, info);
+    const bool alpha = (colorType & PNG_COLOR_MASK_ALPHA) || png_get_valid(png, info, PNG_INFO_tRNS);
+    png_set_expand(png); // palette to RGB, grey below 8 bits to 8, transparency chunk to alpha
+    png_set_scale_16(png);
+    png_set_gray_to_rgb(png);
+#if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
+    png_set_bgr(png);
+    png_set_filler(png, 0xFF, PNG_FILLER_AFTER);
+#else
+    png_set_swap_alpha(png);
+    png_set_filler(png, 0xFF, PNG_FILLER_BEFORE);
+#endif
+    const int passes = png_set_interlace_handling(png);
+    png_read_update_info(png, info);
+    if (png_get_rowbytes(png, info) != size_t(s->width) * 4)
+        png_error(png, "nečekaný formát řádků PNG");
+
+    s->image = QImage(int(s->width), int(s->height), alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    if (s->image.isNull()) {
+        s->outOfMemory = true;
+        return false;
+    }
+    // An interlaced picture comes in seven passes over the same rows, each adding
+    // its pixels to what the earlier passes left there.
+    for (int pass = 0; pass < passes; ++pass)
+        for (int y = 0; y < int(s->height); ++y)
+            png_read_row(png, s->image.scanLine(y), nullptr);
+    // Reads on to the end chunk: a file cut after its last pixel row is damaged
+    // too, and the checksums of what follows are checked.
+    png_read_end(png, nullptr);
+    return true;
+}
+
+// Returns true on success; after a libpng error, s.message says why.
+bool decodeSession(PngSession &s, bool *jumped)
+{
+    *jumped = false;
+    s.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &s, onError, onWarning);
+    if (!s.png) {
+        s.outOfMemory = true;
+        return false;
+    }
+    s.info = png_create_info_struct(s.png);
+    if (!s.info) {
+        png_destroy_read_struct(&s.png, nullptr, nullptr);
+        s.outOfMemory = true;
+        return false;
+    }
+    if (setjmp(png_jmpbuf(s.png))) {
+        *jumped = true;
+        png_destroy_read_struct(&s.png, &s.info, nullptr);
+        return false;
+    }
+    const bool ok = runDecode(&s);
+    png_destroy_read_struct(&s.png, &s.info, nullptr);
+    return ok;
+}
+
+} // namespace
+
+QImage PngDecoder::decode(const QByteArray &bytes, QString *error)
+{
+    auto fail = [error](const QString &why) {
+        if (error)
+            *error = why;
+        return QImage();
+    };
+    static const uchar kSignature[8] = {137, 80, 78, 71, 13, 10, 26, 10};
+    if (bytes.size() < 8 || std::memcmp(bytes.constData(), kSignature, 8) != 0)
+        return fail(QStringLiteral("Soubor není obrázek PNG"));
+
+    PngSession s;
+    s.data = reinterpret_cast<const uchar *>(bytes.constData());
+    s.size = bytes.size();
+    bool jumped = false;
+    if (!decodeSession(s, &jumped)) {
+        if (jumped)
+            return fail(RasterContent::damaged(QStringLiteral("PNG: %1").arg(QString::fromUtf8(s.message))));
+        if (s.sizeRefused) {
+            RasterContent::sizeAcceptable(s.width, s.height, error);
+            return QImage();
+        }
+        if (s.tooShort)
+            return fail(RasterContent::damaged(
+                QStringLiteral("data PNG jsou pro %1 × %2 pixelů příliš krátká").arg(s.width).arg(s.height)));
+        return fail(QStringLiteral("Nedostatek paměti pro obrázek o %1 × %2 pixelech").arg(s.width).arg(s.height));
+    }
+    return s.image;
+}
+
+} // namespace korvel
