@@ -4,7 +4,7 @@
 #include <QIcon>
 
 #include "app/DesignerCommandLine.h"
-#include "app/ErrorBox.h"
+#include "dialogs/ErrorBox.h"
 #include "app/TFrmMain.h"
 #include "dialogs/CzechTranslations.h"
 #include "project/Fonts.h"

@@ -35,11 +35,11 @@
 #include <QToolButton>
 
 #include "controls/Cp1250Validator.h"
-#include "app/ErrorBox.h"
-#include "app/FileDialogFilters.h"
-#include "app/FontDialog.h"
+#include "dialogs/ErrorBox.h"
+#include "dialogs/FileDialogFilters.h"
+#include "dialogs/FontDialog.h"
 #include "app/ItemControls.h"
-#include "app/PictureOpenDialog.h"
+#include "dialogs/PictureOpenDialog.h"
 #include "app/PrintSetup.h"
 #include "dialogs/Ask.h"
 #include "dialogs/CoverPreviewDialog.h"
@@ -48,7 +48,7 @@
 #include "dialogs/TFrmEdit.h"
 #include "dialogs/TFrmHelp.h"
 #include "app/PageView.h"
-#include "app/ToolbarIcons.h"
+#include "controls/ToolbarIcons.h"
 #include "project/CoverPage.h"
 #include "project/ProjectFile.h"
 #include "controls/UndoKeyFilter.h"
@@ -61,8 +61,8 @@
 #include "settings/SettingsError.h"
 #include "settings/TKivINIEntry.h"
 #include "settings/TKivRegEntry.h"
-#include "spine/SpinePictureState.h"
-#include "spine/TFrmNzvCD.h"
+#include "project/SpinePictureState.h"
+#include "dialogs/TFrmNzvCD.h"
 #include "dialogs/TFrmInfo.h"
 
 // The program's resources live in a static library, so they are registered by hand.

@@ -14,7 +14,7 @@
 #include "settings/TKivINIEntry.h"
 #include "settings/TKivRegEntry.h"
 #include "settings/UserRegistry.h"
-#include "spine/SpinePictureState.h"
+#include "project/SpinePictureState.h"
 
 using namespace korvel;
 

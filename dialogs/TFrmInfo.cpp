@@ -3,7 +3,7 @@
 #include <QShowEvent>
 #include <QTextEdit>
 
-#include "app/ToolbarIcons.h"
+#include "controls/ToolbarIcons.h"
 #include "controls/TKivBackground.h"
 #include "controls/TKivCommandLabel.h"
 #include "controls/TKivFillBackground.h"

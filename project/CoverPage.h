@@ -10,7 +10,7 @@
 #include "project/TextItem.h"
 #include "project/TextLayout.h"
 #include "settings/PrinterCalibration.h"
-#include "spine/SpineBand.h"
+#include "project/SpineBand.h"
 
 class QPainter;
 class QPagedPaintDevice;

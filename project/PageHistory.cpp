@@ -3,7 +3,7 @@
 #include <QTimer>
 #include <QUndoStack>
 
-#include "spine/SpinePictureState.h"
+#include "project/SpinePictureState.h"
 
 namespace korvel {
 

@@ -13,8 +13,8 @@
 #include "settings/SettingsError.h"
 #include "settings/TKivINIEntry.h"
 #include "settings/TKivRegEntry.h"
-#include "spine/SideFileTest.h"
-#include "spine/SpinePictureState.h"
+#include "project/SideFileTest.h"
+#include "project/SpinePictureState.h"
 
 namespace korvel {
 

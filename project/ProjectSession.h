@@ -5,7 +5,7 @@
 #include "project/ProjectFile.h"
 #include "settings/TKivINIEntry.h"
 #include "settings/TKivRegEntry.h"
-#include "spine/SpinePictureState.h"
+#include "project/SpinePictureState.h"
 
 namespace korvel {
 

@@ -11,7 +11,7 @@
 #include "settings/TKivINIEntry.h"
 #include "settings/TKivRegEntry.h"
 #include "settings/UserRegistry.h"
-#include "spine/SpinePictureState.h"
+#include "project/SpinePictureState.h"
 
 namespace korvel::test {
 

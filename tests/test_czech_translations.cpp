@@ -6,7 +6,7 @@
 #include <QPushButton>
 #include <gtest/gtest.h>
 
-#include "app/FontDialog.h"
+#include "dialogs/FontDialog.h"
 
 using namespace korvel;
 

@@ -22,9 +22,9 @@
 #include <gtest/gtest.h>
 
 #include "GuiTestUtil.h"
-#include "app/FontDialog.h"
+#include "dialogs/FontDialog.h"
 #include "app/PageView.h"
-#include "app/PictureOpenDialog.h"
+#include "dialogs/PictureOpenDialog.h"
 #include "app/TFrmMain.h"
 #include "dialogs/TFrmEdit.h"
 #include "project/CoverPage.h"

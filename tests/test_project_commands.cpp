@@ -12,11 +12,11 @@
 
 #include "GuiTestUtil.h"
 #include "ProjectTestUtil.h"
-#include "app/FileDialogFilters.h"
+#include "dialogs/FileDialogFilters.h"
 #include "app/TFrmMain.h"
 #include "dialogs/TFrmEdit.h"
 #include "project/PageGeometry.h"
-#include "spine/TFrmNzvCD.h"
+#include "dialogs/TFrmNzvCD.h"
 
 using namespace korvel;
 using namespace korvel::test;

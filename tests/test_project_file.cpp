@@ -4,7 +4,7 @@
 #include <QProcess>
 
 #include "app/TFrmMain.h"
-#include "spine/SideFileTest.h"
+#include "project/SideFileTest.h"
 
 #include "PageTestUtil.h"
 #include "ProjectTestUtil.h"

@@ -14,13 +14,13 @@
 
 #include "GuiTestUtil.h"
 #include "ProjectTestUtil.h"
-#include "app/FontDialog.h"
+#include "dialogs/FontDialog.h"
 #include "app/TFrmMain.h"
 #include "controls/TKivBackground.h"
 #include "controls/TKivFillBackground.h"
 #include "controls/TKivGradient.h"
 #include "project/PageGeometry.h"
-#include "spine/TFrmNzvCD.h"
+#include "dialogs/TFrmNzvCD.h"
 
 using namespace korvel;
 using namespace korvel::test;

@@ -1,4 +1,4 @@
-#include "spine/SpineBand.h"
+#include "project/SpineBand.h"
 
 #include <QFontMetrics>
 #include <QPainter>

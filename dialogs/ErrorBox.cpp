@@ -1,4 +1,4 @@
-#include "app/ErrorBox.h"
+#include "dialogs/ErrorBox.h"
 
 #include <QApplication>
 #include <QMessageBox>

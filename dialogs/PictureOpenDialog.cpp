@@ -1,11 +1,11 @@
-#include "app/PictureOpenDialog.h"
+#include "dialogs/PictureOpenDialog.h"
 
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QLabel>
 #include <QPainter>
 
-#include "app/FileDialogFilters.h"
+#include "dialogs/FileDialogFilters.h"
 #include "project/Picture.h"
 
 namespace korvel {

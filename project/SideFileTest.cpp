@@ -1,4 +1,4 @@
-#include "spine/SideFileTest.h"
+#include "project/SideFileTest.h"
 
 #include <QFile>
 

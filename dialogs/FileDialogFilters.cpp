@@ -1,4 +1,4 @@
-#include "app/FileDialogFilters.h"
+#include "dialogs/FileDialogFilters.h"
 
 #include <QFileDialog>
 #include <QFileSystemModel>

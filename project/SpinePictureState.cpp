@@ -1,11 +1,11 @@
-#include "spine/SpinePictureState.h"
+#include "project/SpinePictureState.h"
 
 #include <QFile>
 
 #include "project/CoverPage.h"
 #include "project/PictureError.h"
 #include "settings/TKivRegEntry.h"
-#include "spine/SideFileTest.h"
+#include "project/SideFileTest.h"
 
 namespace korvel {
 

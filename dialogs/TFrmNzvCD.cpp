@@ -1,4 +1,4 @@
-#include "spine/TFrmNzvCD.h"
+#include "dialogs/TFrmNzvCD.h"
 
 #include <QCheckBox>
 #include <QColorDialog>
@@ -17,10 +17,10 @@
 
 #include "controls/Cp1250Validator.h"
 #include "controls/UndoKeyFilter.h"
-#include "app/ErrorBox.h"
-#include "app/FontDialog.h"
-#include "app/PictureOpenDialog.h"
-#include "app/ToolbarIcons.h"
+#include "dialogs/ErrorBox.h"
+#include "dialogs/FontDialog.h"
+#include "dialogs/PictureOpenDialog.h"
+#include "controls/ToolbarIcons.h"
 #include "controls/TKivBackground.h"
 #include "controls/TKivFillBackground.h"
 #include "controls/TKivGradient.h"
@@ -28,7 +28,7 @@
 #include "project/CoverPage.h"
 #include "project/PictureError.h"
 #include "settings/TKivRegEntry.h"
-#include "spine/SpinePictureState.h"
+#include "project/SpinePictureState.h"
 
 namespace korvel {
 

@@ -1,4 +1,4 @@
-#include "app/FontDialog.h"
+#include "dialogs/FontDialog.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>

@@ -3,7 +3,7 @@
 #include <QWidget>
 #include <functional>
 
-#include "app/FileDialogFilters.h"
+#include "dialogs/FileDialogFilters.h"
 
 class QCheckBox;
 class QFrame;

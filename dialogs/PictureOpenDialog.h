@@ -1,7 +1,7 @@
 #pragma once
 #include <QString>
 
-#include "app/FileDialogFilters.h"
+#include "dialogs/FileDialogFilters.h"
 
 class QWidget;
 
