@@ -48,6 +48,7 @@
 #include "dialogs/TFrmEdit.h"
 #include "dialogs/TFrmHelp.h"
 #include "app/PageView.h"
+#include "app/ProjectCommands.h"
 #include "controls/ToolbarIcons.h"
 #include "project/CoverPage.h"
 #include "project/ProjectFile.h"
@@ -175,8 +176,6 @@ TFrmMain::TFrmMain(QWidget *parent)
     , m_reg(new TKivRegEntry(this))
     , m_spineState(new SpinePictureState(*m_page, this))
     , m_history(new PageHistory(*m_page, *m_spineState, this))
-    , m_recovery(std::make_unique<RecoveryStore>())
-    , m_recoveryTimer(new QTimer(this))
     , m_pageChangedTimer(new QTimer(this))
 {
     initKorvelResources();
@@ -228,10 +227,7 @@ TFrmMain::TFrmMain(QWidget *parent)
     m_pageChangedTimer->setInterval(0);
     connect(m_pageChangedTimer, &QTimer::timeout, this, &TFrmMain::pageChanged);
     connect(m_page, &CoverPage::changed, m_pageChangedTimer, qOverload<>(&QTimer::start));
-    m_recoveryTimer->setObjectName(QStringLiteral("RecoveryTimer"));
-    m_recoveryTimer->setInterval(60 * 1000);
-    connect(m_recoveryTimer, &QTimer::timeout, this, &TFrmMain::writeRecoveryCopy);
-    m_recoveryTimer->start();
+    m_commands = new ProjectCommands(*this);
     setAcceptDrops(true);
     m_scroll->viewport()->installEventFilter(this);
     pageChanged();
@@ -252,325 +248,94 @@ void TFrmMain::FormDestroy()
     }
 }
 
+// The project commands: what happens on each lives in ProjectCommands.
+void TFrmMain::FNewClick()
+{
+    m_commands->newProject();
+}
+
+void TFrmMain::FOpenClick()
+{
+    m_commands->openWithDialog();
+}
+
+bool TFrmMain::FsaveClick()
+{
+    return m_commands->save();
+}
+
+void TFrmMain::SaveAsClick()
+{
+    m_commands->saveAs();
+}
+
+void TFrmMain::setProjectDialog(ProjectDialog dialog)
+{
+    m_commands->setProjectDialog(std::move(dialog));
+}
+
+QStringList TFrmMain::projectFilters()
+{
+    return ProjectCommands::projectFilters();
+}
+
+bool TFrmMain::openProject(const QString &path)
+{
+    return m_commands->openProject(path);
+}
+
+void TFrmMain::setRecoveryInterval(int milliseconds)
+{
+    m_commands->setRecoveryInterval(milliseconds);
+}
+
+void TFrmMain::writeRecoveryCopy()
+{
+    m_commands->writeRecoveryCopy();
+}
+
+RecoveryStore &TFrmMain::recovery()
+{
+    return m_commands->recovery();
+}
+
+void TFrmMain::openRecent(const QString &path)
+{
+    m_commands->openRecent(path);
+}
+
+bool TFrmMain::isNamedProject() const
+{
+    return m_commands->isNamed();
+}
+
+const QString &TFrmMain::loadPath() const
+{
+    return m_commands->loadPath();
+}
+
+const QString &TFrmMain::savePath() const
+{
+    return m_commands->savePath();
+}
+
+bool TFrmMain::isUnsaved() const
+{
+    return action(QStringLiteral("Fsave"))->isEnabled();
+}
+
 void TFrmMain::showEvent(QShowEvent *event)
 {
     QMainWindow::showEvent(event);
     if (!m_shown) {
         m_shown = true;
-        FormShow();
-    }
-}
-
-namespace {
-const QString kUnsavedCaption = QStringLiteral("Lurdan CD 1.0 - druhé vydání - Neuložen");
-} // namespace
-
-ProjectContext TFrmMain::projectContext()
-{
-    return ProjectContext{*m_page, *m_iniFile, *m_reg, *m_spineState,
-                          [this](const QString &caption) { setWindowTitle(caption); }};
-}
-
-namespace {
-
-// Everything an open changes, so that a failed one can put it all back.
-struct WindowSnapshot {
-    PageState page;
-    bool pictureSwitch = false;
-    bool stretch = true;
-    QString imgLR, imgLRName;
-    QString caption;
-    QString iniFile;
-    QStringList boxes;
-    bool unsaved = false;
-    QString workingDirectory;
-};
-
-QString rememberedValue(TKivRegEntry &reg, const QString &name)
-{
-    try {
-        return reg.ReadString(name);
-    } catch (const std::exception &) {
-        return QString();
-    }
-}
-
-} // namespace
-
-bool TFrmMain::loadProject(const QString &path)
-{
-    ProjectContext context = projectContext();
-    try {
-        LoadProject(context, path);
-        return true;
-    } catch (const ProjectError &e) {
-        showErrorBox(this, e.message());
-    } catch (const SettingsError &e) {
-        showErrorBox(this, QStringLiteral("Projekt „%1“ nelze otevřít: %2").arg(QFileInfo(path).fileName(), e.message()));
-    } catch (const PictureError &e) {
-        showErrorBox(this, QStringLiteral("Projekt „%1“ nelze otevřít: %2").arg(QFileInfo(path).fileName(), e.message()));
-    }
-    return false;
-}
-
-bool TFrmMain::saveProject(const QString &path)
-{
-    const QString caption = windowTitle();
-    ProjectContext context = projectContext();
-    if (runCommand(this, [&] { SaveProject(context, path); }))
-        return true;
-    // The caption names the file the window holds: not one that was not written.
-    setWindowTitle(caption);
-    return false;
-}
-
-void TFrmMain::loadTemplate(const QString &directory)
-{
-    m_loadPath = QDir(directory).filePath(QStringLiteral("default.kvd"));
-    if (QFile::exists(m_loadPath) && loadProject(m_loadPath))
-        return;
-    // Without a template of the user's own (or with one that is no project) the
-    // program's own template, the page's creation defaults, takes its place.
-    QTemporaryDir dir;
-    const QString builtIn = dir.filePath(QStringLiteral("korvel-template.kvd"));
-    if (dir.isValid() && QFile::copy(QStringLiteral(":/default.kvd"), builtIn)) {
-        QFile::setPermissions(builtIn, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-        loadProject(builtIn);
+        m_commands->start(m_argument);
     }
 }
 
 void TFrmMain::setUnsaved(bool unsaved)
 {
     action(QStringLiteral("Fsave"))->setEnabled(unsaved);
-}
-
-void TFrmMain::FormShow()
-{
-    m_page->item(QStringLiteral("BTo")).clearLines();
-    m_page->item(QStringLiteral("BTit")).clearLines();
-    const QString startDirectory = QDir::currentPath();
-    if (!m_argument.isEmpty() && QFile::exists(m_argument) && openProject(m_argument)) {
-        offerRecovery();
-        return;
-    }
-    loadTemplate(startDirectory);
-    emptyEditBoxes();
-    m_loadPath.clear();
-    if (!m_argument.isEmpty() && !QFile::exists(m_argument)) {
-        // A project that does not exist yet: the template, under that name, so that
-        // the first Save creates it.
-        m_loadPath = m_savePath = m_argument;
-        setWindowTitle(projectCaption(m_argument));
-        m_namedProject = true;
-    } else {
-        setWindowTitle(kUnsavedCaption);
-        m_namedProject = false;
-    }
-    setUnsaved(false);
-    projectReplaced();
-    offerRecovery();
-}
-
-bool TFrmMain::askToSaveFirst()
-{
-    if (!action(QStringLiteral("Fsave"))->isEnabled())
-        return true;
-    if (!Ask(QStringLiteral("Neuloženo !"), QStringLiteral("Soubor není uložen ! Přejete si ho uložit ?"), 1))
-        return true;
-    // "Ano" means the work is to be kept: a save dialog given up or a save that
-    // failed ends the command, and the window keeps the work.
-    return saveCommand() == SaveResult::Saved;
-}
-
-void TFrmMain::FNewClick()
-{
-    if (!askToSaveFirst())
-        return;
-    m_page->item(QStringLiteral("BTo")).clearLines();
-    m_page->item(QStringLiteral("BTit")).clearLines();
-    emptyEditBoxes();
-    // A new cover starts from the template alone: no picture of the previous one.
-    m_page->MainImg().clear();
-    m_page->BckImg().clear();
-    m_page->resetHeights();
-    loadTemplate(QDir::currentPath());
-    setUnsaved(false);
-    setWindowTitle(kUnsavedCaption);
-    m_namedProject = false;
-    m_loadPath.clear();
-    refreshToolWindows();
-    projectReplaced();
-}
-
-void TFrmMain::FOpenClick()
-{
-    if (!askToSaveFirst())
-        return;
-    const QString file = runProjectDialog(false, m_loadPath);
-    if (file.isEmpty())
-        return;
-    const QString previousDirectory = QDir::currentPath();
-    // The side files are addressed relative to the working directory: confirming a
-    // project makes its folder the current one, unless it cannot be opened.
-    QDir::setCurrent(QFileInfo(file).absolutePath());
-    if (!openProject(file))
-        QDir::setCurrent(previousDirectory);
-}
-
-bool TFrmMain::openProject(const QString &path)
-{
-    // Refused before anything changes: a file that is no project at all.
-    try {
-        requireProjectFile(path);
-    } catch (const ProjectError &e) {
-        showErrorBox(this, e.message());
-        return false;
-    }
-
-    WindowSnapshot before;
-    before.page = m_page->state();
-    before.pictureSwitch = m_spineState->pictureSwitch();
-    before.stretch = m_spineState->stretchChoice();
-    before.imgLR = rememberedValue(*m_reg, QStringLiteral("ImgLR"));
-    before.imgLRName = rememberedValue(*m_reg, QStringLiteral("ImgLRName"));
-    before.caption = windowTitle();
-    before.iniFile = m_iniFile->Filename();
-    for (QLineEdit *box : m_editBoxes)
-        before.boxes << box->text();
-    before.unsaved = action(QStringLiteral("Fsave"))->isEnabled();
-    const QString previousLoadPath = m_loadPath;
-
-    m_loadPath = path;
-    emptyEditBoxes();
-    m_page->item(QStringLiteral("BTo")).clearLines();
-    m_page->item(QStringLiteral("BTit")).clearLines();
-    // The project's pictures are those of its side files: none when it has none.
-    m_page->MainImg().clear();
-    m_page->BckImg().clear();
-    m_page->resetHeights();
-    if (!loadProject(m_loadPath)) {
-        // Part-way: everything goes back as it was.
-        m_loadPath = previousLoadPath;
-        m_page->setState(before.page);
-        m_spineState->restore(before.pictureSwitch, before.stretch);
-        try {
-            m_reg->WriteString(QStringLiteral("ImgLR"), before.imgLR);
-            m_reg->WriteString(QStringLiteral("ImgLRName"), before.imgLRName);
-        } catch (const std::exception &) {
-            // The store refused already; there is nothing more to put back.
-        }
-        m_iniFile->SetFilename(before.iniFile);
-        setWindowTitle(before.caption);
-        for (int i = 0; i < m_editBoxes.size(); ++i) {
-            const QSignalBlocker quiet(m_editBoxes[i]);
-            m_editBoxes[i]->setText(before.boxes.value(i));
-        }
-        setUnsaved(before.unsaved);
-        refreshToolWindows();
-        return false;
-    }
-    m_savePath = m_loadPath;
-    fillEditBoxes();
-    m_namedProject = true;
-    setUnsaved(false);
-    refreshToolWindows();
-    rememberRecent(path);
-    projectReplaced();
-    return true;
-}
-
-TFrmMain::SaveResult TFrmMain::saveThroughDialog(bool setNamed)
-{
-    const QString file = runProjectDialog(true, m_savePath);
-    if (file.isEmpty())
-        return SaveResult::Cancelled;
-    // A refused overwrite leaves the name, the caption and the folder as they were:
-    // the next Save must not write the file the user just declined to overwrite.
-    if (QFile::exists(file)
-        && !Ask(QStringLiteral("Soubor existuje!"), QStringLiteral("Soubor již existuje! Přepsat ?"), 1))
-        return SaveResult::Cancelled;
-    const QString previousDirectory = QDir::currentPath();
-    QDir::setCurrent(QFileInfo(file).absolutePath());
-    if (!saveProject(file)) {
-        QDir::setCurrent(previousDirectory);
-        return SaveResult::Failed;
-    }
-    m_savePath = file;
-    setUnsaved(false);
-    if (setNamed)
-        m_namedProject = true;
-    rememberRecent(file);
-    m_recovery->remove();
-    return SaveResult::Saved;
-}
-
-TFrmMain::SaveResult TFrmMain::saveCommand()
-{
-    if (m_namedProject) {
-        if (!saveProject(m_savePath))
-            return SaveResult::Failed;
-        setUnsaved(false);
-        rememberRecent(m_savePath);
-        m_recovery->remove();
-        return SaveResult::Saved;
-    }
-    // Save never names the project: until it is opened or saved with Save As, each
-    // Save shows the dialog again and asks before overwriting.
-    return saveThroughDialog(false);
-}
-
-bool TFrmMain::FsaveClick()
-{
-    return saveCommand() != SaveResult::Failed;
-}
-
-void TFrmMain::SaveAsClick()
-{
-    saveThroughDialog(true);
-}
-
-bool TFrmMain::FormCloseQuery()
-{
-    // Closing with unsaved work asks; a save asked for that was given up or failed
-    // keeps the window open with the work in it.
-    return askToSaveFirst();
-}
-
-QStringList TFrmMain::projectFilters()
-{
-    return {QStringLiteral("Projekt CD (*.kvp)"), QStringLiteral("Všechny soubory (*.*)")};
-}
-
-QString TFrmMain::runProjectDialog(bool save, const QString &offered)
-{
-    QString file;
-    if (m_projectDialog) {
-        file = m_projectDialog(this, save, offered);
-    } else {
-        QFileDialog dialog(this, save ? QStringLiteral("Uložit projekt...") : QStringLiteral("Otevřít projekt..."));
-        dialog.setObjectName(save ? QStringLiteral("SaveDialog1") : QStringLiteral("OpenDialog1"));
-        dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-        dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-        // Overwriting is asked about by the program's own question.
-        dialog.setOption(QFileDialog::DontConfirmOverwrite);
-        setPlatformNameFilters(dialog, projectFilters());
-        if (!offered.isEmpty())
-            dialog.selectFile(offered);
-        if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
-            file = dialog.selectedFiles().first();
-    }
-    if (file.isEmpty())
-        return file;
-    file = QFileInfo(file).absoluteFilePath();
-    // Every project is saved as "*.kvp", also "Deska 1.5": the dialog's default suffix
-    // would take ".5" for an extension, the side files would then be named after
-    // "Deska" and shared with "Deska 2.5", and the Open dialog would not list it.
-    const QString suffix = QStringLiteral(".kvp");
-    if (!file.endsWith(suffix, Qt::CaseInsensitive)) {
-        if (save || (!QFile::exists(file) && QFile::exists(file + suffix)))
-            file += suffix;
-    }
-    return file;
 }
 
 void TFrmMain::refreshToolWindows()
@@ -708,69 +473,6 @@ void TFrmMain::historyApplied()
     markChanged(); // an undo is a change like any other
 }
 
-void TFrmMain::projectReplaced()
-{
-    // A new or opened project starts a new history, and nothing is unsaved.
-    m_history->reset();
-    m_recovery->remove();
-    pageChanged();
-}
-
-void TFrmMain::setRecoveryInterval(int milliseconds)
-{
-    m_recoveryTimer->start(milliseconds);
-}
-
-void TFrmMain::writeRecoveryCopy()
-{
-    if (!action(QStringLiteral("Fsave"))->isEnabled())
-        return;
-    ProjectContext context = projectContext();
-    QString error;
-    if (!m_recovery->write(context, m_savePath, m_namedProject, &error))
-        showNotice(QStringLiteral("Záložní kopii neuložené práce nelze zapsat: %1").arg(error));
-}
-
-void TFrmMain::offerRecovery()
-{
-    const std::optional<RecoveryStore::Abandoned> found = m_recovery->findAbandoned();
-    if (!found)
-        return;
-    if (!Ask(QStringLiteral("Obnova"), QStringLiteral("Obnovit neuložené změny?"), 1)) {
-        m_recovery->discardAbandoned();
-        return;
-    }
-    const QString previousDirectory = QDir::currentPath();
-    QDir::setCurrent(found->folder);
-    const QString copy = QDir(found->folder).filePath(QString::fromLatin1(RecoveryStore::kProjectName));
-    m_page->MainImg().clear();
-    m_page->BckImg().clear();
-    const bool restored = openProject(copy);
-    QDir::setCurrent(previousDirectory);
-    if (!restored)
-        return; // the copy stays for another try; the error said why
-    // The side files of a named project are written beside it.
-    if (found->named && !found->projectPath.isEmpty()) {
-        m_savePath = m_loadPath = found->projectPath;
-        m_namedProject = true;
-        setWindowTitle(projectCaption(found->projectPath));
-        QDir::setCurrent(QFileInfo(found->projectPath).absolutePath());
-    } else {
-        m_savePath = found->projectPath;
-        m_loadPath.clear();
-        m_namedProject = false;
-        setWindowTitle(kUnsavedCaption);
-    }
-    RecentProjects::remove(copy);
-    m_recovery->discardAbandoned();
-    setUnsaved(true); // restored work is not saved anywhere yet
-}
-
-void TFrmMain::rememberRecent(const QString &path)
-{
-    RecentProjects::add(path);
-}
-
 void TFrmMain::fillRecentMenu()
 {
     m_recentMenu->clear();
@@ -781,24 +483,8 @@ void TFrmMain::fillRecentMenu()
     }
     for (const QString &path : recent) {
         QAction *a = m_recentMenu->addAction(QDir::toNativeSeparators(path));
-        connect(a, &QAction::triggered, this, [this, path] { openRecent(path); });
+        connect(a, &QAction::triggered, this, [this, path] { m_commands->openRecent(path); });
     }
-}
-
-void TFrmMain::openRecent(const QString &path)
-{
-    if (!QFile::exists(path)) {
-        RecentProjects::remove(path);
-        showErrorBox(this, QStringLiteral("Projekt „%1“ už neexistuje a byl odebrán ze seznamu nedávných projektů.")
-                               .arg(QDir::toNativeSeparators(path)));
-        return;
-    }
-    if (!askToSaveFirst())
-        return;
-    const QString previousDirectory = QDir::currentPath();
-    QDir::setCurrent(QFileInfo(path).absolutePath());
-    if (!openProject(path))
-        QDir::setCurrent(previousDirectory);
 }
 
 namespace {
@@ -816,12 +502,7 @@ bool isPictureFile(const QString &path)
 bool TFrmMain::dropFile(const QString &path, const QPoint &pos)
 {
     if (path.endsWith(QStringLiteral(".kvp"), Qt::CaseInsensitive)) {
-        if (!askToSaveFirst())
-            return true;
-        const QString previousDirectory = QDir::currentPath();
-        QDir::setCurrent(QFileInfo(path).absolutePath());
-        if (!openProject(path))
-            QDir::setCurrent(previousDirectory);
+        m_commands->askAndOpen(path);
         return true;
     }
     if (!isPictureFile(path)) {
@@ -1381,8 +1062,8 @@ void TFrmMain::withPrinter(const std::function<void(QPrinter &)> &job)
     QPrinter printer(QPrinter::HighResolution);
     setUpPrinter(printer);
     // The print job is named after the project, as print queues show it.
-    if (m_namedProject && !m_savePath.isEmpty())
-        printer.setDocName(QFileInfo(m_savePath).completeBaseName());
+    if (m_commands->isNamed() && !m_commands->savePath().isEmpty())
+        printer.setDocName(QFileInfo(m_commands->savePath()).completeBaseName());
     job(printer);
 }
 
@@ -1406,7 +1087,7 @@ void TFrmMain::ViewClick()
 void TFrmMain::TiskClick()
 {
     withPrinter([this](QPrinter &printer) {
-        CoverPrintDialog dialog(&printer, PrintSetup::proposedPdf(m_namedProject ? m_savePath : QString()), this);
+        CoverPrintDialog dialog(&printer, PrintSetup::proposedPdf(m_commands->isNamed() ? m_commands->savePath() : QString()), this);
         dialog.setObjectName(QStringLiteral("PrintDialog"));
         if (dialog.exec() != QDialog::Accepted)
             return;
@@ -1430,13 +1111,12 @@ void TFrmMain::savePlacement() const
 
 void TFrmMain::closeEvent(QCloseEvent *event)
 {
-    if (!FormCloseQuery()) {
+    if (!m_commands->closeQuery()) {
         event->ignore();
         return;
     }
     savePlacement();
-    // Closed cleanly: the work was saved or deliberately left.
-    m_recovery->remove();
+    m_commands->closed();
     QMainWindow::closeEvent(event);
 }
 

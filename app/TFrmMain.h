@@ -24,6 +24,7 @@ class TFrmNzvCD;
 class SpinePictureState;
 class PageHistory;
 class RecoveryStore;
+class ProjectCommands;
 
 // The main window: the toolbar, the A4 cover page and its popup menu.
 class TFrmMain : public QMainWindow {
@@ -60,7 +61,7 @@ public:
     void setOpenPictureDialog(std::function<QString(QWidget *)> dialog) { m_openPicture = std::move(dialog); }
 
     // Whether Save writes without asking for a name.
-    bool isNamedProject() const { return m_namedProject; }
+    bool isNamedProject() const;
 
     // Shows or hides every item editing control (and the page's captions).
     void SetEditorsVisible(bool visible);
@@ -75,7 +76,7 @@ public:
     // The project file dialogs (replaceable, for tests): given the title and the
     // offered name, they return the chosen file or an empty string.
     using ProjectDialog = std::function<QString(QWidget *parent, bool save, const QString &offered)>;
-    void setProjectDialog(ProjectDialog dialog) { m_projectDialog = std::move(dialog); }
+    void setProjectDialog(ProjectDialog dialog);
     // The filter labels of the project dialogs, in their order.
     static QStringList projectFilters();
     // A new spine title dialog, owned by this window. Every one of them shows the
@@ -97,7 +98,7 @@ public:
 
     // Writes the recovery copy of unsaved work every interval (60 s by default).
     void setRecoveryInterval(int milliseconds);
-    RecoveryStore &recovery() { return *m_recovery; }
+    RecoveryStore &recovery();
     // Writes the recovery copy now if there is unsaved work (the timer's job).
     void writeRecoveryCopy();
 
@@ -108,11 +109,8 @@ public:
     // Opens one of the recent projects (popup menu "Nedávné projekty").
     void openRecent(const QString &path);
 
-    const QString &loadPath() const { return m_loadPath; }
-    const QString &savePath() const { return m_savePath; }
-
-    // How a save asked for went: written, given up in a dialog, or refused.
-    enum class SaveResult { Saved, Cancelled, Failed };
+    const QString &loadPath() const;
+    const QString &savePath() const;
 
 public slots:
     void FNewClick();
@@ -142,16 +140,10 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    void FormShow();
-    bool FormCloseQuery();
-    ProjectContext projectContext();
-    bool loadProject(const QString &path);
-    void loadTemplate(const QString &directory);
-    bool saveProject(const QString &path);
-    bool askToSaveFirst();
-    SaveResult saveCommand();
-    SaveResult saveThroughDialog(bool setNamed);
-    QString runProjectDialog(bool save, const QString &offered);
+    // The project commands work on the window's page, boxes, flag and caption.
+    friend class ProjectCommands;
+
+    bool isUnsaved() const;
     // Tells every open tool window to show the page as it is now.
     void refreshToolWindows();
     // A short note in the status line (dropped characters and the like).
@@ -162,10 +154,7 @@ private:
     void pageChanged();
     void updatePrintWarnings();
     void historyApplied();
-    void projectReplaced();
-    void offerRecovery();
     void fillRecentMenu();
-    void rememberRecent(const QString &path);
     void setUnsaved(bool unsaved);
     void FormDestroy();
     void buildToolbar();
@@ -189,9 +178,6 @@ private:
     QWidget *m_canvas;
     QList<QLineEdit *> m_editBoxes;
     std::function<QString(QWidget *)> m_openPicture;
-    ProjectDialog m_projectDialog;
-    QString m_loadPath;
-    QString m_savePath;
     QScrollArea *m_scroll;
     QToolBar *m_bar;
     QMenu *m_popup;
@@ -199,15 +185,13 @@ private:
     TKivRegEntry *m_reg;
     SpinePictureState *m_spineState;
     PageHistory *m_history;
-    std::unique_ptr<RecoveryStore> m_recovery;
-    QTimer *m_recoveryTimer;
+    ProjectCommands *m_commands;
     QTimer *m_pageChangedTimer;
     QLabel *m_zoomLabel = nullptr;
     QLabel *m_warningsLabel = nullptr;
     QMenu *m_recentMenu = nullptr;
     QString m_argument;
     bool m_shown = false;
-    bool m_namedProject = false;
     bool m_editorsVisible = true;
     bool m_preparingPrint = false;
 };

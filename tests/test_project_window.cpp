@@ -23,7 +23,7 @@ using namespace korvel::test;
 
 namespace {
 
-class ProjectCommands : public ProjectFixture {
+class ProjectWindow : public ProjectFixture {
 protected:
     // A designer window with its spine picture state, as start-up makes it. Every
     // file dialog it shows is answered from `answers`; an unexpected one fails.
@@ -52,7 +52,7 @@ protected:
 
 } // namespace
 
-TEST_F(ProjectCommands, StartWithoutArgumentLoadsTheTemplateOfTheStartDirectory)
+TEST_F(ProjectWindow, StartWithoutArgumentLoadsTheTemplateOfTheStartDirectory)
 {
     {
         // No template here: the program's own, the creation defaults with empty lists.
@@ -74,7 +74,7 @@ TEST_F(ProjectCommands, StartWithoutArgumentLoadsTheTemplateOfTheStartDirectory)
     EXPECT_TRUE(d.window.loadPath().isEmpty());
 }
 
-TEST_F(ProjectCommands, AProjectGivenAtStartIsSavedWithoutADialog)
+TEST_F(ProjectWindow, AProjectGivenAtStartIsSavedWithoutADialog)
 {
     page.item(QStringLiteral("MTN")).setText(QStringLiteral("Album"));
     SaveProject(context, work.filePath(QStringLiteral("album.kvp")));
@@ -91,7 +91,7 @@ TEST_F(ProjectCommands, AProjectGivenAtStartIsSavedWithoutADialog)
     EXPECT_TRUE(readBytes(QStringLiteral("album.kvp")).contains("MTN-Tx=Edited\r\n"));
 }
 
-TEST_F(ProjectCommands, SaveOfAnUnnamedProjectAsksEveryTimeAndBeforeOverwriting)
+TEST_F(ProjectWindow, SaveOfAnUnnamedProjectAsksEveryTimeAndBeforeOverwriting)
 {
     Designer d;
     d.type("MEN", QStringLiteral("First"));
@@ -130,7 +130,7 @@ TEST_F(ProjectCommands, SaveOfAnUnnamedProjectAsksEveryTimeAndBeforeOverwriting)
     EXPECT_TRUE(readBytes(other).contains("MTN-Tx=Third\r\n"));
 }
 
-TEST_F(ProjectCommands, OpenLoadsIntoPageAndBoxesAndMovesToTheProjectsFolder)
+TEST_F(ProjectWindow, OpenLoadsIntoPageAndBoxesAndMovesToTheProjectsFolder)
 {
     QDir(work.path()).mkdir(QStringLiteral("covers"));
     writeBytes(work.filePath(QStringLiteral("covers/a.kvp")), "[SecCD]\r\nMTht-Tx=Opened\r\n");
@@ -157,7 +157,7 @@ TEST_F(ProjectCommands, OpenLoadsIntoPageAndBoxesAndMovesToTheProjectsFolder)
     EXPECT_EQ(d.window.windowTitle(), QStringLiteral("Lurdan CD 1.0 - druhé vydání - Neuložen"));
 }
 
-TEST_F(ProjectCommands, AnsweringYesThenCancellingTheSaveKeepsTheWork)
+TEST_F(ProjectWindow, AnsweringYesThenCancellingTheSaveKeepsTheWork)
 {
     // New, Open and closing alike: "Ano" means keep the work, so a save dialog given
     // up ends the command and the work stays in the window.
@@ -182,7 +182,7 @@ TEST_F(ProjectCommands, AnsweringYesThenCancellingTheSaveKeepsTheWork)
     EXPECT_TRUE(QDir(work.path()).entryList({QStringLiteral("*.kvp")}).isEmpty());
 }
 
-TEST_F(ProjectCommands, ClosingAsksAndAnsweringNoWritesNothing)
+TEST_F(ProjectWindow, ClosingAsksAndAnsweringNoWritesNothing)
 {
     {
         Designer d;
@@ -207,7 +207,7 @@ TEST_F(ProjectCommands, ClosingAsksAndAnsweringNoWritesNothing)
     EXPECT_TRUE(d.unsaved());
 }
 
-TEST_F(ProjectCommands, ASaveThatFailsEndsNewAndOpenAndKeepsTheWork)
+TEST_F(ProjectWindow, ASaveThatFailsEndsNewAndOpenAndKeepsTheWork)
 {
     writeBytes(work.filePath(QStringLiteral("other.kvp")), "[SecCD]\r\nMTN-Tx=Other\r\n");
     for (const bool open : {false, true}) {
@@ -234,7 +234,7 @@ TEST_F(ProjectCommands, ASaveThatFailsEndsNewAndOpenAndKeepsTheWork)
     }
 }
 
-TEST_F(ProjectCommands, TheProjectDialogsOfferProjectsAndEveryFile)
+TEST_F(ProjectWindow, TheProjectDialogsOfferProjectsAndEveryFile)
 {
     EXPECT_EQ(TFrmMain::projectFilters(),
               (QStringList{QStringLiteral("Projekt CD (*.kvp)"), QStringLiteral("Všechny soubory (*.*)")}));
@@ -264,7 +264,7 @@ struct ErrorBoxes {
 
 } // namespace
 
-TEST_F(ProjectCommands, ADottedNameGetsKvpAndSideFilesOfItsOwn)
+TEST_F(ProjectWindow, ADottedNameGetsKvpAndSideFilesOfItsOwn)
 {
     writeBytes(QStringLiteral("photo.bmp"), readBytes(testData("raster/bmp_24bpp.bmp")));
     Designer d;
@@ -291,7 +291,7 @@ TEST_F(ProjectCommands, ADottedNameGetsKvpAndSideFilesOfItsOwn)
     EXPECT_TRUE(d.window.page().BckImg().picture().isEmpty()) << "no side files, no pictures";
 }
 
-TEST_F(ProjectCommands, AnOpenThatFailsPartWayChangesNothing)
+TEST_F(ProjectWindow, AnOpenThatFailsPartWayChangesNothing)
 {
     page.item(QStringLiteral("MTN")).setText(QStringLiteral("First"));
     SaveProject(context, work.filePath(QStringLiteral("a.kvp")));
@@ -332,7 +332,7 @@ TEST_F(ProjectCommands, AnOpenThatFailsPartWayChangesNothing)
     EXPECT_EQ(d.window.windowTitle(), caption);
 }
 
-TEST_F(ProjectCommands, ARefusedOverwriteKeepsTheNameAndTheOtherFile)
+TEST_F(ProjectWindow, ARefusedOverwriteKeepsTheNameAndTheOtherFile)
 {
     SaveProject(context, work.filePath(QStringLiteral("a.kvp")));
     writeBytes(QStringLiteral("b.kvp"), "[SecCD]\r\nMTN-Tx=B\r\n");
@@ -349,7 +349,7 @@ TEST_F(ProjectCommands, ARefusedOverwriteKeepsTheNameAndTheOtherFile)
     EXPECT_TRUE(readBytes(QStringLiteral("a.kvp")).contains("MTN-Tx=Edited\r\n"));
 }
 
-TEST_F(ProjectCommands, AnUnchangedTiledProjectSavesTheKeysItRead)
+TEST_F(ProjectWindow, AnUnchangedTiledProjectSavesTheKeysItRead)
 {
     spine.setStretchChoice(false);
     page.CDL().setBackImageMode(BackImageMode::pbmTile);
@@ -361,7 +361,7 @@ TEST_F(ProjectCommands, AnUnchangedTiledProjectSavesTheKeysItRead)
     EXPECT_EQ(readBytes(QStringLiteral("copy.kvp")), readBytes(QStringLiteral("tiled.kvp")));
 }
 
-TEST_F(ProjectCommands, NewDropsThePicturesAndARemovedPictureStaysRemoved)
+TEST_F(ProjectWindow, NewDropsThePicturesAndARemovedPictureStaysRemoved)
 {
     page.MainImg().setPicture(Picture());
     writeBytes(QStringLiteral("a.kvp"), "[SecCD]\r\n");
@@ -381,7 +381,7 @@ TEST_F(ProjectCommands, NewDropsThePicturesAndARemovedPictureStaysRemoved)
     EXPECT_TRUE(d.window.page().MainImg().picture().isEmpty());
 }
 
-TEST_F(ProjectCommands, ToolWindowsShowTheNewProjectAfterOpenAndClear)
+TEST_F(ProjectWindow, ToolWindowsShowTheNewProjectAfterOpenAndClear)
 {
     writeBytes(QStringLiteral("a.kvp"), "[SecCD]\r\nBTo-Tx-L=1\r\nBTo-Tx1=Old track\r\nLR-Txt=Old\r\n");
     writeBytes(QStringLiteral("b.kvp"), "[SecCD]\r\nBTo-Tx-L=2\r\nBTo-Tx1=New 1\r\nBTo-Tx2=New 2\r\nLR-Txt=New\r\n");
@@ -418,7 +418,7 @@ TEST_F(ProjectCommands, ToolWindowsShowTheNewProjectAfterOpenAndClear)
     EXPECT_TRUE(d.unsaved());
 }
 
-TEST_F(ProjectCommands, ClearingTextsAfterNewEnablesSave)
+TEST_F(ProjectWindow, ClearingTextsAfterNewEnablesSave)
 {
     Designer d;
     ASSERT_FALSE(d.unsaved());
@@ -428,7 +428,7 @@ TEST_F(ProjectCommands, ClearingTextsAfterNewEnablesSave)
     EXPECT_TRUE(d.unsaved());
 }
 
-TEST_F(ProjectCommands, ZoomingLeavesEveryElementWhereItWas)
+TEST_F(ProjectWindow, ZoomingLeavesEveryElementWhereItWas)
 {
     Designer d;
     std::vector<QRectF> before;
@@ -450,7 +450,7 @@ TEST_F(ProjectCommands, ZoomingLeavesEveryElementWhereItWas)
     EXPECT_LE(box.bottom(), inlay.bottom() + 1e-9);
 }
 
-TEST_F(ProjectCommands, TypedAndPastedTextKeepsWhatTheFileCanHold)
+TEST_F(ProjectWindow, TypedAndPastedTextKeepsWhatTheFileCanHold)
 {
     Designer d;
     QLineEdit *box = d.window.editBox(QStringLiteral("MEN"));
