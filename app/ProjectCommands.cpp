@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include "app/ItemEditors.h"
 #include "app/TFrmMain.h"
 #include "dialogs/Ask.h"
 #include "dialogs/ErrorBox.h"
@@ -213,7 +214,7 @@ bool ProjectCommands::openProject(const QString &path)
     before.imgLRName = rememberedValue(*m_window.m_reg, QStringLiteral("ImgLRName"));
     before.caption = m_window.windowTitle();
     before.iniFile = m_window.m_iniFile->Filename();
-    for (QLineEdit *box : m_window.m_editBoxes)
+    for (QLineEdit *box : m_window.m_editors->boxes())
         before.boxes << box->text();
     before.unsaved = m_window.isUnsaved();
     const QString previousLoadPath = m_loadPath;
@@ -239,9 +240,9 @@ bool ProjectCommands::openProject(const QString &path)
         }
         m_window.m_iniFile->SetFilename(before.iniFile);
         m_window.setWindowTitle(before.caption);
-        for (int i = 0; i < m_window.m_editBoxes.size(); ++i) {
-            const QSignalBlocker quiet(m_window.m_editBoxes[i]);
-            m_window.m_editBoxes[i]->setText(before.boxes.value(i));
+        for (int i = 0; i < m_window.m_editors->boxes().size(); ++i) {
+            const QSignalBlocker quiet(m_window.m_editors->boxes()[i]);
+            m_window.m_editors->boxes()[i]->setText(before.boxes.value(i));
         }
         m_window.setUnsaved(before.unsaved);
         m_window.refreshToolWindows();

@@ -1,70 +1,54 @@
 #include "app/TFrmMain.h"
 
 #include <QAction>
-#include <QDir>
-#include <QFileDialog>
-#include <QFileInfo>
-#include <QTemporaryDir>
-#include <QLineEdit>
-#include <QValidator>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
-#include <QPageLayout>
-#include <QPrintDialog>
-#include <QPrintPreviewDialog>
+#include <QMimeData>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QProgressDialog>
-#include <QProxyStyle>
 #include <QScopeGuard>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSettings>
 #include <QStatusBar>
-#include <QDragEnterEvent>
-#include <QDropEvent>
-#include <QLabel>
-#include <QMimeData>
 #include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
 #include <QUndoStack>
 #include <QWheelEvent>
-#include <QToolBar>
-#include <QPainter>
-#include <QToolButton>
 
-#include "controls/Cp1250Validator.h"
-#include "dialogs/ErrorBox.h"
-#include "dialogs/FileDialogFilters.h"
-#include "dialogs/FontDialog.h"
 #include "app/ItemControls.h"
-#include "dialogs/PictureOpenDialog.h"
+#include "app/ItemEditors.h"
+#include "app/MainToolBar.h"
+#include "app/PageView.h"
 #include "app/PrintSetup.h"
+#include "app/ProjectCommands.h"
 #include "dialogs/Ask.h"
 #include "dialogs/CoverPreviewDialog.h"
 #include "dialogs/CoverPrintDialog.h"
+#include "dialogs/ErrorBox.h"
+#include "dialogs/PictureOpenDialog.h"
 #include "dialogs/TFrmCalibration.h"
 #include "dialogs/TFrmEdit.h"
 #include "dialogs/TFrmHelp.h"
-#include "app/PageView.h"
-#include "app/ProjectCommands.h"
-#include "controls/ToolbarIcons.h"
+#include "dialogs/TFrmInfo.h"
+#include "dialogs/TFrmNzvCD.h"
 #include "project/CoverPage.h"
-#include "project/ProjectFile.h"
-#include "controls/UndoKeyFilter.h"
 #include "project/PageHistory.h"
-#include "project/PictureError.h"
-#include "project/ProjectError.h"
-#include "project/RecoveryStore.h"
-#include "settings/RecentProjects.h"
 #include "project/ProjectSession.h"
-#include "settings/SettingsError.h"
+#include "project/SpinePictureState.h"
+#include "settings/RecentProjects.h"
 #include "settings/TKivINIEntry.h"
 #include "settings/TKivRegEntry.h"
-#include "project/SpinePictureState.h"
-#include "dialogs/TFrmNzvCD.h"
-#include "dialogs/TFrmInfo.h"
 
 // The program's resources live in a static library, so they are registered by hand.
 static void initKorvelResources()
@@ -75,31 +59,6 @@ static void initKorvelResources()
 namespace korvel {
 
 namespace {
-
-struct ToolbarEntry {
-    const char *name;
-    const char *caption; // UTF-8; also the hint, with the shortcut
-    bool separatorBefore;
-    const char *shortcut; // portable text, or nullptr
-    const char *alternative; // a second key for the same command, or nullptr
-};
-
-// The toolbar in order, with the gaps that set its groups apart.
-constexpr ToolbarEntry kToolbar[] = {
-    {"FNew", "Nový", false, "Ctrl+N", nullptr},
-    {"FOpen", "Otevřít", false, "Ctrl+O", nullptr},
-    {"Fsave", "Uložit", false, "Ctrl+S", nullptr},
-    {"SaveAs", "Uložit Jako", false, "Ctrl+Shift+S", nullptr},
-    {"ImgMain", "Obrázek přední strany", true, nullptr, nullptr},
-    {"ImgBack", "Obrázek zadní strany", false, nullptr, nullptr},
-    {"ClrTxt", "Vymazat texty", true, nullptr, nullptr},
-    {"ZoomIn", "Zvětšit", true, "Ctrl++", "Ctrl+="},
-    {"ZoomOut", "Zmenšit", false, "Ctrl+-", nullptr},
-    {"ZoomDef", "Standartní velikost", false, "Ctrl+0", nullptr},
-    {"View", "Náhled", true, "Ctrl+Shift+P", nullptr},
-    {"Tisk", "Tisk", false, "Ctrl+P", nullptr},
-    {"Info", "Informace", true, nullptr, nullptr},
-};
 
 // Every item editing control, in the order they are shown and hidden.
 QStringList editorControlNames()
@@ -118,54 +77,6 @@ QStringList editorControlNames()
 
 const QString kPlacementKey = QStringLiteral("Placement/TFrmMain");
 
-// The toolbar's buttons sit 3 pixels from its edge and side by side, whatever the
-// desktop's style would do; the groups are set apart by 8-pixel gaps.
-class ToolbarStyle : public QProxyStyle {
-public:
-    using QProxyStyle::QProxyStyle;
-    int pixelMetric(PixelMetric metric, const QStyleOption *option, const QWidget *widget) const override
-    {
-        switch (metric) {
-        case PM_ToolBarFrameWidth:
-            return 3;
-        case PM_ToolBarItemMargin:
-        case PM_ToolBarItemSpacing:
-            return 0;
-        default:
-            return QProxyStyle::pixelMetric(metric, option, widget);
-        }
-    }
-};
-
-// The toolbar's buttons stand on a background picture: a soft light band, drawn
-// here rather than shipped as a file, tiled along the bar. The platform style
-// would paint its own panel in the palette's plain colour instead.
-class PictureToolBar : public QToolBar {
-public:
-    explicit PictureToolBar(QWidget *parent)
-        : QToolBar(parent)
-        , m_texture(64, 29)
-    {
-        QPainter p(&m_texture);
-        QLinearGradient band(0, 0, 0, 29);
-        band.setColorAt(0, QColor(252, 252, 255));
-        band.setColorAt(0.5, QColor(228, 232, 242));
-        band.setColorAt(1, QColor(206, 212, 228));
-        p.fillRect(m_texture.rect(), band);
-        p.setPen(QColor(190, 196, 214));
-        p.drawLine(0, 28, 63, 28);
-    }
-
-protected:
-    void paintEvent(QPaintEvent *) override
-    {
-        QPainter p(this);
-        p.drawTiledPixmap(rect(), m_texture);
-    }
-
-private:
-    QPixmap m_texture;
-};
 
 } // namespace
 
@@ -215,7 +126,8 @@ TFrmMain::TFrmMain(QWidget *parent)
     buildToolbar();
     buildEditActions();
     buildPopupMenu();
-    buildItemControls();
+    m_editors = new ItemEditors(*this, m_canvas);
+    m_view->lower(); // the item controls stand over the page
     buildStatusBar();
     resizeCanvas();
     restorePlacement();
@@ -406,25 +318,6 @@ void TFrmMain::buildStatusBar()
     connect(m_page, &CoverPage::zoomChanged, this, showZoom);
 }
 
-void TFrmMain::pageChanged()
-{
-    for (int row = 0; row < int(kItemControls.size()); ++row) {
-        const ItemControlRow &r = kItemControls[std::size_t(row)];
-        const TextItem &item = m_page->item(QString::fromLatin1(r.code));
-        // An empty box shows, in grey, the text the page prints for it (the sample
-        // texts of the template after New).
-        if (r.editBox) {
-            QLineEdit *box = editBox(QString::fromLatin1(r.editBox));
-            if (box->placeholderText() != item.text())
-                box->setPlaceholderText(item.text());
-        }
-        const int buttonOfAlignment = item.alignment() == Alignment::Left ? 1 : item.alignment() == Alignment::Center ? 2 : 3;
-        if (auto *button = findChild<QToolButton *>(QStringLiteral("SpeedButton%1").arg(3 * row + buttonOfAlignment)))
-            if (!button->isChecked())
-                button->setChecked(true);
-    }
-    updatePrintWarnings();
-}
 
 namespace {
 
@@ -438,6 +331,27 @@ QString linesThatWillNotPrint(int n)
 }
 
 } // namespace
+
+void TFrmMain::pageChanged()
+{
+    m_editors->showPage();
+    updatePrintWarnings();
+}
+
+QLineEdit *TFrmMain::editBox(const QString &name) const
+{
+    return m_editors->editBox(name);
+}
+
+void TFrmMain::fillEditBoxes()
+{
+    m_editors->fill();
+}
+
+void TFrmMain::emptyEditBoxes()
+{
+    m_editors->empty();
+}
 
 void TFrmMain::updatePrintWarnings()
 {
@@ -458,17 +372,7 @@ void TFrmMain::updatePrintWarnings()
 
 void TFrmMain::historyApplied()
 {
-    // The boxes show what the page now holds, without their change handling.
-    for (const ItemControlRow &r : kItemControls) {
-        if (!r.editBox)
-            continue;
-        QLineEdit *box = editBox(QString::fromLatin1(r.editBox));
-        const QString text = m_page->item(QString::fromLatin1(r.code)).text();
-        if (box->text() != text) {
-            const QSignalBlocker quiet(box);
-            box->setText(text);
-        }
-    }
+    m_editors->showTexts();
     refreshToolWindows();
     markChanged(); // an undo is a change like any other
 }
@@ -574,44 +478,8 @@ bool TFrmMain::eventFilter(QObject *watched, QEvent *event)
 
 void TFrmMain::buildToolbar()
 {
-    m_bar = new PictureToolBar(this);
-    m_bar->setObjectName(QStringLiteral("Bar"));
-    auto *style = new ToolbarStyle(QApplication::style()->name());
-    style->setParent(m_bar);
-    m_bar->setStyle(style);
-    m_bar->setMovable(false);
-    m_bar->setFloatable(false);
-    m_bar->setIconSize(QSize(20, 20));
-    m_bar->setFixedHeight(29);
-    m_bar->setContextMenuPolicy(Qt::PreventContextMenu);
-    m_bar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    m_bar = new MainToolBar(this);
     addToolBar(Qt::TopToolBarArea, m_bar);
-
-    for (const ToolbarEntry &entry : kToolbar) {
-        if (entry.separatorBefore) {
-            auto *gap = new QWidget(m_bar);
-            gap->setFixedSize(8, 23);
-            m_bar->addWidget(gap);
-        }
-        const QString name = QString::fromLatin1(entry.name);
-        QAction *action = m_bar->addAction(toolbarIcon(name), QString::fromUtf8(entry.caption));
-        action->setObjectName(name);
-        QString hint = action->text();
-        if (entry.shortcut) {
-            QList<QKeySequence> keys{QKeySequence(QString::fromLatin1(entry.shortcut))};
-            if (entry.alternative)
-                keys << QKeySequence(QString::fromLatin1(entry.alternative));
-            action->setShortcuts(keys);
-            action->setShortcutContext(Qt::WindowShortcut);
-            hint += QStringLiteral(" (%1)").arg(keys.first().toString(QKeySequence::NativeText));
-        }
-        action->setToolTip(hint);
-        action->setStatusTip(hint);
-        if (QWidget *button = m_bar->widgetForAction(action)) {
-            button->setObjectName(name + QStringLiteral("Button"));
-            button->setFixedSize(24, 23);
-        }
-    }
     // Unsaved changes: nothing to save at start.
     action(QStringLiteral("Fsave"))->setEnabled(false);
 
@@ -630,139 +498,6 @@ void TFrmMain::buildToolbar()
     connect(action(QStringLiteral("Info")), &QAction::triggered, this, &TFrmMain::InfoClick);
 }
 
-namespace {
-
-QIcon fontButtonIcon()
-{
-    QPixmap pixmap(12, 12);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    QFont f(QStringLiteral("Arial"));
-    f.setPixelSize(7);
-    p.setFont(f);
-    p.setPen(QColor(0, 0, 128));
-    p.drawText(QRect(0, 4, 5, 8), Qt::AlignCenter, QStringLiteral("A"));
-    f.setPixelSize(11);
-    p.setFont(f);
-    p.drawText(QRect(4, 0, 8, 12), Qt::AlignCenter, QStringLiteral("A"));
-    return QIcon(pixmap);
-}
-
-QIcon alignmentIcon(int alignment)
-{
-    QPixmap pixmap(16, 16);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    p.setPen(Qt::black);
-    const int widths[] = {12, 8, 12, 6};
-    for (int i = 0; i < 4; ++i) {
-        const int w = widths[i];
-        const int x = alignment == int(Alignment::Left) ? 2 : alignment == int(Alignment::Right) ? 14 - w : (16 - w) / 2;
-        p.drawLine(x, 3 + 3 * i, x + w - 1, 3 + 3 * i);
-    }
-    return QIcon(pixmap);
-}
-
-QIcon editIcon()
-{
-    QPixmap pixmap(16, 16);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    p.setPen(QColor(60, 60, 60));
-    p.setBrush(Qt::white);
-    p.drawRect(2, 1, 10, 13);
-    for (int y = 4; y < 13; y += 3)
-        p.drawLine(4, y, 10, y);
-    p.setPen(QPen(QColor(180, 60, 0), 2));
-    p.drawLine(8, 14, 15, 7);
-    return QIcon(pixmap);
-}
-
-} // namespace
-
-void TFrmMain::buildItemControls()
-{
-    QFont fontButtonFont(QStringLiteral("Arial"));
-    fontButtonFont.setPointSize(10);
-    fontButtonFont.setBold(true);
-    fontButtonFont.setItalic(true);
-    QFont editButtonFont(QStringLiteral("Arial"));
-    editButtonFont.setPointSize(9);
-    editButtonFont.setBold(true);
-    editButtonFont.setItalic(true);
-    const QIcon fontIcon = fontButtonIcon();
-
-    QWidget *previous = nullptr;
-    for (int row = 0; row < int(kItemControls.size()); ++row) {
-        const ItemControlRow &r = kItemControls[std::size_t(row)];
-        if (r.editBox) {
-            auto *box = new QLineEdit(m_canvas);
-            box->setObjectName(QString::fromLatin1(r.editBox));
-            box->setGeometry(r.editLeft, r.editTop - kToolbarHeight, r.editWidth, 22);
-            auto *validator = new Cp1250Validator(box);
-            connect(validator, &Cp1250Validator::dropped, this,
-                    [this](const QString &characters) { showNotice(droppedCharactersNotice(characters)); });
-            box->setValidator(validator);
-            connect(box, &QLineEdit::textChanged, this, [this, row] { editBoxChanged(row); });
-            // Typed letters are one undo step per run; the box's own undo is not used.
-            connect(box, &QLineEdit::textEdited, this, [this, row] { m_history->nextChangeIsTyping(row); });
-            UndoKeyFilter::install(box);
-            if (previous)
-                setTabOrder(previous, box);
-            previous = box;
-            m_editBoxes << box;
-        }
-
-        auto *fontButton = new QToolButton(m_canvas);
-        fontButton->setObjectName(QStringLiteral("RxSpeedButton%1").arg(row + 1));
-        fontButton->setGeometry(r.fontLeft, r.fontTop, 25, 25);
-        fontButton->setAutoRaise(true);
-        fontButton->setText(QStringLiteral("T"));
-        fontButton->setFont(fontButtonFont);
-        fontButton->setIcon(fontIcon);
-        fontButton->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-        fontButton->setFocusPolicy(Qt::NoFocus);
-        connect(fontButton, &QToolButton::clicked, this, [this, row] { fontButtonClicked(row); });
-
-        auto *panel = new QFrame(m_canvas);
-        panel->setObjectName(QStringLiteral("Panel%1").arg(row + 1));
-        panel->setGeometry(r.panelLeft, r.panelTop - kToolbarHeight, 79, 27);
-        const int alignments[] = {int(Alignment::Left), int(Alignment::Center), int(Alignment::Right)};
-        for (int i = 0; i < 3; ++i) {
-            auto *button = new QToolButton(panel);
-            button->setObjectName(QStringLiteral("SpeedButton%1").arg(3 * row + i + 1));
-            button->setGeometry(2 + 25 * i, 1, 25, 25);
-            button->setAutoRaise(true);
-            button->setIcon(alignmentIcon(alignments[i]));
-            button->setFocusPolicy(Qt::NoFocus);
-            // Shows the item's alignment: the button of the current one stays pressed.
-            button->setCheckable(true);
-            button->setAutoExclusive(true);
-            const int alignment = alignments[i];
-            connect(button, &QToolButton::clicked, this, [this, row, alignment] { alignmentClicked(row, alignment); });
-        }
-    }
-
-    for (const WindowButtonRow &w : kWindowButtons) {
-        auto *button = new QToolButton(m_canvas);
-        button->setObjectName(QString::fromLatin1(w.name));
-        button->setGeometry(w.left, w.top, w.width, w.height);
-        button->setAutoRaise(true);
-        button->setText(QStringLiteral(" Editace"));
-        button->setFont(editButtonFont);
-        button->setIcon(editIcon());
-        button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-        QPalette pal = button->palette();
-        pal.setColor(QPalette::ButtonText, QColor(0, 0, 128));
-        button->setPalette(pal);
-        button->setFocusPolicy(Qt::NoFocus);
-    }
-    connect(findChild<QToolButton *>(QStringLiteral("BEo")), &QToolButton::clicked, this, &TFrmMain::BEoClick);
-    connect(findChild<QToolButton *>(QStringLiteral("BEit")), &QToolButton::clicked, this, &TFrmMain::BEitClick);
-    connect(findChild<QToolButton *>(QStringLiteral("LRBtn")), &QToolButton::clicked, this, &TFrmMain::LRBtnClick);
-    m_view->lower(); // the controls stand over the page
-}
-
 void TFrmMain::resizeCanvas()
 {
     QRect extent(QPoint(0, 0), m_view->size());
@@ -773,54 +508,9 @@ void TFrmMain::resizeCanvas()
     m_canvas->setFixedSize(extent.size() + QSize(extent.x() > 0 ? 0 : 0, 0));
 }
 
-QLineEdit *TFrmMain::editBox(const QString &name) const
-{
-    for (QLineEdit *box : m_editBoxes)
-        if (box->objectName() == name)
-            return box;
-    return nullptr;
-}
-
 void TFrmMain::markChanged()
 {
     action(QStringLiteral("Fsave"))->setEnabled(true);
-}
-
-void TFrmMain::editBoxChanged(int row)
-{
-    const ItemControlRow &r = kItemControls[std::size_t(row)];
-    markChanged();
-    m_page->item(QString::fromLatin1(r.code)).setText(editBox(QString::fromLatin1(r.editBox))->text());
-}
-
-void TFrmMain::fillEditBoxes()
-{
-    for (const ItemControlRow &r : kItemControls)
-        if (r.editBox)
-            editBox(QString::fromLatin1(r.editBox))->setText(m_page->item(QString::fromLatin1(r.code)).text());
-}
-
-void TFrmMain::emptyEditBoxes()
-{
-    for (QLineEdit *box : m_editBoxes)
-        box->setText(QString());
-}
-
-void TFrmMain::fontButtonClicked(int row)
-{
-    TextItem &item = m_page->item(QString::fromLatin1(kItemControls[std::size_t(row)].code));
-    FontDialog dialog(this);
-    dialog.setItemFont(item.font());
-    if (dialog.exec() == QDialog::Accepted)
-        item.setFont(dialog.itemFont());
-    markChanged(); // also when cancelled
-}
-
-void TFrmMain::alignmentClicked(int row, int alignment)
-{
-    markChanged();
-    m_page->item(QString::fromLatin1(kItemControls[std::size_t(row)].code)).setAlignment(Alignment(alignment));
-    refreshToolWindows(); // an open editor shows the alignment too
 }
 
 void TFrmMain::choosePicture(bool front)

@@ -25,6 +25,7 @@ class SpinePictureState;
 class PageHistory;
 class RecoveryStore;
 class ProjectCommands;
+class ItemEditors;
 
 // The main window: the toolbar, the A4 cover page and its popup menu.
 class TFrmMain : public QMainWindow {
@@ -142,6 +143,7 @@ protected:
 private:
     // The project commands work on the window's page, boxes, flag and caption.
     friend class ProjectCommands;
+    friend class ItemEditors;
 
     bool isUnsaved() const;
     // Tells every open tool window to show the page as it is now.
@@ -158,12 +160,8 @@ private:
     void setUnsaved(bool unsaved);
     void FormDestroy();
     void buildToolbar();
-    void buildItemControls();
     void resizeCanvas();
     void markChanged();
-    void editBoxChanged(int row);
-    void fontButtonClicked(int row);
-    void alignmentClicked(int row, int alignment);
     void choosePicture(bool front);
     void openEditor(int target);
     void buildPopupMenu();
@@ -176,7 +174,7 @@ private:
     CoverPage *m_page;
     PageView *m_view;
     QWidget *m_canvas;
-    QList<QLineEdit *> m_editBoxes;
+    ItemEditors *m_editors;
     std::function<QString(QWidget *)> m_openPicture;
     QScrollArea *m_scroll;
     QToolBar *m_bar;

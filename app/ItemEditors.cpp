@@ -1,0 +1,231 @@
+#include "app/ItemEditors.h"
+
+#include <QFrame>
+#include <QLineEdit>
+#include <QPainter>
+#include <QToolButton>
+
+#include "app/ItemControls.h"
+#include "app/TFrmMain.h"
+#include "controls/Cp1250Validator.h"
+#include "controls/UndoKeyFilter.h"
+#include "dialogs/FontDialog.h"
+#include "project/CoverPage.h"
+#include "project/PageHistory.h"
+
+namespace korvel {
+
+namespace {
+
+QIcon fontButtonIcon()
+{
+    QPixmap pixmap(12, 12);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    QFont f(QStringLiteral("Arial"));
+    f.setPixelSize(7);
+    p.setFont(f);
+    p.setPen(QColor(0, 0, 128));
+    p.drawText(QRect(0, 4, 5, 8), Qt::AlignCenter, QStringLiteral("A"));
+    f.setPixelSize(11);
+    p.setFont(f);
+    p.drawText(QRect(4, 0, 8, 12), Qt::AlignCenter, QStringLiteral("A"));
+    return QIcon(pixmap);
+}
+
+QIcon alignmentIcon(int alignment)
+{
+    QPixmap pixmap(16, 16);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setPen(Qt::black);
+    const int widths[] = {12, 8, 12, 6};
+    for (int i = 0; i < 4; ++i) {
+        const int w = widths[i];
+        const int x = alignment == int(Alignment::Left) ? 2 : alignment == int(Alignment::Right) ? 14 - w : (16 - w) / 2;
+        p.drawLine(x, 3 + 3 * i, x + w - 1, 3 + 3 * i);
+    }
+    return QIcon(pixmap);
+}
+
+QIcon editIcon()
+{
+    QPixmap pixmap(16, 16);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setPen(QColor(60, 60, 60));
+    p.setBrush(Qt::white);
+    p.drawRect(2, 1, 10, 13);
+    for (int y = 4; y < 13; y += 3)
+        p.drawLine(4, y, 10, y);
+    p.setPen(QPen(QColor(180, 60, 0), 2));
+    p.drawLine(8, 14, 15, 7);
+    return QIcon(pixmap);
+}
+
+} // namespace
+
+ItemEditors::ItemEditors(TFrmMain &window, QWidget *canvas)
+    : QObject(&window)
+    , m_window(window)
+{
+    QFont fontButtonFont(QStringLiteral("Arial"));
+    fontButtonFont.setPointSize(10);
+    fontButtonFont.setBold(true);
+    fontButtonFont.setItalic(true);
+    QFont editButtonFont(QStringLiteral("Arial"));
+    editButtonFont.setPointSize(9);
+    editButtonFont.setBold(true);
+    editButtonFont.setItalic(true);
+    const QIcon fontIcon = fontButtonIcon();
+
+    QWidget *previous = nullptr;
+    for (int row = 0; row < int(kItemControls.size()); ++row) {
+        const ItemControlRow &r = kItemControls[std::size_t(row)];
+        if (r.editBox) {
+            auto *box = new QLineEdit(canvas);
+            box->setObjectName(QString::fromLatin1(r.editBox));
+            box->setGeometry(r.editLeft, r.editTop - kToolbarHeight, r.editWidth, 22);
+            auto *validator = new Cp1250Validator(box);
+            connect(validator, &Cp1250Validator::dropped, this,
+                    [this](const QString &characters) { m_window.showNotice(droppedCharactersNotice(characters)); });
+            box->setValidator(validator);
+            connect(box, &QLineEdit::textChanged, this, [this, row] { editBoxChanged(row); });
+            // Typed letters are one undo step per run; the box's own undo is not used.
+            connect(box, &QLineEdit::textEdited, this, [this, row] { m_window.m_history->nextChangeIsTyping(row); });
+            UndoKeyFilter::install(box);
+            if (previous)
+                QWidget::setTabOrder(previous, box);
+            previous = box;
+            m_editBoxes << box;
+        }
+
+        auto *fontButton = new QToolButton(canvas);
+        fontButton->setObjectName(QStringLiteral("RxSpeedButton%1").arg(row + 1));
+        fontButton->setGeometry(r.fontLeft, r.fontTop, 25, 25);
+        fontButton->setAutoRaise(true);
+        fontButton->setText(QStringLiteral("T"));
+        fontButton->setFont(fontButtonFont);
+        fontButton->setIcon(fontIcon);
+        fontButton->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+        fontButton->setFocusPolicy(Qt::NoFocus);
+        connect(fontButton, &QToolButton::clicked, this, [this, row] { fontButtonClicked(row); });
+
+        auto *panel = new QFrame(canvas);
+        panel->setObjectName(QStringLiteral("Panel%1").arg(row + 1));
+        panel->setGeometry(r.panelLeft, r.panelTop - kToolbarHeight, 79, 27);
+        const int alignments[] = {int(Alignment::Left), int(Alignment::Center), int(Alignment::Right)};
+        for (int i = 0; i < 3; ++i) {
+            auto *button = new QToolButton(panel);
+            button->setObjectName(QStringLiteral("SpeedButton%1").arg(3 * row + i + 1));
+            button->setGeometry(2 + 25 * i, 1, 25, 25);
+            button->setAutoRaise(true);
+            button->setIcon(alignmentIcon(alignments[i]));
+            button->setFocusPolicy(Qt::NoFocus);
+            // Shows the item's alignment: the button of the current one stays pressed.
+            button->setCheckable(true);
+            button->setAutoExclusive(true);
+            const int alignment = alignments[i];
+            connect(button, &QToolButton::clicked, this, [this, row, alignment] { alignmentClicked(row, alignment); });
+        }
+    }
+
+    for (const WindowButtonRow &w : kWindowButtons) {
+        auto *button = new QToolButton(canvas);
+        button->setObjectName(QString::fromLatin1(w.name));
+        button->setGeometry(w.left, w.top, w.width, w.height);
+        button->setAutoRaise(true);
+        button->setText(QStringLiteral(" Editace"));
+        button->setFont(editButtonFont);
+        button->setIcon(editIcon());
+        button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+        QPalette pal = button->palette();
+        pal.setColor(QPalette::ButtonText, QColor(0, 0, 128));
+        button->setPalette(pal);
+        button->setFocusPolicy(Qt::NoFocus);
+    }
+    connect(canvas->findChild<QToolButton *>(QStringLiteral("BEo")), &QToolButton::clicked, &m_window, &TFrmMain::BEoClick);
+    connect(canvas->findChild<QToolButton *>(QStringLiteral("BEit")), &QToolButton::clicked, &m_window, &TFrmMain::BEitClick);
+    connect(canvas->findChild<QToolButton *>(QStringLiteral("LRBtn")), &QToolButton::clicked, &m_window, &TFrmMain::LRBtnClick);
+}
+
+QLineEdit *ItemEditors::editBox(const QString &name) const
+{
+    for (QLineEdit *box : m_editBoxes)
+        if (box->objectName() == name)
+            return box;
+    return nullptr;
+}
+
+void ItemEditors::editBoxChanged(int row)
+{
+    const ItemControlRow &r = kItemControls[std::size_t(row)];
+    m_window.markChanged();
+    m_window.m_page->item(QString::fromLatin1(r.code)).setText(editBox(QString::fromLatin1(r.editBox))->text());
+}
+
+void ItemEditors::fill()
+{
+    for (const ItemControlRow &r : kItemControls)
+        if (r.editBox)
+            editBox(QString::fromLatin1(r.editBox))->setText(m_window.m_page->item(QString::fromLatin1(r.code)).text());
+}
+
+void ItemEditors::empty()
+{
+    for (QLineEdit *box : m_editBoxes)
+        box->setText(QString());
+}
+
+void ItemEditors::fontButtonClicked(int row)
+{
+    TextItem &item = m_window.m_page->item(QString::fromLatin1(kItemControls[std::size_t(row)].code));
+    FontDialog dialog(&m_window);
+    dialog.setItemFont(item.font());
+    if (dialog.exec() == QDialog::Accepted)
+        item.setFont(dialog.itemFont());
+    m_window.markChanged(); // also when cancelled
+}
+
+void ItemEditors::alignmentClicked(int row, int alignment)
+{
+    m_window.markChanged();
+    m_window.m_page->item(QString::fromLatin1(kItemControls[std::size_t(row)].code)).setAlignment(Alignment(alignment));
+    m_window.refreshToolWindows(); // an open editor shows the alignment too
+}
+
+void ItemEditors::showPage()
+{
+    for (int row = 0; row < int(kItemControls.size()); ++row) {
+        const ItemControlRow &r = kItemControls[std::size_t(row)];
+        const TextItem &item = m_window.m_page->item(QString::fromLatin1(r.code));
+        // An empty box shows, in grey, the text the page prints for it (the sample
+        // texts of the template after New).
+        if (r.editBox) {
+            QLineEdit *box = editBox(QString::fromLatin1(r.editBox));
+            if (box->placeholderText() != item.text())
+                box->setPlaceholderText(item.text());
+        }
+        const int buttonOfAlignment = item.alignment() == Alignment::Left ? 1 : item.alignment() == Alignment::Center ? 2 : 3;
+        if (auto *button = m_window.findChild<QToolButton *>(QStringLiteral("SpeedButton%1").arg(3 * row + buttonOfAlignment)))
+            if (!button->isChecked())
+                button->setChecked(true);
+    }
+}
+
+void ItemEditors::showTexts()
+{
+    // The boxes show what the page now holds, without their change handling.
+    for (const ItemControlRow &r : kItemControls) {
+        if (!r.editBox)
+            continue;
+        QLineEdit *box = editBox(QString::fromLatin1(r.editBox));
+        const QString text = m_window.m_page->item(QString::fromLatin1(r.code)).text();
+        if (box->text() != text) {
+            const QSignalBlocker quiet(box);
+            box->setText(text);
+        }
+    }
+}
+
+} // namespace korvel
