@@ -147,7 +147,7 @@ bool runDecode(JpegSession *s)
     jpeg_start_decompress(cinfo);
     const JDIMENSION width = cinfo->output_width;
     const JDIMENSION height = cinfo->output_height;
-    s->image = QImage(int(width), int(height), QImage::Format_RGB32);
+    s->image = RasterContent::allocate(int(width), int(height), QImage::Format_RGB32);
     if (s->image.isNull()) {
         s->outOfMemory = true;
         return false;

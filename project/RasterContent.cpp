@@ -4,6 +4,8 @@
 #include <QImageReader>
 #include <QPainter>
 
+#include <sys/mman.h>
+
 namespace korvel {
 
 RasterContent::RasterContent(QImage image) : m_image(toDrawFormat(std::move(image))) {}
@@ -29,6 +31,45 @@ QImage RasterContent::toDrawFormat(QImage image)
     if (image.format() != want)
         image.convertTo(want);
     return image;
+}
+
+namespace {
+
+constexpr std::size_t kHugePage = std::size_t(2) * 1024 * 1024;
+
+struct MappedPixels {
+    void *mapping;
+    std::size_t length;
+};
+
+void unmapPixels(void *info)
+{
+    auto *pixels = static_cast<MappedPixels *>(info);
+    ::munmap(pixels->mapping, pixels->length);
+    delete pixels;
+}
+
+} // namespace
+
+QImage RasterContent::allocate(int width, int height, QImage::Format format)
+{
+    if (width <= 0 || height <= 0)
+        return QImage();
+    const int depth = QImage::toPixelFormat(format).bitsPerPixel();
+    const qsizetype bytesPerLine = ((qsizetype(width) * depth + 31) / 32) * 4;
+    const std::size_t bytes = std::size_t(bytesPerLine) * std::size_t(height);
+    // Small pictures gain nothing from this.
+    if (bytes < 4 * kHugePage)
+        return QImage(width, height, format);
+    // Huge pages need a 2 MB aligned start: map a little more and align inside.
+    const std::size_t length = bytes + kHugePage;
+    void *mapping = ::mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (mapping == MAP_FAILED)
+        return QImage(width, height, format);
+    auto start = (reinterpret_cast<std::uintptr_t>(mapping) + kHugePage - 1) & ~(std::uintptr_t(kHugePage) - 1);
+    auto *data = reinterpret_cast<uchar *>(start);
+    ::madvise(data, bytes, MADV_HUGEPAGE); // a hint: without it, ordinary pages
+    return QImage(data, width, height, bytesPerLine, format, unmapPixels, new MappedPixels{mapping, length});
 }
 
 bool RasterContent::sizeAcceptable(qint64 width, qint64 height, QString *error)
