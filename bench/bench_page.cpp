@@ -106,6 +106,23 @@ void BM_FirstPaintAfterZoomWithTwoPhotos(benchmark::State &state)
 }
 BENCHMARK(BM_FirstPaintAfterZoomWithTwoPhotos)->Unit(benchmark::kMillisecond);
 
+// The same, but every paint at a zoom not shown just before: the photos are always
+// resampled from their full size (the case above keeps the last two sizes).
+void BM_FirstPaintAtANewZoomWithTwoPhotos(benchmark::State &state)
+{
+    CoverPage page;
+    loadPhotos(page);
+    QImage screen(page.pixelSize() * 3, QImage::Format_RGB32);
+    int step = 0;
+    for (auto _ : state) {
+        step = (step + 1) % 20;
+        page.setZoom(110 + 10 * step);
+        QPainter p(&screen);
+        page.paintScreen(p);
+    }
+}
+BENCHMARK(BM_FirstPaintAtANewZoomWithTwoPhotos)->Unit(benchmark::kMillisecond);
+
 void BM_PrintToPdfWithTwoPhotos(benchmark::State &state)
 {
     CoverPage page;

@@ -248,11 +248,21 @@ void Picture::draw(QPainter &painter, const QRectF &target, DrawTarget where) co
         m_content->draw(painter, target);
         return;
     }
-    if (m_cache->size != want || m_cache->image.isNull()) {
-        m_cache->image = m_content->render(want);
-        m_cache->size = want;
+    // The two sizes used last are kept: zooming in and back out again, or the same
+    // picture shown at two sizes, does not resample the photo each time.
+    ScreenCache &cache = *m_cache;
+    if (cache.size[0] != want || cache.image[0].isNull()) {
+        if (cache.size[1] == want && !cache.image[1].isNull()) {
+            std::swap(cache.size[0], cache.size[1]);
+            std::swap(cache.image[0], cache.image[1]);
+        } else {
+            cache.size[1] = cache.size[0];
+            cache.image[1] = std::move(cache.image[0]);
+            cache.image[0] = m_content->render(want);
+            cache.size[0] = want;
+        }
     }
-    painter.drawImage(target, m_cache->image);
+    painter.drawImage(target, cache.image[0]);
 }
 
 } // namespace korvel

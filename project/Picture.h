@@ -70,8 +70,8 @@ public:
 
 private:
     struct ScreenCache {
-        QSize size;
-        QImage image;
+        QSize size[2];   // most recent first
+        QImage image[2];
     };
     std::shared_ptr<const PictureContent> m_content;
     QByteArray m_bytes;
