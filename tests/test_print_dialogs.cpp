@@ -55,8 +55,9 @@ TEST(PrintDialogs, PreviewOffersNoLandscapeAndPrintsThroughThePrintCommand)
             auto caption = [](const char *text) { return QCoreApplication::translate("QPrintPreviewDialog", text); };
             QAction *print = nullptr;
             for (QAction *action : preview->findChildren<QAction *>()) {
-                if (action->text() == caption("Landscape") || action->text() == caption("Page setup"))
+                if (action->text() == caption("Landscape") || action->text() == caption("Page setup")) {
                     EXPECT_FALSE(action->isVisible() || action->isEnabled()) << action->text().toStdString();
+                }
                 if (action->text() == caption("Print"))
                     print = action;
             }
