@@ -556,6 +556,25 @@ void IniFile::writeString(const QString &section, const QString &key, const QStr
     save(ini::withValue(content, sectionBytes, keyBytes, valueBytes));
 }
 
+void IniFile::writeStrings(const QString &section, const QList<std::pair<QString, QString>> &values) const
+{
+    const QByteArray sectionBytes = encodeOrThrow(section, TextRole::Section, QString());
+    ini::requireWritableSection(sectionBytes);
+    QList<std::pair<QByteArray, QByteArray>> encoded;
+    encoded.reserve(values.size());
+    for (const auto &[key, value] : values) {
+        const QByteArray keyBytes = encodeOrThrow(key, TextRole::Key, key);
+        const QByteArray valueBytes = encodeOrThrow(value, TextRole::Value, key);
+        ini::requireWritableKey(keyBytes);
+        ini::requireWritableValue(valueBytes, key);
+        encoded.append({keyBytes, valueBytes});
+    }
+    QByteArray content = loadForWrite();
+    for (const auto &[key, value] : encoded)
+        content = ini::withValue(content, sectionBytes, key, value);
+    save(content);
+}
+
 void IniFile::addSection(const QString &section) const
 {
     const QByteArray sectionBytes = encodeOrThrow(section, TextRole::Section, QString());

@@ -1,6 +1,7 @@
 #pragma once
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QList>
 #include <QString>
 #include <functional>
 #include <optional>
@@ -89,6 +90,10 @@ public:
     // disk), and LineBreak, ReservedName or Unrepresentable, before touching the
     // file, for text that cannot be stored as given.
     void writeString(const QString &section, const QString &key, const QString &value) const;
+    // Sets many keys of one section as one replacement of the file, exactly as that
+    // many writeString calls in this order would leave it. Every name and value is
+    // checked before the file is touched.
+    void writeStrings(const QString &section, const QList<std::pair<QString, QString>> &values) const;
     // Throws the SettingsError that writeString would throw for this value, without
     // touching any file: a caller writing many keys can check them all first.
     static void checkValue(const QString &key, const QString &value);

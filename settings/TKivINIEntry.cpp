@@ -41,6 +41,17 @@ void TKivINIEntry::WriteString(const QString &name, const QString &value)
     IniFile(m_filename).writeString(m_section, name, value);
 }
 
+void TKivINIEntry::WriteStrings(const QList<std::pair<QString, QString>> &values)
+{
+    if (!configured())
+        return;
+    QList<std::pair<QString, QString>> named;
+    for (const auto &entry : values)
+        if (!entry.first.isEmpty())
+            named.append(entry);
+    IniFile(m_filename).writeStrings(m_section, named);
+}
+
 int TKivINIEntry::ReadInteger(const QString &name)
 {
     if (!configured() || name.isEmpty())

@@ -65,6 +65,9 @@ public:
     QString ReadString(const QString &name);
     // Stores the text unchanged; creates the file, section and line as needed.
     void WriteString(const QString &name, const QString &value);
+    // Many values at once, in this order, as one replacement of the file: the file
+    // ends up exactly as that many WriteString calls would leave it.
+    void WriteStrings(const QList<std::pair<QString, QString>> &values);
 
     // The value converted by strToIntDef (IntegerText.h); MissingInteger when it is
     // missing, empty or not a number.

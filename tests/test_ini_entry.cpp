@@ -518,3 +518,20 @@ TEST(IniFileLayer, LoadTellsMissingFromUnreadable)
     // A folder in the file's place is not replaced.
     EXPECT_FALSE(IniFile::saveAtomically(dir.path(), "x"));
 }
+
+TEST_F(IniEntryTest, ManyValuesAtOnceLeaveTheFileAsOneByOneWould)
+{
+    const QByteArray start("; a comment\r\n[Other]\r\nk=1\r\n[SECCD]\r\nMTn-Tx=old\r\n  BTo-Tx-L = 2\r\n[Later]\r\nx=y");
+    const QList<std::pair<QString, QString>> values{{QStringLiteral("MTN-Tx"), QStringLiteral("Nový")},
+                                                    {QStringLiteral("BTo-Tx-L"), QStringLiteral("3")},
+                                                    {QStringLiteral("New"), QStringLiteral(" spaced ")},
+                                                    {QStringLiteral("MTN-Tx"), QStringLiteral("last")}};
+    setFile(start);
+    for (const auto &[key, value] : values)
+        entry.WriteString(key, value);
+    const QByteArray oneByOne = fileBytes();
+    setFile(start);
+    entry.WriteStrings(values);
+    EXPECT_EQ(fileBytes(), oneByOne);
+    EXPECT_NE(oneByOne, start);
+}
