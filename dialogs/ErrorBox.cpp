@@ -3,8 +3,7 @@
 #include <QApplication>
 #include <QMessageBox>
 
-#include "project/PictureError.h"
-#include "project/ProjectError.h"
+#include "project/CommandError.h"
 #include "settings/SettingsError.h"
 #include "settings/SettingsMessages.h"
 
@@ -24,9 +23,7 @@ bool runCommand(QWidget *parent, const std::function<void()> &command)
         return true;
     } catch (const SettingsError &e) {
         showErrorBox(parent, e.message());
-    } catch (const PictureError &e) {
-        showErrorBox(parent, e.message());
-    } catch (const ProjectError &e) {
+    } catch (const CommandError &e) {
         showErrorBox(parent, e.message());
     } catch (const std::exception &e) {
         showErrorBox(parent, QString::fromLocal8Bit(e.what()));

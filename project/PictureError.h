@@ -1,23 +1,13 @@
 #pragma once
-#include <QString>
-#include <stdexcept>
+#include "project/CommandError.h"
 
 namespace korvel {
 
 // A picture that could not be loaded or saved where the failure must end the user's
-// command (the spine picture switch run by a project load, for instance). The
-// command catches it and shows message() in the application's error box.
-class PictureError : public std::runtime_error {
+// command (the spine picture switch run by a project load, for instance).
+class PictureError : public CommandError {
 public:
-    explicit PictureError(const QString &message)
-        : std::runtime_error(message.toStdString())
-        , m_message(message)
-    {
-    }
-    const QString &message() const { return m_message; }
-
-private:
-    QString m_message;
+    using CommandError::CommandError;
 };
 
 } // namespace korvel
