@@ -198,6 +198,11 @@ void ProjectCommands::openWithDialog()
 
 bool ProjectCommands::openProject(const QString &path)
 {
+    return openProject(path, true);
+}
+
+bool ProjectCommands::openProject(const QString &path, bool remember)
+{
     // Refused before anything changes: a file that is no project at all.
     try {
         requireProjectFile(path);
@@ -253,7 +258,8 @@ bool ProjectCommands::openProject(const QString &path)
     m_namedProject = true;
     m_window.setUnsaved(false);
     m_window.refreshToolWindows();
-    rememberRecent(path);
+    if (remember)
+        rememberRecent(path);
     projectReplaced();
     return true;
 }
@@ -387,9 +393,7 @@ void ProjectCommands::offerRecovery()
     const QString previousDirectory = QDir::currentPath();
     QDir::setCurrent(found->folder);
     const QString copy = QDir(found->folder).filePath(QString::fromLatin1(RecoveryStore::kProjectName));
-    m_window.m_page->MainImg().clear();
-    m_window.m_page->BckImg().clear();
-    const bool restored = openProject(copy);
+    const bool restored = openProject(copy, false);
     QDir::setCurrent(previousDirectory);
     if (!restored)
         return; // the copy stays for another try; the error said why
@@ -405,7 +409,6 @@ void ProjectCommands::offerRecovery()
         m_namedProject = false;
         m_window.setWindowTitle(kUnsavedCaption);
     }
-    RecentProjects::remove(copy);
     m_recovery->discardAbandoned();
     m_window.setUnsaved(true); // restored work is not saved anywhere yet
 }

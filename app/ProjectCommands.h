@@ -66,6 +66,8 @@ public:
 
 private:
     ProjectContext projectContext();
+    // remember: whether the project goes into the recent list (a recovery copy does not).
+    bool openProject(const QString &path, bool remember);
     bool loadProject(const QString &path);
     bool saveProject(const QString &path);
     void loadTemplate(const QString &directory);

@@ -391,25 +391,13 @@ void TFrmMain::fillRecentMenu()
     }
 }
 
-namespace {
-
-bool isPictureFile(const QString &path)
-{
-    static const QStringList kinds{QStringLiteral("bmp"), QStringLiteral("gif"), QStringLiteral("jpg"),
-                                   QStringLiteral("jpeg"), QStringLiteral("ico"), QStringLiteral("emf"),
-                                   QStringLiteral("wmf"), QStringLiteral("png")};
-    return kinds.contains(QFileInfo(path).suffix().toLower());
-}
-
-} // namespace
-
 bool TFrmMain::dropFile(const QString &path, const QPoint &pos)
 {
     if (path.endsWith(QStringLiteral(".kvp"), Qt::CaseInsensitive)) {
         m_commands->askAndOpen(path);
         return true;
     }
-    if (!isPictureFile(path)) {
+    if (!Picture::hasLoaderFor(path)) {
         showNotice(QStringLiteral("Tento soubor nelze použít: „%1“ není obrázek ani projekt.").arg(QFileInfo(path).fileName()));
         return false;
     }

@@ -122,6 +122,12 @@ QString Picture::extensionOf(const QString &fileName)
     return name.mid(dot + 1);
 }
 
+bool Picture::hasLoaderFor(const QString &fileName)
+{
+    const QString ext = extensionOf(fileName);
+    return !ext.isEmpty() && formatOfExtension(ext).has_value();
+}
+
 bool Picture::loadFromFile(const QString &path, QString *error)
 {
     const QString ext = extensionOf(path);

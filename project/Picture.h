@@ -67,6 +67,8 @@ public:
 
     // The extension without its dot, lower-cased, for the error message; exposed for tests.
     static QString extensionOf(const QString &fileName);
+    // Whether a file's extension has a picture loader (".png", ".jpg", ...).
+    static bool hasLoaderFor(const QString &fileName);
 
 private:
     struct ScreenCache {
