@@ -14,7 +14,7 @@
 #include "dialogs/FileDialogFilters.h"
 #include "project/CoverPage.h"
 #include "project/PageHistory.h"
-#include "project/PictureError.h"
+#include "project/picture/PictureError.h"
 #include "project/ProjectError.h"
 #include "project/ProjectFile.h"
 #include "project/RecoveryStore.h"

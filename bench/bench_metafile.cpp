@@ -1,4 +1,4 @@
-#include "project/Picture.h"
+#include "project/picture/Picture.h"
 
 #include <QFile>
 #include <QImage>

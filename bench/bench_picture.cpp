@@ -6,7 +6,7 @@
 #include <benchmark/benchmark.h>
 
 #include "BenchData.h"
-#include "project/Picture.h"
+#include "project/picture/Picture.h"
 
 using namespace korvel;
 

@@ -6,7 +6,7 @@
 #include <QPainter>
 
 #include "dialogs/FileDialogFilters.h"
-#include "project/Picture.h"
+#include "project/picture/Picture.h"
 
 namespace korvel {
 

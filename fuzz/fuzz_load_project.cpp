@@ -12,7 +12,7 @@
 
 #include "project/CoverPage.h"
 #include "project/Fonts.h"
-#include "project/PictureError.h"
+#include "project/picture/PictureError.h"
 #include "project/ProjectError.h"
 #include "project/ProjectSession.h"
 #include "settings/SettingsError.h"

@@ -3,7 +3,7 @@
 #include <QCoreApplication>
 #include <QImage>
 
-#include "project/Picture.h"
+#include "project/picture/Picture.h"
 
 namespace {
 const char *const kExtensions[] = {".bmp", ".gif", ".jpg", ".ico", ".jpeg", ".png"};

@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "project/PageGeometry.h"
-#include "project/Picture.h"
+#include "project/picture/Picture.h"
 #include "project/TextItem.h"
 #include "project/TextLayout.h"
 #include "settings/PrinterCalibration.h"

@@ -18,7 +18,7 @@
 #include "project/CalibrationPage.h"
 #include "project/CoverPage.h"
 #include "project/Fonts.h"
-#include "project/PictureError.h"
+#include "project/picture/PictureError.h"
 #include "project/ProjectError.h"
 #include "project/ProjectSession.h"
 #include "settings/SettingsError.h"

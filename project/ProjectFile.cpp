@@ -6,7 +6,7 @@
 #include <QScopeGuard>
 
 #include "project/CoverPage.h"
-#include "project/PictureError.h"
+#include "project/picture/PictureError.h"
 #include "project/ProjectError.h"
 #include "settings/Cp1250.h"
 #include "settings/IniFile.h"

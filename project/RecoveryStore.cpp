@@ -12,7 +12,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include "project/PictureError.h"
+#include "project/picture/PictureError.h"
 #include "project/ProjectFile.h"
 #include "project/ProjectSession.h"
 #include "settings/SettingsError.h"

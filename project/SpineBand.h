@@ -5,7 +5,7 @@
 
 #include "project/Colors.h"
 #include "project/ItemFont.h"
-#include "project/Picture.h"
+#include "project/picture/Picture.h"
 
 class QPainter;
 

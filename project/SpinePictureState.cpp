@@ -3,7 +3,7 @@
 #include <QFile>
 
 #include "project/CoverPage.h"
-#include "project/PictureError.h"
+#include "project/picture/PictureError.h"
 #include "settings/TKivRegEntry.h"
 #include "project/SideFileTest.h"
 

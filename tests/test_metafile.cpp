@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "project/Picture.h"
-#include "project/metafile/Renderer.h"
+#include "project/picture/Picture.h"
+#include "project/picture/metafile/Renderer.h"
 
 #include <QDir>
 #include <QFile>

@@ -9,8 +9,8 @@
 #include <QtEndian>
 #include <cstring>
 
-#include "project/JpegDecoder.h"
-#include "project/Picture.h"
+#include "project/picture/JpegDecoder.h"
+#include "project/picture/Picture.h"
 
 using namespace korvel;
 

@@ -3,7 +3,7 @@
 
 #include "PageTestUtil.h"
 #include "ProjectTestUtil.h"
-#include "project/PictureError.h"
+#include "project/picture/PictureError.h"
 
 using namespace korvel;
 using namespace korvel::test;

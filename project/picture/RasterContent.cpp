@@ -1,4 +1,4 @@
-#include "project/RasterContent.h"
+#include "project/picture/RasterContent.h"
 
 #include <QBuffer>
 #include <QImageReader>

@@ -1,9 +1,9 @@
-#include "project/BmpDecoder.h"
+#include "project/picture/BmpDecoder.h"
 
 #include <climits>
 
-#include "project/ByteReader.h"
-#include "project/RasterContent.h"
+#include "project/picture/ByteReader.h"
+#include "project/picture/RasterContent.h"
 
 namespace korvel {
 

@@ -1,6 +1,6 @@
-#include "project/metafile/Dib.h"
+#include "project/picture/metafile/Dib.h"
 
-#include "project/Picture.h"
+#include "project/picture/Picture.h"
 
 #include <QBuffer>
 #include <QImageReader>

@@ -1,7 +1,7 @@
-#include "project/GifDecoder.h"
+#include "project/picture/GifDecoder.h"
 
-#include "project/ByteReader.h"
-#include "project/RasterContent.h"
+#include "project/picture/ByteReader.h"
+#include "project/picture/RasterContent.h"
 
 namespace korvel {
 

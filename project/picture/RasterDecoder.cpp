@@ -1,10 +1,10 @@
-#include "project/BmpDecoder.h"
-#include "project/GifDecoder.h"
-#include "project/IconDecoder.h"
-#include "project/JpegDecoder.h"
-#include "project/Picture.h"
-#include "project/PngDecoder.h"
-#include "project/RasterContent.h"
+#include "project/picture/BmpDecoder.h"
+#include "project/picture/GifDecoder.h"
+#include "project/picture/IconDecoder.h"
+#include "project/picture/JpegDecoder.h"
+#include "project/picture/Picture.h"
+#include "project/picture/PngDecoder.h"
+#include "project/picture/RasterContent.h"
 
 namespace korvel {
 

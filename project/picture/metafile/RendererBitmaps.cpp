@@ -1,4 +1,4 @@
-#include "project/metafile/Renderer.h"
+#include "project/picture/metafile/Renderer.h"
 
 #include <QPainter>
 

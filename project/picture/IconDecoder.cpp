@@ -1,9 +1,9 @@
-#include "project/IconDecoder.h"
+#include "project/picture/IconDecoder.h"
 
 #include <cstring>
 
-#include "project/ByteReader.h"
-#include "project/RasterContent.h"
+#include "project/picture/ByteReader.h"
+#include "project/picture/RasterContent.h"
 
 namespace korvel {
 

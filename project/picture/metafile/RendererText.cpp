@@ -1,7 +1,7 @@
-#include "project/metafile/Renderer.h"
+#include "project/picture/metafile/Renderer.h"
 
 #include "project/Fonts.h"
-#include "project/metafile/RendererPrivate.h"
+#include "project/picture/metafile/RendererPrivate.h"
 
 #include <QFontMetricsF>
 #include <QPaintEngine>

@@ -1,5 +1,5 @@
 #pragma once
-#include "project/metafile/ByteReader.h"
+#include "project/picture/metafile/ByteReader.h"
 
 #include <QImage>
 

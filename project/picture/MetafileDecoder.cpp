@@ -1,7 +1,7 @@
-#include "project/Picture.h"
+#include "project/picture/Picture.h"
 
-#include "project/metafile/EmfPlayer.h"
-#include "project/metafile/WmfPlayer.h"
+#include "project/picture/metafile/EmfPlayer.h"
+#include "project/picture/metafile/WmfPlayer.h"
 
 #include <QPainter>
 

@@ -1,7 +1,7 @@
-#include "project/metafile/EmfPlayer.h"
+#include "project/picture/metafile/EmfPlayer.h"
 
-#include "project/metafile/Dib.h"
-#include "project/metafile/Renderer.h"
+#include "project/picture/metafile/Dib.h"
+#include "project/picture/metafile/Renderer.h"
 
 #include <QLinearGradient>
 #include <QPainter>

@@ -1,6 +1,6 @@
-#include "project/metafile/Renderer.h"
+#include "project/picture/metafile/Renderer.h"
 
-#include "project/metafile/RendererPrivate.h"
+#include "project/picture/metafile/RendererPrivate.h"
 
 #include <QPainter>
 #include <QPainterPathStroker>

@@ -1,8 +1,8 @@
-#include "project/metafile/WmfPlayer.h"
+#include "project/picture/metafile/WmfPlayer.h"
 
-#include "project/metafile/Dib.h"
-#include "project/metafile/EmfPlayer.h"
-#include "project/metafile/Renderer.h"
+#include "project/picture/metafile/Dib.h"
+#include "project/picture/metafile/EmfPlayer.h"
+#include "project/picture/metafile/Renderer.h"
 
 #include <QPainter>
 #include <QRegion>

@@ -1,4 +1,4 @@
-#include "project/JpegDecoder.h"
+#include "project/picture/JpegDecoder.h"
 
 #include <QTransform>
 #include <csetjmp>
@@ -9,8 +9,8 @@
 #include <jpeglib.h>
 #include <jerror.h>
 
-#include "project/ByteReader.h"
-#include "project/RasterContent.h"
+#include "project/picture/ByteReader.h"
+#include "project/picture/RasterContent.h"
 
 namespace korvel {
 

@@ -1,7 +1,7 @@
 #pragma once
 #include <QImage>
 
-#include "project/Picture.h"
+#include "project/picture/Picture.h"
 
 class QByteArray;
 

@@ -1,12 +1,12 @@
-#include "project/PngDecoder.h"
+#include "project/picture/PngDecoder.h"
 
 #include <cstdio>
 #include <cstring>
 
 #include <png.h>
 
-#include "project/Picture.h"
-#include "project/RasterContent.h"
+#include "project/picture/Picture.h"
+#include "project/picture/RasterContent.h"
 
 namespace korvel {
 
