@@ -72,19 +72,33 @@ public:
         }
         m_port = probe.serverPort();
         probe.close();
-        write("cupsd.conf", QStringLiteral("Listen 127.0.0.1:%1\nLogLevel info\nBrowsing No\nWebInterface No\n"
+        // Nothing is shared or announced: no DNS-SD, no browsing.
+        write("cupsd.conf", QStringLiteral("Listen 127.0.0.1:%1\nLogLevel info\nBrowsing No\n"
+                                           "BrowseLocalProtocols none\nWebInterface No\n"
                                            "DefaultAuthType None\n"
                                            "<Location />\n Order allow,deny\n Allow all\n</Location>\n"
                                            "<Policy default>\n <Limit All>\n  Order allow,deny\n  Allow all\n </Limit>\n"
                                            "</Policy>\n")
                                 .arg(m_port)
                                 .toUtf8());
+        // Every file the scheduler writes lies in its folder; the printcap list of
+        // queues would otherwise go to the system's own (/run/cups/printcap),
+        // overwriting the real scheduler's when the test runs as root.
         write("cups-files.conf", QStringLiteral("ServerRoot %1\nServerBin %1/bin\nRequestRoot %1/spool\n"
                                                 "CacheDir %1/cache\nStateDir %1/state\nTempDir %1/tmp\n"
+                                                "ServerKeychain %1/ssl\n"
+                                                "Printcap %1/state/printcap\nPrintcapFormat bsd\n"
                                                 "AccessLog %1/log/access_log\nErrorLog %1/log/error_log\n"
                                                 "PageLog %1/log/page_log\nFileDevice Yes\nSandboxing Relaxed\n")
                                      .arg(m_dir.path())
                                      .toUtf8());
+        // The scheduler announces its printers and jobs on the system D-Bus (and
+        // hands colour profiles to colord there); no directive turns that off, so
+        // it is given a bus address that leads nowhere, inside its own folder.
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("DBUS_SYSTEM_BUS_ADDRESS"), busAddress());
+        environment.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
+        m_cupsd.setProcessEnvironment(environment);
         m_cupsd.setProcessChannelMode(QProcess::MergedChannels);
         m_cupsd.start(cupsd, {QStringLiteral("-f"), QStringLiteral("-c"), path("cupsd.conf"), QStringLiteral("-s"),
                               path("cups-files.conf")});
@@ -110,6 +124,8 @@ public:
     }
 
     QString server() const { return QStringLiteral("127.0.0.1:%1").arg(m_port); }
+    // A D-Bus address with no bus behind it.
+    QString busAddress() const { return QStringLiteral("unix:path=") + path("no-system-bus"); }
     QString path(const char *relative) const { return m_dir.filePath(QString::fromLatin1(relative)); }
     QString output() const { return path("out/page.pdf"); }
     QString log() const
@@ -155,6 +171,30 @@ private:
     QTemporaryDir m_dir;
     QProcess m_cupsd;
     quint16 m_port = 0;
+};
+
+// Sets an environment variable for a scope, then puts back what was there.
+class EnvironmentOverride {
+public:
+    EnvironmentOverride(const char *name, const QByteArray &value)
+        : m_name(name), m_had(qEnvironmentVariableIsSet(name)), m_old(qgetenv(name))
+    {
+        qputenv(name, value);
+    }
+    ~EnvironmentOverride()
+    {
+        if (m_had)
+            qputenv(m_name, m_old);
+        else
+            qunsetenv(m_name);
+    }
+    EnvironmentOverride(const EnvironmentOverride &) = delete;
+    EnvironmentOverride &operator=(const EnvironmentOverride &) = delete;
+
+private:
+    const char *m_name;
+    bool m_had;
+    QByteArray m_old;
 };
 
 QImage rasterise(const QString &pdf, const QString &prefix)
@@ -205,6 +245,9 @@ TEST(CupsPrinting, TheDesignersPrintPathReachesAQueueAsKorvelPrintWritesIt)
         << out.toStdString() << cups.log().toStdString();
     // The print support reads the server once, at its first use in this process.
     qputenv("CUPS_SERVER", cups.server().toUtf8());
+    // libcups also looks for printers announced on the network, asking Avahi over
+    // the system D-Bus; only this scheduler's queue belongs in the test.
+    const EnvironmentOverride noSystemBus("DBUS_SYSTEM_BUS_ADDRESS", cups.busAddress().toUtf8());
     ASSERT_TRUE(QPrinterInfo::availablePrinterNames().contains(QString::fromLatin1(kQueue)));
 
     QTemporaryDir dir;

@@ -90,9 +90,18 @@ TEST(MainWindow, PopupMenuOffersZoomAndPreview)
     TFrmMain window;
     QMenu *menu = window.PopUpMenuMain();
     ASSERT_EQ(menu->objectName(), QStringLiteral("PopUpMenuMain"));
-    // The zoom and preview entries come first; the editor's own follow them.
+    // The zoom and preview entries come first; the calibration, undo and redo,
+    // the recent projects, taking pictures away and help follow them.
     const QList<QAction *> actions = menu->actions();
-    ASSERT_GE(actions.size(), 5);
+    QStringList entries; // a separator as "-", a submenu by the menu's name
+    for (QAction *a : actions)
+        entries << (a->isSeparator() ? QStringLiteral("-") : a->menu() ? a->menu()->objectName() : a->objectName());
+    const QStringList expected{"Zvtit1", "Zmenit1", "N1001", "-", "Nhled1", "Kalibrace1", "-",
+                               "Undo", "Redo", "-", "RecentMenu", "-",
+                               "RemoveMainImg", "RemoveBckImg", "-", "Help"};
+    EXPECT_EQ(entries, expected);
+    // Every entry read below is there.
+    ASSERT_EQ(actions.size(), 16);
     EXPECT_EQ(actions[0]->text(), QStringLiteral("Zvětšit"));
     EXPECT_EQ(actions[1]->text(), QStringLiteral("Zmenšit"));
     EXPECT_EQ(actions[2]->text(), QStringLiteral("100%"));
