@@ -1,6 +1,7 @@
 #include "settings/IniFile.h"
 
 #include "settings/Cp1250.h"
+#include "settings/FileReplacement.h"
 #include "settings/SettingsError.h"
 
 #include <QFile>
@@ -9,8 +10,6 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
-#include <limits.h>
-#include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -357,45 +356,6 @@ QByteArray encodeOrThrow(const QString &text, TextRole role, const QString &key)
                             .arg(what, text.left(80)));
 }
 
-bool writeAll(int fd, const char *data, size_t size)
-{
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, size);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        data += n;
-        size -= size_t(n);
-    }
-    return true;
-}
-
-// Rewrites an existing file where it is, all of it, and makes it durable at once: for
-// a writable file in a folder that refuses new files, where no replacement can be made.
-bool writeInPlace(const QByteArray &target, QByteArrayView content)
-{
-    int fd;
-    do {
-        fd = ::open(target.constData(), O_WRONLY | O_TRUNC | O_CLOEXEC);
-    } while (fd < 0 && errno == EINTR);
-    if (fd < 0)
-        return false;
-    bool ok = writeAll(fd, content.data(), size_t(content.size()));
-    ok = ok && (::fsync(fd) == 0 || errno == EINVAL || errno == EROFS || errno == ENOTSUP || errno == EOPNOTSUPP);
-    ok = (::close(fd) == 0) && ok;
-    return ok;
-}
-
-mode_t defaultFileMode()
-{
-    // The permissions a new file would get from open(): 0666 less the umask.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
-}
-
 } // namespace
 
 IniFile::LoadResult IniFile::load(const QString &path, QByteArray *content)
@@ -439,62 +399,14 @@ IniFile::LoadResult IniFile::load(const QString &path, QByteArray *content)
 
 bool IniFile::saveAtomically(const QString &path, QByteArrayView content)
 {
-    QByteArray target = QFile::encodeName(path);
-    if (target.isEmpty())
-        return false;
+    // The callers report "Unable to write to ..." themselves; the Czech reason is for
+    // callers that use FileReplacement directly.
+    return replaceFile(path, content, nullptr);
+}
 
-    struct stat st;
-    bool exists = ::lstat(target.constData(), &st) == 0;
-    if (exists && S_ISLNK(st.st_mode)) {
-        // Replace the file a symbolic link points to, not the link itself.
-        // A dangling link is refused rather than replaced by a plain file.
-        char resolved[PATH_MAX];
-        if (!::realpath(target.constData(), resolved))
-            return false;
-        target = resolved;
-        exists = ::stat(target.constData(), &st) == 0;
-    }
-    // The platform refuses to write a read-only file; a rename would not notice.
-    if (exists && (!S_ISREG(st.st_mode) || ::access(target.constData(), W_OK) != 0))
-        return false;
-
-    const qsizetype slash = target.lastIndexOf('/');
-    const QByteArray dir = slash >= 0 ? target.left(slash + 1) : QByteArray();
-    const QByteArray base = target.mid(slash + 1);
-    QByteArray temp = dir + '.' + base + ".XXXXXX";
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0) {
-        // The folder takes no new file, but the file itself may be writable: a save
-        // the user has permission for then goes into the file directly.
-        return exists && (errno == EACCES || errno == EPERM) && writeInPlace(target, content);
-    }
-
-    // Keeping the permissions is best effort: a file system without Unix permissions
-    // (a FAT memory stick) refuses the change, and the project must still be saved.
-    [[maybe_unused]] const int chmodResult = ::fchmod(fd, exists ? (st.st_mode & 07777) : defaultFileMode());
-    bool ok = true;
-    if (exists && (st.st_uid != ::geteuid() || st.st_gid != ::getegid())) {
-        // Keep the owner where we may (for example root editing a user's file); a
-        // refusal is not worth failing the write for.
-        [[maybe_unused]] const int ignored = ::fchown(fd, st.st_uid, st.st_gid);
-    }
-    ok = ok && writeAll(fd, content.data(), size_t(content.size()));
-    ok = (::close(fd) == 0) && ok;
-    if (ok && exists) {
-        // Swap the new file in, then drop the old one. Readers see the old or the new
-        // file, as with a rename over it, but ext4 does not flush the new data on the
-        // spot, which a rename over an existing file makes it do on every single key.
-        // Whole saves are made durable once at their end (syncToDisk).
-        if (::renameat2(AT_FDCWD, temp.constData(), AT_FDCWD, target.constData(), RENAME_EXCHANGE) == 0) {
-            ::unlink(temp.constData());
-            return true;
-        }
-        // File systems without the exchange fall back to the plain rename.
-    }
-    ok = ok && ::rename(temp.constData(), target.constData()) == 0;
-    if (!ok)
-        ::unlink(temp.constData());
-    return ok;
+bool IniFile::syncToDisk(const QString &path)
+{
+    return syncFileAndFolder(path);
 }
 
 void IniFile::throwWriteRefused() const
@@ -583,43 +495,6 @@ void IniFile::addSection(const QString &section) const
     if (ini::hasSection(content, sectionBytes))
         return;
     save(ini::withSection(content, sectionBytes));
-}
-
-} // namespace korvel
-
-namespace korvel {
-
-namespace {
-
-// Some file systems (network and FUSE mounts, read-only directories) cannot sync
-// at all and say so with EINVAL, EROFS or ENOTSUP: the data is written all the
-// same, so only a real failure to store it (EIO, ENOSPC, EDQUOT ...) counts.
-bool synced(int fd)
-{
-    if (::fsync(fd) == 0)
-        return true;
-    return errno == EINVAL || errno == EROFS || errno == ENOTSUP || errno == EOPNOTSUPP;
-}
-
-} // namespace
-
-bool IniFile::syncToDisk(const QString &path)
-{
-    const QByteArray name = QFile::encodeName(path);
-    const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    bool ok = synced(fd);
-    ::close(fd);
-    // The directory entry too, so the file's new name survives a power cut.
-    const qsizetype slash = name.lastIndexOf('/');
-    const QByteArray dir = slash > 0 ? name.left(slash) : slash == 0 ? QByteArray("/") : QByteArray(".");
-    const int dirFd = ::open(dir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd >= 0) {
-        ok = synced(dirFd) && ok;
-        ::close(dirFd);
-    }
-    return ok;
 }
 
 } // namespace korvel

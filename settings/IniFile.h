@@ -60,14 +60,15 @@ void requireWritableValue(QByteArrayView value, const QString &keyForMessage);
 // call loads the file, does one read or one write, and is done. Nothing is cached
 // and no handle stays open between calls.
 //
-// A write never damages the file: the new content goes to a temporary file in the
-// same folder, which then replaces the old file by a rename, so a crash, a full disk
-// or a refused write leaves either the old or the new file. The replacement keeps
-// the old file's permissions (and writes through a symbolic link to its target).
-// Only where the folder refuses a new file but the file itself is writable is the
-// file rewritten in place (and synced at once). A file in UTF-16 is refused.
-// There is deliberately no fsync: a project save writes each of its keys as one
-// such replacement.
+// A write never damages the file: each one is a FileReplacement (see there), so a
+// crash, a full disk or a refused write leaves either the old or the new file. The
+// new content goes to a hidden file in the same folder, synced, which then takes the
+// old one's place by a rename; it keeps the old file's permissions and owner, and a
+// symbolic link is written through to its target. Only where the folder refuses a
+// new file, or the file is somebody else's, is the file rewritten in place, without
+// ever being cut short first. A file in UTF-16 is refused.
+// Every write syncs the file and its folder: the per-user settings are written one
+// key at a time, rarely, and a project's keys go in as one replacement.
 //
 // Text is Windows-1250 on disk. A relative path resolves against the current
 // working directory.
@@ -104,11 +105,12 @@ public:
     enum class LoadResult { Loaded, Missing, Unreadable };
     // Reads the whole file. Missing means there is no such file (or folder).
     static LoadResult load(const QString &path, QByteArray *content);
-    // Replaces the file atomically as described above. Returns false on failure,
-    // in which case the old file is untouched and no temporary file is left.
+    // Replaces the file atomically as described above (replaceFile). Returns false on
+    // failure, in which case the old file is untouched and no temporary file is left.
     static bool saveAtomically(const QString &path, QByteArrayView content);
-    // Makes the file and its directory entry durable (fsync). Single writes do not
-    // wait for the disk; a caller that has finished a whole document calls this once.
+    // Makes the file and its directory entry durable (fsync); for a symbolic link,
+    // the file it points to and that file's folder. Writes made here are synced
+    // already; this is for files written by other means.
     static bool syncToDisk(const QString &path);
 
 private:
