@@ -823,3 +823,62 @@ TEST(PictureSharing, TheSameBytesLoadedTwiceShareOneDecodeAndWrongSignaturesFail
         EXPECT_EQ(third.format(), PictureFormat::Jpeg);
     }
 }
+
+#include <sys/resource.h>
+
+namespace {
+
+// The most memory the process has held so far, in kilobytes.
+long peakKilobytes()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+} // namespace
+
+// Nothing draws the text of a PNG, so its compressed text must not be inflated:
+// a file of under 200 KB here carries 32 text chunks of 6 MB of one letter each,
+// which libpng by itself would inflate and keep, 192 MB for a picture of 3 × 2
+// pixels. (Zeros would not do: libpng keeps a text only up to its first zero.)
+TEST(RasterPicture, PngTextChunksAreNeitherInflatedNorKept)
+{
+    const QList<QRgb> colours = {qRgb(255, 0, 0), qRgb(0, 255, 0), qRgb(0, 0, 255),
+                                 qRgb(255, 255, 255), qRgb(0, 0, 0), qRgb(12, 34, 56)};
+    QByteArray header(13, '\0');
+    qToBigEndian<quint32>(3, header.data());
+    qToBigEndian<quint32>(2, header.data() + 4);
+    header[8] = 8; // bits per channel
+    header[9] = 2; // RGB
+    QByteArray rows;
+    for (int y = 0; y < 2; ++y) {
+        rows += '\0'; // no filter
+        for (int x = 0; x < 3; ++x) {
+            const QRgb c = colours[y * 3 + x];
+            rows += char(qRed(c));
+            rows += char(qGreen(c));
+            rows += char(qBlue(c));
+        }
+    }
+    // qCompress puts the length in 4 bytes before a zlib stream.
+    const QByteArray text = qCompress(QByteArray(6 << 20, 'a'), 9).mid(4);
+    QByteArray png = QByteArray("\x89PNG\r\n\x1a\n", 8) + pngChunk("IHDR", header);
+    for (int i = 0; i < 16; ++i) {
+        png += pngChunk("zTXt", QByteArray("Comment\0\0", 9) + text);
+        png += pngChunk("iTXt", QByteArray("Comment\0\1\0\0\0", 12) + text);
+    }
+    png += pngChunk("IDAT", qCompress(rows, 9).mid(4)) + pngChunk("IEND", QByteArray());
+    ASSERT_LT(png.size(), 200 * 1024);
+
+    const long before = peakKilobytes();
+    QString error;
+    const Picture picture = loadBytes(png, QStringLiteral(".png"), &error);
+    const long grown = peakKilobytes() - before;
+    ASSERT_EQ(picture.size(), QSize(3, 2)) << error.toStdString();
+    const QImage image = shown(picture);
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 3; ++x)
+            EXPECT_EQ(image.pixel(x, y), colours[y * 3 + x]) << x << "," << y;
+    EXPECT_LT(grown, 64 * 1024) << "peak memory grew by " << grown / 1024 << " MB";
+}

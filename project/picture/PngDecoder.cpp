@@ -12,9 +12,24 @@ namespace korvel {
 
 namespace {
 
-// Text, colour profiles and the like are kept to this size each: no picture
-// needs more, and a forged chunk must not make libpng allocate without bound.
+// What libpng allocates for one chunk other than the pixel data (a colour
+// profile, inflated, is the largest that is still read): the largest profiles
+// in use are a few MB, and a forged chunk must not make libpng allocate without
+// bound. A longer ancillary chunk is dropped with a warning, the picture stays.
 constexpr png_alloc_size_t kMaxChunkBytes = 8 * 1024 * 1024;
+
+// How many text, palette suggestion and unknown chunks libpng keeps (0 would be
+// no limit). None of them is kept any more, see below; this is the backstop.
+constexpr png_uint_32 kMaxCachedChunks = 32;
+
+// Chunks nothing draws, which libpng would otherwise read and keep: text (zTXt
+// and iTXt are compressed; libpng would inflate each one, up to kMaxChunkBytes,
+// and keep it, so a file of 7 MB could take gigabytes and a minute), suggested
+// palettes and Exif data. Declared unknown and never kept, they are only stepped
+// over, their checksums checked. Five bytes each: the name and a zero.
+constexpr png_byte kIgnoredChunks[] = "tEXt\0zTXt\0iTXt\0sPLT\0eXIf";
+constexpr int kIgnoredChunkCount = int(sizeof kIgnoredChunks / 5);
+static_assert(kIgnoredChunkCount == 5);
 
 // Deflate turns at most 258 bytes into one match of at least two bits, about
 // 1032 : 1. Image data beyond that ratio of the whole file cannot be in it.
@@ -67,10 +82,23 @@ bool runDecode(PngSession *s)
     // A bad checksum in an ancillary chunk would make libpng drop the chunk and go
     // on; a dropped transparency chunk changes the picture, so it is damage too.
     png_set_crc_action(png, PNG_CRC_DEFAULT, PNG_CRC_ERROR_QUIT);
+#ifdef FUZZING_BUILD_MODE_UNSAFE_FOR_PRODUCTION
+    // Every chunk carries a checksum, and a mutating fuzzer almost never fixes it
+    // up after changing a byte: with the checks on, nearly every input ends at the
+    // first chunk it touched and nothing behind the checksums gets fuzzed. The
+    // same goes for the checksum at the end of the compressed pixels. Only fuzz
+    // builds skip both; the program and its tests keep every check.
+    png_set_crc_action(png, PNG_CRC_QUIET_USE, PNG_CRC_QUIET_USE);
+#ifdef PNG_IGNORE_ADLER32
+    png_set_option(png, PNG_IGNORE_ADLER32, PNG_OPTION_ON);
+#endif
+#endif
     // libpng's own limit on the sides would report a large picture as damaged;
     // ours below says what is wrong with it.
     png_set_user_limits(png, PNG_UINT_31_MAX, PNG_UINT_31_MAX);
     png_set_chunk_malloc_max(png, kMaxChunkBytes);
+    png_set_chunk_cache_max(png, kMaxCachedChunks);
+    png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, kIgnoredChunks, kIgnoredChunkCount);
     png_read_info(png, info);
 
     s->width = png_get_image_width(png, info);
