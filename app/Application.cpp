@@ -1,6 +1,7 @@
 #include "app/Application.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QIcon>
 
 #include "app/DesignerCommandLine.h"
@@ -26,7 +27,8 @@ int runDesigner(int argc, char **argv)
     installFontSubstitutes();
     installMessageBoxes();
 
-    TFrmMain window;
+    // The one folder the program reads from where it was started: default.kvd.
+    TFrmMain window(QDir::currentPath());
     // The first spine title dialog exists before any project is loaded: it holds
     // the spine picture state that loading sets.
     window.createSpineDialog();

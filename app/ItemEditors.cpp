@@ -6,12 +6,11 @@
 #include <QToolButton>
 
 #include "app/ItemControls.h"
-#include "app/TFrmMain.h"
 #include "controls/Cp1250Validator.h"
 #include "controls/UndoKeyFilter.h"
 #include "dialogs/FontDialog.h"
+#include "project/CoverDocument.h"
 #include "project/CoverPage.h"
-#include "project/PageHistory.h"
 
 namespace korvel {
 
@@ -65,9 +64,10 @@ QIcon editIcon()
 
 } // namespace
 
-ItemEditors::ItemEditors(TFrmMain &window, QWidget *canvas)
-    : QObject(&window)
-    , m_window(window)
+ItemEditors::ItemEditors(CoverDocument &document, QWidget *canvas, QWidget *dialogParent)
+    : QObject(canvas)
+    , m_document(document)
+    , m_dialogParent(dialogParent)
 {
     QFont fontButtonFont(QStringLiteral("Arial"));
     fontButtonFont.setPointSize(10);
@@ -84,15 +84,17 @@ ItemEditors::ItemEditors(TFrmMain &window, QWidget *canvas)
         const ItemControlRow &r = kItemControls[std::size_t(row)];
         if (r.editBox) {
             auto *box = new QLineEdit(canvas);
+            m_controls << box;
             box->setObjectName(QString::fromLatin1(r.editBox));
             box->setGeometry(r.editLeft, r.editTop - kToolbarHeight, r.editWidth, 22);
             auto *validator = new Cp1250Validator(box);
             connect(validator, &Cp1250Validator::dropped, this,
-                    [this](const QString &characters) { m_window.showNotice(droppedCharactersNotice(characters)); });
+                    [this](const QString &characters) { emit notice(droppedCharactersNotice(characters)); });
             box->setValidator(validator);
-            connect(box, &QLineEdit::textChanged, this, [this, row] { editBoxChanged(row); });
+            connect(box, &QLineEdit::textChanged, this,
+                    [this, row, box] { m_document.setTextFromBox(row, box->text()); });
             // Typed letters are one undo step per run; the box's own undo is not used.
-            connect(box, &QLineEdit::textEdited, this, [this, row] { m_window.m_history->nextChangeIsTyping(row); });
+            connect(box, &QLineEdit::textEdited, this, [this, row] { m_document.nextChangeIsTyping(row); });
             UndoKeyFilter::install(box);
             if (previous)
                 QWidget::setTabOrder(previous, box);
@@ -101,6 +103,7 @@ ItemEditors::ItemEditors(TFrmMain &window, QWidget *canvas)
         }
 
         auto *fontButton = new QToolButton(canvas);
+        m_controls << fontButton;
         fontButton->setObjectName(QStringLiteral("RxSpeedButton%1").arg(row + 1));
         fontButton->setGeometry(r.fontLeft, r.fontTop, 25, 25);
         fontButton->setAutoRaise(true);
@@ -112,8 +115,10 @@ ItemEditors::ItemEditors(TFrmMain &window, QWidget *canvas)
         connect(fontButton, &QToolButton::clicked, this, [this, row] { fontButtonClicked(row); });
 
         auto *panel = new QFrame(canvas);
+        m_controls << panel;
         panel->setObjectName(QStringLiteral("Panel%1").arg(row + 1));
         panel->setGeometry(r.panelLeft, r.panelTop - kToolbarHeight, 79, 27);
+        m_panels[std::size_t(row)] = panel;
         const int alignments[] = {int(Alignment::Left), int(Alignment::Center), int(Alignment::Right)};
         for (int i = 0; i < 3; ++i) {
             auto *button = new QToolButton(panel);
@@ -132,6 +137,7 @@ ItemEditors::ItemEditors(TFrmMain &window, QWidget *canvas)
 
     for (const WindowButtonRow &w : kWindowButtons) {
         auto *button = new QToolButton(canvas);
+        m_controls << button;
         button->setObjectName(QString::fromLatin1(w.name));
         button->setGeometry(w.left, w.top, w.width, w.height);
         button->setAutoRaise(true);
@@ -144,9 +150,15 @@ ItemEditors::ItemEditors(TFrmMain &window, QWidget *canvas)
         button->setPalette(pal);
         button->setFocusPolicy(Qt::NoFocus);
     }
-    connect(canvas->findChild<QToolButton *>(QStringLiteral("BEo")), &QToolButton::clicked, &m_window, &TFrmMain::BEoClick);
-    connect(canvas->findChild<QToolButton *>(QStringLiteral("BEit")), &QToolButton::clicked, &m_window, &TFrmMain::BEitClick);
-    connect(canvas->findChild<QToolButton *>(QStringLiteral("LRBtn")), &QToolButton::clicked, &m_window, &TFrmMain::LRBtnClick);
+    connect(canvas->findChild<QToolButton *>(QStringLiteral("BEo")), &QToolButton::clicked, this, &ItemEditors::editContents);
+    connect(canvas->findChild<QToolButton *>(QStringLiteral("BEit")), &QToolButton::clicked, this, &ItemEditors::editInfo);
+    connect(canvas->findChild<QToolButton *>(QStringLiteral("LRBtn")), &QToolButton::clicked, this, &ItemEditors::editSpine);
+}
+
+void ItemEditors::setVisible(bool visible)
+{
+    for (QWidget *control : m_controls)
+        control->setVisible(visible);
 }
 
 QLineEdit *ItemEditors::editBox(const QString &name) const
@@ -157,48 +169,26 @@ QLineEdit *ItemEditors::editBox(const QString &name) const
     return nullptr;
 }
 
-void ItemEditors::editBoxChanged(int row)
-{
-    const ItemControlRow &r = kItemControls[std::size_t(row)];
-    m_window.markChanged();
-    m_window.m_page->item(QString::fromLatin1(r.code)).setText(editBox(QString::fromLatin1(r.editBox))->text());
-}
-
-void ItemEditors::fill()
-{
-    for (const ItemControlRow &r : kItemControls)
-        if (r.editBox)
-            editBox(QString::fromLatin1(r.editBox))->setText(m_window.m_page->item(QString::fromLatin1(r.code)).text());
-}
-
-void ItemEditors::empty()
-{
-    for (QLineEdit *box : m_editBoxes)
-        box->setText(QString());
-}
-
 void ItemEditors::fontButtonClicked(int row)
 {
-    TextItem &item = m_window.m_page->item(QString::fromLatin1(kItemControls[std::size_t(row)].code));
-    FontDialog dialog(&m_window);
+    TextItem &item = m_document.page().item(QString::fromLatin1(kItemControls[std::size_t(row)].code));
+    FontDialog dialog(m_dialogParent);
     dialog.setItemFont(item.font());
     if (dialog.exec() == QDialog::Accepted)
         item.setFont(dialog.itemFont());
-    m_window.markChanged(); // also when cancelled
 }
 
 void ItemEditors::alignmentClicked(int row, int alignment)
 {
-    m_window.markChanged();
-    m_window.m_page->item(QString::fromLatin1(kItemControls[std::size_t(row)].code)).setAlignment(Alignment(alignment));
-    m_window.refreshToolWindows(); // an open editor shows the alignment too
+    m_document.page().item(QString::fromLatin1(kItemControls[std::size_t(row)].code)).setAlignment(Alignment(alignment));
+    emit alignmentChanged();
 }
 
 void ItemEditors::showPage()
 {
     for (int row = 0; row < int(kItemControls.size()); ++row) {
         const ItemControlRow &r = kItemControls[std::size_t(row)];
-        const TextItem &item = m_window.m_page->item(QString::fromLatin1(r.code));
+        const TextItem &item = m_document.page().item(QString::fromLatin1(r.code));
         // An empty box shows, in grey, the text the page prints for it (the sample
         // texts of the template after New).
         if (r.editBox) {
@@ -207,7 +197,7 @@ void ItemEditors::showPage()
                 box->setPlaceholderText(item.text());
         }
         const int buttonOfAlignment = item.alignment() == Alignment::Left ? 1 : item.alignment() == Alignment::Center ? 2 : 3;
-        if (auto *button = m_window.findChild<QToolButton *>(QStringLiteral("SpeedButton%1").arg(3 * row + buttonOfAlignment)))
+        if (auto *button = m_panels[std::size_t(row)]->findChild<QToolButton *>(QStringLiteral("SpeedButton%1").arg(3 * row + buttonOfAlignment)))
             if (!button->isChecked())
                 button->setChecked(true);
     }
@@ -215,12 +205,13 @@ void ItemEditors::showPage()
 
 void ItemEditors::showTexts()
 {
-    // The boxes show what the page now holds, without their change handling.
-    for (const ItemControlRow &r : kItemControls) {
+    // The boxes show what the cover now holds, without their change handling.
+    for (int row = 0; row < int(kItemControls.size()); ++row) {
+        const ItemControlRow &r = kItemControls[std::size_t(row)];
         if (!r.editBox)
             continue;
         QLineEdit *box = editBox(QString::fromLatin1(r.editBox));
-        const QString text = m_window.m_page->item(QString::fromLatin1(r.code)).text();
+        const QString text = m_document.isSample(row) ? QString() : m_document.page().item(QString::fromLatin1(r.code)).text();
         if (box->text() != text) {
             const QSignalBlocker quiet(box);
             box->setText(text);

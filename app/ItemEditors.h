@@ -2,45 +2,60 @@
 #include <QList>
 #include <QObject>
 #include <QStringList>
+#include <array>
 
+class QFrame;
 class QLineEdit;
 class QWidget;
 
 namespace korvel {
 
-class TFrmMain;
+class CoverDocument;
 
 // The controls beside the cover that edit its items, built from one table
 // (ItemControls.h): an edit box for each single-line item, a font button
 // ("RxSpeedButton1" ... "12") and an alignment panel ("Panel1" ... "12", with
 // "SpeedButton1" ... "36") for every item, and the " Editace" buttons. Every change
-// goes straight into the item on the page and turns the unsaved-changes flag on.
+// goes straight into the item of the document's page.
 class ItemEditors : public QObject {
     Q_OBJECT
 public:
-    ItemEditors(TFrmMain &window, QWidget *canvas);
+    // dialogParent: the window the font dialog belongs to.
+    ItemEditors(CoverDocument &document, QWidget *canvas, QWidget *dialogParent);
 
     // The edit box of a single-line item by its name ("MEht" ... "BEdt").
     QLineEdit *editBox(const QString &name) const;
     const QList<QLineEdit *> &boxes() const { return m_editBoxes; }
 
-    // Copies the items' texts into the edit boxes, or empties them (both fire the
-    // boxes' change handling, as typing would).
-    void fill();
-    void empty();
-    // The boxes show the page's texts without their change handling (after an undo).
+    // Shows or hides every control (they show at 100 % zoom only).
+    void setVisible(bool visible);
+
+    // The boxes show the cover's texts without their change handling (after New,
+    // Open, an undo): an item whose text is a sample leaves its box empty.
     void showTexts();
     // Hints and alignment buttons follow the page: an empty box shows in grey the
     // text the page prints for it, the button of each item's alignment is pressed.
     void showPage();
 
+signals:
+    // A short note for the status line (characters a project file cannot hold).
+    void notice(const QString &text);
+    // An alignment changed: an open multi-line editor shows it too.
+    void alignmentChanged();
+    // The " Editace" buttons: the contents list, the information text, the spine.
+    void editContents();
+    void editInfo();
+    void editSpine();
+
 private:
-    void editBoxChanged(int row);
     void fontButtonClicked(int row);
     void alignmentClicked(int row, int alignment);
 
-    TFrmMain &m_window;
+    CoverDocument &m_document;
+    QWidget *m_dialogParent;
     QList<QLineEdit *> m_editBoxes;
+    std::array<QFrame *, 12> m_panels{};
+    QList<QWidget *> m_controls;
 };
 
 } // namespace korvel

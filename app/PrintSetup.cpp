@@ -51,10 +51,10 @@ QString PrintSetup::fitWarning(const QPrinter &printer, const PrinterCalibration
         .arg(paper.name(), mm(size.width()), mm(size.height()));
 }
 
-QString PrintSetup::proposedPdf(const QString &projectPath)
+QString PrintSetup::proposedPdf(const QString &projectPath, const QString &folder)
 {
     if (projectPath.isEmpty())
-        return QDir::current().absoluteFilePath(QStringLiteral("obal.pdf"));
+        return QDir(folder).absoluteFilePath(QStringLiteral("obal.pdf"));
     const QFileInfo project(projectPath);
     return project.absoluteDir().absoluteFilePath(project.completeBaseName() + QStringLiteral(".pdf"));
 }

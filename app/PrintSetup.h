@@ -24,8 +24,8 @@ public:
     // or nothing when it fits.
     static QString fitWarning(const QPrinter &printer, const PrinterCalibration &calibration);
     // The PDF that printing to a file offers: beside the project and named after
-    // it, or in the current folder when the project has no name yet.
-    static QString proposedPdf(const QString &projectPath);
+    // it, or in folder (where the designer was started) when it has no name yet.
+    static QString proposedPdf(const QString &projectPath, const QString &folder);
 };
 
 } // namespace korvel

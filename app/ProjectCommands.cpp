@@ -3,160 +3,53 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QLineEdit>
-#include <QTemporaryDir>
-#include <QTimer>
+#include <QLocale>
+#include <QMenu>
 
-#include "app/ItemEditors.h"
-#include "app/TFrmMain.h"
 #include "dialogs/Ask.h"
 #include "dialogs/ErrorBox.h"
 #include "dialogs/FileDialogFilters.h"
-#include "project/CoverPage.h"
-#include "project/PageHistory.h"
-#include "project/picture/PictureError.h"
-#include "project/ProjectError.h"
-#include "project/ProjectFile.h"
-#include "project/RecoveryStore.h"
-#include "project/SpinePictureState.h"
+#include "project/CoverDocument.h"
+#include "project/RecoveryWriter.h"
 #include "settings/RecentProjects.h"
-#include "settings/SettingsError.h"
-#include "settings/TKivINIEntry.h"
-#include "settings/TKivRegEntry.h"
 
 namespace korvel {
 
-namespace {
-const QString kUnsavedCaption = QStringLiteral("Lurdan CD 1.0 - druhé vydání - Neuložen");
-} // namespace
-
-namespace {
-
-// Everything an open changes, so that a failed one can put it all back.
-struct WindowSnapshot {
-    PageState page;
-    bool pictureSwitch = false;
-    bool stretch = true;
-    QString imgLR, imgLRName;
-    QString caption;
-    QString iniFile;
-    QStringList boxes;
-    bool unsaved = false;
-    QString workingDirectory;
-};
-
-QString rememberedValue(TKivRegEntry &reg, const QString &name)
-{
-    try {
-        return reg.ReadString(name);
-    } catch (const std::exception &) {
-        return QString();
-    }
-}
-
-} // namespace
-
-ProjectCommands::ProjectCommands(TFrmMain &window)
+ProjectCommands::ProjectCommands(CoverDocument &document, QWidget &window)
     : QObject(&window)
+    , m_document(document)
     , m_window(window)
-    , m_recovery(std::make_unique<RecoveryStore>())
-    , m_recoveryTimer(new QTimer(this))
 {
-    m_recoveryTimer->setObjectName(QStringLiteral("RecoveryTimer"));
-    m_recoveryTimer->setInterval(60 * 1000);
-    connect(m_recoveryTimer, &QTimer::timeout, this, &ProjectCommands::writeRecoveryCopy);
-    m_recoveryTimer->start();
 }
 
 ProjectCommands::~ProjectCommands() = default;
 
-void ProjectCommands::closed()
+QString ProjectCommands::offeredName() const
 {
-    // Closed cleanly: the work was saved or deliberately left.
-    m_recovery->remove();
-}
-
-ProjectContext ProjectCommands::projectContext()
-{
-    return ProjectContext{*m_window.m_page, *m_window.m_iniFile, *m_window.m_reg, *m_window.m_spineState,
-                          [this](const QString &caption) { m_window.setWindowTitle(caption); }};
-}
-
-bool ProjectCommands::loadProject(const QString &path)
-{
-    ProjectContext context = projectContext();
-    try {
-        LoadProject(context, path);
-        return true;
-    } catch (const ProjectError &e) {
-        showErrorBox(&m_window, e.message());
-    } catch (const SettingsError &e) {
-        showErrorBox(&m_window, QStringLiteral("Projekt „%1“ nelze otevřít: %2").arg(QFileInfo(path).fileName(), e.message()));
-    } catch (const PictureError &e) {
-        showErrorBox(&m_window, QStringLiteral("Projekt „%1“ nelze otevřít: %2").arg(QFileInfo(path).fileName(), e.message()));
-    }
-    return false;
-}
-
-bool ProjectCommands::saveProject(const QString &path)
-{
-    const QString caption = m_window.windowTitle();
-    ProjectContext context = projectContext();
-    if (runCommand(&m_window, [&] { SaveProject(context, path); }))
-        return true;
-    // The caption names the file the window holds: not one that was not written.
-    m_window.setWindowTitle(caption);
-    return false;
-}
-
-void ProjectCommands::loadTemplate(const QString &directory)
-{
-    m_loadPath = QDir(directory).filePath(QStringLiteral("default.kvd"));
-    if (QFile::exists(m_loadPath) && loadProject(m_loadPath))
-        return;
-    // Without a template of the user's own (or with one that is no project) the
-    // program's own template, the page's creation defaults, takes its place.
-    QTemporaryDir dir;
-    const QString builtIn = dir.filePath(QStringLiteral("korvel-template.kvd"));
-    if (dir.isValid() && QFile::copy(QStringLiteral(":/default.kvd"), builtIn)) {
-        QFile::setPermissions(builtIn, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-        loadProject(builtIn);
-    }
+    return m_document.path().isEmpty() ? m_lastChosen : m_document.path();
 }
 
 void ProjectCommands::start(const QString &argument)
 {
-    m_window.m_page->item(QStringLiteral("BTo")).clearLines();
-    m_window.m_page->item(QStringLiteral("BTit")).clearLines();
-    const QString startDirectory = QDir::currentPath();
-    if (!argument.isEmpty() && QFile::exists(argument) && openProject(argument)) {
-        offerRecovery();
-        return;
-    }
-    loadTemplate(startDirectory);
-    m_window.emptyEditBoxes();
-    m_loadPath.clear();
-    if (!argument.isEmpty() && !QFile::exists(argument)) {
-        // A project that does not exist yet: the template, under that name, so that
-        // the first Save creates it.
-        m_loadPath = m_savePath = argument;
-        m_window.setWindowTitle(projectCaption(argument));
-        m_namedProject = true;
-    } else {
-        m_window.setWindowTitle(kUnsavedCaption);
-        m_namedProject = false;
-    }
-    m_window.setUnsaved(false);
-    projectReplaced();
+    runCommand(&m_window, [&] { m_document.start(argument); });
+    if (m_document.isNamed() && QFile::exists(m_document.path()))
+        RecentProjects::add(m_document.path());
     offerRecovery();
 }
 
 bool ProjectCommands::askToSaveFirst()
 {
-    if (!m_window.isUnsaved())
+    if (!m_document.isModified())
         return true;
-    if (!Ask(QStringLiteral("Neuloženo !"), QStringLiteral("Soubor není uložen ! Přejete si ho uložit ?"), 1))
+    switch (askOrCancel(QStringLiteral("Neuloženo !"), QStringLiteral("Soubor není uložen ! Přejete si ho uložit ?"), 1)) {
+    case AskAnswer::No:
         return true;
+    case AskAnswer::Cancelled:
+        // Closed without an answer: the user went back to the work.
+        return false;
+    case AskAnswer::Yes:
+        break;
+    }
     // "Ano" means the work is to be kept: a save dialog given up or a save that
     // failed ends the command, and the window keeps the work.
     return saveCommand() == SaveResult::Saved;
@@ -166,137 +59,49 @@ void ProjectCommands::newProject()
 {
     if (!askToSaveFirst())
         return;
-    m_window.m_page->item(QStringLiteral("BTo")).clearLines();
-    m_window.m_page->item(QStringLiteral("BTit")).clearLines();
-    m_window.emptyEditBoxes();
-    // A new cover starts from the template alone: no picture of the previous one.
-    m_window.m_page->MainImg().clear();
-    m_window.m_page->BckImg().clear();
-    m_window.m_page->resetHeights();
-    loadTemplate(QDir::currentPath());
-    m_window.setUnsaved(false);
-    m_window.setWindowTitle(kUnsavedCaption);
-    m_namedProject = false;
-    m_loadPath.clear();
-    m_window.refreshToolWindows();
-    projectReplaced();
+    m_lastChosen = offeredName(); // New leaves the name the save dialog offers
+    m_document.newFromTemplate();
 }
 
 void ProjectCommands::openWithDialog()
 {
     if (!askToSaveFirst())
         return;
-    const QString file = runProjectDialog(false, m_loadPath);
-    if (file.isEmpty())
-        return;
-    // As a recent project would be, without asking about unsaved work again.
-    const QString previousDirectory = QDir::currentPath();
-    QDir::setCurrent(QFileInfo(file).absolutePath());
-    if (!openProject(file))
-        QDir::setCurrent(previousDirectory);
+    const QString file = runProjectDialog(false, m_document.path());
+    if (!file.isEmpty())
+        openProject(file);
 }
 
 bool ProjectCommands::openProject(const QString &path)
 {
-    return openProject(path, true);
-}
-
-bool ProjectCommands::openProject(const QString &path, bool remember)
-{
-    // Refused before anything changes: a file that is no project at all.
-    try {
-        requireProjectFile(path);
-    } catch (const ProjectError &e) {
-        showErrorBox(&m_window, e.message());
+    if (!runCommand(&m_window, [&] { m_document.open(path); }))
         return false;
-    }
-
-    WindowSnapshot before;
-    before.page = m_window.m_page->state();
-    before.pictureSwitch = m_window.m_spineState->pictureSwitch();
-    before.stretch = m_window.m_spineState->stretchChoice();
-    before.imgLR = rememberedValue(*m_window.m_reg, QStringLiteral("ImgLR"));
-    before.imgLRName = rememberedValue(*m_window.m_reg, QStringLiteral("ImgLRName"));
-    before.caption = m_window.windowTitle();
-    before.iniFile = m_window.m_iniFile->Filename();
-    for (QLineEdit *box : m_window.m_editors->boxes())
-        before.boxes << box->text();
-    before.unsaved = m_window.isUnsaved();
-    const QString previousLoadPath = m_loadPath;
-
-    m_loadPath = path;
-    m_window.emptyEditBoxes();
-    m_window.m_page->item(QStringLiteral("BTo")).clearLines();
-    m_window.m_page->item(QStringLiteral("BTit")).clearLines();
-    // The project's pictures are those of its side files: none when it has none.
-    m_window.m_page->MainImg().clear();
-    m_window.m_page->BckImg().clear();
-    m_window.m_page->resetHeights();
-    if (!loadProject(m_loadPath)) {
-        // Part-way: everything goes back as it was.
-        m_loadPath = previousLoadPath;
-        m_window.m_page->setState(before.page);
-        m_window.m_spineState->restore(before.pictureSwitch, before.stretch);
-        try {
-            m_window.m_reg->WriteString(QStringLiteral("ImgLR"), before.imgLR);
-            m_window.m_reg->WriteString(QStringLiteral("ImgLRName"), before.imgLRName);
-        } catch (const std::exception &) {
-            // The store refused already; there is nothing more to put back.
-        }
-        m_window.m_iniFile->SetFilename(before.iniFile);
-        m_window.setWindowTitle(before.caption);
-        for (int i = 0; i < m_window.m_editors->boxes().size(); ++i) {
-            const QSignalBlocker quiet(m_window.m_editors->boxes()[i]);
-            m_window.m_editors->boxes()[i]->setText(before.boxes.value(i));
-        }
-        m_window.setUnsaved(before.unsaved);
-        m_window.refreshToolWindows();
-        return false;
-    }
-    m_savePath = m_loadPath;
-    m_window.fillEditBoxes();
-    m_namedProject = true;
-    m_window.setUnsaved(false);
-    m_window.refreshToolWindows();
-    if (remember)
-        rememberRecent(path);
-    projectReplaced();
+    RecentProjects::add(m_document.path());
     return true;
 }
 
 ProjectCommands::SaveResult ProjectCommands::saveThroughDialog(bool setNamed)
 {
-    const QString file = runProjectDialog(true, m_savePath);
+    const QString file = runProjectDialog(true, offeredName());
     if (file.isEmpty())
         return SaveResult::Cancelled;
-    // A refused overwrite leaves the name, the caption and the folder as they were:
-    // the next Save must not write the file the user just declined to overwrite.
-    if (QFile::exists(file)
-        && !Ask(QStringLiteral("Soubor existuje!"), QStringLiteral("Soubor již existuje! Přepsat ?"), 1))
+    // A refused overwrite leaves the name and the caption as they were: the next
+    // Save must not write the file the user just declined to overwrite.
+    if (QFile::exists(file) && !Ask(QStringLiteral("Soubor existuje!"), QStringLiteral("Soubor již existuje! Přepsat ?"), 1))
         return SaveResult::Cancelled;
-    const QString previousDirectory = QDir::currentPath();
-    QDir::setCurrent(QFileInfo(file).absolutePath());
-    if (!saveProject(file)) {
-        QDir::setCurrent(previousDirectory);
+    if (!runCommand(&m_window, [&] { m_document.save(file, setNamed); }))
         return SaveResult::Failed;
-    }
-    m_savePath = file;
-    m_window.setUnsaved(false);
-    if (setNamed)
-        m_namedProject = true;
-    rememberRecent(file);
-    m_recovery->remove();
+    m_lastChosen = file;
+    RecentProjects::add(m_document.path());
     return SaveResult::Saved;
 }
 
 ProjectCommands::SaveResult ProjectCommands::saveCommand()
 {
-    if (m_namedProject) {
-        if (!saveProject(m_savePath))
+    if (m_document.isNamed()) {
+        if (!runCommand(&m_window, [&] { m_document.save(m_document.path(), true); }))
             return SaveResult::Failed;
-        m_window.setUnsaved(false);
-        rememberRecent(m_savePath);
-        m_recovery->remove();
+        RecentProjects::add(m_document.path());
         return SaveResult::Saved;
     }
     // Save never names the project: until it is opened or saved with Save As, each
@@ -316,9 +121,16 @@ void ProjectCommands::saveAs()
 
 bool ProjectCommands::closeQuery()
 {
-    // Closing with unsaved work asks; a save asked for that was given up or failed
-    // keeps the window open with the work in it.
+    // Closing with unsaved work asks; a save asked for that was given up or failed,
+    // or a question closed without an answer, keeps the window open with the work.
     return askToSaveFirst();
+}
+
+void ProjectCommands::closed()
+{
+    // Closed cleanly: the work was saved or deliberately left.
+    if (RecoveryWriter *recovery = m_document.recovery())
+        recovery->remove();
 }
 
 QStringList ProjectCommands::projectFilters()
@@ -339,6 +151,7 @@ QString ProjectCommands::runProjectDialog(bool save, const QString &offered)
         // Overwriting is asked about by the program's own question.
         dialog.setOption(QFileDialog::DontConfirmOverwrite);
         setPlatformNameFilters(dialog, projectFilters());
+        dialog.setDirectory(m_document.folder());
         if (!offered.isEmpty())
             dialog.selectFile(offered);
         if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
@@ -346,7 +159,7 @@ QString ProjectCommands::runProjectDialog(bool save, const QString &offered)
     }
     if (file.isEmpty())
         return file;
-    file = QFileInfo(file).absoluteFilePath();
+    file = QDir(m_document.folder()).absoluteFilePath(file);
     // Every project is saved as "*.kvp", also "Deska 1.5": the dialog's default suffix
     // would take ".5" for an extension, the side files would then be named after
     // "Deska" and shared with "Deska 2.5", and the Open dialog would not list it.
@@ -358,64 +171,53 @@ QString ProjectCommands::runProjectDialog(bool save, const QString &offered)
     return file;
 }
 
-void ProjectCommands::projectReplaced()
-{
-    // A new or opened project starts a new history, and nothing is unsaved.
-    m_window.m_history->reset();
-    m_recovery->remove();
-    m_window.pageChanged();
-}
-
-void ProjectCommands::setRecoveryInterval(int milliseconds)
-{
-    m_recoveryTimer->start(milliseconds);
-}
-
-void ProjectCommands::writeRecoveryCopy()
-{
-    if (!m_window.isUnsaved())
-        return;
-    ProjectContext context = projectContext();
-    QString error;
-    if (!m_recovery->write(context, m_savePath, m_namedProject, &error))
-        m_window.showNotice(QStringLiteral("Záložní kopii neuložené práce nelze zapsat: %1").arg(error));
-}
-
 void ProjectCommands::offerRecovery()
 {
-    const std::optional<RecoveryStore::Abandoned> found = m_recovery->findAbandoned();
-    if (!found)
+    RecoveryWriter *recovery = m_document.recovery();
+    if (!recovery)
         return;
-    if (!Ask(QStringLiteral("Obnova"), QStringLiteral("Obnovit neuložené změny?"), 1)) {
-        m_recovery->discardAbandoned();
-        return;
+    RecoveryStore &store = recovery->store();
+    for (const RecoveryStore::Abandoned &copy : store.findAbandoned()) {
+        const QString when = QLocale(QLocale::Czech).toString(copy.written.toLocalTime(), QStringLiteral("d. M. yyyy H:mm"));
+        const QString what = copy.projectPath.isEmpty()
+                                 ? QStringLiteral("Obnovit neuložené změny nového projektu (%1)?").arg(when)
+                                 : QStringLiteral("Obnovit neuložené změny projektu %1 (%2)?")
+                                       .arg(QFileInfo(copy.projectPath).fileName(), when);
+        const AskAnswer answer = askOrCancel(QStringLiteral("Obnova"), what, 1);
+        if (answer == AskAnswer::Cancelled)
+            continue; // not answered: the copy stays for the next start
+        if (answer == AskAnswer::No) {
+            store.discard(copy);
+            continue;
+        }
+        // Work restored a moment ago is the window's unsaved work now: it is asked
+        // about before the next copy takes its place.
+        if (!askToSaveFirst())
+            continue;
+        if (!runCommand(&m_window, [&] { m_document.restore(copy.project(), copy.projectPath, copy.named); }))
+            continue; // the copy stays for another try; the error said why
+        // The abandoned copy goes only once this run's own copy of the work exists.
+        QString error;
+        if (recovery->writeNow(&error))
+            store.discard(copy);
+        else
+            emit notice(QStringLiteral("Záložní kopii obnovené práce nelze zapsat: %1").arg(error));
     }
-    const QString previousDirectory = QDir::currentPath();
-    QDir::setCurrent(found->folder);
-    const QString copy = QDir(found->folder).filePath(QString::fromLatin1(RecoveryStore::kProjectName));
-    const bool restored = openProject(copy, false);
-    QDir::setCurrent(previousDirectory);
-    if (!restored)
-        return; // the copy stays for another try; the error said why
-    // The side files of a named project are written beside it.
-    if (found->named && !found->projectPath.isEmpty()) {
-        m_savePath = m_loadPath = found->projectPath;
-        m_namedProject = true;
-        m_window.setWindowTitle(projectCaption(found->projectPath));
-        QDir::setCurrent(QFileInfo(found->projectPath).absolutePath());
-    } else {
-        m_savePath = found->projectPath;
-        m_loadPath.clear();
-        m_namedProject = false;
-        m_window.setWindowTitle(kUnsavedCaption);
-    }
-    m_recovery->discardAbandoned();
-    m_window.setUnsaved(true); // restored work is not saved anywhere yet
 }
 
-void ProjectCommands::rememberRecent(const QString &path)
+void ProjectCommands::addRecentMenu(QMenu &menu)
 {
-    RecentProjects::add(path);
+    QMenu *recent = menu.addMenu(QStringLiteral("Nedávné projekty"));
+    recent->setObjectName(QStringLiteral("RecentMenu"));
+    connect(recent, &QMenu::aboutToShow, this, [this, recent] {
+        recent->clear();
+        const QStringList paths = RecentProjects::list();
+        if (paths.isEmpty())
+            recent->addAction(QStringLiteral("(žádné)"))->setEnabled(false);
+        for (const QString &path : paths)
+            connect(recent->addAction(QDir::toNativeSeparators(path)), &QAction::triggered, this,
+                    [this, path] { openRecent(path); });
+    });
 }
 
 void ProjectCommands::openRecent(const QString &path)
@@ -423,7 +225,7 @@ void ProjectCommands::openRecent(const QString &path)
     if (!QFile::exists(path)) {
         RecentProjects::remove(path);
         showErrorBox(&m_window, QStringLiteral("Projekt „%1“ už neexistuje a byl odebrán ze seznamu nedávných projektů.")
-                               .arg(QDir::toNativeSeparators(path)));
+                                    .arg(QDir::toNativeSeparators(path)));
         return;
     }
     askAndOpen(path);
@@ -431,14 +233,8 @@ void ProjectCommands::openRecent(const QString &path)
 
 void ProjectCommands::askAndOpen(const QString &path)
 {
-    if (!askToSaveFirst())
-        return;
-    const QString previousDirectory = QDir::currentPath();
-    // The side files are addressed relative to the working directory: a project's
-    // folder becomes the current one, unless it cannot be opened.
-    QDir::setCurrent(QFileInfo(path).absolutePath());
-    if (!openProject(path))
-        QDir::setCurrent(previousDirectory);
+    if (askToSaveFirst())
+        openProject(path);
 }
 
 } // namespace korvel

@@ -2,29 +2,26 @@
 #include <QObject>
 #include <QString>
 #include <functional>
-#include <memory>
 
-class QTimer;
+class QMenu;
 class QWidget;
 
 namespace korvel {
 
-class RecoveryStore;
-class TFrmMain;
-struct ProjectContext;
+class CoverDocument;
 
-// What happens on New, Open, Save, Save As and closing, and at start-up: the load
-// and save paths, the named-project flag, the project file dialogs, recent projects
-// and the recovery copy of unsaved work. The main window's toolbar handlers call in
-// here; the page, its edit boxes and the unsaved-changes flag stay the window's.
+// What happens on New, Open, Save, Save As and closing, and at start-up: the
+// questions and the project file dialogs around the document's own operations,
+// recent projects, and the offer to restore work a crash left behind.
 //
 // No path loses or silently changes the user's work: Open is all or nothing, "Ano"
-// followed by a cancelled or failed save stops the command, a refused overwrite
-// keeps the name, and every project name gets ".kvp".
+// followed by a cancelled or failed save stops the command, a question closed
+// without an answer stops it too, a refused overwrite keeps the name, and every
+// project name gets ".kvp".
 class ProjectCommands : public QObject {
     Q_OBJECT
 public:
-    explicit ProjectCommands(TFrmMain &window);
+    ProjectCommands(CoverDocument &document, QWidget &window);
     ~ProjectCommands() override;
 
     // How a save asked for went: written, given up in a dialog, or refused.
@@ -50,42 +47,32 @@ public:
     // The window closed.
     void closed();
 
-    // Opens a project: all or nothing (see TFrmMain::openProject).
+    // Opens a project: all or nothing; an error names the file. Returns whether it opened.
     bool openProject(const QString &path);
     // A recent or dropped project: the unsaved-work question first, then Open.
     void openRecent(const QString &path);
     void askAndOpen(const QString &path);
 
-    void setRecoveryInterval(int milliseconds);
-    void writeRecoveryCopy();
-    RecoveryStore &recovery() { return *m_recovery; }
+    // "Nedávné projekty": the recent projects as a submenu of menu.
+    void addRecentMenu(QMenu &menu);
 
-    const QString &loadPath() const { return m_loadPath; }
-    const QString &savePath() const { return m_savePath; }
-    bool isNamed() const { return m_namedProject; }
+    // The name the save dialog offers: the project's file, or the last one chosen.
+    QString offeredName() const;
+
+signals:
+    void notice(const QString &text);
 
 private:
-    ProjectContext projectContext();
-    // remember: whether the project goes into the recent list (a recovery copy does not).
-    bool openProject(const QString &path, bool remember);
-    bool loadProject(const QString &path);
-    bool saveProject(const QString &path);
-    void loadTemplate(const QString &directory);
     bool askToSaveFirst();
     SaveResult saveCommand();
     SaveResult saveThroughDialog(bool setNamed);
     QString runProjectDialog(bool save, const QString &offered);
-    void projectReplaced();
     void offerRecovery();
-    void rememberRecent(const QString &path);
 
-    TFrmMain &m_window;
+    CoverDocument &m_document;
+    QWidget &m_window;
     ProjectDialog m_projectDialog;
-    QString m_loadPath;
-    QString m_savePath;
-    bool m_namedProject = false;
-    std::unique_ptr<RecoveryStore> m_recovery;
-    QTimer *m_recoveryTimer;
+    QString m_lastChosen;
 };
 
 } // namespace korvel

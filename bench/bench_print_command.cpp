@@ -23,8 +23,6 @@ struct PhotoProject {
 
     PhotoProject()
     {
-        const QString previous = QDir::currentPath();
-        QDir::setCurrent(dir.path());
         UserRegistry::setStorePath(dir.filePath(QStringLiteral("registry.ini")));
         CoverPage page;
         ProjectSession session(page);
@@ -38,7 +36,6 @@ struct PhotoProject {
         page.BckImg().setPicture(picture);
         path = dir.filePath(QStringLiteral("photos.kvp"));
         session.save(path);
-        QDir::setCurrent(previous);
         UserRegistry::setStorePath(QString());
     }
 };

@@ -22,21 +22,16 @@ namespace {
 
 struct Workspace {
     QTemporaryDir dir;
-    QString previous = QDir::currentPath();
     CoverPage page;
     ProjectSession session{page};
     ProjectContext &context = session.context;
     TKivINIEntry &ini = session.ini;
     Workspace()
     {
-        QDir::setCurrent(dir.path());
+        session.spine.setFolder(dir.path());
         UserRegistry::setStorePath(dir.filePath(QStringLiteral("registry.ini")));
     }
-    ~Workspace()
-    {
-        QDir::setCurrent(previous);
-        UserRegistry::setStorePath(QString());
-    }
+    ~Workspace() { UserRegistry::setStorePath(QString()); }
     void setLines(int n)
     {
         QStringList lines;

@@ -1,6 +1,7 @@
 #include "controls/TKivCommandLabel.h"
 
 #include <QDesktopServices>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QMouseEvent>
@@ -16,9 +17,14 @@ QUrl urlFor(const QString &target)
     // "C:" would read as a scheme; a real scheme is longer than one letter.
     if (url.isValid() && url.scheme().size() > 1)
         return url;
-    if (QFileInfo(target).isAbsolute() || QFileInfo::exists(target))
-        return QUrl::fromLocalFile(QFileInfo(target).absoluteFilePath());
-    return QUrl::fromUserInput(target, QDir::currentPath());
+    if (QFileInfo(target).isAbsolute())
+        return QUrl::fromLocalFile(target);
+    // A file named without a folder is one that comes with the program, wherever the
+    // program was started from.
+    const QString beside = QDir(QCoreApplication::applicationDirPath()).filePath(target);
+    if (QFileInfo::exists(beside))
+        return QUrl::fromLocalFile(beside);
+    return QUrl::fromUserInput(target);
 }
 
 void defaultShellOpen(const QString &target)

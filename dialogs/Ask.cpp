@@ -4,7 +4,7 @@
 
 namespace korvel {
 
-bool Ask(const QString &caption, const QString &message, int kind)
+AskAnswer askOrCancel(const QString &caption, const QString &message, int kind)
 {
     // A window of its own for each question, with no owner, gone before we return.
     TDotazFrm dialog;
@@ -13,6 +13,11 @@ bool Ask(const QString &caption, const QString &message, int kind)
     dialog.setKind(kind);
     dialog.exec();
     return dialog.answer();
+}
+
+bool Ask(const QString &caption, const QString &message, int kind)
+{
+    return askOrCancel(caption, message, kind) == AskAnswer::Yes;
 }
 
 } // namespace korvel

@@ -2,7 +2,6 @@
 
 #include <QFrame>
 #include <QGuiApplication>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
@@ -256,13 +255,13 @@ void TDotazFrm::setKind(int kind)
 
 void TDotazFrm::BtAnoClick()
 {
-    m_answer = true;
+    m_answer = AskAnswer::Yes;
     accept();
 }
 
 void TDotazFrm::BtNeClick()
 {
-    m_answer = false;
+    m_answer = AskAnswer::No;
     reject();
 }
 
@@ -289,16 +288,6 @@ bool TDotazFrm::event(QEvent *event)
     if (event->type() == QEvent::WindowActivate && !m_rolled)
         FormActivate();
     return handled;
-}
-
-void TDotazFrm::keyPressEvent(QKeyEvent *event)
-{
-    // There is no cancel button: Esc neither answers nor closes.
-    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-        event->accept();
-        return;
-    }
-    QDialog::keyPressEvent(event);
 }
 
 void TDotazFrm::FormShow()

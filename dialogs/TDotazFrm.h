@@ -2,6 +2,8 @@
 #include <QDialog>
 #include <QPixmap>
 
+#include "dialogs/Ask.h"
+
 class QFrame;
 class QLabel;
 class QPushButton;
@@ -27,8 +29,9 @@ public:
     void setMessage(const QString &message);
     void setKind(int kind);
 
-    // True once "Ano" was pressed; "Ne" and every other way of closing leave it false.
-    bool answer() const { return m_answer; }
+    // "Ano", "Ne", or Cancelled when the window was closed any other way (its close
+    // button, Alt+F4, Escape).
+    AskAnswer answer() const { return m_answer; }
 
     QLabel *Image(int index) const;
     QFrame *Panel() const { return m_panel; }
@@ -47,7 +50,6 @@ public slots:
 protected:
     bool event(QEvent *event) override;
     void showEvent(QShowEvent *event) override;
-    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void FormShow();
@@ -62,7 +64,7 @@ private:
     QLabel *m_widthtxt;
     QPushButton *m_btAno;
     QPushButton *m_btNe;
-    bool m_answer = false;
+    AskAnswer m_answer = AskAnswer::Cancelled;
     bool m_rolled = false;
     int m_messageWidth = 0;
     int m_appliedFrameWidth = -1;

@@ -37,8 +37,6 @@ namespace {
 constexpr int kClientWidth = 446;
 constexpr int kClientHeight = 272;
 
-const QString kImgLR = QStringLiteral("ImgLR");
-const QString kImgLRName = QStringLiteral("ImgLRName");
 
 QPixmap blankGlyph()
 {
@@ -363,18 +361,16 @@ void TFrmNzvCD::FormShow()
         m_grd->gradient()->setBeginColor(CDL().gradient().EndColor);
         m_grd->gradient()->setEndColor(CDL().gradient().StartColor);
 
-        TKivRegEntry &reg = m_state->Reg();
-        if (reg.ReadString(kImgLR) == TKivRegEntry::MissingString())
-            reg.WriteString(kImgLR, QString::fromLatin1(SpinePictureState::kNone));
-        m_txtimg->setText(reg.ReadString(kImgLR));
+        if (m_state->remembered().imgLR == TKivRegEntry::MissingString())
+            m_state->rememberPath(QString::fromLatin1(SpinePictureState::kNone));
+        m_txtimg->setText(m_state->remembered().imgLR);
 
         const bool gradientShown = CDL().gradient().Visible;
         // A real change runs the switch procedure (Obr follows it). A picture that
         // fails to load there ends the showing: the status line keeps the base.
         m_state->setPictureSwitch(!gradientShown);
 
-        const QString base = reg.ReadString(kImgLRName);
-        if (QFile::exists(base + QStringLiteral(".im3")))
+        if (m_state->rememberedSideFileExists())
             m_txtimg->setText(QString::fromUtf8(gradientShown ? kSavedHidden : kSavedShown));
         else
             m_txtimg->setText(QString::fromUtf8(kNotSaved));
@@ -478,17 +474,10 @@ void TFrmNzvCD::switchProcedureRan(bool pictureMode, const QString &base, bool c
         m_txtimg->setText(base);
         if (!completed)
             return; // the failed load leaves the base on show
-        m_txtimg->setText(QString::fromUtf8(QFile::exists(base + QStringLiteral(".im3")) ? kSavedShown : kNotSaved));
+        m_txtimg->setText(QString::fromUtf8(m_state->rememberedSideFileExists() ? kSavedShown : kNotSaved));
         return;
     }
-    QString current;
-    try {
-        current = m_state->Reg().ReadString(kImgLRName);
-    } catch (const std::exception &) {
-        return; // the status line is only a hint; the switch itself went through
-    }
-    m_txtimg->setText(
-        QString::fromUtf8(QFile::exists(current + QStringLiteral(".im3")) ? kSavedHidden : kNotSaved));
+    m_txtimg->setText(QString::fromUtf8(m_state->rememberedSideFileExists() ? kSavedHidden : kNotSaved));
 }
 
 void TFrmNzvCD::RozClick()

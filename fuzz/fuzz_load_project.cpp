@@ -14,7 +14,7 @@
 #include "project/Fonts.h"
 #include "project/picture/PictureError.h"
 #include "project/ProjectError.h"
-#include "project/ProjectSession.h"
+#include "project/CoverDocument.h"
 #include "settings/SettingsError.h"
 #include "settings/SettingsMessages.h"
 #include "settings/TKivINIEntry.h"
@@ -35,7 +35,6 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
     installFontSubstitutes();
     static QTemporaryDir dir; // removed again when the fuzzer exits
     g_dir = &dir;
-    QDir::setCurrent(g_dir->path());
     UserRegistry::setStorePath(g_dir->filePath(QStringLiteral("registry.ini")));
     setSettingsMessageHandler([](const QString &, const QString &) {});
     return 0;
@@ -46,7 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
     const QString project = g_dir->filePath(QStringLiteral("fz.kvp"));
     for (const char *side : {"fz.im1", "fz.im2", "fz.im3"})
-        QFile::remove(QString::fromLatin1(side));
+        QFile::remove(g_dir->filePath(QString::fromLatin1(side)));
     {
         QFile f(project);
         if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
@@ -54,21 +53,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         f.write(bytes);
     }
     if (size > 1 && (data[0] & 1)) {
-        QFile side(QStringLiteral("fz.im2"));
+        QFile side(g_dir->filePath(QStringLiteral("fz.im2")));
         if (side.open(QIODevice::WriteOnly | QIODevice::Truncate))
             side.write(bytes.mid(1));
     }
 
-    CoverPage page;
-    ProjectSession session(page);
+    // Opened as the designer opens it: read into a cover of its own, then put in place.
+    CoverDocument document(g_dir->path());
+    const DocumentSnapshot before = document.snapshot();
     try {
-        session.open(project);
+        document.open(project);
     } catch (const SettingsError &) {
-    } catch (const PictureError &) {
-    } catch (const ProjectError &) {
+    } catch (const CommandError &) {
+        if (!(document.snapshot() == before))
+            abort(); // a refused open must change nothing
     }
-    if (QDir::currentPath() != g_dir->path())
-        abort(); // the working directory must always come back
+    const CoverPage &page = document.page();
 
     // Whatever was loaded must lay out and draw.
     QImage image(200, 283, QImage::Format_RGB32);

@@ -87,7 +87,6 @@ bool PictureElement::loadFromFile(const QString &path, QString *error)
 {
     if (!m_picture.loadFromFile(path, error))
         return false;
-    m_removed = false;
     if (m_onChanged)
         m_onChanged();
     return true;
@@ -95,9 +94,7 @@ bool PictureElement::loadFromFile(const QString &path, QString *error)
 
 void PictureElement::setPicture(const Picture &picture)
 {
-    m_picture = picture;
-    if (!picture.isEmpty())
-        m_removed = false;
+    m_picture = picture.revived();
     if (m_onChanged)
         m_onChanged();
 }
@@ -107,12 +104,6 @@ void PictureElement::clear()
     m_picture.clear();
     if (m_onChanged)
         m_onChanged();
-}
-
-void PictureElement::remove()
-{
-    clear();
-    m_removed = true;
 }
 
 bool PageState::operator==(const PageState &o) const

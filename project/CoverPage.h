@@ -58,20 +58,15 @@ public:
     const Picture &picture() const { return m_picture; }
     // Loads by the file's extension; on failure the element keeps its picture.
     bool loadFromFile(const QString &path, QString *error);
+    // A stored picture (Picture::stored) is revived.
     void setPicture(const Picture &picture);
     void clear();
-    // The user took the picture away: saving then removes the side file that held
-    // it, or the next open would bring it back. Any new picture cancels that.
-    void remove();
-    bool removedByUser() const { return m_removed; }
-    void forgetRemoval() { m_removed = false; }
     bool saveToFile(const QString &path, QString *error) const { return m_picture.saveToFile(path, error); }
     void setOnChanged(std::function<void()> onChanged) { m_onChanged = std::move(onChanged); }
 
 private:
     Picture m_picture;
     std::function<void()> m_onChanged;
-    bool m_removed = false;
 };
 
 // The printable A4 cover page (the report QR): every element at its fixed position,

@@ -3,7 +3,6 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
-#include <QTemporaryDir>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPageLayout>
@@ -18,12 +17,10 @@
 #include "project/CalibrationPage.h"
 #include "project/CoverPage.h"
 #include "project/Fonts.h"
-#include "project/picture/PictureError.h"
-#include "project/ProjectError.h"
-#include "project/ProjectSession.h"
+#include "project/CommandError.h"
+#include "project/CoverDocument.h"
 #include "settings/SettingsError.h"
 #include "settings/SettingsMessages.h"
-#include "settings/UserRegistry.h"
 
 namespace korvel {
 
@@ -112,44 +109,27 @@ bool writePng(const PagePainter &paint, const QString &output, int dpi, QString 
     return true;
 }
 
-// Opens a project as the designer does after its open dialog: from the project's
-// own folder, so its side files are found beside it, with the two lists emptied
-// first. The remembered spine picture is kept in a private store, so printing does
-// not change what the designer remembers.
-bool openProject(CoverPage &page, const QString &project)
+// Opens a project as the designer does: read whole from the project's own folder,
+// wherever the command was started, with the two lists emptied first. The spine
+// picture the designer remembers per user is not touched.
+bool openProject(CoverDocument &document, const QString &project)
 {
     const QFileInfo info(project);
     if (!info.isFile()) {
         say(QStringLiteral("korvel-print: no such project file: %1").arg(project));
         return false;
     }
-    QTemporaryDir registry;
-    if (!registry.isValid()) {
-        say(QStringLiteral("korvel-print: cannot create a temporary folder"));
-        return false;
-    }
-    UserRegistry::setStorePath(registry.filePath(QStringLiteral("registry.ini")));
     setSettingsMessageHandler([](const QString &, const QString &text) { say(QStringLiteral("korvel-print: ") + text); });
-
-    const QString previous = QDir::currentPath();
-    QDir::setCurrent(info.absolutePath());
-    ProjectSession session(page);
-    bool ok = true;
     try {
-        session.open(info.absoluteFilePath());
+        document.open(info.absoluteFilePath());
     } catch (const SettingsError &e) {
         say(QStringLiteral("korvel-print: %1").arg(e.message()));
-        ok = false;
-    } catch (const PictureError &e) {
+        return false;
+    } catch (const CommandError &e) {
         say(QStringLiteral("korvel-print: %1").arg(e.message()));
-        ok = false;
-    } catch (const ProjectError &e) {
-        say(QStringLiteral("korvel-print: %1").arg(e.message()));
-        ok = false;
+        return false;
     }
-    QDir::setCurrent(previous);
-    UserRegistry::setStorePath(QString());
-    return ok;
+    return true;
 }
 
 } // namespace
@@ -233,12 +213,13 @@ int runPrintCommand(int argc, char **argv)
     if (suffix != QLatin1String("pdf") && suffix != QLatin1String("png"))
         return refuse(QStringLiteral("OUTPUT must end in .pdf or .png: %1").arg(output));
 
-    CoverPage page;
-    // The output is named relative to where the command was started, even though the
-    // project is read from its own folder.
+    // The output is named relative to where the command was started, and the project
+    // is read from its own folder.
     const QString outputPath = QFileInfo(output).absoluteFilePath();
-    if (positional.size() == 2 && !openProject(page, positional.first()))
+    CoverDocument document(QFileInfo(outputPath).absolutePath());
+    if (positional.size() == 2 && !openProject(document, positional.first()))
         return 1;
+    const CoverPage &page = document.page();
 
     const QString target; // a file names no printer
     const PagePrinter print = [&](QPagedPaintDevice &device) {

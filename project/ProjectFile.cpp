@@ -3,7 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QScopeGuard>
+#include <vector>
 
 #include "project/CoverPage.h"
 #include "project/picture/PictureError.h"
@@ -13,7 +13,10 @@
 #include "settings/SettingsError.h"
 #include "settings/TKivINIEntry.h"
 #include "settings/TKivRegEntry.h"
-#include "project/SideFileTest.h"
+#include "project/SideFile.h"
+#include "project/DocumentSnapshot.h"
+#include "settings/FileReplacement.h"
+#include "project/CommandError.h"
 #include "project/SpinePictureState.h"
 
 namespace korvel {
@@ -125,13 +128,6 @@ void loadItem(TKivINIEntry &ini, TextItem &item, int capacity)
     item.setStyle(readStyle(ini, prefix, item.font().style));
 }
 
-// The working directory the side files are addressed relative to is put back
-// whatever happens, so a failed load or save cannot leave the program elsewhere.
-auto restoreWorkingDirectory()
-{
-    return qScopeGuard([dir = QDir::currentPath()] { QDir::setCurrent(dir); });
-}
-
 } // namespace
 
 QString projectCaption(const QString &path)
@@ -167,20 +163,27 @@ void requireProjectFile(const QString &path)
 void LoadProject(ProjectContext &c, const QString &path)
 {
     requireProjectFile(path);
-    const auto restore = restoreWorkingDirectory();
-    c.INIFile.SetFilename(path);
+    const QFileInfo file(path);
+    c.INIFile.SetFilename(file.absoluteFilePath());
     if (c.setCaption)
         c.setCaption(projectCaption(path));
+    // The side files lie beside the project, wherever the program was started.
     const QString base = projectSideFileBase(path);
+    const QDir folder = file.absoluteDir();
 
     CoverPage &page = c.page;
-    sideFileFormatTestAll(base + QStringLiteral(".im1"), [&](const QString &file, QString *error) {
-        return page.BckImg().loadFromFile(file, error);
-    });
-    sideFileFormatTestAll(base + QStringLiteral(".im2"), [&](const QString &file, QString *error) {
-        return page.MainImg().loadFromFile(file, error);
-    });
-    writeRememberedSpinePicture(c.spine.Reg(), base);
+    // A side file that loads under no candidate leaves the picture as it was.
+    const SideFile back = SideFile::read(folder.filePath(base + QStringLiteral(".im1")));
+    if (back.status == SideFile::Status::Loaded)
+        page.BckImg().setPicture(back.picture);
+    const SideFile front = SideFile::read(folder.filePath(base + QStringLiteral(".im2")));
+    if (front.status == SideFile::Status::Loaded)
+        page.MainImg().setPicture(front.picture);
+    // The spine picture is read now, shown or not, so that the cover holds it: saved
+    // elsewhere, it goes along.
+    c.spine.setFolder(folder.absolutePath());
+    const SideFile spine = SideFile::read(folder.filePath(base + QStringLiteral(".im3")));
+    c.spine.rememberSideFile(base, spine.status == SideFile::Status::Loaded ? spine.picture : Picture());
 
     const int capacity = lineCapacity(path);
     for (const char *code : kReadOrder)
@@ -243,10 +246,9 @@ void LoadProject(ProjectContext &c, const QString &path)
 namespace {
 
 // Every key a saved project gets, with its value as it is written, in the order of
-// writing. Saving runs through it twice: once to check that the file can hold
-// every value, once to write them.
+// writing.
 template <typename Put>
-void forEachSavedKey(ProjectContext &c, Put &&put)
+void forEachSavedKey(const DocumentSnapshot &s, Put &&put)
 {
     const auto number = [](qint64 v) { return QString::number(v); };
     const auto flag = [](bool v) { return v ? QStringLiteral("1") : QStringLiteral("0"); };
@@ -258,35 +260,37 @@ void forEachSavedKey(ProjectContext &c, Put &&put)
         for (const StyleKey &k : kStyleKeys)
             put(key(prefix, k.suffix), flag(f.style == k.style));
     };
-    const CoverPage &page = c.page;
+    const auto itemOf = [&](const char *code) -> const PageState::Item & {
+        for (std::size_t i = 0; i < kTextItemDefaults.size(); ++i)
+            if (kTextItemDefaults[i].code == code)
+                return s.page.items[i];
+        Q_UNREACHABLE();
+    };
     for (const char *code : kWriteOrderSingle) {
-        const TextItem &item = page.item(QString::fromLatin1(code));
-        put(key(item.code(), "Tx"), item.text());
-        put(key(item.code(), "Al"), alignmentWord(item.alignment()));
-        font(item.code(), item.font());
+        const PageState::Item &item = itemOf(code);
+        const QString prefix = QString::fromLatin1(code);
+        put(key(prefix, "Tx"), item.lines.value(0));
+        put(key(prefix, "Al"), alignmentWord(item.alignment));
+        font(prefix, item.font);
     }
     for (const char *code : kWriteOrderLists) {
-        const TextItem &item = page.item(QString::fromLatin1(code));
-        const QStringList lines = item.lines();
-        put(key(item.code(), "Tx-L"), number(lines.size()));
-        for (qsizetype i = 0; i < lines.size(); ++i)
-            put(item.code() + QStringLiteral("-Tx%1").arg(i + 1), lines[i]);
-        put(key(item.code(), "Al"), alignmentWord(item.alignment()));
-        font(item.code(), item.font());
+        const PageState::Item &item = itemOf(code);
+        const QString prefix = QString::fromLatin1(code);
+        put(key(prefix, "Tx-L"), number(item.lines.size()));
+        for (qsizetype i = 0; i < item.lines.size(); ++i)
+            put(prefix + QStringLiteral("-Tx%1").arg(i + 1), item.lines[i]);
+        put(key(prefix, "Al"), alignmentWord(item.alignment));
+        font(prefix, item.font);
     }
-    const SpineBand &cdl = page.CDL();
+    const SpineBand::State &cdl = s.page.cdl;
     const QString lr = QStringLiteral("LR");
-    put(key(lr, "Grd"), flag(cdl.gradient().Visible));
-    put(key(lr, "ImgRoz"), flag(c.spine.stretchChoice()));
-    put(key(lr, "Txt"), cdl.caption());
-    put(key(lr, "Grd-Strt"), number(qint32(cdl.gradient().EndColor)));
-    put(key(lr, "Grd-End"), number(qint32(cdl.gradient().StartColor)));
-    font(lr, cdl.titleFont());
+    put(key(lr, "Grd"), flag(cdl.gradient.Visible));
+    put(key(lr, "ImgRoz"), flag(s.stretch));
+    put(key(lr, "Txt"), cdl.caption);
+    put(key(lr, "Grd-Strt"), number(qint32(cdl.gradient.EndColor)));
+    put(key(lr, "Grd-End"), number(qint32(cdl.gradient.StartColor)));
+    font(lr, cdl.font);
 }
-
-} // namespace
-
-namespace {
 
 // A saved key by what the user sees: "Obsah, řádek 13", "Nadpis, písmo".
 QString keyLabel(const QString &name)
@@ -323,56 +327,151 @@ void checkSavedValue(const QString &name, const QString &value)
     }
 }
 
+QByteArray cp1250(const QString &text)
+{
+    QByteArray bytes;
+    encodeCp1250(text, &bytes); // checked before
+    return bytes;
+}
+
+// Whether the file at path holds exactly these bytes (so it need not be written).
+bool holdsBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() != bytes.size())
+        return false;
+    return file.readAll() == bytes;
+}
+
 } // namespace
+
+QList<std::pair<QString, QString>> projectKeys(const DocumentSnapshot &snapshot)
+{
+    QList<std::pair<QString, QString>> keys;
+    keys.reserve(200);
+    forEachSavedKey(snapshot, [&keys](const QString &name, const QString &value) { keys.append({name, value}); });
+    return keys;
+}
+
+QByteArray projectFileText(const QByteArray &existing, const QList<std::pair<QString, QString>> &keys)
+{
+    // Every text the file could refuse (a line break, a character code page
+    // Windows-1250 cannot hold) is checked before anything is written.
+    for (const auto &[name, value] : keys)
+        checkSavedValue(name, value);
+    const QByteArray section(kProjectSection);
+    QByteArray content = existing;
+    for (const auto &[name, value] : keys)
+        content = ini::withValue(content, section, cp1250(name), cp1250(value));
+    return content;
+}
+
+namespace {
+
+// One file of a save, with what it is in the cover.
+struct SaveStep {
+    FileReplacement file;
+    bool remove = false;
+};
+
+[[noreturn]] void failSave(const QString &message)
+{
+    throw CommandError(QStringLiteral("Projekt nelze uložit. %1").arg(message));
+}
+
+} // namespace
+
+void saveProjectFiles(const DocumentSnapshot &snapshot, const QString &path)
+{
+    const QFileInfo info(path);
+    const QString target = info.absoluteFilePath();
+    const QDir folder = info.absoluteDir();
+    const QString base = folder.filePath(projectSideFileBase(target));
+
+    QByteArray existing;
+    switch (IniFile::load(target, &existing)) {
+    case IniFile::LoadResult::Missing:
+        existing.clear();
+        break;
+    case IniFile::LoadResult::Unreadable:
+        failSave(QStringLiteral("Soubor „%1“ nelze přečíst.").arg(info.fileName()));
+    case IniFile::LoadResult::Loaded:
+        // A UTF-16 text would get 8-bit lines appended that no reader can make sense of.
+        if (existing.startsWith("\xFF\xFE") || existing.startsWith("\xFE\xFF"))
+            failSave(QStringLiteral("Soubor „%1“ není projekt v kódování, které program zapisuje.").arg(info.fileName()));
+        break;
+    }
+    const QByteArray text = projectFileText(existing, projectKeys(snapshot));
+
+    // What the cover holds goes to disk, and nothing else: a side file of this name
+    // whose picture the cover does not have is removed, or the next Open would show
+    // a picture the cover never had.
+    const std::pair<const char *, std::optional<Picture>> pictures[] = {
+        {".im1", snapshot.page.bckImg},
+        {".im2", snapshot.page.mainImg},
+        {".im3", snapshot.spinePicture()},
+    };
+    std::vector<SaveStep> steps;
+    QString error;
+    for (const auto &[extension, picture] : pictures) {
+        if (!picture)
+            continue; // not known: left as it is
+        const QString sideFile = base + QLatin1String(extension);
+        if (picture->isEmpty()) {
+            if (!QFileInfo::exists(sideFile) && !QFileInfo(sideFile).isSymLink())
+                continue;
+            SaveStep step{FileReplacement(sideFile), true};
+            if (!step.file.prepareRemoval(&error))
+                failSave(error);
+            steps.push_back(std::move(step));
+            continue;
+        }
+        if (holdsBytes(sideFile, picture->bytes()))
+            continue; // unchanged: not touched
+        SaveStep step{FileReplacement(sideFile), false};
+        if (!step.file.prepare(picture->bytes(), &error))
+            failSave(error);
+        steps.push_back(std::move(step));
+    }
+    // The project file last: until it is in place, the old project is whole on disk.
+    {
+        SaveStep step{FileReplacement(target), false};
+        if (!step.file.prepare(text, &error))
+            failSave(error);
+        steps.push_back(std::move(step));
+    }
+    for (std::size_t done = 0; done < steps.size(); ++done) {
+        if (steps[done].file.commit(&error))
+            continue;
+        // Put back what was already replaced, newest first.
+        for (std::size_t i = done; i-- > 0;) {
+            QString ignored;
+            steps[i].file.rollback(&ignored);
+        }
+        failSave(error);
+    }
+    for (SaveStep &step : steps)
+        step.file.finish();
+}
 
 void SaveProject(ProjectContext &c, const QString &path)
 {
-    const auto restore = restoreWorkingDirectory();
-    const QString d = QDir::currentPath();
-    TKivINIEntry &ini = c.INIFile;
-    ini.SetFilename(path);
+    DocumentSnapshot snapshot;
+    snapshot.page = c.page.state();
+    snapshot.pictureSwitch = c.spine.pictureSwitch();
+    snapshot.stretch = c.spine.stretchChoice();
+    if (snapshot.page.cdl.gradient.Visible) {
+        try {
+            c.spine.rememberedPicture();
+        } catch (const std::exception &) {
+            // A remembered file that is gone: its side file is left as it is.
+        }
+    }
+    snapshot.remembered = c.spine.remembered();
+    saveProjectFiles(snapshot, path);
+    c.INIFile.SetFilename(QFileInfo(path).absoluteFilePath());
     if (c.setCaption)
         c.setCaption(projectCaption(path));
-    const QString base = projectSideFileBase(path);
-    CoverPage &page = c.page;
-    const SpineBand &cdl = page.CDL();
-
-    // Every text the file could refuse (a line break, a character code page
-    // Windows-1250 cannot hold) is checked before the first key is written: a
-    // refused save then leaves the project file as it was, not half old, half new.
-    forEachSavedKey(c, [](const QString &name, const QString &value) { checkSavedValue(name, value); });
-    // All keys go into the file as one replacement: the file reads exactly as if each
-    // had been written on its own, in this order, but is rewritten once, not 160 times.
-    QList<std::pair<QString, QString>> keys;
-    forEachSavedKey(c, [&keys](const QString &name, const QString &value) { keys.append({name, value}); });
-    ini.WriteStrings(keys);
-    // Each key above replaced the file without waiting for the disk; the finished
-    // project is made durable once, so a power cut after Save cannot empty it.
-    if (!IniFile::syncToDisk(path))
-        throw SettingsError(SettingsError::Kind::WriteRefused, QStringLiteral("Unable to write to %1").arg(path));
-
-    QString error;
-    if (!page.BckImg().saveToFile(base + QStringLiteral(".im1"), &error))
-        throw PictureError(error);
-    if (!page.MainImg().saveToFile(base + QStringLiteral(".im2"), &error))
-        throw PictureError(error);
-    // A picture the user took away must not come back from the side file that held
-    // it when the project is opened again.
-    if (page.BckImg().removedByUser())
-        QFile::remove(base + QStringLiteral(".im1"));
-    if (page.MainImg().removedByUser())
-        QFile::remove(base + QStringLiteral(".im2"));
-
-    const QString spineSideFile = base + QStringLiteral(".im3");
-    if (!cdl.gradient().Visible) {
-        if (!cdl.saveBackImage(spineSideFile, &error))
-            throw PictureError(error);
-    } else if (c.Reg.ReadString(QStringLiteral("ImgLRName")) != QLatin1String(SpinePictureState::kNone)) {
-        // The remembered picture becomes the project's spine side file, unless one is
-        // there already; a remembered side-file base rather than a file copies nothing.
-        const QString source = c.Reg.ReadString(QStringLiteral("ImgLR"));
-        QFile::copy(source, QDir(d).filePath(spineSideFile));
-    }
 }
 
 } // namespace korvel

@@ -1,22 +1,23 @@
 #pragma once
 #include <QString>
+#include <QByteArray>
+#include <QList>
 #include <functional>
+#include <utility>
 
 namespace korvel {
 
 class CoverPage;
 class SpinePictureState;
 class TKivINIEntry;
-class TKivRegEntry;
+struct DocumentSnapshot;
 
-// What the project reader and writer work on: the page, the window's INI entry
-// (INIFile, section "SecCD"), the window's registry entry (Reg) and the spine
-// picture state that is current. None of it needs a widget, so korvel-print loads
-// projects exactly as the designer does.
+// What the project reader and writer work on: the page, an INI entry (section
+// "SecCD") and the spine picture state. None of it needs a widget, so korvel-print
+// loads projects exactly as the designer does.
 struct ProjectContext {
     CoverPage &page;
     TKivINIEntry &INIFile;
-    TKivRegEntry &Reg;
     SpinePictureState &spine;
     std::function<void(const QString &caption)> setCaption;
 };
@@ -35,19 +36,35 @@ QString projectSideFileBase(const QString &path);
 void requireProjectFile(const QString &path);
 
 // Reads a project into the page, after requireProjectFile has accepted it. Only what
-// the file provides is set: everything else keeps its previous value. The caller empties BTo and BTit first, since lines
-// are appended. Pictures come from the side files base.im1 (back), base.im2 (front)
-// and base.im3 (spine), relative to the working directory, which is restored.
-// Throws ProjectError before anything changes for a file that is not a project, and
-// SettingsError or PictureError when the storage or the spine picture fails part-way.
-// A missing size or height key keeps the item's own. The stretch choice follows the
-// file's fitting, so an unchanged project saves as it was read.
+// the file provides is set: everything else keeps its previous value. The caller
+// empties BTo and BTit first, since lines are appended. Pictures come from the side
+// files base.im1 (back), base.im2 (front) and base.im3 (spine) in the project's own
+// folder, whatever the program's working folder; the spine state remembers the bare
+// base and takes that folder for it. Throws ProjectError before anything changes for
+// a file that is not a project, and SettingsError or PictureError when the storage
+// or the spine picture fails part-way. A missing size or height key keeps the item's
+// own. The stretch choice follows the file's fitting, so an unchanged project saves
+// as it was read.
 void LoadProject(ProjectContext &context, const QString &path);
 
-// Writes every attribute of every item, then the side files. Keys are only set,
-// never removed. Throws SettingsError ("Unable to write to %s", text that code page
-// Windows-1250 cannot hold) or PictureError when a side file cannot be written; the
-// rest of the save does not run and the working directory is restored.
+// Every key a saved project gets, with its value as written, in the order of writing.
+QList<std::pair<QString, QString>> projectKeys(const DocumentSnapshot &snapshot);
+
+// The project file's text for these keys: the existing file's text (empty for a new
+// file) with every key set, exactly as that many single writes would leave it, in
+// Windows-1250. Throws SettingsError for text the file cannot hold, in the user's
+// terms ("Projekt nelze uložit: text „Obsah, řádek 13“ obsahuje znaky, …").
+QByteArray projectFileText(const QByteArray &existing, const QList<std::pair<QString, QString>> &keys);
+
+// Saves the cover as one unit: the picture side files first, each written beside its
+// target and swapped in (unchanged ones are not touched, and a side file of the
+// target's name whose picture the cover does not have is removed), the project file
+// last. If any step fails, what was already written is put back, so the project on
+// disk stays as it was, and CommandError says which file and why, in Czech.
+void saveProjectFiles(const DocumentSnapshot &snapshot, const QString &path);
+
+// Writes the page the context holds as saveProjectFiles does; the INI entry is
+// pointed at the file and the caption names it.
 void SaveProject(ProjectContext &context, const QString &path);
 
 } // namespace korvel

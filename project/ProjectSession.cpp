@@ -18,10 +18,9 @@ void configureSpinePictureEntry(TKivRegEntry &entry)
 ProjectSession::ProjectSession(CoverPage &page_, std::function<void(const QString &)> setCaption)
     : page(page_)
     , spine(page_)
-    , context{page_, ini, reg, spine, std::move(setCaption)}
+    , context{page_, ini, spine, std::move(setCaption)}
 {
     configureProjectEntry(ini);
-    configureSpinePictureEntry(reg);
 }
 
 void ProjectSession::open(const QString &path)

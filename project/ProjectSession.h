@@ -16,10 +16,9 @@ void configureProjectEntry(TKivINIEntry &entry);
 // The registry entry of the remembered spine picture: \Software\TORVA\Korvel, Temp.
 void configureSpinePictureEntry(TKivRegEntry &entry);
 
-// Everything a project is opened and saved with when there is no window: the two
-// entries and a spine picture state, which becomes the current one. korvel-print,
-// the fuzz target and the benchmarks open projects through it exactly as the
-// designer does.
+// Everything a project is read and written with, without a document: an INI entry
+// and a spine picture state (which becomes the current one). The fuzz target and the
+// tests of the file format read projects through it as the designer does.
 class ProjectSession {
 public:
     explicit ProjectSession(CoverPage &page, std::function<void(const QString &)> setCaption = {});
@@ -30,7 +29,6 @@ public:
 
     CoverPage &page;
     TKivINIEntry ini;
-    TKivRegEntry reg;
     SpinePictureState spine;
     ProjectContext context;
 };

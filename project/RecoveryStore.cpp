@@ -1,22 +1,23 @@
 #include "project/RecoveryStore.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
 #include <QScopeGuard>
 #include <QSettings>
+#include <QUuid>
 
-#include <cstdio>
+#include <algorithm>
+#include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
-#include "project/picture/PictureError.h"
+#include "project/DocumentSnapshot.h"
 #include "project/ProjectFile.h"
-#include "project/ProjectSession.h"
+#include "settings/FileReplacement.h"
 #include "settings/SettingsError.h"
-#include "settings/TKivINIEntry.h"
 
 namespace korvel {
 
@@ -24,6 +25,8 @@ namespace {
 
 const QString kInfoName = QStringLiteral("recovery.ini");
 const QString kRunPrefix = QStringLiteral("run-");
+const QString kCopyPrefix = QStringLiteral("copy-");
+constexpr const char *kSideFiles[] = {"recovery.im1", "recovery.im2", "recovery.im3"};
 
 void syncDirectory(const QString &path)
 {
@@ -34,18 +37,64 @@ void syncDirectory(const QString &path)
     }
 }
 
-// Puts the finished copy in place of the previous one in one step: readers see the
-// old copy or the new one, never half of each.
-bool replaceFolder(const QString &fresh, const QString &target)
+bool makePrivateFolder(const QString &path)
 {
-    const QByteArray from = QFile::encodeName(fresh), to = QFile::encodeName(target);
-    if (QFileInfo::exists(target)) {
-        if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_EXCHANGE) != 0)
-            return false;
-        QDir(fresh).removeRecursively(); // now the previous copy
-        return true;
+    const QByteArray name = QFile::encodeName(path);
+    if (::mkdir(name.constData(), 0700) != 0 && errno != EEXIST)
+        return false;
+    return ::chmod(name.constData(), 0700) == 0;
+}
+
+// A new file only the user can read, on disk before it is used.
+bool writePrivateFile(const QString &path, const QByteArray &bytes, QString *error)
+{
+    const QByteArray name = QFile::encodeName(path);
+    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        *error = fileWriteError(path, errno);
+        return false;
     }
-    return ::rename(from.constData(), to.constData()) == 0;
+    const char *data = bytes.constData();
+    std::size_t left = std::size_t(bytes.size());
+    while (left > 0) {
+        const ssize_t n = ::write(fd, data, left);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            *error = fileWriteError(path, n < 0 ? errno : ENOSPC);
+            ::close(fd);
+            return false;
+        }
+        data += n;
+        left -= std::size_t(n);
+    }
+    if (::fsync(fd) != 0 && errno != EINVAL && errno != EROFS && errno != ENOTSUP) {
+        *error = fileWriteError(path, errno);
+        ::close(fd);
+        return false;
+    }
+    if (::close(fd) != 0) {
+        *error = fileWriteError(path, errno);
+        return false;
+    }
+    return true;
+}
+
+// The newest complete copy of a run: a folder whose note was written last. The
+// folder of an older designer, which held its copy directly, counts too.
+QString newestCopy(const QString &run)
+{
+    QDir dir(run);
+    QStringList copies = dir.entryList({kCopyPrefix + QLatin1Char('*')}, QDir::Dirs | QDir::NoDotAndDotDot);
+    std::sort(copies.begin(), copies.end(), [](const QString &a, const QString &b) {
+        return a.mid(kCopyPrefix.size()).toULongLong() > b.mid(kCopyPrefix.size()).toULongLong();
+    });
+    for (const QString &copy : copies)
+        if (QFile::exists(dir.filePath(copy + QLatin1Char('/') + kInfoName)))
+            return dir.filePath(copy);
+    if (QFile::exists(dir.filePath(kInfoName)))
+        return run;
+    return QString();
 }
 
 } // namespace
@@ -60,6 +109,7 @@ QString RecoveryStore::defaultFolder()
 
 RecoveryStore::RecoveryStore(QString folder)
     : m_folder(std::move(folder))
+    , m_run(m_folder + QLatin1Char('/') + kRunPrefix + QUuid::createUuid().toString(QUuid::WithoutBraces))
 {
 }
 
@@ -67,14 +117,19 @@ RecoveryStore::~RecoveryStore() = default;
 
 QString RecoveryStore::runFolder() const
 {
-    return m_folder + QLatin1Char('/') + kRunPrefix + QString::number(QCoreApplication::applicationPid());
+    return m_run;
+}
+
+QString RecoveryStore::copyFolder(quint64 n) const
+{
+    return m_run + QLatin1Char('/') + kCopyPrefix + QString::number(n);
 }
 
 bool RecoveryStore::lock()
 {
     if (m_lock)
         return true;
-    auto lock = std::make_unique<QLockFile>(runFolder() + QStringLiteral(".lock"));
+    auto lock = std::make_unique<QLockFile>(m_run + QStringLiteral(".lock"));
     lock->setStaleLockTime(0); // stale only when its designer is gone, however old
     if (!lock->tryLock(0))
         return false;
@@ -82,41 +137,57 @@ bool RecoveryStore::lock()
     return true;
 }
 
-bool RecoveryStore::write(ProjectContext &context, const QString &projectPath, bool named, QString *error)
+bool RecoveryStore::write(const DocumentSnapshot &snapshot, const QString &projectPath, bool named, QString *error)
 {
-    if (!QDir().mkpath(m_folder)) {
-        *error = QStringLiteral("Nelze vytvořit složku %1").arg(m_folder);
+    QDir().mkpath(QFileInfo(m_folder).absolutePath());
+    if (!makePrivateFolder(m_folder)) {
+        *error = QStringLiteral("Nelze vytvořit složku %1: %2").arg(m_folder, czechSystemReason(errno));
         return false;
     }
     // Without the lock the copy is still written: it would only be offered while
-    // this designer runs, which the folder name already rules out.
+    // this designer runs, which no other run can tell apart from a dead one.
     lock();
-    const QString fresh = m_folder + QStringLiteral("/.tmp-") + QString::number(QCoreApplication::applicationPid());
+    if (!makePrivateFolder(m_run)) {
+        *error = QStringLiteral("Nelze vytvořit složku %1: %2").arg(m_run, czechSystemReason(errno));
+        return false;
+    }
+    const quint64 n = m_copies + 1;
+    const QString fresh = m_run + QStringLiteral("/.tmp-") + QString::number(n);
     QDir(fresh).removeRecursively();
-    if (!QDir().mkpath(fresh)) {
-        *error = QStringLiteral("Nelze vytvořit složku %1").arg(fresh);
+    if (!makePrivateFolder(fresh)) {
+        *error = QStringLiteral("Nelze vytvořit složku %1: %2").arg(fresh, czechSystemReason(errno));
         return false;
     }
     auto cleanUp = qScopeGuard([&] { QDir(fresh).removeRecursively(); });
 
-    // The side files are written relative to the working directory.
-    const QString previous = QDir::currentPath();
-    const auto back = qScopeGuard([&] { QDir::setCurrent(previous); });
-    QDir::setCurrent(fresh);
-    TKivINIEntry ini;
-    configureProjectEntry(ini);
-    ProjectContext copy{context.page, ini, context.Reg, context.spine, {}};
+    QByteArray text;
     try {
-        SaveProject(copy, QDir(fresh).filePath(QString::fromLatin1(kProjectName)));
+        text = projectFileText(QByteArray(), projectKeys(snapshot));
     } catch (const SettingsError &e) {
         *error = e.message();
         return false;
-    } catch (const PictureError &e) {
-        *error = e.message();
+    }
+    if (!writePrivateFile(fresh + QLatin1Char('/') + QLatin1String(kProjectName), text, error))
         return false;
+
+    const std::optional<Picture> pictures[] = {snapshot.page.bckImg, snapshot.page.mainImg, snapshot.spinePicture()};
+    std::array<QByteArray, 3> written;
+    for (std::size_t i = 0; i < 3; ++i) {
+        if (!pictures[i] || pictures[i]->isEmpty())
+            continue;
+        const QByteArray &bytes = pictures[i]->bytes();
+        const QString name = QLatin1Char('/') + QLatin1String(kSideFiles[i]);
+        const QString previous = copyFolder(m_copies) + name;
+        // An unchanged picture is the previous copy's file under a second name: no
+        // megabytes written and synced again every minute.
+        const bool same = m_written[i].size() == bytes.size() && m_written[i].constData() == bytes.constData();
+        if (!(same && ::link(QFile::encodeName(previous).constData(), QFile::encodeName(fresh + name).constData()) == 0))
+            if (!writePrivateFile(fresh + name, bytes, error))
+                return false;
+        written[i] = bytes;
     }
     {
-        QSettings info(QDir(fresh).filePath(kInfoName), QSettings::IniFormat);
+        QSettings info(fresh + QLatin1Char('/') + kInfoName, QSettings::IniFormat);
         info.setValue(QStringLiteral("Path"), projectPath);
         info.setValue(QStringLiteral("Named"), named);
         info.setValue(QStringLiteral("Written"), QDateTime::currentDateTimeUtc());
@@ -126,19 +197,26 @@ bool RecoveryStore::write(ProjectContext &context, const QString &projectPath, b
             return false;
         }
     }
+    ::chmod(QFile::encodeName(fresh + QLatin1Char('/') + kInfoName).constData(), 0600);
     syncDirectory(fresh);
-    if (!replaceFolder(fresh, runFolder())) {
-        *error = QStringLiteral("Nelze uložit kopii do %1").arg(runFolder());
+    if (::rename(QFile::encodeName(fresh).constData(), QFile::encodeName(copyFolder(n)).constData()) != 0) {
+        *error = QStringLiteral("Nelze uložit kopii do %1: %2").arg(copyFolder(n), czechSystemReason(errno));
         return false;
     }
     cleanUp.dismiss();
-    syncDirectory(m_folder);
+    syncDirectory(m_run);
+    if (m_copies > 0)
+        QDir(copyFolder(m_copies)).removeRecursively();
+    m_copies = n;
+    m_written = written;
     return true;
 }
 
 void RecoveryStore::remove()
 {
-    QDir(runFolder()).removeRecursively();
+    QDir(m_run).removeRecursively();
+    m_copies = 0;
+    m_written = {};
     if (m_lock) {
         m_lock->unlock();
         m_lock.reset();
@@ -147,54 +225,38 @@ void RecoveryStore::remove()
 
 bool RecoveryStore::hasCopy() const
 {
-    return QFile::exists(QDir(runFolder()).filePath(QString::fromLatin1(kProjectName)));
+    return m_copies > 0 && QFile::exists(copyFolder(m_copies) + QLatin1Char('/') + kInfoName);
 }
 
-namespace {
-
-// Calls visit for every copy whose designer is gone.
-template <typename Visit>
-void forEachAbandoned(const QString &folder, const QString &ownRun, Visit &&visit)
+QList<RecoveryStore::Abandoned> RecoveryStore::findAbandoned() const
 {
+    QList<Abandoned> found;
     const QStringList runs =
-        QDir(folder).entryList({QStringLiteral("run-*")}, QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden);
+        QDir(m_folder).entryList({kRunPrefix + QLatin1Char('*')}, QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden);
     for (const QString &name : runs) {
-        const QString run = QDir(folder).filePath(name);
-        if (run == ownRun)
+        const QString run = QDir(m_folder).filePath(name);
+        if (run == m_run)
             continue;
         QLockFile lock(run + QStringLiteral(".lock"));
         lock.setStaleLockTime(0);
         if (QFile::exists(run + QStringLiteral(".lock")) && !lock.tryLock(0))
             continue; // its designer still runs
-        visit(run);
-        lock.unlock();
+        const QString copy = newestCopy(run);
+        if (copy.isEmpty() || !QFile::exists(copy + QLatin1Char('/') + QLatin1String(kProjectName)))
+            continue;
+        QSettings info(copy + QLatin1Char('/') + kInfoName, QSettings::IniFormat);
+        found.append(Abandoned{run, copy, info.value(QStringLiteral("Path")).toString(),
+                               info.value(QStringLiteral("Named")).toBool(),
+                               info.value(QStringLiteral("Written")).toDateTime()});
     }
+    std::sort(found.begin(), found.end(), [](const Abandoned &a, const Abandoned &b) { return a.written < b.written; });
+    return found;
 }
 
-} // namespace
-
-std::optional<RecoveryStore::Abandoned> RecoveryStore::findAbandoned() const
+void RecoveryStore::discard(const Abandoned &copy) const
 {
-    std::optional<Abandoned> newest;
-    forEachAbandoned(m_folder, runFolder(), [&](const QString &run) {
-        if (!QFile::exists(QDir(run).filePath(QString::fromLatin1(kProjectName))))
-            return;
-        QSettings info(QDir(run).filePath(kInfoName), QSettings::IniFormat);
-        Abandoned found{run, info.value(QStringLiteral("Path")).toString(),
-                        info.value(QStringLiteral("Named")).toBool(),
-                        info.value(QStringLiteral("Written")).toDateTime()};
-        if (!newest || found.written > newest->written)
-            newest = found;
-    });
-    return newest;
-}
-
-void RecoveryStore::discardAbandoned() const
-{
-    forEachAbandoned(m_folder, runFolder(), [](const QString &run) {
-        QDir(run).removeRecursively();
-        QFile::remove(run + QStringLiteral(".lock"));
-    });
+    QDir(copy.run).removeRecursively();
+    QFile::remove(copy.run + QStringLiteral(".lock"));
 }
 
 } // namespace korvel

@@ -34,7 +34,7 @@ void SpineBand::setState(const State &state)
     m_caption = state.caption;
     m_font = state.font;
     m_gradient = state.gradient;
-    m_backImage = state.backImage;
+    m_backImage = state.backImage.revived();
     m_mode = state.mode;
     changed();
 }

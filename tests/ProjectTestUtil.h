@@ -12,6 +12,7 @@
 #include "settings/TKivRegEntry.h"
 #include "settings/UserRegistry.h"
 #include "project/SpinePictureState.h"
+#include "FolderTestUtil.h"
 
 namespace korvel::test {
 
@@ -33,20 +34,32 @@ inline QString testData(const char *relative)
     return QStringLiteral(KORVEL_TEST_DATA "/") + QString::fromUtf8(relative);
 }
 
-// A private working directory and registry store, the page with the window's INI
-// and registry entries and a current spine picture state, and every message shown.
+inline Picture loadPicture(const QString &path)
+{
+    Picture p;
+    QString error;
+    EXPECT_TRUE(p.loadFromFile(path, &error)) << error.toStdString();
+    return p;
+}
+
+// A private folder for the test's files (work) and a registry store, the page with
+// an INI entry and a spine picture state, and every message shown. The process runs
+// in another, empty folder (elsewhere): the program must find a project's files by
+// the project's folder, never by the folder it was started in.
 class ProjectFixture : public ::testing::Test {
 protected:
     void SetUp() override
     {
         ASSERT_TRUE(work.isValid());
+        ASSERT_TRUE(elsewhere.isValid());
         previousDir = QDir::currentPath();
-        QDir::setCurrent(work.path());
+        QDir::setCurrent(elsewhere.path());
         UserRegistry::setStorePath(work.filePath(QStringLiteral("registry/store.ini")));
         previousHandler = setSettingsMessageHandler(
             [this](const QString &, const QString &text) { messages << text; });
         configureProjectEntry(ini);
         configureSpinePictureEntry(reg);
+        spine.setFolder(work.path());
     }
     void TearDown() override
     {
@@ -60,13 +73,13 @@ protected:
         CoverPage page;
         QString caption;
         ProjectSession session{page, [this](const QString &c) { caption = c; }};
-        TKivRegEntry &reg = session.reg;
         SpinePictureState &spine = session.spine;
         ProjectContext &context = session.context;
         void open(const QString &path) { session.open(path); }
     };
 
     QTemporaryDir work;
+    QTemporaryDir elsewhere;
     QString previousDir;
     SettingsMessageHandler previousHandler;
     QStringList messages;
@@ -75,7 +88,7 @@ protected:
     TKivRegEntry reg;
     SpinePictureState spine{page};
     QString caption;
-    ProjectContext context{page, ini, reg, spine, [this](const QString &c) { caption = c; }};
+    ProjectContext context{page, ini, spine, [this](const QString &c) { caption = c; }};
 };
 
 } // namespace korvel::test

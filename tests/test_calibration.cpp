@@ -189,6 +189,7 @@ TEST(Calibration, PaperThatIsNotA4KeepsItsSizeAndWarnsWhenTheCoverDoesNotFit)
     const QString warning = PrintSetup::fitWarning(printer, PrinterCalibration());
     EXPECT_TRUE(warning.contains(QStringLiteral("148 × 210 mm"))) << warning.toStdString();
 
-    EXPECT_EQ(PrintSetup::proposedPdf(QStringLiteral("/data/covers/album.kvp")), QStringLiteral("/data/covers/album.pdf"));
-    EXPECT_EQ(PrintSetup::proposedPdf(QString()), QDir::current().absoluteFilePath(QStringLiteral("obal.pdf")));
+    EXPECT_EQ(PrintSetup::proposedPdf(QStringLiteral("/data/covers/album.kvp"), QStringLiteral("/elsewhere")),
+              QStringLiteral("/data/covers/album.pdf"));
+    EXPECT_EQ(PrintSetup::proposedPdf(QString(), QStringLiteral("/home/user/cd")), QStringLiteral("/home/user/cd/obal.pdf"));
 }

@@ -297,21 +297,22 @@ TEST(AskDialog, NarrowMessageStillLeavesRoomForBothButtons)
     EXPECT_TRUE(Ask(QStringLiteral("Dotaz"), QStringLiteral("Ok?"), 0));
 }
 
-TEST(AskDialog, EnterAnswersYesEscDoesNothing)
+TEST(AskDialog, EnterAnswersYesEscGoesBack)
 {
-    bool stillOpenAfterEsc = false;
     QString focusName;
     whenShown([&](TDotazFrm &dlg) {
         QWidget *focus = QApplication::focusWidget();
         ASSERT_NE(focus, nullptr);
         focusName = focus->objectName();
-        QTest::keyClick(focus, Qt::Key_Escape);
-        stillOpenAfterEsc = dlg.isVisible();
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QTest::keyClick(focus, Qt::Key_Return);
+        EXPECT_FALSE(dlg.isVisible());
     });
     EXPECT_TRUE(Ask(QStringLiteral("Neuloženo !"), kUnsaved, 1));
-    EXPECT_TRUE(stillOpenAfterEsc);
     EXPECT_EQ(focusName, QStringLiteral("BtAno"));
+
+    // Escape closes the question without an answer: the asking command goes back.
+    whenShown([](TDotazFrm &dlg) { QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &dlg, Qt::Key_Escape); });
+    EXPECT_EQ(askOrCancel(QStringLiteral("Neuloženo !"), kUnsaved, 1), AskAnswer::Cancelled);
 
     // Enter goes to the button with the focus: on "Ne" it answers no.
     whenShown([](TDotazFrm &dlg) {
@@ -321,12 +322,16 @@ TEST(AskDialog, EnterAnswersYesEscDoesNothing)
     EXPECT_FALSE(Ask(QStringLiteral("Neuloženo !"), kUnsaved, 1));
 }
 
-TEST(AskDialog, ClosingWithoutAButtonAnswersNoEvenAfterAYes)
+TEST(AskDialog, ClosingWithoutAButtonIsNoAnswerEvenAfterAYes)
 {
     whenShown([](TDotazFrm &dlg) { click(dlg, "BtAno"); });
     ASSERT_TRUE(Ask(QStringLiteral("Soubor existuje!"), QStringLiteral("Soubor již existuje! Přepsat ?"), 1));
     whenShown([](TDotazFrm &dlg) { dlg.close(); });
     EXPECT_FALSE(Ask(QStringLiteral("Soubor existuje!"), QStringLiteral("Soubor již existuje! Přepsat ?"), 1));
+    whenShown([](TDotazFrm &dlg) { dlg.close(); });
+    EXPECT_EQ(askOrCancel(QStringLiteral("Neuloženo !"), kUnsaved, 1), AskAnswer::Cancelled);
+    whenShown([](TDotazFrm &dlg) { click(dlg, "BtNe"); });
+    EXPECT_EQ(askOrCancel(QStringLiteral("Neuloženo !"), kUnsaved, 1), AskAnswer::No);
 }
 
 TEST(AskDialog, WindowExistsOnlyWhileAskRuns)

@@ -13,13 +13,17 @@
 #include <QUndoStack>
 #include <QUrl>
 
+#include <sys/stat.h>
+
 #include "GuiTestUtil.h"
 #include "ProjectTestUtil.h"
 #include "app/PageView.h"
 #include "app/TFrmMain.h"
+#include "dialogs/TDotazFrm.h"
 #include "dialogs/TFrmHelp.h"
-#include "project/PageHistory.h"
+#include "project/DocumentHistory.h"
 #include "project/RecoveryStore.h"
+#include "project/RecoveryWriter.h"
 #include "settings/RecentProjects.h"
 
 using namespace korvel;
@@ -32,7 +36,8 @@ protected:
     struct Designer {
         TFrmMain window;
         QStringList answers;
-        explicit Designer(const QString &argument = QString())
+        explicit Designer(const QString &argument = QString(), const QString &startFolder = QString())
+            : window(startFolder)
         {
             window.createSpineDialog();
             window.setProjectDialog([this](QWidget *, bool, const QString &) {
@@ -63,10 +68,10 @@ protected:
 
 TEST_F(EditorHabits, ThreeEditsUndoneGiveBackThePageByteForByte)
 {
-    writeBytes(QStringLiteral("photo.bmp"), readBytes(testData("raster/bmp_24bpp.bmp")));
+    writeBytes(work.filePath(QStringLiteral("photo.bmp")), readBytes(testData("raster/bmp_24bpp.bmp")));
     SaveProject(context, work.filePath(QStringLiteral("a.kvp")));
     Designer d(work.filePath(QStringLiteral("a.kvp")));
-    const QByteArray original = readBytes(QStringLiteral("a.kvp"));
+    const QByteArray original = readBytes(work.filePath(QStringLiteral("a.kvp")));
 
     QLineEdit *men = d.window.editBox(QStringLiteral("MEN"));
     men->selectAll();
@@ -76,17 +81,17 @@ TEST_F(EditorHabits, ThreeEditsUndoneGiveBackThePageByteForByte)
     d.window.findChild<QToolButton *>(QStringLiteral("SpeedButton1"))->click(); // MTht flush left
     QCoreApplication::processEvents();
     QString error;
-    ASSERT_TRUE(d.window.page().BckImg().loadFromFile(QStringLiteral("photo.bmp"), &error));
+    ASSERT_TRUE(d.window.page().BckImg().loadFromFile(work.filePath(QStringLiteral("photo.bmp")), &error));
     QCoreApplication::processEvents();
     ASSERT_EQ(d.window.history().stack()->count(), 3);
 
     for (int i = 0; i < 3; ++i)
         d.undo();
-    EXPECT_TRUE(d.unsaved()) << "an undo is a change";
+    EXPECT_FALSE(d.unsaved()) << "undone back to what was saved";
     EXPECT_EQ(men->text(), QStringLiteral("Nadpis"));
     EXPECT_TRUE(d.window.FsaveClick());
-    EXPECT_EQ(readBytes(QStringLiteral("a.kvp")), original);
-    EXPECT_FALSE(QFile::exists(QStringLiteral("a.im1")));
+    EXPECT_EQ(readBytes(work.filePath(QStringLiteral("a.kvp"))), original);
+    EXPECT_FALSE(QFile::exists(work.filePath(QStringLiteral("a.im1"))));
 
     // Redo brings the edits back; New empties the history.
     d.window.action(QStringLiteral("Redo"))->trigger();
@@ -127,9 +132,9 @@ TEST_F(EditorHabits, DroppedPicturesGoWhereTheyFallAndProjectsAskFirst)
 {
     const QString png = QDir(testData("raster")).entryList({QStringLiteral("*.png")}).value(0);
     ASSERT_FALSE(png.isEmpty());
-    writeBytes(QStringLiteral("back.png"), readBytes(testData("raster") + QLatin1Char('/') + png));
-    writeBytes(QStringLiteral("notes.txt"), "hello");
-    writeBytes(QStringLiteral("b.kvp"), "[SecCD]\r\nMTN-Tx=Dropped\r\n");
+    writeBytes(work.filePath(QStringLiteral("back.png")), readBytes(testData("raster") + QLatin1Char('/') + png));
+    writeBytes(work.filePath(QStringLiteral("notes.txt")), "hello");
+    writeBytes(work.filePath(QStringLiteral("b.kvp")), "[SecCD]\r\nMTN-Tx=Dropped\r\n");
     Designer d;
     drop(d.window, work.filePath(QStringLiteral("back.png")), "BckImg");
     EXPECT_FALSE(d.window.page().BckImg().picture().isEmpty());
@@ -137,7 +142,7 @@ TEST_F(EditorHabits, DroppedPicturesGoWhereTheyFallAndProjectsAskFirst)
     EXPECT_TRUE(d.unsaved());
     d.answers << work.filePath(QStringLiteral("a.kvp"));
     d.window.SaveAsClick();
-    EXPECT_EQ(readBytes(QStringLiteral("a.im1")), readBytes(QStringLiteral("back.png")));
+    EXPECT_EQ(readBytes(work.filePath(QStringLiteral("a.im1"))), readBytes(work.filePath(QStringLiteral("back.png"))));
     {
         Designer reopened(work.filePath(QStringLiteral("a.kvp")));
         EXPECT_EQ(reopened.window.page().BckImg().picture().format(), PictureFormat::Png);
@@ -157,8 +162,8 @@ TEST_F(EditorHabits, DroppedPicturesGoWhereTheyFallAndProjectsAskFirst)
 
 TEST_F(EditorHabits, RecentProjectsSurviveARestartAndLoseDeletedFiles)
 {
-    writeBytes(QStringLiteral("a.kvp"), "[SecCD]\r\nMTN-Tx=A\r\n");
-    writeBytes(QStringLiteral("b.kvp"), "[SecCD]\r\nMTN-Tx=B\r\n");
+    writeBytes(work.filePath(QStringLiteral("a.kvp")), "[SecCD]\r\nMTN-Tx=A\r\n");
+    writeBytes(work.filePath(QStringLiteral("b.kvp")), "[SecCD]\r\nMTN-Tx=B\r\n");
     for (const QString &path : RecentProjects::list())
         RecentProjects::remove(path);
     {
@@ -173,7 +178,7 @@ TEST_F(EditorHabits, RecentProjectsSurviveARestartAndLoseDeletedFiles)
     ASSERT_TRUE(recent);
     emit recent->aboutToShow();
     ASSERT_EQ(recent->actions().size(), 2);
-    QFile::remove(QStringLiteral("a.kvp"));
+    QFile::remove(work.filePath(QStringLiteral("a.kvp")));
     QString message;
     whenModal<QMessageBox>([&](QMessageBox *box) {
         message = box->text();
@@ -188,8 +193,8 @@ TEST_F(EditorHabits, RecentProjectsSurviveARestartAndLoseDeletedFiles)
 
 TEST_F(EditorHabits, EmptyBoxesHintWhatPrintsAndWarningsNameWhatWillNotPrint)
 {
-    writeBytes(QStringLiteral("default.kvd"), "[SecCD]\r\nMTN-Tx=Sample title\r\n");
-    Designer d;
+    writeBytes(work.filePath(QStringLiteral("default.kvd")), "[SecCD]\r\nMTN-Tx=Sample title\r\n");
+    Designer d(QString(), work.path());
     EXPECT_TRUE(d.window.editBox(QStringLiteral("MEN"))->text().isEmpty());
     EXPECT_EQ(d.window.editBox(QStringLiteral("MEN"))->placeholderText(), QStringLiteral("Sample title"));
     EXPECT_TRUE(d.window.findChild<QToolButton *>(QStringLiteral("SpeedButton8"))->isChecked()) << "MTN centred";
@@ -211,55 +216,125 @@ TEST_F(EditorHabits, EmptyBoxesHintWhatPrintsAndWarningsNameWhatWillNotPrint)
     EXPECT_TRUE(d.window.findChild<QLabel *>(QStringLiteral("PrintWarnings"))->text().contains(QStringLiteral("25 dpi")));
 }
 
-// Run only as the second process of the test below: a designer with unsaved work,
-// writing its recovery copy often, until it is killed.
+// Run only as a child of the test below: a designer with unsaved work (in the
+// project KORVEL_TEST_PROJECT, if given) writing its recovery copy often, until it
+// is killed.
 TEST(RecoveryChild, DISABLED_KeepsEditingUntilKilled)
 {
-    if (qEnvironmentVariableIsEmpty("KORVEL_TEST_HOME"))
+    if (qEnvironmentVariableIsEmpty("KORVEL_TEST_TITLE"))
         GTEST_SKIP() << "started by RecoveryAfterACrash only";
-    TFrmMain window;
-    window.createSpineDialog();
+    QTemporaryDir start;
+    TFrmMain window(start.path());
+    window.Params(qEnvironmentVariable("KORVEL_TEST_PROJECT"));
     window.show();
-    window.setRecoveryInterval(100);
-    window.editBox(QStringLiteral("MEN"))->setText(QStringLiteral("Rescued title"));
-    QTest::qWait(60000);
+    window.setRecoveryInterval(50);
+    window.editBox(QStringLiteral("MEN"))->setText(qEnvironmentVariable("KORVEL_TEST_TITLE"));
+    QTest::qWait(600000);
 }
 
-TEST_F(EditorHabits, RecoveryAfterACrashOffersTheUnsavedWork)
+namespace {
+
+// Answers the question windows that come, one after the other: 'y' "Ano", 'n' "Ne",
+// 'x' closed by its close button. Records their messages.
+void answerQuestions(const QString &answers, QStringList *asked)
+{
+    if (answers.isEmpty())
+        return;
+    whenModal<TDotazFrm>([answers, asked](TDotazFrm *dialog) {
+        asked->append(dialog->text()->text());
+        answerQuestions(answers.mid(1), asked);
+        const QChar a = answers.front();
+        if (a == QLatin1Char('x'))
+            dialog->close();
+        else
+            (a == QLatin1Char('y') ? dialog->BtAno() : dialog->BtNe())->click();
+    }, 600);
+}
+
+} // namespace
+
+TEST_F(EditorHabits, RecoveryOffersEveryAbandonedCopyAndKeepsWhatIsNotAnswered)
 {
     QTemporaryDir home;
-    QProcess child;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("KORVEL_TEST_HOME"), home.path());
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    child.setProcessEnvironment(env);
-    child.start(QCoreApplication::applicationFilePath(),
-                {QStringLiteral("--gtest_also_run_disabled_tests"),
-                 QStringLiteral("--gtest_filter=RecoveryChild.DISABLED_KeepsEditingUntilKilled")});
-    ASSERT_TRUE(child.waitForStarted());
-    const QString copy = home.filePath(QStringLiteral("state/korvel/run-%1/recovery.kvp").arg(child.processId()));
-    for (int i = 0; i < 200 && !QFile::exists(copy); ++i)
-        QTest::qWait(50);
-    ASSERT_TRUE(QFile::exists(copy)) << "no recovery copy within the interval";
-    child.kill(); // SIGKILL: no clean end
-    child.waitForFinished();
+    const QString state = home.filePath(QStringLiteral("state"));
+    page.item(QStringLiteral("MTN")).setText(QStringLiteral("Saved title"));
+    SaveProject(context, work.filePath(QStringLiteral("album.kvp")));
+
+    // Two designers with unsaved work, killed: one in a project, one in a new cover.
+    std::vector<std::unique_ptr<QProcess>> children;
+    for (const auto &[title, project] : {std::pair{"First rescue", work.filePath(QStringLiteral("album.kvp"))},
+                                        std::pair{"Second rescue", QString()}}) {
+        auto child = std::make_unique<QProcess>();
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("KORVEL_TEST_TITLE"), QString::fromUtf8(title));
+        env.insert(QStringLiteral("KORVEL_TEST_PROJECT"), project);
+        env.insert(QStringLiteral("KORVEL_TEST_HOME"), home.path()); // state: home/state
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        child->setProcessEnvironment(env);
+        child->start(QCoreApplication::applicationFilePath(),
+                     {QStringLiteral("--gtest_also_run_disabled_tests"),
+                      QStringLiteral("--gtest_filter=RecoveryChild.DISABLED_KeepsEditingUntilKilled")});
+        ASSERT_TRUE(child->waitForStarted());
+        children.push_back(std::move(child));
+        // One after the other, so that the first copy is the older one. Generous: a
+        // designer under AddressSanitizer on two cores starts slowly.
+        const auto copies = [&] {
+            QDir runs(state + QStringLiteral("/korvel"));
+            int n = 0;
+            for (const QString &run : runs.entryList({QStringLiteral("run-*")}, QDir::Dirs))
+                n += !QDir(runs.filePath(run)).entryList({QStringLiteral("copy-*")}, QDir::Dirs).isEmpty();
+            return n;
+        };
+        for (int i = 0; i < 1200 && copies() < int(children.size()); ++i)
+            QTest::qWait(50);
+    }
+    for (auto &child : children) {
+        child->kill(); // SIGKILL: no clean end
+        child->waitForFinished();
+    }
+    RecoveryStore store(state + QStringLiteral("/korvel"));
+    ASSERT_EQ(store.findAbandoned().size(), 2) << "no recovery copies within the time";
+    // The copies are the user's alone.
+    const auto mode = [](const QString &path) {
+        struct stat st {};
+        ::stat(QFile::encodeName(path).constData(), &st);
+        return st.st_mode & 07777;
+    };
+    EXPECT_EQ(mode(state + QStringLiteral("/korvel")), 0700u);
+    for (const RecoveryStore::Abandoned &copy : store.findAbandoned()) {
+        EXPECT_EQ(mode(copy.run), 0700u);
+        EXPECT_EQ(mode(copy.project()), 0600u);
+    }
 
     const QByteArray previousState = qgetenv("XDG_STATE_HOME");
-    qputenv("XDG_STATE_HOME", QFile::encodeName(home.filePath(QStringLiteral("state"))));
+    qputenv("XDG_STATE_HOME", QFile::encodeName(state));
     {
-        QString question;
-        whenModal<QDialog>([&](QDialog *dialog) {
-            question = dialog->findChild<QLabel *>(QStringLiteral("text"))->text();
-            dialog->findChild<QPushButton *>(QStringLiteral("BtAno"))->click();
-        });
+        // Questions closed without an answer keep both copies for the next start.
+        QStringList asked;
+        answerQuestions(QStringLiteral("xx"), &asked);
         Designer d;
-        EXPECT_EQ(question, QStringLiteral("Obnovit neuložené změny?"));
-        EXPECT_EQ(d.window.page().item(QStringLiteral("MTN")).text(), QStringLiteral("Rescued title"));
+        ASSERT_EQ(asked.size(), 2);
+        EXPECT_TRUE(asked[0].startsWith(QStringLiteral("Obnovit neuložené změny projektu album.kvp ("))) << asked[0].toStdString();
+        EXPECT_TRUE(asked[1].startsWith(QStringLiteral("Obnovit neuložené změny nového projektu ("))) << asked[1].toStdString();
+        EXPECT_EQ(d.window.page().item(QStringLiteral("MTN")).text(), QStringLiteral("Nadpis"));
+        d.window.close();
+    }
+    EXPECT_EQ(store.findAbandoned().size(), 2);
+    {
+        // Both restored: the first is saved when the second is about to take its place.
+        QStringList asked;
+        answerQuestions(QStringLiteral("yyy"), &asked);
+        Designer d;
+        ASSERT_EQ(asked.size(), 3);
+        EXPECT_EQ(asked[2], QStringLiteral("Soubor není uložen ! Přejete si ho uložit ?"));
+        EXPECT_TRUE(readBytes(work.filePath(QStringLiteral("album.kvp"))).contains("MTN-Tx=First rescue\r\n"));
+        EXPECT_EQ(d.window.page().item(QStringLiteral("MTN")).text(), QStringLiteral("Second rescue"));
         EXPECT_TRUE(d.unsaved());
         EXPECT_FALSE(d.window.isNamedProject());
-        EXPECT_EQ(d.window.windowTitle(), QStringLiteral("Lurdan CD 1.0 - druhé vydání - Neuložen"));
+        EXPECT_TRUE(d.window.recovery().store().hasCopy()) << "restored work has a copy of its own at once";
+        EXPECT_TRUE(store.findAbandoned().isEmpty()) << "both copies were taken";
+        answerQuestions(QStringLiteral("n"), &asked);
+        d.window.close();
     }
-    EXPECT_FALSE(RecoveryStore(home.filePath(QStringLiteral("state/korvel"))).findAbandoned())
-        << "the copy was taken and is gone";
     qputenv("XDG_STATE_HOME", previousState);
 }

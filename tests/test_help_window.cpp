@@ -24,7 +24,7 @@ TEST(HelpWindow, ShowsTheCzechGuideWithoutBlockingAndComesBackAsTheSameWindow)
     const QRect heading = help->browser()->cursorRect(QTextCursor(guide->firstBlock()));
     EXPECT_TRUE(help->browser()->viewport()->rect().contains(heading.center()));
     const QString text = guide->toPlainText();
-    for (const char *topic : {"PNG", ".im3", "Windows-1250", "Ctrl+Shift+P", "Obnovit neuložené změny?", "F1"})
+    for (const char *topic : {"PNG", ".im3", "Windows-1250", "Ctrl+Shift+P", "Obnovit neuložené změny projektu", "F1"})
         EXPECT_TRUE(text.contains(QString::fromUtf8(topic))) << topic;
 
     // Closed, it is only put away: asking again shows the same window.

@@ -14,6 +14,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "FolderTestUtil.h"
 #include "SettingsTestSupport.h"
 #include "settings/IniFile.h"
 #include "settings/IntegerText.h"
@@ -22,6 +23,7 @@
 
 using namespace korvel;
 using namespace korvel::testing;
+using namespace korvel::test;
 
 namespace {
 
@@ -45,7 +47,6 @@ protected:
     MessageRecorder messages;
 };
 
-bool runningAsRoot() { return ::geteuid() == 0; }
 
 } // namespace
 
@@ -413,38 +414,6 @@ TEST_F(IniEntryTest, ReadOnlyFilesAndFoldersRefuseWrites)
               QStringList{QStringLiteral("project.kvp")});
 }
 
-namespace {
-
-// Makes a folder refuse new files while the files in it stay writable: an immutable
-// folder for root (whom permissions do not bind), a read-only one for anybody else.
-// Returns an undo, or nothing where the file system cannot do it.
-std::function<void()> refuseNewFiles(const QString &path)
-{
-    const QByteArray native = QFile::encodeName(path);
-    if (!runningAsRoot()) {
-        if (::chmod(native.constData(), 0555) != 0)
-            return {};
-        return [native] { ::chmod(native.constData(), 0755); };
-    }
-    const int fd = ::open(native.constData(), O_RDONLY | O_DIRECTORY);
-    int flags = 0;
-    if (fd < 0 || ::ioctl(fd, FS_IOC_GETFLAGS, &flags) != 0) {
-        if (fd >= 0)
-            ::close(fd);
-        return {};
-    }
-    const int immutable = flags | FS_IMMUTABLE_FL;
-    if (::ioctl(fd, FS_IOC_SETFLAGS, &immutable) != 0) {
-        ::close(fd);
-        return {};
-    }
-    return [fd, flags] {
-        ::ioctl(fd, FS_IOC_SETFLAGS, &flags);
-        ::close(fd);
-    };
-}
-
-} // namespace
 
 TEST_F(IniEntryTest, AWritableFileInAFolderThatTakesNoNewFileIsWrittenInPlace)
 {

@@ -26,6 +26,7 @@
 #include "app/PageView.h"
 #include "dialogs/PictureOpenDialog.h"
 #include "app/TFrmMain.h"
+#include "project/CoverDocument.h"
 #include "dialogs/TFrmEdit.h"
 #include "project/CoverPage.h"
 
@@ -143,15 +144,16 @@ TEST(ItemControls, AlignmentButtonsSetTheirItemsAlignment)
     EXPECT_EQ(window.page().item(QStringLiteral("BTdt")).alignment(), Alignment::Left);
 }
 
-TEST(ItemControls, FontButtonCancelledKeepsTheFontButSetsTheFlag)
+TEST(ItemControls, FontButtonCancelledChangesNothing)
 {
     TFrmMain window;
     window.show();
     const ItemFont before = window.page().item(QStringLiteral("MThn")).font();
     whenModal<FontDialog>([](FontDialog *d) { d->reject(); });
     window.findChild<QToolButton *>(QStringLiteral("RxSpeedButton2"))->click();
+    QCoreApplication::processEvents();
     EXPECT_EQ(window.page().item(QStringLiteral("MThn")).font(), before);
-    EXPECT_TRUE(saveEnabled(window));
+    EXPECT_FALSE(saveEnabled(window)) << "nothing to save";
 }
 
 TEST(ItemControls, FontButtonConfirmedGivesTheItemTheWholeFont)
@@ -179,7 +181,7 @@ TEST(ItemControls, FontButtonConfirmedGivesTheItemTheWholeFont)
     EXPECT_EQ(font.color, rgbColor(255, 0, 0));
 }
 
-TEST(ItemControls, PicturesAreChosenAndTheWorkingDirectoryRestored)
+TEST(ItemControls, PicturesAreChosenAndACancelledDialogChangesNothing)
 {
     TFrmMain window;
     window.show();
@@ -188,7 +190,6 @@ TEST(ItemControls, PicturesAreChosenAndTheWorkingDirectoryRestored)
     ASSERT_TRUE(QFile::copy(QStringLiteral(KORVEL_TEST_DATA "/raster/jpeg_baseline_420.jpg"), photo));
     const QString dib = dir.filePath(QStringLiteral("photo.dib"));
     ASSERT_TRUE(QFile::copy(QStringLiteral(KORVEL_TEST_DATA "/raster/bmp_24bpp.bmp"), dib));
-    const QString before = QDir::currentPath();
 
     // The dialog itself: title, filters in order, the first selected; cancelled
     // it gives no file.
@@ -204,21 +205,18 @@ TEST(ItemControls, PicturesAreChosenAndTheWorkingDirectoryRestored)
     });
     EXPECT_TRUE(runOpenPictureDialog(&window).isEmpty());
 
-    // Cancelled from the command: nothing changes, but the flag is set.
+    // Cancelled from the command: nothing changes, nothing to save.
     QString chosen;
-    window.setOpenPictureDialog([&](QWidget *) {
-        QDir::setCurrent(dir.path()); // as a file dialog may
-        return chosen;
-    });
+    window.setOpenPictureDialog([&](QWidget *) { return chosen; });
     window.ImgMainClick();
+    QCoreApplication::processEvents();
     EXPECT_TRUE(window.page().MainImg().picture().isEmpty());
-    EXPECT_TRUE(saveEnabled(window));
-    EXPECT_EQ(QDir::currentPath(), before);
+    EXPECT_FALSE(saveEnabled(window));
 
     chosen = photo;
     window.ImgBackClick();
     EXPECT_EQ(window.page().BckImg().picture().format(), PictureFormat::Jpeg);
-    EXPECT_EQ(QDir::currentPath(), before);
+    EXPECT_TRUE(saveEnabled(window));
 
     // ".dib" has no loader: the message, and the picture stays.
     chosen = dib;
@@ -301,12 +299,16 @@ TEST(ItemControls, EditsInAnEditorLeftOpenAcrossASaveCountAsUnsaved)
     window.findChild<QToolButton *>(QStringLiteral("BEit"))->click();
     TFrmEdit *editor = window.findChild<TFrmEdit *>();
     ASSERT_NE(editor, nullptr);
-    // As after a Save: the flag is off while the editor stays open.
-    window.action(QStringLiteral("Fsave"))->setEnabled(false);
+    // Opening the editor changed nothing; a save while it stays open.
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(saveEnabled(window));
+    QTemporaryDir dir;
+    window.document().save(dir.filePath(QStringLiteral("p.kvp")), true);
     QTest::keyClicks(editor->Text(), QStringLiteral("after the save"));
     EXPECT_EQ(window.page().item(QStringLiteral("BTit")).lines(), QStringList{QStringLiteral("after the save")});
     EXPECT_TRUE(saveEnabled(window));
-    window.action(QStringLiteral("Fsave"))->setEnabled(false);
+    window.document().save(dir.filePath(QStringLiteral("p.kvp")), true);
+    EXPECT_FALSE(saveEnabled(window));
     editor->SpeedButton4()->click();
     EXPECT_EQ(window.page().item(QStringLiteral("BTit")).alignment(), Alignment::Right);
     EXPECT_TRUE(saveEnabled(window));

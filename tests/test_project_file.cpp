@@ -4,7 +4,7 @@
 #include <QProcess>
 
 #include "app/TFrmMain.h"
-#include "project/SideFileTest.h"
+#include "project/SideFile.h"
 
 #include "PageTestUtil.h"
 #include "ProjectTestUtil.h"
@@ -34,14 +34,6 @@ QByteArray cp1250(const QString &text)
     return out;
 }
 
-Picture load(const QString &path)
-{
-    Picture p;
-    QString error;
-    EXPECT_TRUE(p.loadFromFile(path, &error)) << error.toStdString();
-    return p;
-}
-
 void expectSameItem(const TextItem &a, const TextItem &b)
 {
     SCOPED_TRACE(a.code().toStdString());
@@ -57,7 +49,7 @@ void expectSameItem(const TextItem &a, const TextItem &b)
 
 using ProjectFile = ProjectFixture;
 
-TEST_F(ProjectFile, CreationDefaultsAreWrittenExactlyAsSpecified)
+TEST_F(ProjectFile, ANewProjectIsWrittenWithItsCreationDefaultsByteForByte)
 {
     SaveProject(context, work.filePath(QStringLiteral("album.kvp")));
     const QByteArray written = readBytes(work.filePath(QStringLiteral("album.kvp")));
@@ -68,9 +60,9 @@ TEST_F(ProjectFile, CreationDefaultsAreWrittenExactlyAsSpecified)
     EXPECT_EQ(caption, QStringLiteral("Lurdan CD 1.0 - druhé vydání - album.kvp"));
     EXPECT_EQ(ini.Filename(), work.filePath(QStringLiteral("album.kvp")));
     // No pictures: no side files.
-    EXPECT_FALSE(QFile::exists(QStringLiteral("album.im1")));
-    EXPECT_FALSE(QFile::exists(QStringLiteral("album.im2")));
-    EXPECT_FALSE(QFile::exists(QStringLiteral("album.im3")));
+    EXPECT_FALSE(QFile::exists(work.filePath(QStringLiteral("album.im1"))));
+    EXPECT_FALSE(QFile::exists(work.filePath(QStringLiteral("album.im2"))));
+    EXPECT_FALSE(QFile::exists(work.filePath(QStringLiteral("album.im3"))));
 }
 
 TEST_F(ProjectFile, EveryAttributeSurvivesARoundTrip)
@@ -105,19 +97,19 @@ TEST_F(ProjectFile, EveryAttributeSurvivesARoundTrip)
         f.style = fsItalic;
         band->setTitleFont(f);
     }
-    page.MainImg().setPicture(load(testData("raster/jpeg_baseline_420.jpg")));
-    page.BckImg().setPicture(load(testData("raster/gif_89a.gif")));
-    writeBytes(QStringLiteral("spine.bmp"), readBytes(testData("raster/bmp_24bpp.bmp")));
-    writeRememberedSpinePicture(spine.Reg(), work.filePath(QStringLiteral("spine.bmp")));
+    page.MainImg().setPicture(loadPicture(testData("raster/jpeg_baseline_420.jpg")));
+    page.BckImg().setPicture(loadPicture(testData("raster/gif_89a.gif")));
+    writeBytes(work.filePath(QStringLiteral("spine.bmp")), readBytes(testData("raster/bmp_24bpp.bmp")));
+    spine.remember(work.filePath(QStringLiteral("spine.bmp")));
     spine.setPictureSwitch(true);
     spine.setStretchChoice(false);
     page.CDL().setBackImageMode(BackImageMode::pbmTile);
     page.CDR().setBackImageMode(BackImageMode::pbmTile);
 
     SaveProject(context, work.filePath(QStringLiteral("album.kvp")));
-    EXPECT_EQ(readBytes(QStringLiteral("album.im2")), readBytes(testData("raster/jpeg_baseline_420.jpg")));
-    EXPECT_EQ(readBytes(QStringLiteral("album.im1")), readBytes(testData("raster/gif_89a.gif")));
-    EXPECT_EQ(readBytes(QStringLiteral("album.im3")), readBytes(testData("raster/bmp_24bpp.bmp")));
+    EXPECT_EQ(readBytes(work.filePath(QStringLiteral("album.im2"))), readBytes(testData("raster/jpeg_baseline_420.jpg")));
+    EXPECT_EQ(readBytes(work.filePath(QStringLiteral("album.im1"))), readBytes(testData("raster/gif_89a.gif")));
+    EXPECT_EQ(readBytes(work.filePath(QStringLiteral("album.im3"))), readBytes(testData("raster/bmp_24bpp.bmp")));
 
     Session loaded;
     loaded.open(work.filePath(QStringLiteral("album.kvp")));
@@ -144,8 +136,8 @@ TEST_F(ProjectFile, EveryAttributeSurvivesARoundTrip)
     EXPECT_EQ(QDir(work.path()).entryList({QStringLiteral("album.*")}, QDir::Files),
               (QStringList{"album.im1", "album.im2", "album.im3", "album.kvp"}));
     // The side-file base is remembered for the spine picture.
-    EXPECT_EQ(loaded.reg.ReadString(QStringLiteral("ImgLR")), QStringLiteral("album"));
-    EXPECT_EQ(loaded.reg.ReadString(QStringLiteral("ImgLRName")), QStringLiteral("album"));
+    EXPECT_EQ(loaded.spine.remembered().imgLR, QStringLiteral("album"));
+    EXPECT_EQ(loaded.spine.remembered().imgLRName, QStringLiteral("album"));
 }
 
 TEST_F(ProjectFile, FilesWrittenByHandLoadAsTheFormatDefines)
@@ -166,7 +158,7 @@ TEST_F(ProjectFile, FilesWrittenByHandLoadAsTheFormatDefines)
                             "MTN-Ht=-40\n"
                             "LR-Grd=1\n"
                             "LR-Txt=Spine\n";
-    writeBytes(QStringLiteral("hand.kvp"), file);
+    writeBytes(work.filePath(QStringLiteral("hand.kvp")), file);
     Session s;
     s.page.item(QStringLiteral("MTht")).setAlignment(Alignment::Right);
     s.open(work.filePath(QStringLiteral("hand.kvp")));
@@ -192,7 +184,7 @@ TEST_F(ProjectFile, StylesOutsideTheSixKeysAreNotStoredAndLoadingKeepsTheOldStyl
     page.item(QStringLiteral("MThn")).setStyle(fsBold | fsUnderline);
     page.item(QStringLiteral("MTN")).setStyle(0);
     SaveProject(context, work.filePath(QStringLiteral("s.kvp")));
-    const QByteArray bytes = readBytes(QStringLiteral("s.kvp"));
+    const QByteArray bytes = readBytes(work.filePath(QStringLiteral("s.kvp")));
     for (const char *k : {"MThn-FsB=0", "MThn-FsI=0", "MThn-FsU=0", "MThn-FsS=0", "MThn-FsBI=0", "MThn-FsBIU=0",
                           "MTN-FsB=0"})
         EXPECT_TRUE(bytes.contains(k)) << k;
@@ -206,10 +198,10 @@ TEST_F(ProjectFile, StylesOutsideTheSixKeysAreNotStoredAndLoadingKeepsTheOldStyl
 
 TEST_F(ProjectFile, FilesThatAreNoProjectAreRefusedBeforeAnythingChanges)
 {
-    writeBytes(QStringLiteral("photo.kvp"), readBytes(testData("raster/jpeg_baseline_420.jpg")));
-    writeBytes(QStringLiteral("empty.kvp"), "");
-    writeBytes(QStringLiteral("other.kvp"), "[Other]\r\nMTN-Tx=x\r\n");
-    writeBytes(QStringLiteral("utf16.kvp"), QByteArray("\xFF\xFE[\0S\0e\0c\0C\0D\0]\0", 16));
+    writeBytes(work.filePath(QStringLiteral("photo.kvp")), readBytes(testData("raster/jpeg_baseline_420.jpg")));
+    writeBytes(work.filePath(QStringLiteral("empty.kvp")), "");
+    writeBytes(work.filePath(QStringLiteral("other.kvp")), "[Other]\r\nMTN-Tx=x\r\n");
+    writeBytes(work.filePath(QStringLiteral("utf16.kvp")), QByteArray("\xFF\xFE[\0S\0e\0c\0C\0D\0]\0", 16));
     for (const char *name : {"photo.kvp", "empty.kvp", "other.kvp", "utf16.kvp", "missing.kvp"}) {
         SCOPED_TRACE(name);
         Session s;
@@ -228,7 +220,7 @@ TEST_F(ProjectFile, FilesThatAreNoProjectAreRefusedBeforeAnythingChanges)
 
 TEST_F(ProjectFile, AProjectMissingKeysKeepsItsSizesAndNeverGetsSentinelHeights)
 {
-    writeBytes(QStringLiteral("sparse.kvp"), "[SecCD]\r\nMTN-Tx=Title\r\nMTdn-Sz=16\r\n");
+    writeBytes(work.filePath(QStringLiteral("sparse.kvp")), "[SecCD]\r\nMTN-Tx=Title\r\nMTdn-Sz=16\r\n");
     Session s;
     s.open(work.filePath(QStringLiteral("sparse.kvp")));
     EXPECT_EQ(s.page.item(QStringLiteral("MTN")).text(), QStringLiteral("Title"));
@@ -243,56 +235,39 @@ TEST_F(ProjectFile, AProjectMissingKeysKeepsItsSizesAndNeverGetsSentinelHeights)
     EXPECT_EQ(s.page.CDL().titleFont().height, -15);
 }
 
-TEST_F(ProjectFile, AFileBesideTheSideFileBlocksTheRenameAndIsLoadedInstead)
+TEST_F(ProjectFile, SideFilesAreReadInPlaceFromAFolderThatTakesNoChange)
 {
-    writeBytes(QStringLiteral("album.im1"), readBytes(testData("raster/bmp_24bpp.bmp")));
-    writeBytes(QStringLiteral("album.jpg"), readBytes(testData("raster/jpeg_baseline_420.jpg")));
-    writeBytes(QStringLiteral("album.kvp"), "[SecCD]\r\n");
+    writeBytes(work.filePath(QStringLiteral("album.im1")), readBytes(testData("raster/bmp_24bpp.bmp")));
+    writeBytes(work.filePath(QStringLiteral("album.im2")), readBytes(testData("raster/jpeg_baseline_420.jpg")));
+    writeBytes(work.filePath(QStringLiteral("album.im3")), readBytes(testData("raster/png_rgb_qt.png")));
+    // An unrelated picture beside the side file is never read in its place.
+    writeBytes(work.filePath(QStringLiteral("album.jpg")), readBytes(testData("raster/gif_89a.gif")));
+    writeBytes(work.filePath(QStringLiteral("album.kvp")), "[SecCD]\r\nLR-Grd=0\r\n");
+    const QStringList files = QDir(work.path()).entryList(QDir::Files);
+    const auto undo = refuseNewFiles(work.path()); // a CD, a colleague's folder
     Session s;
     s.open(work.filePath(QStringLiteral("album.kvp")));
-    EXPECT_EQ(messages, QStringList(2, QStringLiteral("Chyba testu formátu obrázku! (RenameError)")));
-    EXPECT_EQ(s.page.BckImg().picture().format(), PictureFormat::Jpeg);
-    EXPECT_EQ(readBytes(QStringLiteral("album.im1")), readBytes(testData("raster/bmp_24bpp.bmp")));
-    EXPECT_TRUE(QFile::exists(QStringLiteral("album.jpg")));
-}
-
-TEST_F(ProjectFile, SideFilesLoadUnderTheirFormatsCandidates)
-{
-    writeBytes(QStringLiteral("a.im1"), readBytes(testData("raster/bmp_24bpp.bmp")));
-    writeBytes(QStringLiteral("a.im2"), readBytes(testData("raster/jpeg_baseline_420.jpg")));
-    writeBytes(QStringLiteral("a.kvp"), "[SecCD]\r\n");
-    QStringList tried;
-    Session s;
-    s.open(work.filePath(QStringLiteral("a.kvp")));
+    if (undo)
+        undo();
+    EXPECT_TRUE(messages.isEmpty()) << messages.join(QLatin1Char('\n')).toStdString();
     EXPECT_EQ(s.page.BckImg().picture().format(), PictureFormat::Bitmap);
     EXPECT_EQ(s.page.MainImg().picture().format(), PictureFormat::Jpeg);
-    EXPECT_EQ(QDir(work.path()).entryList(QDir::Files), (QStringList{"a.im1", "a.im2", "a.kvp"}));
-    // Under which candidates each one loads: a JPEG under .jpg and again .jpeg,
-    // a bitmap under .bmp only.
-    auto loadsUnder = [&](const QString &side) {
-        QStringList under;
-        for (const QString &candidate : sideFileCandidates())
-            sideFileFormatTest(side, candidate, [&](const QString &path, QString *error) {
-                Picture p;
-                const bool ok = p.loadFromFile(path, error);
-                if (ok)
-                    under << candidate;
-                return ok;
-            });
-        return under;
-    };
-    EXPECT_EQ(loadsUnder(QStringLiteral("a.im2")), (QStringList{".jpg", ".jpeg"}));
-    EXPECT_EQ(loadsUnder(QStringLiteral("a.im1")), (QStringList{".bmp"}));
-    writeBytes(QStringLiteral("p.im1"), readBytes(testData("raster/png_rgb_qt.png")));
-    EXPECT_EQ(loadsUnder(QStringLiteral("p.im1")), (QStringList{".png"}));
-    EXPECT_TRUE(messages.isEmpty());
+    EXPECT_EQ(s.page.CDL().backImage().format(), PictureFormat::Png);
+    EXPECT_EQ(QDir(work.path()).entryList(QDir::Files), files);
+    EXPECT_EQ(readBytes(work.filePath(QStringLiteral("album.im1"))), readBytes(testData("raster/bmp_24bpp.bmp")));
+
+    // The loaders' own extensions decide: ".dib" loads nothing, a damaged file is unreadable.
+    writeBytes(work.filePath(QStringLiteral("bad.im1")), readBytes(testData("raster/jpeg_baseline_420.jpg")).left(300));
+    EXPECT_EQ(SideFile::read(work.filePath(QStringLiteral("bad.im1"))).status, SideFile::Status::Unreadable);
+    EXPECT_EQ(SideFile::read(work.filePath(QStringLiteral("none.im1"))).status, SideFile::Status::Missing);
+    EXPECT_TRUE(sideFileCandidates().contains(QStringLiteral(".dib")));
 }
 
 TEST_F(ProjectFile, APngPictureIsSavedAsItsOwnBytesAndComesBackFromTheSideFile)
 {
-    page.MainImg().setPicture(load(testData("raster/png_rgba_qt.png")));
+    page.MainImg().setPicture(loadPicture(testData("raster/png_rgba_qt.png")));
     SaveProject(context, work.filePath(QStringLiteral("p.kvp")));
-    EXPECT_EQ(readBytes(QStringLiteral("p.im2")), readBytes(testData("raster/png_rgba_qt.png")));
+    EXPECT_EQ(readBytes(work.filePath(QStringLiteral("p.im2"))), readBytes(testData("raster/png_rgba_qt.png")));
 
     Session loaded;
     loaded.open(work.filePath(QStringLiteral("p.kvp")));
@@ -311,7 +286,7 @@ TEST_F(ProjectFile, FewerLinesLeaveOldLineKeysThatTheReaderIgnores)
     SaveProject(context, work.filePath(QStringLiteral("t.kvp")));
     bto.setLines({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")});
     SaveProject(context, work.filePath(QStringLiteral("t.kvp")));
-    const QByteArray bytes = readBytes(QStringLiteral("t.kvp"));
+    const QByteArray bytes = readBytes(work.filePath(QStringLiteral("t.kvp")));
     EXPECT_TRUE(bytes.contains("BTo-Tx-L=3\r\n"));
     EXPECT_TRUE(bytes.contains("BTo-Tx4=track 4\r\n"));
     EXPECT_TRUE(bytes.contains("BTo-Tx10=track 10\r\n"));
@@ -323,94 +298,91 @@ TEST_F(ProjectFile, FewerLinesLeaveOldLineKeysThatTheReaderIgnores)
 TEST_F(ProjectFile, AProjectWithoutSideFilesKeepsThePreviousPictures)
 {
     Session s;
-    s.page.MainImg().setPicture(load(testData("raster/jpeg_baseline_420.jpg")));
-    s.page.BckImg().setPicture(load(testData("raster/bmp_24bpp.bmp")));
-    writeBytes(QStringLiteral("new.kvp"), "[SecCD]\r\n");
+    s.page.MainImg().setPicture(loadPicture(testData("raster/jpeg_baseline_420.jpg")));
+    s.page.BckImg().setPicture(loadPicture(testData("raster/bmp_24bpp.bmp")));
+    writeBytes(work.filePath(QStringLiteral("new.kvp")), "[SecCD]\r\n");
     s.open(work.filePath(QStringLiteral("new.kvp")));
     EXPECT_EQ(s.page.MainImg().picture().format(), PictureFormat::Jpeg);
     SaveProject(s.context, work.filePath(QStringLiteral("new.kvp")));
-    EXPECT_EQ(readBytes(QStringLiteral("new.im2")), readBytes(testData("raster/jpeg_baseline_420.jpg")));
-    EXPECT_EQ(readBytes(QStringLiteral("new.im1")), readBytes(testData("raster/bmp_24bpp.bmp")));
+    EXPECT_EQ(readBytes(work.filePath(QStringLiteral("new.im2"))), readBytes(testData("raster/jpeg_baseline_420.jpg")));
+    EXPECT_EQ(readBytes(work.filePath(QStringLiteral("new.im1"))), readBytes(testData("raster/bmp_24bpp.bmp")));
 }
 
-TEST_F(ProjectFile, SpineSideFileFollowsTheRememberedPicture)
+TEST_F(ProjectFile, SavedSideFilesAreWhatTheCoverHolds)
 {
-    // Gradient shown and nothing remembered: no .im3; an older one stays.
-    writeRememberedSpinePicture(reg, QString::fromLatin1(SpinePictureState::kNone));
-    writeBytes(QStringLiteral("cd.im3"), readBytes(testData("raster/gif_89a.gif")));
+    // A project saved over another one takes no picture of the other's with it.
+    writeBytes(work.filePath(QStringLiteral("cd.im1")), readBytes(testData("raster/gif_89a.gif")));
+    writeBytes(work.filePath(QStringLiteral("cd.im3")), readBytes(testData("raster/gif_89a.gif")));
+    spine.remember(QString::fromLatin1(SpinePictureState::kNone));
     SaveProject(context, work.filePath(QStringLiteral("cd.kvp")));
-    EXPECT_EQ(readBytes(QStringLiteral("cd.im3")), readBytes(testData("raster/gif_89a.gif")));
-    SaveProject(context, work.filePath(QStringLiteral("other.kvp")));
-    EXPECT_FALSE(QFile::exists(QStringLiteral("other.im3")));
+    EXPECT_FALSE(QFile::exists(work.filePath(QStringLiteral("cd.im1"))));
+    EXPECT_FALSE(QFile::exists(work.filePath(QStringLiteral("cd.im3"))));
 
-    // ...and the older one is what picture mode shows after loading.
-    Session s;
-    s.open(work.filePath(QStringLiteral("cd.kvp")));
-    s.spine.setPictureSwitch(true);
-    EXPECT_EQ(s.page.CDL().backImage().format(), PictureFormat::Gif);
-    EXPECT_EQ(s.page.CDR().backImage().format(), PictureFormat::Gif);
-
-    // A remembered picture file is copied to the project's .im3, never over an existing one.
-    writeBytes(QStringLiteral("chosen.jpg"), readBytes(testData("raster/jpeg_baseline_420.jpg")));
-    writeRememberedSpinePicture(reg, work.filePath(QStringLiteral("chosen.jpg")));
+    // A remembered spine picture goes along, shown or not, also to another project.
+    writeBytes(work.filePath(QStringLiteral("chosen.jpg")), readBytes(testData("raster/jpeg_baseline_420.jpg")));
+    spine.remember(work.filePath(QStringLiteral("chosen.jpg")));
     SaveProject(context, work.filePath(QStringLiteral("third.kvp")));
-    EXPECT_EQ(readBytes(QStringLiteral("third.im3")), readBytes(QStringLiteral("chosen.jpg")));
-    SaveProject(context, work.filePath(QStringLiteral("cd.kvp")));
-    EXPECT_EQ(readBytes(QStringLiteral("cd.im3")), readBytes(testData("raster/gif_89a.gif")));
+    EXPECT_EQ(readBytes(work.filePath(QStringLiteral("third.im3"))), readBytes(testData("raster/jpeg_baseline_420.jpg")));
+    Session s;
+    s.open(work.filePath(QStringLiteral("third.kvp")));
+    SaveProject(s.context, work.filePath(QStringLiteral("fourth.kvp")));
+    EXPECT_EQ(readBytes(work.filePath(QStringLiteral("fourth.im3"))), readBytes(testData("raster/jpeg_baseline_420.jpg")));
+    s.spine.setPictureSwitch(true);
+    EXPECT_EQ(s.page.CDL().backImage().format(), PictureFormat::Jpeg);
+
+    // An unchanged picture is not written again.
+    page.MainImg().setPicture(loadPicture(testData("raster/bmp_24bpp.bmp")));
+    SaveProject(context, work.filePath(QStringLiteral("same.kvp")));
+    const QString front = work.filePath(QStringLiteral("same.im2"));
+    {
+        QFile file(front);
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(file.setFileTime(QDateTime(QDate(2001, 1, 1), QTime(0, 0)), QFileDevice::FileModificationTime));
+    }
+    SaveProject(context, work.filePath(QStringLiteral("same.kvp")));
+    EXPECT_EQ(QFileInfo(front).lastModified().date().year(), 2001);
 }
 
 TEST_F(ProjectFile, ANameWithoutExtensionCutsTheBaseShort)
 {
-    page.MainImg().setPicture(load(testData("raster/bmp_24bpp.bmp")));
+    page.MainImg().setPicture(loadPicture(testData("raster/bmp_24bpp.bmp")));
     SaveProject(context, work.filePath(QStringLiteral("album")));
     EXPECT_EQ(projectSideFileBase(QStringLiteral("/x/album")), QStringLiteral("a"));
-    EXPECT_TRUE(QFile::exists(QStringLiteral("a.im2")));
+    EXPECT_TRUE(QFile::exists(work.filePath(QStringLiteral("a.im2"))));
     Session s;
     s.open(work.filePath(QStringLiteral("album")));
     EXPECT_EQ(s.page.MainImg().picture().format(), PictureFormat::Bitmap);
 }
 
-TEST_F(ProjectFile, ARefusedWriteStopsTheSaveAndKeepsTheDirectory)
+TEST_F(ProjectFile, ARefusedWriteStopsTheSaveAndSaysWhy)
 {
-    const QString before = QDir::currentPath();
     const QString path = work.filePath(QStringLiteral("no/such/folder/album.kvp"));
+    page.MainImg().setPicture(loadPicture(testData("raster/bmp_24bpp.bmp")));
     try {
         SaveProject(context, path);
         FAIL() << "the save must not report success";
-    } catch (const SettingsError &e) {
-        EXPECT_EQ(e.message(), QStringLiteral("Unable to write to %1").arg(path));
+    } catch (const CommandError &e) {
+        EXPECT_TRUE(e.message().contains(QStringLiteral("album.im2"))) << e.message().toStdString();
+        EXPECT_TRUE(e.message().contains(QStringLiteral("složka neexistuje"))) << e.message().toStdString();
     }
-    EXPECT_EQ(QDir::currentPath(), before);
-    EXPECT_FALSE(QFile::exists(QStringLiteral("album.im2")));
 }
 
 TEST_F(ProjectFile, TextTheCodePageCannotHoldIsReportedNotMangled)
 {
     page.item(QStringLiteral("MTN")).setText(QStringLiteral("日本"));
     EXPECT_THROW(SaveProject(context, work.filePath(QStringLiteral("j.kvp"))), SettingsError);
-    EXPECT_FALSE(readBytes(QStringLiteral("j.kvp")).contains("MTN-Tx=?"));
+    EXPECT_FALSE(readBytes(work.filePath(QStringLiteral("j.kvp"))).contains("MTN-Tx=?"));
 
     // A save refused over an existing project leaves that file exactly as it was,
     // even when the refused text is written last (the spine title).
     page.item(QStringLiteral("MTN")).setText(QStringLiteral("Old title"));
     SaveProject(context, work.filePath(QStringLiteral("k.kvp")));
-    const QByteArray before = readBytes(QStringLiteral("k.kvp"));
+    const QByteArray before = readBytes(work.filePath(QStringLiteral("k.kvp")));
     ASSERT_FALSE(before.isEmpty());
     page.item(QStringLiteral("MTN")).setText(QStringLiteral("New title"));
     page.CDL().setCaption(QStringLiteral("Пластинка"));
     EXPECT_THROW(SaveProject(context, work.filePath(QStringLiteral("k.kvp"))), SettingsError);
-    EXPECT_EQ(readBytes(QStringLiteral("k.kvp")), before);
-}
-
-TEST_F(ProjectFile, LoadingRestoresTheWorkingDirectory)
-{
-    QDir(work.path()).mkdir(QStringLiteral("sub"));
-    writeBytes(work.filePath(QStringLiteral("sub/p.kvp")), "[SecCD]\r\nMTN-Tx=x\r\n");
-    const QString before = QDir::currentPath();
-    Session s;
-    s.open(work.filePath(QStringLiteral("sub/p.kvp")));
-    EXPECT_EQ(QDir::currentPath(), before);
-    EXPECT_EQ(s.page.item(QStringLiteral("MTN")).text(), QStringLiteral("x"));
+    EXPECT_EQ(readBytes(work.filePath(QStringLiteral("k.kvp"))), before);
 }
 
 TEST_F(ProjectFile, DamagedFilesLoadWithoutCrashing)
@@ -423,7 +395,7 @@ TEST_F(ProjectFile, DamagedFilesLoadWithoutCrashing)
         "[SecCD",
     };
     for (const QByteArray &bytes : cases) {
-        writeBytes(QStringLiteral("bad.kvp"), bytes);
+        writeBytes(work.filePath(QStringLiteral("bad.kvp")), bytes);
         Session s;
         try {
             s.open(work.filePath(QStringLiteral("bad.kvp")));
@@ -440,18 +412,14 @@ TEST_F(ProjectFile, KorvelPrintOfASavedProjectEqualsTheOpenedPage)
     page.item(QStringLiteral("MTN")).setText(QStringLiteral("Žluťoučký kůň"));
     page.item(QStringLiteral("BTo")).setLines({QStringLiteral("1. Úvod"), QStringLiteral("2. Ódy")});
     page.item(QStringLiteral("BTno")).setColor(rgbColor(200, 0, 0));
-    page.MainImg().setPicture(load(testData("raster/jpeg_baseline_420.jpg")));
+    page.MainImg().setPicture(loadPicture(testData("raster/jpeg_baseline_420.jpg")));
     page.CDL().setEndColor(rgbColor(0, 0, 255));
     page.CDR().setEndColor(rgbColor(0, 0, 255));
     QDir(work.path()).mkdir(QStringLiteral("covers"));
-    QDir::setCurrent(work.filePath(QStringLiteral("covers")));
     SaveProject(context, work.filePath(QStringLiteral("covers/album.kvp")));
-    QDir::setCurrent(work.path());
 
     Session opened;
-    QDir::setCurrent(work.filePath(QStringLiteral("covers")));
     opened.open(work.filePath(QStringLiteral("covers/album.kvp")));
-    QDir::setCurrent(work.path());
     const QImage expected = renderPaper(opened.page, 96);
 
     // Started from another folder: the side files are found beside the project.
@@ -472,7 +440,7 @@ TEST_F(ProjectFile, KorvelPrintOfASavedProjectEqualsTheOpenedPage)
     EXPECT_EQ(printed.pixel(60, 585), qRgb(0, 0, 255)) << "the spine colours are the project's";
 
     // The designer's remembered spine picture is not touched by printing.
-    writeRememberedSpinePicture(reg, QStringLiteral("[none]"));
+    reg.WriteString(QStringLiteral("ImgLR"), QStringLiteral("[none]"));
     p.start(QStringLiteral(KORVEL_PRINT_EXE), {QStringLiteral("covers/album.kvp"), QStringLiteral("out.pdf")});
     ASSERT_TRUE(p.waitForFinished(60000));
     EXPECT_EQ(p.exitCode(), 0);
@@ -488,10 +456,9 @@ TEST_F(ProjectFile, TheWindowOpensItsArgumentAndForgetsTheSpinePictureAtTheEnd)
 {
     page.item(QStringLiteral("MTN")).setText(QStringLiteral("Given"));
     SaveProject(context, work.filePath(QStringLiteral("given.kvp")));
-    writeRememberedSpinePicture(reg, QStringLiteral("something"));
+    reg.WriteString(QStringLiteral("ImgLR"), QStringLiteral("something"));
     {
         TFrmMain window;
-        SpinePictureState state(window.page());
         window.Params(work.filePath(QStringLiteral("given.kvp")));
         window.show();
         EXPECT_EQ(window.page().item(QStringLiteral("MTN")).text(), QStringLiteral("Given"));

@@ -9,11 +9,12 @@
 #include <QCheckBox>
 #include <QStatusBar>
 #include <QTest>
+#include <QUndoStack>
 
-#include "GuiTestUtil.h"
-#include "ProjectTestUtil.h"
+#include "DesignerTestUtil.h"
 #include "dialogs/FileDialogFilters.h"
 #include "app/TFrmMain.h"
+#include "project/DocumentHistory.h"
 #include "dialogs/TFrmEdit.h"
 #include "project/PageGeometry.h"
 #include "dialogs/TFrmNzvCD.h"
@@ -23,32 +24,7 @@ using namespace korvel::test;
 
 namespace {
 
-class ProjectWindow : public ProjectFixture {
-protected:
-    // A designer window with its spine picture state, as start-up makes it. Every
-    // file dialog it shows is answered from `answers`; an unexpected one fails.
-    struct Designer {
-        TFrmMain window;
-        SpinePictureState &state = window.createSpineDialog()->state();
-        QStringList answers;
-        int dialogs = 0;
-        explicit Designer(const QString &argument = QString())
-        {
-            window.setProjectDialog([this](QWidget *, bool, const QString &) {
-                ++dialogs;
-                if (answers.isEmpty()) {
-                    ADD_FAILURE() << "an unexpected file dialog";
-                    return QString();
-                }
-                return answers.takeFirst();
-            });
-            window.Params(argument);
-            window.show();
-        }
-        bool unsaved() const { return window.action(QStringLiteral("Fsave"))->isEnabled(); }
-        void type(const char *box, const QString &text) { window.editBox(QString::fromLatin1(box))->setText(text); }
-    };
-};
+using ProjectWindow = DesignerFixture;
 
 } // namespace
 
@@ -63,15 +39,14 @@ TEST_F(ProjectWindow, StartWithoutArgumentLoadsTheTemplateOfTheStartDirectory)
         EXPECT_FALSE(d.unsaved());
         EXPECT_EQ(d.window.windowTitle(), QStringLiteral("Lurdan CD 1.0 - druhé vydání - Neuložen"));
     }
-    writeBytes(QStringLiteral("default.kvd"), "[SecCD]\r\nMTN-Tx=Template title\r\nBTo-Tx-L=1\r\nBTo-Tx1=Track\r\n");
-    Designer d;
+    writeBytes(work.filePath(QStringLiteral("default.kvd")), "[SecCD]\r\nMTN-Tx=Template title\r\nBTo-Tx-L=1\r\nBTo-Tx1=Track\r\n");
+    Designer d(QString(), work.path());
     EXPECT_EQ(d.window.page().item(QStringLiteral("MTN")).text(), QStringLiteral("Template title"));
     EXPECT_EQ(d.window.page().item(QStringLiteral("BTo")).lines(), QStringList{QStringLiteral("Track")});
     EXPECT_TRUE(d.window.editBox(QStringLiteral("MEN"))->text().isEmpty());
     EXPECT_FALSE(d.unsaved());
     EXPECT_EQ(d.window.windowTitle(), QStringLiteral("Lurdan CD 1.0 - druhé vydání - Neuložen"));
     EXPECT_FALSE(d.window.isNamedProject());
-    EXPECT_TRUE(d.window.loadPath().isEmpty());
 }
 
 TEST_F(ProjectWindow, AProjectGivenAtStartIsSavedWithoutADialog)
@@ -88,7 +63,7 @@ TEST_F(ProjectWindow, AProjectGivenAtStartIsSavedWithoutADialog)
     EXPECT_TRUE(d.window.FsaveClick());
     EXPECT_EQ(d.dialogs, 0);
     EXPECT_FALSE(d.unsaved());
-    EXPECT_TRUE(readBytes(QStringLiteral("album.kvp")).contains("MTN-Tx=Edited\r\n"));
+    EXPECT_TRUE(readBytes(work.filePath(QStringLiteral("album.kvp"))).contains("MTN-Tx=Edited\r\n"));
 }
 
 TEST_F(ProjectWindow, SaveOfAnUnnamedProjectAsksEveryTimeAndBeforeOverwriting)
@@ -130,7 +105,7 @@ TEST_F(ProjectWindow, SaveOfAnUnnamedProjectAsksEveryTimeAndBeforeOverwriting)
     EXPECT_TRUE(readBytes(other).contains("MTN-Tx=Third\r\n"));
 }
 
-TEST_F(ProjectWindow, OpenLoadsIntoPageAndBoxesAndMovesToTheProjectsFolder)
+TEST_F(ProjectWindow, OpenLoadsIntoPageAndBoxesAndNewStartsFromTheTemplateReadAtStart)
 {
     QDir(work.path()).mkdir(QStringLiteral("covers"));
     writeBytes(work.filePath(QStringLiteral("covers/a.kvp")), "[SecCD]\r\nMTht-Tx=Opened\r\n");
@@ -148,9 +123,9 @@ TEST_F(ProjectWindow, OpenLoadsIntoPageAndBoxesAndMovesToTheProjectsFolder)
     EXPECT_FALSE(d.unsaved());
     EXPECT_EQ(d.window.savePath(), work.filePath(QStringLiteral("covers/a.kvp")));
 
-    // New looks for the template in the folder Open moved to.
+    // New takes the template read at start, not one of the folder Open went to.
     d.window.FNewClick();
-    EXPECT_EQ(d.window.page().item(QStringLiteral("MTht")).text(), QStringLiteral("Covers template"));
+    EXPECT_EQ(d.window.page().item(QStringLiteral("MTht")).text(), QStringLiteral("Horní text"));
     EXPECT_TRUE(d.window.editBox(QStringLiteral("MEht"))->text().isEmpty());
     EXPECT_FALSE(d.window.isNamedProject());
     EXPECT_FALSE(d.unsaved());
@@ -203,7 +178,7 @@ TEST_F(ProjectWindow, ClosingAsksAndAnsweringNoWritesNothing)
         box->accept();
     }, 300);
     EXPECT_FALSE(d.window.close());
-    EXPECT_TRUE(error.startsWith(QStringLiteral("Unable to write to"))) << error.toStdString();
+    EXPECT_TRUE(error.contains(QStringLiteral("x.kvp“ nelze zapsat: složka neexistuje"))) << error.toStdString();
     EXPECT_TRUE(d.unsaved());
 }
 
@@ -226,7 +201,7 @@ TEST_F(ProjectWindow, ASaveThatFailsEndsNewAndOpenAndKeepsTheWork)
             d.window.FOpenClick();
         else
             d.window.FNewClick();
-        EXPECT_TRUE(error.startsWith(QStringLiteral("Unable to write to"))) << error.toStdString();
+        EXPECT_TRUE(error.contains(QStringLiteral("x.kvp“ nelze zapsat: složka neexistuje"))) << error.toStdString();
         EXPECT_EQ(d.window.page().item(QStringLiteral("MTN")).text(), QStringLiteral("Work"));
         EXPECT_EQ(d.window.editBox(QStringLiteral("MEN"))->text(), QStringLiteral("Work"));
         EXPECT_TRUE(d.unsaved());
@@ -247,38 +222,24 @@ TEST_F(ProjectWindow, TheProjectDialogsOfferProjectsAndEveryFile)
 namespace {
 
 // Accepts every error box the next command shows and keeps their texts.
-struct ErrorBoxes {
-    QStringList texts;
-    void watch(int rounds = 3)
-    {
-        whenModal<QMessageBox>(
-            [this, rounds](QMessageBox *box) {
-                texts << box->text();
-                box->accept();
-                if (rounds > 1)
-                    watch(rounds - 1);
-            },
-            150);
-    }
-};
 
 } // namespace
 
 TEST_F(ProjectWindow, ADottedNameGetsKvpAndSideFilesOfItsOwn)
 {
-    writeBytes(QStringLiteral("photo.bmp"), readBytes(testData("raster/bmp_24bpp.bmp")));
+    writeBytes(work.filePath(QStringLiteral("photo.bmp")), readBytes(testData("raster/bmp_24bpp.bmp")));
     Designer d;
     QString error;
-    ASSERT_TRUE(d.window.page().BckImg().loadFromFile(QStringLiteral("photo.bmp"), &error));
+    ASSERT_TRUE(d.window.page().BckImg().loadFromFile(work.filePath(QStringLiteral("photo.bmp")), &error));
     d.answers << work.filePath(QStringLiteral("Deska 1.5"));
     d.window.SaveAsClick();
-    EXPECT_TRUE(QFile::exists(QStringLiteral("Deska 1.5.kvp")));
-    EXPECT_TRUE(QFile::exists(QStringLiteral("Deska 1.5.im1")));
-    EXPECT_FALSE(QFile::exists(QStringLiteral("Deska.im1")));
+    EXPECT_TRUE(QFile::exists(work.filePath(QStringLiteral("Deska 1.5.kvp"))));
+    EXPECT_TRUE(QFile::exists(work.filePath(QStringLiteral("Deska 1.5.im1"))));
+    EXPECT_FALSE(QFile::exists(work.filePath(QStringLiteral("Deska.im1"))));
     EXPECT_EQ(d.window.savePath(), work.filePath(QStringLiteral("Deska 1.5.kvp")));
 
     // A dotted base is no picture extension: the spine shows the picture mode, empty.
-    writeBytes(QStringLiteral("Album 2.0.kvp"), "[SecCD]\r\nMTN-Tx=Two\r\nLR-Grd=0\r\n");
+    writeBytes(work.filePath(QStringLiteral("Album 2.0.kvp")), "[SecCD]\r\nMTN-Tx=Two\r\nLR-Grd=0\r\n");
     ErrorBoxes boxes;
     boxes.watch(1);
     d.answers << work.filePath(QStringLiteral("Album 2.0.kvp"));
@@ -291,51 +252,54 @@ TEST_F(ProjectWindow, ADottedNameGetsKvpAndSideFilesOfItsOwn)
     EXPECT_TRUE(d.window.page().BckImg().picture().isEmpty()) << "no side files, no pictures";
 }
 
-TEST_F(ProjectWindow, AnOpenThatFailsPartWayChangesNothing)
+TEST_F(ProjectWindow, AnOpenThatFailsChangesNothingAndLeavesNoStep)
 {
     page.item(QStringLiteral("MTN")).setText(QStringLiteral("First"));
     SaveProject(context, work.filePath(QStringLiteral("a.kvp")));
-    const QByteArray savedA = readBytes(QStringLiteral("a.kvp"));
-    writeBytes(QStringLiteral("b.kvp"), "[SecCD]\r\nMTN-Tx=Second\r\n");
-    writeBytes(QStringLiteral("b.im1"), readBytes(testData("raster/bmp_24bpp.bmp")));
-    writeBytes(QStringLiteral("photo.jpg"), readBytes(testData("raster/jpeg_baseline_420.jpg")));
+    writeBytes(work.filePath(QStringLiteral("b.kvp")), "[SecCD]\r\nMTN-Tx=Second\r\n");
+    writeBytes(work.filePath(QStringLiteral("photo.kvp")), readBytes(testData("raster/jpeg_baseline_420.jpg")));
 
     Designer d(work.filePath(QStringLiteral("a.kvp")));
+    d.window.setRecoveryInterval(10);
+    d.type("MEht", QStringLiteral("Edited"));
+    QCoreApplication::processEvents();
     const QString caption = d.window.windowTitle();
     const PageState before = d.window.page().state();
-    // The per-user store refuses every write: the load fails after the pictures.
-    writeBytes(QStringLiteral("not-a-folder"), "x");
-    UserRegistry::setStorePath(work.filePath(QStringLiteral("not-a-folder/store.ini")));
+    const int steps = d.window.history().stack()->count();
+
+    // A picture renamed to a project is refused before anything changes: no step to
+    // undo, the work still unsaved, the next undo undoes the user's own edit.
     ErrorBoxes boxes;
     boxes.watch(1);
-    d.answers << work.filePath(QStringLiteral("b.kvp"));
-    d.window.FOpenClick();
-    ASSERT_EQ(boxes.texts.size(), 1);
-    EXPECT_TRUE(boxes.texts[0].contains(QStringLiteral("b.kvp"))) << boxes.texts[0].toStdString();
-    EXPECT_TRUE(d.window.page().state() == before);
-    EXPECT_EQ(d.window.windowTitle(), caption);
-    EXPECT_EQ(d.window.editBox(QStringLiteral("MEN"))->text(), QStringLiteral("First"));
-    EXPECT_EQ(d.window.savePath(), work.filePath(QStringLiteral("a.kvp")));
-    EXPECT_FALSE(d.unsaved());
-    UserRegistry::setStorePath(work.filePath(QStringLiteral("registry/store.ini")));
-    d.window.action(QStringLiteral("Fsave"))->trigger(); // disabled: nothing to save
-    EXPECT_EQ(readBytes(QStringLiteral("a.kvp")), savedA);
-
-    // A picture renamed to a project is refused before anything changes.
-    writeBytes(QStringLiteral("photo.kvp"), readBytes(QStringLiteral("photo.jpg")));
-    boxes.watch(1);
+    answerNextQuestion(false);
     d.answers << work.filePath(QStringLiteral("photo.kvp"));
     d.window.FOpenClick();
-    ASSERT_EQ(boxes.texts.size(), 2);
-    EXPECT_TRUE(boxes.texts[1].contains(QStringLiteral("není projekt"))) << boxes.texts[1].toStdString();
+    QCoreApplication::processEvents();
+    ASSERT_EQ(boxes.texts.size(), 1);
+    EXPECT_TRUE(boxes.texts[0].contains(QStringLiteral("není projekt"))) << boxes.texts[0].toStdString();
     EXPECT_TRUE(d.window.page().state() == before);
     EXPECT_EQ(d.window.windowTitle(), caption);
+    EXPECT_EQ(d.window.history().stack()->count(), steps);
+    EXPECT_TRUE(d.unsaved());
+    d.window.action(QStringLiteral("Undo"))->trigger();
+    EXPECT_EQ(d.window.page().item(QStringLiteral("MTht")).text(), QStringLiteral("Horní text"));
+    EXPECT_EQ(d.window.savePath(), work.filePath(QStringLiteral("a.kvp")));
+
+    // The per-user store refusing every write does not stop an Open: the cover holds
+    // the remembered spine picture itself.
+    writeBytes(work.filePath(QStringLiteral("not-a-folder")), "x");
+    UserRegistry::setStorePath(work.filePath(QStringLiteral("not-a-folder/store.ini")));
+    d.answers << work.filePath(QStringLiteral("b.kvp"));
+    d.window.FOpenClick();
+    EXPECT_EQ(d.window.page().item(QStringLiteral("MTN")).text(), QStringLiteral("Second"));
+    EXPECT_EQ(d.window.history().stack()->count(), 0);
+    UserRegistry::setStorePath(work.filePath(QStringLiteral("registry/store.ini")));
 }
 
 TEST_F(ProjectWindow, ARefusedOverwriteKeepsTheNameAndTheOtherFile)
 {
     SaveProject(context, work.filePath(QStringLiteral("a.kvp")));
-    writeBytes(QStringLiteral("b.kvp"), "[SecCD]\r\nMTN-Tx=B\r\n");
+    writeBytes(work.filePath(QStringLiteral("b.kvp")), "[SecCD]\r\nMTN-Tx=B\r\n");
     Designer d(work.filePath(QStringLiteral("a.kvp")));
     const QString caption = d.window.windowTitle();
     d.type("MEN", QStringLiteral("Edited"));
@@ -345,8 +309,8 @@ TEST_F(ProjectWindow, ARefusedOverwriteKeepsTheNameAndTheOtherFile)
     EXPECT_EQ(d.window.savePath(), work.filePath(QStringLiteral("a.kvp")));
     EXPECT_EQ(d.window.windowTitle(), caption);
     EXPECT_TRUE(d.window.FsaveClick());
-    EXPECT_EQ(readBytes(QStringLiteral("b.kvp")), QByteArray("[SecCD]\r\nMTN-Tx=B\r\n"));
-    EXPECT_TRUE(readBytes(QStringLiteral("a.kvp")).contains("MTN-Tx=Edited\r\n"));
+    EXPECT_EQ(readBytes(work.filePath(QStringLiteral("b.kvp"))), QByteArray("[SecCD]\r\nMTN-Tx=B\r\n"));
+    EXPECT_TRUE(readBytes(work.filePath(QStringLiteral("a.kvp"))).contains("MTN-Tx=Edited\r\n"));
 }
 
 TEST_F(ProjectWindow, AnUnchangedTiledProjectSavesTheKeysItRead)
@@ -358,23 +322,23 @@ TEST_F(ProjectWindow, AnUnchangedTiledProjectSavesTheKeysItRead)
     Designer d(work.filePath(QStringLiteral("tiled.kvp")));
     d.answers << work.filePath(QStringLiteral("copy.kvp"));
     d.window.SaveAsClick();
-    EXPECT_EQ(readBytes(QStringLiteral("copy.kvp")), readBytes(QStringLiteral("tiled.kvp")));
+    EXPECT_EQ(readBytes(work.filePath(QStringLiteral("copy.kvp"))), readBytes(work.filePath(QStringLiteral("tiled.kvp"))));
 }
 
 TEST_F(ProjectWindow, NewDropsThePicturesAndARemovedPictureStaysRemoved)
 {
     page.MainImg().setPicture(Picture());
-    writeBytes(QStringLiteral("a.kvp"), "[SecCD]\r\n");
-    writeBytes(QStringLiteral("a.im1"), readBytes(testData("raster/bmp_24bpp.bmp")));
-    writeBytes(QStringLiteral("a.im2"), readBytes(testData("raster/gif_89a.gif")));
+    writeBytes(work.filePath(QStringLiteral("a.kvp")), "[SecCD]\r\n");
+    writeBytes(work.filePath(QStringLiteral("a.im1")), readBytes(testData("raster/bmp_24bpp.bmp")));
+    writeBytes(work.filePath(QStringLiteral("a.im2")), readBytes(testData("raster/gif_89a.gif")));
     Designer d(work.filePath(QStringLiteral("a.kvp")));
     ASSERT_FALSE(d.window.page().BckImg().picture().isEmpty());
 
     d.window.removePicture(true);
     EXPECT_TRUE(d.unsaved());
     EXPECT_TRUE(d.window.FsaveClick());
-    EXPECT_FALSE(QFile::exists(QStringLiteral("a.im2"))) << "the removed picture's side file goes";
-    EXPECT_TRUE(QFile::exists(QStringLiteral("a.im1")));
+    EXPECT_FALSE(QFile::exists(work.filePath(QStringLiteral("a.im2")))) << "the removed picture's side file goes";
+    EXPECT_TRUE(QFile::exists(work.filePath(QStringLiteral("a.im1"))));
 
     d.window.FNewClick();
     EXPECT_TRUE(d.window.page().BckImg().picture().isEmpty());
@@ -383,8 +347,8 @@ TEST_F(ProjectWindow, NewDropsThePicturesAndARemovedPictureStaysRemoved)
 
 TEST_F(ProjectWindow, ToolWindowsShowTheNewProjectAfterOpenAndClear)
 {
-    writeBytes(QStringLiteral("a.kvp"), "[SecCD]\r\nBTo-Tx-L=1\r\nBTo-Tx1=Old track\r\nLR-Txt=Old\r\n");
-    writeBytes(QStringLiteral("b.kvp"), "[SecCD]\r\nBTo-Tx-L=2\r\nBTo-Tx1=New 1\r\nBTo-Tx2=New 2\r\nLR-Txt=New\r\n");
+    writeBytes(work.filePath(QStringLiteral("a.kvp")), "[SecCD]\r\nBTo-Tx-L=1\r\nBTo-Tx1=Old track\r\nLR-Txt=Old\r\n");
+    writeBytes(work.filePath(QStringLiteral("b.kvp")), "[SecCD]\r\nBTo-Tx-L=2\r\nBTo-Tx1=New 1\r\nBTo-Tx2=New 2\r\nLR-Txt=New\r\n");
     Designer d(work.filePath(QStringLiteral("a.kvp")));
     d.window.BEoClick();
     d.window.LRBtnClick();
@@ -481,5 +445,5 @@ TEST_F(ProjectWindow, TypedAndPastedTextKeepsWhatTheFileCanHold)
     EXPECT_FALSE(d.window.FsaveClick());
     ASSERT_EQ(boxes.texts.size(), 1);
     EXPECT_TRUE(boxes.texts[0].contains(QStringLiteral("Obsah, řádek 13"))) << boxes.texts[0].toStdString();
-    EXPECT_FALSE(QFile::exists(QStringLiteral("x.kvp")));
+    EXPECT_FALSE(QFile::exists(work.filePath(QStringLiteral("x.kvp"))));
 }

@@ -195,6 +195,7 @@ bool Picture::loadFromData(const QByteArray &bytes, const QString &extension, QS
         return false;
     }
     m_content = std::move(content);
+    m_decoded.reset();
     m_bytes = bytes;
     m_format = format;
     m_cache = std::make_shared<ScreenCache>();
@@ -214,9 +215,45 @@ bool Picture::saveToFile(const QString &path, QString *error) const
     return true;
 }
 
+Picture Picture::stored() const
+{
+    Picture copy;
+    if (isEmpty())
+        return copy;
+    copy.m_decoded = m_content ? std::weak_ptr<const PictureContent>(m_content) : m_decoded;
+    copy.m_bytes = m_bytes;
+    copy.m_format = m_format;
+    return copy;
+}
+
+Picture Picture::revived() const
+{
+    if (!isStored())
+        return *this;
+    Picture copy;
+    if (std::shared_ptr<const PictureContent> alive = m_decoded.lock()) {
+        copy.m_content = std::move(alive);
+        copy.m_bytes = m_bytes;
+        copy.m_format = m_format;
+        return copy;
+    }
+    static constexpr std::pair<PictureFormat, const char *> kExtensions[] = {
+        {PictureFormat::Bitmap, ".bmp"}, {PictureFormat::Gif, ".gif"}, {PictureFormat::Jpeg, ".jpg"},
+        {PictureFormat::Icon, ".ico"},   {PictureFormat::Png, ".png"}, {PictureFormat::Metafile, ".emf"}};
+    for (const auto &[format, extension] : kExtensions)
+        if (format == m_format) {
+            // These bytes were decoded once already; only memory can refuse them now,
+            // and then the picture is shown as none rather than half.
+            QString ignored;
+            copy.loadFromData(m_bytes, QString::fromLatin1(extension), &ignored);
+        }
+    return copy;
+}
+
 void Picture::clear()
 {
     m_content.reset();
+    m_decoded.reset();
     m_bytes.clear();
     m_format = PictureFormat::None;
     m_cache = std::make_shared<ScreenCache>();
@@ -230,10 +267,10 @@ QSize Picture::size() const
 bool Picture::sameAs(const Picture &other) const
 {
     // Copies share their decoded content: no need to compare megabytes of bytes.
-    if (m_content == other.m_content && m_format == other.m_format && m_bytes.size() == other.m_bytes.size()
+    if (m_format == other.m_format && m_bytes.size() == other.m_bytes.size()
         && m_bytes.constData() == other.m_bytes.constData())
         return true;
-    return m_format == other.m_format && m_bytes == other.m_bytes && isEmpty() == other.isEmpty();
+    return m_format == other.m_format && m_bytes == other.m_bytes;
 }
 
 void Picture::draw(QPainter &painter, const QRectF &target, DrawTarget where) const

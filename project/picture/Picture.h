@@ -52,7 +52,7 @@ public:
     bool saveToFile(const QString &path, QString *error) const;
 
     void clear();
-    bool isEmpty() const { return !m_content; }
+    bool isEmpty() const { return m_format == PictureFormat::None; }
     QSize size() const;
     PictureFormat format() const { return m_format; }
     const QByteArray &bytes() const { return m_bytes; }
@@ -65,6 +65,16 @@ public:
     // True when both hold the same picture (same format and bytes).
     bool sameAs(const Picture &other) const;
 
+    // The picture as the undo history keeps it: its file bytes, not its pixels. A
+    // 12-megapixel photo is 47 MB decoded but a few MB as a file, and a history of
+    // twenty chosen photos must not hold twenty decoded ones. It draws nothing until
+    // revived.
+    Picture stored() const;
+    bool isStored() const { return !m_content && m_format != PictureFormat::None; }
+    // The picture ready to draw: the pixels are shared with any picture still holding
+    // them, or decoded again from the bytes.
+    Picture revived() const;
+
     // The extension without its dot, lower-cased, for the error message; exposed for tests.
     static QString extensionOf(const QString &fileName);
     // Whether a file's extension has a picture loader (".png", ".jpg", ...).
@@ -76,6 +86,8 @@ private:
         QImage image[2];
     };
     std::shared_ptr<const PictureContent> m_content;
+    // A stored picture's pixels while some other copy still holds them.
+    std::weak_ptr<const PictureContent> m_decoded;
     QByteArray m_bytes;
     PictureFormat m_format = PictureFormat::None;
     std::shared_ptr<ScreenCache> m_cache = std::make_shared<ScreenCache>();

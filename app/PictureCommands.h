@@ -1,0 +1,43 @@
+#pragma once
+#include <QObject>
+#include <QPoint>
+#include <functional>
+
+class QMenu;
+class QWidget;
+
+namespace korvel {
+
+class CoverDocument;
+class PageView;
+
+// The front and back pictures: chosen in the picture dialog, taken away from the
+// popup menu, or dropped on the page (a spine band takes a dropped picture too).
+class PictureCommands : public QObject {
+    Q_OBJECT
+public:
+    PictureCommands(CoverDocument &document, QWidget &window);
+
+    // The open-picture dialog (replaceable, for tests).
+    void setOpenPictureDialog(std::function<QString(QWidget *)> dialog) { m_openPicture = std::move(dialog); }
+
+    // "Odebrat obrázek přední strany" and "... zadní strany" in menu, offered only
+    // while there is a picture to take away.
+    void addRemoveActions(QMenu &menu);
+
+    void choose(bool front);
+    void remove(bool front);
+    // A picture file dropped at pos on the page view: onto the element under it.
+    // Returns whether it was taken.
+    bool drop(const QString &path, const QPoint &onPage);
+
+signals:
+    void notice(const QString &text);
+
+private:
+    CoverDocument &m_document;
+    QWidget &m_window;
+    std::function<QString(QWidget *)> m_openPicture;
+};
+
+} // namespace korvel

@@ -1,0 +1,101 @@
+#include "app/PrintCommands.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QPrinter>
+#include <QProgressDialog>
+#include <QScopeGuard>
+
+#include "app/PrintSetup.h"
+#include "dialogs/Ask.h"
+#include "dialogs/CoverPreviewDialog.h"
+#include "dialogs/CoverPrintDialog.h"
+#include "dialogs/ErrorBox.h"
+#include "project/CoverDocument.h"
+#include "project/CoverPage.h"
+
+namespace korvel {
+
+PrintCommands::PrintCommands(CoverDocument &document, QWidget &window)
+    : QObject(&window)
+    , m_document(document)
+    , m_window(window)
+{
+}
+
+bool PrintCommands::printOn(QPrinter &printer)
+{
+    // Whatever the dialog offered, the cover is one portrait page from the paper's
+    // corner, moved and stretched by the calibration of the printer it goes to.
+    PrintSetup::keepCoverPage(printer);
+    const PrinterCalibration calibration = PrintSetup::calibrationFor(printer);
+    const QString warning = PrintSetup::fitWarning(printer, calibration);
+    if (!warning.isEmpty() && !Ask(QStringLiteral("Tisk"), warning, 1))
+        return false;
+
+    QProgressDialog progress(&m_window);
+    progress.setObjectName(QStringLiteral("PrintProgress"));
+    progress.setWindowTitle(QStringLiteral("Printing progress"));
+    progress.setLabelText(QStringLiteral("Printing progress"));
+    progress.setCancelButtonText(QStringLiteral("Cancel"));
+    progress.setRange(0, 1);
+    progress.setMinimumDuration(0);
+    progress.setValue(0);
+    QCoreApplication::processEvents();
+    if (progress.wasCanceled())
+        return false;
+    const bool ok = m_document.page().printTo(printer, calibration);
+    progress.setValue(1);
+    if (!ok) {
+        const QString where = printer.outputFileName().isEmpty() ? QStringLiteral("na tiskárnu %1").arg(printer.printerName())
+                                                                 : QStringLiteral("do souboru %1").arg(printer.outputFileName());
+        showErrorBox(&m_window, QStringLiteral("Stránku se nepodařilo vytisknout %1.").arg(where));
+    }
+    return ok;
+}
+
+void PrintCommands::withPrinter(const std::function<void(QPrinter &)> &job)
+{
+    // A preview or print asked for while one is being prepared is ignored.
+    if (m_preparing)
+        return;
+    m_preparing = true;
+    const auto done = qScopeGuard([this] { m_preparing = false; });
+    QPrinter printer(QPrinter::HighResolution);
+    PrintSetup::prepare(printer, QStringLiteral("Korvel"));
+    // The print job is named after the project, as print queues show it.
+    if (m_document.isNamed() && !m_document.path().isEmpty())
+        printer.setDocName(QFileInfo(m_document.path()).completeBaseName());
+    job(printer);
+}
+
+void PrintCommands::preview()
+{
+    bool print = false;
+    withPrinter([this, &print](QPrinter &printer) {
+        CoverPreviewDialog preview(&printer, &m_window);
+        preview.setObjectName(QStringLiteral("PrintPreview"));
+        preview.setWindowTitle(QStringLiteral("Náhled"));
+        // The preview shows the page itself: no printer's calibration reaches it.
+        connect(&preview, &QPrintPreviewDialog::paintRequested, this,
+                [this](QPrinter *p) { m_document.page().printTo(*p); });
+        preview.exec();
+        print = preview.printRequested();
+    });
+    if (print)
+        this->print();
+}
+
+void PrintCommands::print()
+{
+    withPrinter([this](QPrinter &printer) {
+        const QString pdf = PrintSetup::proposedPdf(m_document.isNamed() ? m_document.path() : QString(), m_document.folder());
+        CoverPrintDialog dialog(&printer, pdf, &m_window);
+        dialog.setObjectName(QStringLiteral("PrintDialog"));
+        if (dialog.exec() != QDialog::Accepted)
+            return;
+        printOn(printer);
+    });
+}
+
+} // namespace korvel

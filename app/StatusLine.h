@@ -1,0 +1,28 @@
+#pragma once
+#include <QObject>
+
+class QLabel;
+class QStatusBar;
+
+namespace korvel {
+
+class CoverPage;
+
+// The main window's status line beside the notices: the zoom, and in red what will
+// not come out right on paper (text lines that do not fit their box, pictures too
+// coarse for print).
+class StatusLine : public QObject {
+    Q_OBJECT
+public:
+    StatusLine(const CoverPage &page, QStatusBar &bar);
+
+    // The warnings follow the page as it is now.
+    void showWarnings();
+
+private:
+    const CoverPage &m_page;
+    QLabel *m_warnings;
+    QLabel *m_zoom;
+};
+
+} // namespace korvel

@@ -1,0 +1,300 @@
+#include "project/CoverDocument.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QUndoStack>
+
+#include "project/CoverPage.h"
+#include "project/DocumentHistory.h"
+#include "project/ProjectError.h"
+#include "project/ProjectFile.h"
+#include "project/ProjectSession.h"
+#include "project/RecoveryWriter.h"
+#include "project/SpinePictureState.h"
+#include "project/picture/PictureError.h"
+#include "settings/SettingsError.h"
+#include "settings/TKivINIEntry.h"
+
+// The built-in template lives in this static library, so it is registered by hand.
+static void initTemplateResource()
+{
+    Q_INIT_RESOURCE(template);
+}
+
+namespace korvel {
+
+namespace {
+
+constexpr int kItemCount = int(kTextItemDefaults.size());
+
+int indexOf(const QString &code)
+{
+    for (int i = 0; i < kItemCount; ++i)
+        if (kTextItemDefaults[std::size_t(i)].code == code.toStdString())
+            return i;
+    return -1;
+}
+
+} // namespace
+
+CoverDocument::CoverDocument(QString startFolder, QObject *parent)
+    : QObject(parent)
+    , m_startFolder(QDir(startFolder).absolutePath())
+    , m_page(new CoverPage(this))
+    , m_spine(new SpinePictureState(*m_page, this))
+{
+    initTemplateResource();
+    m_spine->setFolder(m_startFolder);
+    m_history = new DocumentHistory([this] { return snapshot(); },
+                                    [this](const DocumentSnapshot &s) { apply(s); }, this);
+    connect(m_page, &CoverPage::changed, m_history, &DocumentHistory::changed);
+    connect(m_spine, &SpinePictureState::stretchChoiceChanged, m_history, &DocumentHistory::changed);
+    connect(m_spine, &SpinePictureState::switchProcedureRan, m_history, &DocumentHistory::changed);
+    connect(m_spine, &SpinePictureState::rememberedChanged, m_history, &DocumentHistory::changed);
+    connect(m_history, &DocumentHistory::applied, this, &CoverDocument::applied);
+    connect(m_history, &DocumentHistory::cleanStateMayHaveChanged, this, &CoverDocument::updateModified);
+    m_template = snapshot();
+}
+
+CoverDocument::~CoverDocument()
+{
+    // The writer's thread must not outlive the cover it copies.
+    m_recovery.reset();
+}
+
+QUndoStack *CoverDocument::undoStack() const
+{
+    return m_history->stack();
+}
+
+QString CoverDocument::folder() const
+{
+    return m_path.isEmpty() ? m_startFolder : QFileInfo(m_path).absolutePath();
+}
+
+QString CoverDocument::caption() const
+{
+    return m_path.isEmpty() ? QString::fromUtf8(kUnsavedCaption) : projectCaption(m_path);
+}
+
+bool CoverDocument::isModified() const
+{
+    return !m_history->isClean();
+}
+
+void CoverDocument::updateModified()
+{
+    const bool modified = isModified();
+    if (modified == m_modified)
+        return;
+    m_modified = modified;
+    emit modifiedChanged(modified);
+}
+
+void CoverDocument::setTextFromBox(int index, const QString &text)
+{
+    if (index < 0 || index >= kItemCount)
+        return;
+    const bool wasSample = m_samples[std::size_t(index)];
+    m_samples[std::size_t(index)] = false;
+    m_page->items()[std::size_t(index)].setText(text);
+    if (wasSample)
+        m_history->changed(); // the box's state is part of the cover even when the text is not new
+}
+
+void CoverDocument::clearTexts()
+{
+    for (TextItem &item : m_page->items())
+        item.clearLines();
+    m_page->CDL().setCaption(QString());
+    m_page->CDR().setCaption(QString());
+    m_samples.fill(false);
+    // Clearing is a change even when every text was empty already.
+    m_history->changed();
+}
+
+DocumentSnapshot CoverDocument::snapshot() const
+{
+    DocumentSnapshot s;
+    s.page = m_page->state();
+    s.pictureSwitch = m_spine->pictureSwitch();
+    s.stretch = m_spine->stretchChoice();
+    s.remembered = m_spine->remembered();
+    s.samples = m_samples;
+    return s;
+}
+
+void CoverDocument::apply(const DocumentSnapshot &s)
+{
+    m_samples = s.samples;
+    // The page first: the spine windows that follow the restored switch read it.
+    m_page->setState(s.page);
+    m_spine->restore(s.pictureSwitch, s.stretch, s.remembered);
+}
+
+void CoverDocument::setPath(const QString &path, bool named)
+{
+    m_path = path.isEmpty() ? QString() : QFileInfo(path).absoluteFilePath();
+    m_named = named;
+    spineFolderFollows();
+    emit captionChanged(caption());
+}
+
+void CoverDocument::spineFolderFollows()
+{
+    m_spine->setFolder(folder());
+}
+
+void CoverDocument::replaceWith(const DocumentSnapshot &snapshot)
+{
+    apply(snapshot);
+    m_history->reset();
+    emit replaced();
+}
+
+DocumentSnapshot CoverDocument::read(const QString &path, const DocumentSnapshot &from) const
+{
+    const QString name = QFileInfo(path).fileName();
+    // A cover of its own to read into: this one is not touched until it succeeded.
+    CoverPage page;
+    page.setState(from.page);
+    page.item(QStringLiteral("BTo")).clearLines();
+    page.item(QStringLiteral("BTit")).clearLines();
+    // The project's pictures are those of its side files: none when it has none.
+    page.MainImg().clear();
+    page.BckImg().clear();
+    page.resetHeights();
+    SpinePictureState spine(page);
+    spine.restore(from.pictureSwitch, from.stretch, from.remembered);
+    TKivINIEntry ini;
+    configureProjectEntry(ini);
+    ProjectContext context{page, ini, spine, {}};
+    try {
+        LoadProject(context, path);
+    } catch (const ProjectError &) {
+        throw;
+    } catch (const SettingsError &e) {
+        throw ProjectError(QStringLiteral("Projekt „%1“ nelze otevřít: %2").arg(name, e.message()));
+    } catch (const CommandError &e) {
+        throw ProjectError(QStringLiteral("Projekt „%1“ nelze otevřít: %2").arg(name, e.message()));
+    }
+    DocumentSnapshot s;
+    s.page = page.state();
+    s.pictureSwitch = spine.pictureSwitch();
+    s.stretch = spine.stretchChoice();
+    s.remembered = spine.remembered();
+    return s;
+}
+
+void CoverDocument::start(const QString &argument)
+{
+    // The template: the creation defaults with empty lists, then default.kvd of the
+    // start folder read over them, or the program's own.
+    DocumentSnapshot base = snapshot();
+    base.page.items[std::size_t(indexOf(QStringLiteral("BTo")))].lines.clear();
+    base.page.items[std::size_t(indexOf(QStringLiteral("BTit")))].lines.clear();
+    const QString own = QDir(m_startFolder).filePath(QStringLiteral("default.kvd"));
+    bool haveTemplate = false;
+    if (QFile::exists(own)) {
+        try {
+            m_template = read(own, base);
+            haveTemplate = true;
+        } catch (const CommandError &) {
+            // A template that is no project: the program's own takes its place.
+        }
+    }
+    if (!haveTemplate) {
+        QTemporaryDir dir;
+        const QString builtIn = dir.filePath(QStringLiteral("default.kvd"));
+        if (dir.isValid() && QFile::copy(QStringLiteral(":/default.kvd"), builtIn)) {
+            QFile::setPermissions(builtIn, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+            try {
+                m_template = read(builtIn, base);
+            } catch (const CommandError &) {
+                m_template = base;
+            }
+        } else {
+            m_template = base;
+        }
+    }
+    // The template's texts show as samples while the boxes are empty.
+    m_template.samples.fill(true);
+
+    if (!argument.isEmpty()) {
+        const QString path = QDir(m_startFolder).absoluteFilePath(argument);
+        if (QFile::exists(path)) {
+            try {
+                open(path);
+                return;
+            } catch (const CommandError &) {
+                newFromTemplate();
+                throw;
+            }
+        }
+        // A project that does not exist yet: the template under that name, so that
+        // the first Save creates it.
+        replaceWith(m_template);
+        setPath(path, true);
+        return;
+    }
+    newFromTemplate();
+}
+
+void CoverDocument::newFromTemplate()
+{
+    replaceWith(m_template);
+    setPath(QString(), false);
+}
+
+void CoverDocument::open(const QString &path)
+{
+    const QString absolute = QDir(m_startFolder).absoluteFilePath(path);
+    // Refused before anything changes: a file that is no project at all.
+    requireProjectFile(absolute);
+    DocumentSnapshot opened = read(absolute, snapshot());
+    replaceWith(opened);
+    setPath(absolute, true);
+}
+
+void CoverDocument::save(const QString &path, bool named)
+{
+    const QString absolute = QDir(folder()).absoluteFilePath(path);
+    m_history->recordNow();
+    // The spine side file holds the remembered picture while the gradient shows: read
+    // it now if it has not been yet.
+    if (m_page->CDL().gradient().Visible) {
+        try {
+            m_spine->rememberedPicture();
+        } catch (const CommandError &) {
+            // A remembered file that is gone: the project's side file is left as it is.
+        }
+    }
+    saveProjectFiles(snapshot(), absolute);
+    m_history->setClean();
+    setPath(absolute, named || m_named);
+    updateModified();
+}
+
+void CoverDocument::restore(const QString &copyPath, const QString &projectPath, bool named)
+{
+    DocumentSnapshot restored = read(copyPath, snapshot());
+    replaceWith(restored);
+    setPath(projectPath, named);
+    // Restored work is saved nowhere yet, not even where undo stops.
+    m_history->setUnsavedEverywhere();
+    updateModified();
+}
+
+void CoverDocument::nextChangeIsTyping(int key)
+{
+    m_history->nextChangeIsTyping(key);
+}
+
+void CoverDocument::enableRecovery(std::unique_ptr<RecoveryWriter> writer)
+{
+    m_recovery = std::move(writer);
+}
+
+} // namespace korvel

@@ -1,0 +1,120 @@
+#pragma once
+#include <QObject>
+#include <QString>
+#include <memory>
+
+#include "project/DocumentSnapshot.h"
+
+class QUndoStack;
+
+namespace korvel {
+
+class CoverPage;
+class DocumentHistory;
+class RecoveryWriter;
+class SpinePictureState;
+
+// The cover as one document: the page, the spine picture state, the project's file
+// and folder, whether Save writes without asking (named), the undo history and the
+// recovery copy of unsaved work. The windows show it and change it; they observe it
+// through its signals and keep nothing of it themselves.
+//
+// "Unsaved" is exactly "the history is not where it was when the project was last
+// saved or opened": undoing back to the saved state makes the cover saved again, and
+// nothing else switches it.
+//
+// Folders are values here: the project's side files lie in the project's own folder,
+// and the folder the program was started in is given, never read from the process.
+class CoverDocument : public QObject {
+    Q_OBJECT
+public:
+    static constexpr const char *kUnsavedCaption = "Lurdan CD 1.0 - druhé vydání - Neuložen";
+
+    // startFolder: where the program was started (the template "default.kvd" is read
+    // from there), also the folder of a cover that has no file yet.
+    explicit CoverDocument(QString startFolder, QObject *parent = nullptr);
+    ~CoverDocument() override;
+
+    CoverPage &page() { return *m_page; }
+    const CoverPage &page() const { return *m_page; }
+    SpinePictureState &spine() { return *m_spine; }
+    DocumentHistory &history() { return *m_history; }
+    QUndoStack *undoStack() const;
+
+    const QString &startFolder() const { return m_startFolder; }
+    // The project's file (absolute), or empty while the cover has none.
+    const QString &path() const { return m_path; }
+    // The project's folder, or the start folder while the cover has no file.
+    QString folder() const;
+    // Whether Save writes to path() without a dialog.
+    bool isNamed() const { return m_named; }
+    QString caption() const;
+    bool isModified() const;
+
+    // Whether the edit box of item index (page order) is empty while the page prints
+    // the item's text as a sample (the template's texts after New).
+    bool isSample(int index) const { return m_samples[std::size_t(index)]; }
+    // The user typed into the edit box of a single-line item: the item takes the text
+    // and it is a sample no more.
+    void setTextFromBox(int index, const QString &text);
+    // Clears every text of the cover, both spine titles included (one step).
+    void clearTexts();
+
+    DocumentSnapshot snapshot() const;
+    // Puts a whole cover in place (the page repaints, the tool windows follow).
+    void apply(const DocumentSnapshot &snapshot);
+
+    // Start-up: reads the template of the start folder (or the program's own) once;
+    // then opens argument when it names an existing project. An argument naming no
+    // file yet gives the template under that name, so the first Save creates it.
+    // Throws CommandError when the argument cannot be opened (the template is shown).
+    void start(const QString &argument);
+    // A new cover from the template read at start: unnamed, no pictures, boxes empty.
+    void newFromTemplate();
+    // Opens a project: it is read into a cover of its own and put in place only when
+    // that succeeded, so a file that is no project, or one that fails part-way,
+    // changes nothing here (no step, no recovery copy). Throws CommandError with a
+    // Czech message naming the file.
+    void open(const QString &path);
+    // Saves to path as one unit (saveProjectFiles). named: Save writes there from now
+    // on without a dialog. Throws CommandError; the cover stays unsaved then.
+    void save(const QString &path, bool named);
+    // Restored work: the cover of an abandoned recovery copy, under its project's
+    // file (or none), saved nowhere yet.
+    void restore(const QString &copyPath, const QString &projectPath, bool named);
+
+    // Undo and redo in one place, for the windows' typing.
+    void nextChangeIsTyping(int key);
+
+    // The recovery copy of unsaved work (none until enabled).
+    void enableRecovery(std::unique_ptr<RecoveryWriter> writer);
+    RecoveryWriter *recovery() const { return m_recovery.get(); }
+
+signals:
+    void modifiedChanged(bool modified);
+    void captionChanged(const QString &caption);
+    // The whole cover was replaced (New, Open, restored work): every window shows it anew.
+    void replaced();
+    // An undo or redo put a state back.
+    void applied();
+
+private:
+    DocumentSnapshot read(const QString &path, const DocumentSnapshot &from) const;
+    void setPath(const QString &path, bool named);
+    void replaceWith(const DocumentSnapshot &snapshot);
+    void updateModified();
+    void spineFolderFollows();
+
+    QString m_startFolder;
+    CoverPage *m_page;
+    SpinePictureState *m_spine;
+    DocumentHistory *m_history;
+    std::unique_ptr<RecoveryWriter> m_recovery;
+    DocumentSnapshot m_template;
+    std::array<bool, 12> m_samples{};
+    QString m_path;
+    bool m_named = false;
+    bool m_modified = false;
+};
+
+} // namespace korvel

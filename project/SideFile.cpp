@@ -1,0 +1,54 @@
+#include "project/SideFile.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace korvel {
+
+const QStringList &sideFileCandidates()
+{
+    static const QStringList candidates{QStringLiteral(".bmp"), QStringLiteral(".gif"), QStringLiteral(".dib"),
+                                        QStringLiteral(".jpg"), QStringLiteral(".ico"), QStringLiteral(".emf"),
+                                        QStringLiteral(".wmf"), QStringLiteral(".jpeg"), QStringLiteral(".png")};
+    return candidates;
+}
+
+QString sideFileBase(const QString &sideFile)
+{
+    return sideFile.left(std::max<qsizetype>(0, sideFile.size() - 4));
+}
+
+SideFile SideFile::read(const QString &path)
+{
+    SideFile result;
+    QFile file(path);
+    if (!file.exists())
+        return result;
+    result.status = Status::Unreadable;
+    // The same limit as for a picture file chosen by the user.
+    constexpr qint64 kMaxBytes = qint64(512) * 1024 * 1024;
+    if (!file.open(QIODevice::ReadOnly)) {
+        result.error = QStringLiteral("Soubor „%1“ nelze otevřít: %2").arg(QFileInfo(path).fileName(), file.errorString());
+        return result;
+    }
+    if (file.size() > kMaxBytes) {
+        result.error = QStringLiteral("Soubor „%1“ je na obrázek příliš velký").arg(QFileInfo(path).fileName());
+        return result;
+    }
+    const QByteArray bytes = file.readAll();
+    for (const QString &candidate : sideFileCandidates()) {
+        Picture picture;
+        QString error;
+        if (picture.loadFromData(bytes, candidate, &error)) {
+            result.picture = picture;
+            result.status = Status::Loaded;
+        } else if (result.status != Status::Loaded) {
+            result.error = error;
+        }
+    }
+    if (result.status == Status::Loaded)
+        result.error.clear();
+    return result;
+}
+
+} // namespace korvel

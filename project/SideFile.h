@@ -1,0 +1,36 @@
+#pragma once
+#include <QString>
+#include <QStringList>
+
+#include "project/picture/Picture.h"
+
+namespace korvel {
+
+// A side file (base + ".im1" back, ".im2" front, ".im3" spine) holds a picture whose
+// format its extension does not tell. Its bytes are read once and offered to the
+// picture loader under each candidate extension in turn; the picture that remains is
+// the one of the last candidate that loaded: a JPEG loads under ".jpg" and again
+// under ".jpeg", a metafile under ".emf" and ".wmf", a bitmap under ".bmp" only, a
+// PNG under ".png" (tried last, after the older formats); ".dib" has no loader.
+//
+// Nothing is renamed and no other file is looked at: a project on a CD or in a
+// colleague's folder opens with its pictures, and an unrelated "album.jpg" beside
+// "album.im1" is never read in its place.
+struct SideFile {
+    enum class Status { Missing, Loaded, Unreadable };
+    Status status = Status::Missing;
+    Picture picture;
+    // Why an existing side file gave no picture: the last loader's or the system's words.
+    QString error;
+
+    static SideFile read(const QString &path);
+};
+
+// The candidate extensions, in the order they are tried.
+const QStringList &sideFileCandidates();
+
+// The base of a side file name: the name without its last four characters
+// (".im1" and friends are four characters long).
+QString sideFileBase(const QString &sideFile);
+
+} // namespace korvel
