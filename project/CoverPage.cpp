@@ -1,6 +1,7 @@
 #include "project/CoverPage.h"
 
 #include <QFontMetrics>
+#include <QFontMetricsF>
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <algorithm>
@@ -217,7 +218,9 @@ const TextLayout &CoverPage::ensureLayout(int index, int zoom) const
     const ElementGeometry &g = geometryOf(item);
     const double k = scaleAtZoom(zoom);
     const QRect box = roundedRect(QRectF(g.left, g.top, g.width, m_heights[std::size_t(index)]), k);
-    TextLayout result = TextLayout::build(item.lines(), item.font().toQFont(zoom), box.width(), zoom);
+    // Tab stops are measured on the page, with the font at 100 %, and scaled.
+    const qreal tabStop = 8 * QFontMetricsF(item.font().toQFont(100)).averageCharWidth() * zoom / 100.0;
+    TextLayout result = TextLayout::build(item.lines(), item.font().toQFont(zoom), box.width(), zoom, tabStop);
 
 
     if (zoom == 100) {
@@ -397,6 +400,7 @@ void CoverPage::paintText(QPainter &painter, int index, const QRectF &, const Pa
     painter.setFont(layout.font);
     painter.setPen(resolveColor(item.font().color));
     painter.setRenderHint(QPainter::TextAntialiasing, true);
+    const QFontMetricsF metrics(layout.font);
     for (qsizetype i = 0; i < layout.lines.size(); ++i) {
         const int top = int(i) * layout.lineHeight;
         // Only lines that fit entirely are drawn; the rest are dropped.
@@ -410,7 +414,13 @@ void CoverPage::paintText(QPainter &painter, int index, const QRectF &, const Pa
             x += (box.width() - layout.widths[i]) / 2;
         else if (item.alignment() == Alignment::Right)
             x += box.width() - layout.widths[i];
-        painter.drawText(QPointF(x, box.top() + top + layout.ascent), line);
+        // Each piece between tabs is drawn where its tab stop is, never as a tab
+        // character, which every device would expand its own way (or not at all).
+        const QStringList pieces = line.split(QLatin1Char('\t'));
+        const QVector<qreal> starts = TextLayout::pieceStarts(line, metrics, layout.tabStop);
+        for (qsizetype p = 0; p < pieces.size(); ++p)
+            if (!pieces[p].isEmpty())
+                painter.drawText(QPointF(x + starts[p], box.top() + top + layout.ascent), pieces[p]);
     }
     painter.restore();
 }

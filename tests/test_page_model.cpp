@@ -188,14 +188,14 @@ TEST(TextLayout, BreaksGreedilyAtSpaces)
     const QString a = QStringLiteral("alpha"), b = QStringLiteral("beta"), c = QStringLiteral("gamma");
     // Exactly wide enough for "alpha beta": gamma goes to the next line.
     const qreal width = m.horizontalAdvance(a + QLatin1Char(' ') + b);
-    TextLayout l = TextLayout::build({a + QStringLiteral("  ") + b + QLatin1Char(' ') + c}, font, width, 100);
+    TextLayout l = TextLayout::build({a + QStringLiteral("  ") + b + QLatin1Char(' ') + c}, font, width, 100, 0);
     EXPECT_EQ(l.lines, (QStringList{a + QLatin1Char(' ') + b, c}));
     // A word wider than the box stands alone and is not broken.
     const QString longWord = QStringLiteral("Donaudampfschifffahrtsgesellschaft");
-    l = TextLayout::build({a + QLatin1Char(' ') + longWord + QLatin1Char(' ') + b}, font, m.horizontalAdvance(a) + 1, 100);
+    l = TextLayout::build({a + QLatin1Char(' ') + longWord + QLatin1Char(' ') + b}, font, m.horizontalAdvance(a) + 1, 100, 0);
     EXPECT_EQ(l.lines, (QStringList{a, longWord, b}));
     // Each stored line is broken by itself; an empty one stays an empty display line.
-    l = TextLayout::build({a, QString(), b}, font, 1000, 100);
+    l = TextLayout::build({a, QString(), b}, font, 1000, 100, 0);
     EXPECT_EQ(l.lines, (QStringList{a, QString(), b}));
     EXPECT_EQ(l.lineHeight, QFontMetrics(font).ascent() + QFontMetrics(font).descent());
 }

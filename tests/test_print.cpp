@@ -3,6 +3,7 @@
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QFontMetricsF>
 #include <QPageLayout>
 #include <QPdfWriter>
 #include <QPrinter>
@@ -338,5 +339,67 @@ TEST(Printing, TextInkStandsWhereThePngHasIt)
         EXPECT_FALSE(expected.isEmpty()) << item.code().toStdString();
         EXPECT_LE((found.topLeft() - expected.topLeft()).manhattanLength(), 1) << item.code().toStdString();
         EXPECT_LE((found.bottomRight() - expected.bottomRight()).manhattanLength(), 1) << item.code().toStdString();
+    }
+}
+
+TEST(Printing, TabColumnsPrintAsTheyShowAtEveryZoomAndResolution)
+{
+    QTemporaryDir dir;
+    CoverPage page;
+    emptyAllTexts(page);
+    page.setCaptionsVisible(false);
+    TextItem &contents = page.item(QStringLiteral("BTo"));
+    contents.setAlignment(Alignment::Left);
+    contents.setLines({QStringLiteral("A\t3:42"), QStringLiteral("Bb\t12:05"), QStringLiteral("C\t0:59\t")});
+
+    // On paper: every duration is there, as text, where the PNG has it.
+    const QString pdf = dir.filePath(QStringLiteral("tabs.pdf"));
+    {
+        QPdfWriter writer(pdf);
+        writer.setResolution(1200);
+        writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF()));
+        ASSERT_TRUE(page.printTo(writer));
+    }
+    const QString text = pdfText(pdf);
+    for (const char *duration : {"3:42", "12:05", "0:59"})
+        EXPECT_TRUE(text.contains(QString::fromLatin1(duration))) << duration << " missing in: " << text.toStdString();
+    const QImage paper = rasteriseAt(pdf, 96, dir);
+    const QImage png = renderPaper(page, 96);
+    const QRect box = page.elementPixelRect("BTo", 100);
+    const QRect expected = inkBox(png, box), found = inkBox(paper, box);
+    ASSERT_FALSE(expected.isEmpty());
+    EXPECT_LE((found.topLeft() - expected.topLeft()).manhattanLength(), 1);
+    EXPECT_LE((found.bottomRight() - expected.bottomRight()).manhattanLength(), 1);
+
+    // The column is measured on the page: the same millimetres from the box's edge
+    // at every zoom.
+    const auto columnMm = [&](int zoom) {
+        const TextLayout &layout = page.layout(QStringLiteral("BTo"), zoom);
+        const qreal pixelsPerMm = 96.0 / 25.4 * zoom / 100;
+        return TextLayout::pieceStarts(layout.lines[0], QFontMetricsF(layout.font), layout.tabStop)[1] / pixelsPerMm;
+    };
+    const double at100 = columnMm(100);
+    EXPECT_GT(at100, 5.0);
+    // A trailing tab takes no width: a centred line with one stays centred.
+    const TextLayout &layout = page.layout(QStringLiteral("BTo"), 100);
+    const QFontMetricsF metrics(layout.font);
+    EXPECT_EQ(TextLayout::advance(QStringLiteral("C\t0:59\t"), metrics, layout.tabStop),
+              TextLayout::advance(QStringLiteral("C\t0:59"), metrics, layout.tabStop));
+    for (int zoom : {70, 130, 300})
+        EXPECT_NEAR(columnMm(zoom), at100, 0.1) << "zoom " << zoom;
+
+    // And on paper at any resolution: the ink of "3:42" starts just after that place.
+    const double boxLeftMm = page.elementRect("BTo").left() / 10.0;
+    for (int dpi : {300, 600}) {
+        const QImage image = renderPaper(page, dpi);
+        const double perMm = dpi / 25.4;
+        const QRectF boxMm = page.elementRect("BTo");
+        const QRect band(qRound((boxLeftMm + at100 - 1) * perMm), qRound(boxMm.top() / 10.0 * perMm),
+                         qRound(15 * perMm), qRound(4 * perMm));
+        const QRect ink = inkBox(image, band);
+        ASSERT_FALSE(ink.isEmpty()) << dpi << " dpi";
+        const double inkMm = ink.left() / perMm - boxLeftMm;
+        EXPECT_GE(inkMm, at100 - 0.1) << dpi << " dpi";
+        EXPECT_LE(inkMm, at100 + 0.3) << dpi << " dpi"; // the glyph's own left bearing
     }
 }
