@@ -43,11 +43,12 @@ inline constexpr int kToolbarHeight = 29;
 struct WindowButtonRow {
     const char *name;
     int left, top, width, height;
+    const char *hint; // UTF-8
 };
 inline constexpr std::array<WindowButtonRow, 3> kWindowButtons = {{
-    {"BEo", 624, 679, 96, 25},
-    {"BEit", 624, 927, 94, 25},
-    {"LRBtn", 624, 799, 96, 25},
+    {"BEo", 624, 679, 96, 25, "Upravit obsah (Ctrl+Shift+E)"},
+    {"BEit", 624, 927, 94, 25, "Upravit informační text"},
+    {"LRBtn", 624, 799, 96, 25, "Upravit název CD na hřbetu"},
 }};
 
 } // namespace korvel

@@ -1,5 +1,7 @@
 #include "app/ItemEditors.h"
 
+#include <QAction>
+#include <QApplication>
 #include <QFrame>
 #include <QLineEdit>
 #include <QPainter>
@@ -7,7 +9,9 @@
 
 #include "app/ItemControls.h"
 #include "controls/Cp1250Validator.h"
+#include "controls/EnterClicksFilter.h"
 #include "controls/UndoKeyFilter.h"
+#include "controls/WindowKeyFilter.h"
 #include "dialogs/FontDialog.h"
 #include "project/CoverDocument.h"
 #include "project/CoverPage.h"
@@ -15,6 +19,10 @@
 namespace korvel {
 
 namespace {
+
+constexpr const char *kRowProperty = "korvelItemRow";
+// The row of the contents list, BTo, whose own window the spine's button follows.
+constexpr int kContentsRow = 9;
 
 QIcon fontButtonIcon()
 {
@@ -73,13 +81,23 @@ ItemEditors::ItemEditors(CoverDocument &document, QWidget *canvas, QWidget *dial
     fontButtonFont.setPointSize(10);
     fontButtonFont.setBold(true);
     fontButtonFont.setItalic(true);
-    QFont editButtonFont(QStringLiteral("Arial"));
-    editButtonFont.setPointSize(9);
-    editButtonFont.setBold(true);
-    editButtonFont.setItalic(true);
     const QIcon fontIcon = fontButtonIcon();
 
+    // Every control of an item carries its row, so the item keys act on the item
+    // whose control has the focus.
+    const auto belongsTo = [](QWidget *control, int row) { control->setProperty(kRowProperty, row); };
+    // Tab goes from each box to its font and alignment buttons, then to the next box.
     QWidget *previous = nullptr;
+    const auto nextInTabOrder = [&previous](QWidget *control) {
+        if (previous)
+            QWidget::setTabOrder(previous, control);
+        previous = control;
+    };
+    const auto byKeyboard = [](QToolButton *button, const QString &hint) {
+        button->setFocusPolicy(Qt::TabFocus);
+        button->setToolTip(hint);
+        EnterClicksFilter::install(button);
+    };
     for (int row = 0; row < int(kItemControls.size()); ++row) {
         const ItemControlRow &r = kItemControls[std::size_t(row)];
         if (r.editBox) {
@@ -96,10 +114,15 @@ ItemEditors::ItemEditors(CoverDocument &document, QWidget *canvas, QWidget *dial
             // Typed letters are one undo step per run; the box's own undo is not used.
             connect(box, &QLineEdit::textEdited, this, [this, row] { m_document.nextChangeIsTyping(row); });
             UndoKeyFilter::install(box);
-            if (previous)
-                QWidget::setTabOrder(previous, box);
-            previous = box;
+            WindowKeyFilter::install(box, itemKeys());
+            belongsTo(box, row);
+            nextInTabOrder(box);
             m_editBoxes << box;
+        } else {
+            // The lists are edited in their own window: its button stands first.
+            auto *edit = makeWindowButton(canvas, row == kContentsRow ? kWindowButtons[0] : kWindowButtons[1]);
+            belongsTo(edit, row);
+            nextInTabOrder(edit);
         }
 
         auto *fontButton = new QToolButton(canvas);
@@ -111,7 +134,9 @@ ItemEditors::ItemEditors(CoverDocument &document, QWidget *canvas, QWidget *dial
         fontButton->setFont(fontButtonFont);
         fontButton->setIcon(fontIcon);
         fontButton->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-        fontButton->setFocusPolicy(Qt::NoFocus);
+        byKeyboard(fontButton, QStringLiteral("Písmo (Ctrl+T)"));
+        belongsTo(fontButton, row);
+        nextInTabOrder(fontButton);
         connect(fontButton, &QToolButton::clicked, this, [this, row] { fontButtonClicked(row); });
 
         auto *panel = new QFrame(canvas);
@@ -120,39 +145,92 @@ ItemEditors::ItemEditors(CoverDocument &document, QWidget *canvas, QWidget *dial
         panel->setGeometry(r.panelLeft, r.panelTop - kToolbarHeight, 79, 27);
         m_panels[std::size_t(row)] = panel;
         const int alignments[] = {int(Alignment::Left), int(Alignment::Center), int(Alignment::Right)};
+        const char *hints[] = {"Zarovnat doleva (Ctrl+L)", "Zarovnat na střed (Ctrl+E)", "Zarovnat doprava (Ctrl+R)"};
         for (int i = 0; i < 3; ++i) {
             auto *button = new QToolButton(panel);
             button->setObjectName(QStringLiteral("SpeedButton%1").arg(3 * row + i + 1));
             button->setGeometry(2 + 25 * i, 1, 25, 25);
             button->setAutoRaise(true);
             button->setIcon(alignmentIcon(alignments[i]));
-            button->setFocusPolicy(Qt::NoFocus);
+            byKeyboard(button, QString::fromUtf8(hints[i]));
+            belongsTo(button, row);
+            nextInTabOrder(button);
             // Shows the item's alignment: the button of the current one stays pressed.
+            // Not an exclusive group, which Tab would visit as one stop.
             button->setCheckable(true);
-            button->setAutoExclusive(true);
             const int alignment = alignments[i];
             connect(button, &QToolButton::clicked, this, [this, row, alignment] { alignmentClicked(row, alignment); });
         }
+        // The spine's button stands between the contents list and the information text.
+        if (row == kContentsRow)
+            nextInTabOrder(makeWindowButton(canvas, kWindowButtons[2]));
     }
 
-    for (const WindowButtonRow &w : kWindowButtons) {
-        auto *button = new QToolButton(canvas);
-        m_controls << button;
-        button->setObjectName(QString::fromLatin1(w.name));
-        button->setGeometry(w.left, w.top, w.width, w.height);
-        button->setAutoRaise(true);
-        button->setText(QStringLiteral(" Editace"));
-        button->setFont(editButtonFont);
-        button->setIcon(editIcon());
-        button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-        QPalette pal = button->palette();
-        pal.setColor(QPalette::ButtonText, QColor(0, 0, 128));
-        button->setPalette(pal);
-        button->setFocusPolicy(Qt::NoFocus);
-    }
     connect(canvas->findChild<QToolButton *>(QStringLiteral("BEo")), &QToolButton::clicked, this, &ItemEditors::editContents);
     connect(canvas->findChild<QToolButton *>(QStringLiteral("BEit")), &QToolButton::clicked, this, &ItemEditors::editInfo);
     connect(canvas->findChild<QToolButton *>(QStringLiteral("LRBtn")), &QToolButton::clicked, this, &ItemEditors::editSpine);
+
+    // The item keys, in the window the controls are in.
+    const struct {
+        QKeySequence key;
+        std::function<void(int row)> run;
+    } keys[] = {
+        {QKeySequence(QStringLiteral("Ctrl+T")), [this](int row) { fontButtonClicked(row); }},
+        {QKeySequence(QStringLiteral("Ctrl+L")), [this](int row) { alignmentClicked(row, int(Alignment::Left)); }},
+        {QKeySequence(QStringLiteral("Ctrl+E")), [this](int row) { alignmentClicked(row, int(Alignment::Center)); }},
+        {QKeySequence(QStringLiteral("Ctrl+R")), [this](int row) { alignmentClicked(row, int(Alignment::Right)); }},
+    };
+    for (const auto &k : keys) {
+        auto *action = new QAction(m_dialogParent);
+        action->setShortcut(k.key);
+        action->setShortcutContext(Qt::WindowShortcut);
+        m_dialogParent->addAction(action);
+        connect(action, &QAction::triggered, this, [run = k.run] {
+            // The item whose box or button has the focus; none elsewhere.
+            for (QWidget *w = QApplication::focusWidget(); w; w = w->parentWidget())
+                if (const QVariant row = w->property(kRowProperty); row.isValid()) {
+                    run(row.toInt());
+                    return;
+                }
+        });
+    }
+    auto *contents = new QAction(m_dialogParent);
+    contents->setObjectName(QStringLiteral("EditContents"));
+    contents->setShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+E")));
+    contents->setShortcutContext(Qt::WindowShortcut);
+    m_dialogParent->addAction(contents);
+    connect(contents, &QAction::triggered, this, &ItemEditors::editContents);
+}
+
+QList<QKeySequence> ItemEditors::itemKeys()
+{
+    return {QKeySequence(QStringLiteral("Ctrl+T")), QKeySequence(QStringLiteral("Ctrl+L")),
+            QKeySequence(QStringLiteral("Ctrl+E")), QKeySequence(QStringLiteral("Ctrl+R")),
+            QKeySequence(QStringLiteral("Ctrl+Shift+E"))};
+}
+
+QToolButton *ItemEditors::makeWindowButton(QWidget *canvas, const WindowButtonRow &w)
+{
+    QFont font(QStringLiteral("Arial"));
+    font.setPointSize(9);
+    font.setBold(true);
+    font.setItalic(true);
+    auto *button = new QToolButton(canvas);
+    m_controls << button;
+    button->setObjectName(QString::fromLatin1(w.name));
+    button->setGeometry(w.left, w.top, w.width, w.height);
+    button->setAutoRaise(true);
+    button->setText(QStringLiteral(" Editace"));
+    button->setFont(font);
+    button->setIcon(editIcon());
+    button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    QPalette pal = button->palette();
+    pal.setColor(QPalette::ButtonText, QColor(0, 0, 128));
+    button->setPalette(pal);
+    button->setFocusPolicy(Qt::TabFocus);
+    button->setToolTip(QString::fromUtf8(w.hint));
+    EnterClicksFilter::install(button);
+    return button;
 }
 
 void ItemEditors::setVisible(bool visible)
@@ -181,6 +259,7 @@ void ItemEditors::fontButtonClicked(int row)
 void ItemEditors::alignmentClicked(int row, int alignment)
 {
     m_document.page().item(QString::fromLatin1(kItemControls[std::size_t(row)].code)).setAlignment(Alignment(alignment));
+    showAlignment(row); // a click on the pressed button must not release it
     emit alignmentChanged();
 }
 
@@ -196,11 +275,18 @@ void ItemEditors::showPage()
             if (box->placeholderText() != item.text())
                 box->setPlaceholderText(item.text());
         }
-        const int buttonOfAlignment = item.alignment() == Alignment::Left ? 1 : item.alignment() == Alignment::Center ? 2 : 3;
-        if (auto *button = m_panels[std::size_t(row)]->findChild<QToolButton *>(QStringLiteral("SpeedButton%1").arg(3 * row + buttonOfAlignment)))
-            if (!button->isChecked())
-                button->setChecked(true);
+        showAlignment(row);
     }
+}
+
+void ItemEditors::showAlignment(int row)
+{
+    const Alignment alignment = m_document.page().item(QString::fromLatin1(kItemControls[std::size_t(row)].code)).alignment();
+    const int pressed = alignment == Alignment::Left ? 1 : alignment == Alignment::Center ? 2 : 3;
+    for (int i = 1; i <= 3; ++i)
+        if (auto *button = m_panels[std::size_t(row)]->findChild<QToolButton *>(QStringLiteral("SpeedButton%1").arg(3 * row + i)))
+            if (button->isChecked() != (i == pressed))
+                button->setChecked(i == pressed);
 }
 
 void ItemEditors::showTexts()

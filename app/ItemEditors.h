@@ -4,7 +4,11 @@
 #include <QStringList>
 #include <array>
 
+#include "app/ItemControls.h"
+
 class QFrame;
+class QKeySequence;
+class QToolButton;
 class QLineEdit;
 class QWidget;
 
@@ -48,7 +52,12 @@ signals:
     void editSpine();
 
 private:
+    // The keys the items take: font, the three alignments, the contents list.
+    static QList<QKeySequence> itemKeys();
+    QToolButton *makeWindowButton(QWidget *canvas, const WindowButtonRow &row);
     void fontButtonClicked(int row);
+    // The button of the item's alignment is pressed, the other two are not.
+    void showAlignment(int row);
     void alignmentClicked(int row, int alignment);
 
     CoverDocument &m_document;

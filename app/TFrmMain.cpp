@@ -284,6 +284,14 @@ void TFrmMain::buildEditActions()
     help->setShortcutContext(Qt::ApplicationShortcut);
     addAction(help);
     connect(help, &QAction::triggered, this, [this] { TFrmHelp::showHelp(this); });
+
+    // Ctrl+Q ends the program from any of its windows, through the usual question.
+    auto *quit = new QAction(QStringLiteral("Konec"), this);
+    quit->setObjectName(QStringLiteral("Quit"));
+    quit->setShortcut(QKeySequence(QStringLiteral("Ctrl+Q")));
+    quit->setShortcutContext(Qt::ApplicationShortcut);
+    addAction(quit);
+    connect(quit, &QAction::triggered, this, &QWidget::close);
 }
 
 void TFrmMain::pageChanged()

@@ -1,5 +1,6 @@
 #include "dialogs/FontDialog.h"
 
+#include <QColorDialog>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFontDialog>
@@ -8,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QIntValidator>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QVBoxLayout>
 
@@ -66,6 +68,19 @@ FontDialog::FontDialog(QWidget *parent)
     m_colors->setObjectName(QStringLiteral("FontColor"));
     for (const NamedColor &c : kColors)
         m_colors->addItem(swatch(c.color), QString::fromUtf8(c.name), QVariant::fromValue(quint32(c.color)));
+    // Last, a command rather than a colour: any colour, from the colour dialog.
+    m_colors->addItem(QStringLiteral("Vlastní…"));
+    connect(m_colors, &QComboBox::activated, this, [this](int index) {
+        if (index == m_colors->count() - 1)
+            chooseOwnColor();
+        else
+            m_shownColor = index;
+    });
+    // Enter confirms the dialog from its size field and its colour list, as from the
+    // family list, whatever the chooser would do with it.
+    for (QLineEdit *edit : m_chooser->findChildren<QLineEdit *>())
+        edit->installEventFilter(this);
+    m_colors->installEventFilter(this);
 
     auto *colorRow = new QHBoxLayout;
     auto *label = new QLabel(QStringLiteral("&Barva:"), this);
@@ -96,13 +111,50 @@ void FontDialog::setItemFont(const ItemFont &font)
     f.setStrikeOut(font.style & fsStrikeOut);
     m_chooser->setCurrentFont(f);
 
-    // A colour outside the list (a system colour, a custom one) is offered as it is.
-    int index = m_colors->findData(QVariant::fromValue(quint32(font.color)));
+    showColor(font.color);
+}
+
+void FontDialog::showColor(ColorRef color)
+{
+    // A colour outside the list (the window's text colour, any other) is offered as
+    // it is, just before "Vlastní…".
+    int index = m_colors->findData(QVariant::fromValue(quint32(color)));
     if (index < 0) {
-        m_colors->addItem(swatch(font.color), QStringLiteral("Vlastní"), QVariant::fromValue(quint32(font.color)));
-        index = m_colors->count() - 1;
+        const int own = int(std::size(kColors));
+        if (m_colors->count() > own + 1)
+            m_colors->removeItem(own);
+        const QString name = color == ColorRef(0x80000008) ? QStringLiteral("Automatická")
+                                                           : QStringLiteral("Vlastní (%1)").arg(resolveColor(color).name());
+        m_colors->insertItem(own, swatch(color), name, QVariant::fromValue(quint32(color)));
+        index = own;
     }
     m_colors->setCurrentIndex(index);
+    m_shownColor = index;
+}
+
+void FontDialog::chooseOwnColor()
+{
+    QColorDialog dialog(this);
+    dialog.setObjectName(QStringLiteral("ColorDialog"));
+    dialog.setOption(QColorDialog::DontUseNativeDialog);
+    dialog.setCurrentColor(resolveColor(ColorRef(m_colors->itemData(m_shownColor).value<quint32>())));
+    if (dialog.exec() == QDialog::Accepted)
+        showColor(toColorRef(dialog.selectedColor()));
+    else
+        m_colors->setCurrentIndex(m_shownColor);
+}
+
+bool FontDialog::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
+            && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+            accept();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 ItemFont FontDialog::itemFont() const

@@ -25,10 +25,19 @@ public:
     QFontDialog *chooser() const { return m_chooser; }
     QComboBox *colorList() const { return m_colors; }
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
+    // Selects color in the list, adding it before "Vlastní…" when it is none of the sixteen.
+    void showColor(ColorRef color);
+    // "Vlastní…": any colour, from the colour dialog, starting at the one shown.
+    void chooseOwnColor();
+
     QFontDialog *m_chooser;
     QComboBox *m_colors;
     ItemFont m_original;
+    int m_shownColor = 0; // the list's colour before "Vlastní…" was picked
 };
 
 } // namespace korvel

@@ -2,8 +2,11 @@
 
 #include <QFileDialog>
 #include <QGridLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QPainter>
+#include <QTreeView>
+#include <algorithm>
 
 #include "dialogs/FileDialogFilters.h"
 #include "project/picture/Picture.h"
@@ -66,6 +69,18 @@ QString runOpenPictureDialog(QWidget *parent, const NameFilters &filters)
         p.end();
         preview->setPixmap(QPixmap::fromImage(image));
     });
+
+    // Wide enough that the list's size and type columns show in full beside the
+    // preview ("229 KiB", "JPEG Image"), not "229…KiB".
+    if (auto *details = dialog.findChild<QTreeView *>(QStringLiteral("treeView"))) {
+        QHeaderView *header = details->header();
+        header->setStretchLastSection(false);
+        header->setSectionResizeMode(0, QHeaderView::Stretch);
+        for (int column = 1; column < header->count(); ++column)
+            header->setSectionResizeMode(column, QHeaderView::ResizeToContents);
+    }
+    dialog.setViewMode(QFileDialog::Detail);
+    dialog.resize(std::max(dialog.sizeHint().width(), 980), std::max(dialog.sizeHint().height(), 520));
 
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();

@@ -14,6 +14,7 @@
 #include <QTextBlock>
 #include <QTextLayout>
 #include <QTextCursor>
+#include <QKeyEvent>
 #include <QToolButton>
 #include <QToolTip>
 
@@ -384,6 +385,20 @@ void TFrmEdit::SpeedButton4Click()
 void TFrmEdit::savePlacement() const
 {
     saveWindowPlacement(this, placementKey());
+}
+
+} // namespace korvel
+
+namespace korvel {
+
+void TFrmEdit::keyPressEvent(QKeyEvent *event)
+{
+    // Escape closes the window as its close button does: what was typed stays.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 } // namespace korvel

@@ -12,6 +12,7 @@
 #include <QPainterPath>
 #include <QRadioButton>
 #include <QShowEvent>
+#include <QKeyEvent>
 #include <QToolButton>
 #include <QToolTip>
 
@@ -186,6 +187,8 @@ void TFrmNzvCD::refreshFromPage()
     m_grd->gradient()->setEndColor(CDL().gradient().StartColor);
     m_obr->setChecked(m_state->pictureSwitch());
     (m_state->stretchChoice() ? m_roz : m_vdl)->setChecked(true);
+    const bool saved = m_state->rememberedSideFileExists();
+    m_txtimg->setText(QString::fromUtf8(!saved ? kNotSaved : m_state->pictureSwitch() ? kSavedShown : kSavedHidden));
 }
 
 TFrmNzvCD::~TFrmNzvCD()
@@ -492,6 +495,20 @@ void TFrmNzvCD::VdlClick()
     m_state->setStretchChoice(false);
     CDR().setBackImageMode(BackImageMode::pbmTile);
     CDL().setBackImageMode(BackImageMode::pbmTile);
+}
+
+} // namespace korvel
+
+namespace korvel {
+
+void TFrmNzvCD::keyPressEvent(QKeyEvent *event)
+{
+    // Escape closes the window as its close button does: what was typed stays.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 } // namespace korvel

@@ -1,10 +1,13 @@
 // The item editing controls of the main window, driven as a user would.
 #include <QAction>
 #include <QApplication>
+#include <QColorDialog>
 #include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileSystemModel>
+#include <QHeaderView>
+#include <QTreeView>
 #include <QFontDialog>
 #include <QKeyEvent>
 #include <QLabel>
@@ -28,6 +31,7 @@
 #include "app/TFrmMain.h"
 #include "project/CoverDocument.h"
 #include "dialogs/TFrmEdit.h"
+#include "dialogs/TFrmNzvCD.h"
 #include "project/CoverPage.h"
 
 using namespace korvel;
@@ -77,9 +81,9 @@ TEST(ItemControls, EveryControlStandsAtItsPlaceWithItsName)
         ASSERT_NE(box, nullptr) << b.name;
         EXPECT_EQ(QRect(windowPos(window, box), box->size()), QRect(b.left, b.top, b.width, 22)) << b.name;
         if (previous) {
-            // Tab goes to the next box: the buttons and panels between take no focus.
+            // The boxes keep their order; between two of them Tab visits buttons only.
             QWidget *next = previous->nextInFocusChain();
-            while (next != previous && !(next->focusPolicy() & Qt::TabFocus))
+            while (next != previous && !qobject_cast<QLineEdit *>(next))
                 next = next->nextInFocusChain();
             EXPECT_EQ(next, box) << "tab order before " << b.name;
         }
@@ -201,6 +205,21 @@ TEST(ItemControls, PicturesAreChosenAndACancelledDialogChangesNothing)
         ASSERT_NE(d->findChild<QFileSystemModel *>(), nullptr);
         EXPECT_TRUE(d->findChild<QFileSystemModel *>()->nameFilters().contains(QStringLiteral("*.png")));
         EXPECT_NE(d->findChild<QWidget *>(QStringLiteral("PicturePreview")), nullptr);
+        // The details show in full: every column but the name as wide as its contents.
+        auto *details = d->findChild<QTreeView *>(QStringLiteral("treeView"));
+        ASSERT_NE(details, nullptr);
+        d->setDirectory(QStringLiteral(KORVEL_TEST_DATA "/raster"));
+        QTest::qWait(200); // the folder is listed in the background
+        const QAbstractItemModel *model = details->model();
+        const QModelIndex root = details->rootIndex();
+        ASSERT_GT(model->rowCount(root), 0);
+        const QFontMetrics metrics(details->font());
+        for (int column = 1; column < model->columnCount(root); ++column)
+            for (int row = 0; row < model->rowCount(root); ++row) {
+                const QString text = model->index(row, column, root).data().toString();
+                EXPECT_GE(details->header()->sectionSize(column), metrics.horizontalAdvance(text)) << text.toStdString();
+            }
+        EXPECT_GE(d->width(), 980);
         d->reject();
     });
     EXPECT_TRUE(runOpenPictureDialog(&window).isEmpty());
@@ -328,4 +347,102 @@ TEST(ItemControls, TheFontDialogHasNoSizeLimit)
     EXPECT_EQ(sizeEdit->text(), QStringLiteral("600"));
     EXPECT_EQ(dialog.itemFont().size(), 600);
     EXPECT_EQ(dialog.itemFont().height, -800);
+}
+
+TEST(ItemControls, AnItemIsEditedFromTheKeyboardAlone)
+{
+    TFrmMain window;
+    window.show();
+    window.activateWindow();
+    QLineEdit *men = window.editBox(QStringLiteral("MEN"));
+    men->setFocus();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return men->hasFocus(); }));
+    // Tab: the box, its font button, its three alignment buttons, the next box.
+    QStringList visited;
+    for (int i = 0; i < 5; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        visited << QApplication::focusWidget()->objectName();
+    }
+    EXPECT_EQ(visited, (QStringList{"RxSpeedButton3", "SpeedButton7", "SpeedButton8", "SpeedButton9", "MEdn"}));
+    auto *right = window.findChild<QToolButton *>(QStringLiteral("SpeedButton9"));
+    EXPECT_TRUE(right->toolTip().contains(QStringLiteral("Ctrl+R")));
+    right->setFocus();
+    QTest::keyClick(right, Qt::Key_Return);
+    EXPECT_EQ(window.page().item(QStringLiteral("MTN")).alignment(), Alignment::Right);
+
+    // The keys act on the item whose box has the focus.
+    men->setFocus();
+    QTest::keyClick(men, Qt::Key_L, Qt::ControlModifier);
+    EXPECT_EQ(window.page().item(QStringLiteral("MTN")).alignment(), Alignment::Left);
+    QTest::keyClick(men, Qt::Key_E, Qt::ControlModifier);
+    EXPECT_EQ(window.page().item(QStringLiteral("MTN")).alignment(), Alignment::Center);
+    // Ctrl+T: the font dialog, confirmed by Enter in its size field.
+    whenModal<FontDialog>([](FontDialog *d) {
+        for (QLineEdit *edit : d->chooser()->findChildren<QLineEdit *>())
+            if (qobject_cast<const QIntValidator *>(edit->validator())) {
+                edit->selectAll();
+                QTest::keyClicks(edit, QStringLiteral("30"));
+                QTest::keyClick(edit, Qt::Key_Return);
+            }
+    });
+    QTest::keyClick(men, Qt::Key_T, Qt::ControlModifier);
+    EXPECT_EQ(window.page().item(QStringLiteral("MTN")).font().size(), 30);
+    // The colour list takes Enter too.
+    whenModal<FontDialog>([](FontDialog *d) {
+        d->colorList()->setFocus();
+        QTest::keyClick(d->colorList(), Qt::Key_Return);
+    });
+    QTest::keyClick(men, Qt::Key_T, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    EXPECT_EQ(men->text(), QString()) << "the box got none of the keys";
+
+    // The contents list's editor and the spine window close with Escape, keeping
+    // what was typed; Ctrl+Q closes the program through the usual question.
+    window.activateWindow();
+    men->setFocus();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return men->hasFocus(); }));
+    QTest::keyClick(men, Qt::Key_E, Qt::ControlModifier | Qt::ShiftModifier);
+    auto *editor = window.findChild<TFrmEdit *>();
+    ASSERT_NE(editor, nullptr);
+    ASSERT_TRUE(editor->isVisible());
+    QTest::keyClicks(editor->Text(), QStringLiteral("Track"));
+    QTest::keyClick(editor->Text(), Qt::Key_Escape);
+    EXPECT_FALSE(editor->isVisible());
+    EXPECT_EQ(window.page().item(QStringLiteral("BTo")).lines(), QStringList{QStringLiteral("Track")});
+    window.LRBtnClick();
+    auto *spine = window.findChildren<TFrmNzvCD *>().last();
+    ASSERT_TRUE(spine->isVisible());
+    QTest::keyClick(spine->Edt(), Qt::Key_Escape);
+    EXPECT_FALSE(spine->isVisible());
+    answerNextQuestion(false);
+    QTest::keyClick(men, Qt::Key_Q, Qt::ControlModifier);
+    EXPECT_FALSE(window.isVisible());
+}
+
+TEST(ItemControls, AnyTextColourCanBeChosen)
+{
+    FontDialog dialog;
+    ItemFont font;
+    font.color = ColorRef(0x80000008); // the window's text colour, as the creation defaults have it
+    dialog.setItemFont(font);
+    QComboBox *colors = dialog.colorList();
+    EXPECT_EQ(colors->currentText(), QStringLiteral("Automatická"));
+    EXPECT_EQ(dialog.itemFont().color, ColorRef(0x80000008));
+    EXPECT_EQ(colors->itemText(colors->count() - 1), QStringLiteral("Vlastní…"));
+
+    // "Vlastní…" opens the colour dialog at the colour shown; what is chosen is kept.
+    whenModal<QColorDialog>([](QColorDialog *d) {
+        EXPECT_EQ(d->currentColor(), resolveColor(ColorRef(0x80000008)));
+        d->setCurrentColor(QColor(12, 34, 56));
+        d->accept();
+    });
+    emit colors->activated(colors->count() - 1);
+    EXPECT_EQ(dialog.itemFont().color, rgbColor(12, 34, 56));
+    EXPECT_EQ(colors->currentText(), QStringLiteral("Vlastní (#0c2238)"));
+    // Cancelled, it keeps the colour; a named colour stays what it was.
+    whenModal<QColorDialog>([](QColorDialog *d) { d->reject(); });
+    emit colors->activated(colors->count() - 1);
+    EXPECT_EQ(dialog.itemFont().color, rgbColor(12, 34, 56));
+    colors->setCurrentIndex(colors->findText(QStringLiteral("Červená")));
+    EXPECT_EQ(dialog.itemFont().color, rgbColor(255, 0, 0));
 }

@@ -416,3 +416,55 @@ TEST_F(SpineDialog, TheTitleTakesOnlyWhatAProjectFileCanHold)
     QTest::sendKeyEvent(QTest::Click, dialog->Edt(), Qt::Key_unknown, u("ř"), Qt::NoModifier);
     EXPECT_EQ(cover().CDL().caption(), u("CDř"));
 }
+
+TEST_F(SpineDialog, TheSwitchTheStatusLineAndTheBandsAlwaysAgree)
+{
+    dialog->show();
+    const QString first = work.filePath(QStringLiteral("first.jpg"));
+    const QString second = work.filePath(QStringLiteral("second.png")); // with transparency
+    ASSERT_TRUE(QFile::copy(testData("raster/jpeg_baseline_420.jpg"), first));
+    ASSERT_TRUE(QFile::copy(testData("raster/png_rgba_qt.png"), second));
+    QString chosen;
+    dialog->setOpenPictureDialog([&](QWidget *) { return chosen; });
+    const auto agree = [&](const char *step) {
+        SCOPED_TRACE(step);
+        QCoreApplication::processEvents();
+        const bool on = dialog->state().pictureSwitch();
+        EXPECT_EQ(dialog->Obr()->isChecked(), on);
+        for (const SpineBand *band : {&cover().CDL(), &cover().CDR()}) {
+            EXPECT_EQ(band->gradient().Visible, !on);
+            if (on)
+                EXPECT_TRUE(band->backImage().sameAs(dialog->state().remembered().picture));
+            else
+                EXPECT_TRUE(band->backImage().isEmpty());
+        }
+        EXPECT_EQ(dialog->Vdl()->isChecked(), cover().CDL().backImageMode() == BackImageMode::pbmTile);
+        const QString shown = status();
+        if (on)
+            EXPECT_TRUE(shown == u(TFrmNzvCD::kSavedShown) || shown == u(TFrmNzvCD::kNotSaved) || shown == chosen)
+                << shown.toStdString();
+        else
+            EXPECT_TRUE(shown == u(TFrmNzvCD::kSavedHidden) || shown == u(TFrmNzvCD::kNotSaved)) << shown.toStdString();
+    };
+    chosen = first;
+    dialog->button(5)->click();
+    agree("a picture opened");
+    dialog->Vdl()->click();
+    agree("tiled");
+    chosen = second;
+    dialog->button(5)->click();
+    agree("replaced");
+    EXPECT_EQ(cover().CDL().backImage().format(), PictureFormat::Png);
+    dialog->Obr()->click();
+    agree("switched off");
+    dialog->Obr()->click();
+    agree("switched on");
+    for (int i = 0; i < 4; ++i) {
+        window->action(QStringLiteral("Undo"))->trigger();
+        agree("undone");
+    }
+    EXPECT_EQ(cover().CDL().backImage().format(), PictureFormat::Jpeg) << "back to the first picture";
+    window->action(QStringLiteral("Undo"))->trigger();
+    agree("undone to the start");
+    EXPECT_FALSE(dialog->Obr()->isChecked());
+}

@@ -1,0 +1,34 @@
+#include "controls/WindowKeyFilter.h"
+
+#include <QKeyEvent>
+#include <QWidget>
+
+namespace korvel {
+
+WindowKeyFilter::WindowKeyFilter(QList<QKeySequence> keys, QObject *parent)
+    : QObject(parent)
+    , m_keys(std::move(keys))
+{
+}
+
+void WindowKeyFilter::install(QWidget *control, const QList<QKeySequence> &keys)
+{
+    control->installEventFilter(new WindowKeyFilter(keys, control));
+}
+
+bool WindowKeyFilter::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::ShortcutOverride) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        const QKeySequence pressed(key->keyCombination());
+        for (const QKeySequence &own : m_keys)
+            if (own == pressed) {
+                // Not overridden: the window's shortcut fires.
+                event->ignore();
+                return true;
+            }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+} // namespace korvel

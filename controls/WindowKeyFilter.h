@@ -1,0 +1,25 @@
+#pragma once
+#include <QKeySequence>
+#include <QList>
+#include <QObject>
+
+class QWidget;
+
+namespace korvel {
+
+// A text box has key bindings of its own (Ctrl+E moves to the end of the line on
+// some desktops) that would hide the window's shortcuts while the box has the focus.
+// Installed on a control, this filter leaves the given keys to the window.
+class WindowKeyFilter : public QObject {
+public:
+    WindowKeyFilter(QList<QKeySequence> keys, QObject *parent);
+    static void install(QWidget *control, const QList<QKeySequence> &keys);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    QList<QKeySequence> m_keys;
+};
+
+} // namespace korvel
