@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
+#include <QPlainTextEdit>
 #include <QPrinterInfo>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -417,6 +418,10 @@ void TFrmMain::openEditor(int target)
     connect(editor, &TFrmEdit::typing, this, [this, target] { m_document->nextChangeIsTyping(100 + target); });
     editor->WhatEdit(target);
     editor->show();
+    // Whoever opened it, from the keyboard too, goes on typing in it.
+    editor->raise();
+    editor->activateWindow();
+    editor->Text()->setFocus();
 }
 
 void TFrmMain::BEoClick()
