@@ -108,7 +108,7 @@ QIcon editorIcon()
 
 TFrmEdit::TFrmEdit(CoverPage &page, QWidget *owner)
     : QWidget(owner, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
-                         | Qt::WindowStaysOnTopHint | Qt::MSWindowsFixedSizeDialogHint)
+                         | Qt::MSWindowsFixedSizeDialogHint)
     , m_page(&page)
 {
     setObjectName(QStringLiteral("FrmEdit"));

@@ -13,8 +13,9 @@ class CoverPage;
 class TextItem;
 
 // The multi-line editor for the two list items of the back inlay, the contents
-// list BTo and the information text BTit. A tool window of the main window that
-// stays on top and does not block it; every change goes straight into the item on
+// list BTo and the information text BTit. A tool window that stays above the main
+// window (not above every window of the desktop, nor above the program's questions)
+// and does not block it; every change goes straight into the item on
 // the page, so closing it (by "Vložit text" or the close box) only hides it.
 //
 // Each window has a target of its own: a window left open from an earlier opening

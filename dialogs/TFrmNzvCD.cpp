@@ -130,7 +130,7 @@ QFrame *bevel(QWidget *parent, const char *name, QRect rect, bool raised)
 
 TFrmNzvCD::TFrmNzvCD(CoverPage &page, SpinePictureState &state, QWidget *owner)
     : QWidget(owner, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
-                         | Qt::WindowStaysOnTopHint | Qt::MSWindowsFixedSizeDialogHint)
+                         | Qt::MSWindowsFixedSizeDialogHint)
     , m_page(&page)
     , m_state(&state)
 {

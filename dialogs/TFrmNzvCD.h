@@ -25,7 +25,8 @@ class TKivFillBackground;
 // always carry the same settings, so every change is applied to both and every
 // value shown is read from the left band, CDL.
 //
-// A tool window of the main window that stays on top and does not block it; every
+// A tool window that stays above the main window (not above every window of the
+// desktop, nor above the program's questions) and does not block it; every
 // change takes effect at once, so " OK" and the close box only hide it. Every
 // instance shows and changes the one spine picture state of the main window (the
 // picture switch Obr and the stretch choice Roz/Vdl), so two open windows never

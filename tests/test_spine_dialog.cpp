@@ -21,6 +21,7 @@
 #include "controls/TKivFillBackground.h"
 #include "controls/TKivGradient.h"
 #include "project/PageGeometry.h"
+#include "dialogs/TDotazFrm.h"
 #include "dialogs/TFrmNzvCD.h"
 
 using namespace korvel;
@@ -72,7 +73,8 @@ TEST_F(SpineDialog, IsAFixedToolWindowWithItsControlsInPlace)
     EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Název CD"));
     EXPECT_EQ(dialog->size(), QSize(446, 272));
     EXPECT_EQ(dialog->minimumSize(), dialog->maximumSize());
-    EXPECT_TRUE(dialog->windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_EQ(dialog->windowFlags() & Qt::WindowType_Mask, Qt::Tool);
+    EXPECT_FALSE(dialog->windowFlags() & Qt::WindowStaysOnTopHint) << "above its owner only, never above a question";
     EXPECT_FALSE(dialog->windowFlags() & Qt::WindowMinMaxButtonsHint);
     EXPECT_EQ(dialog->parentWidget(), window.get());
     EXPECT_EQ(dialog->Edt()->geometry(), QRect(15, 24, 417, 21));
@@ -467,4 +469,24 @@ TEST_F(SpineDialog, TheSwitchTheStatusLineAndTheBandsAlwaysAgree)
     window->action(QStringLiteral("Undo"))->trigger();
     agree("undone to the start");
     EXPECT_FALSE(dialog->Obr()->isChecked());
+}
+
+TEST_F(SpineDialog, AQuestionAskedWhileTheWindowIsOpenComesAboveIt)
+{
+    window->show();
+    window->LRBtnClick();
+    TFrmNzvCD *open = window->findChildren<TFrmNzvCD *>().last();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(open));
+    open->Edt()->setText(QStringLiteral("Unsaved title"));
+    bool active = false;
+    QWidget *owner = nullptr;
+    whenModal<TDotazFrm>([&](TDotazFrm *question) {
+        active = QTest::qWaitForWindowActive(question);
+        owner = question->parentWidget();
+        question->close();
+    });
+    window->FNewClick();
+    EXPECT_TRUE(active) << "the question has the keyboard";
+    EXPECT_EQ(owner, open) << "it belongs to the window the user is in";
+    EXPECT_EQ(open->Edt()->text(), QStringLiteral("Unsaved title"));
 }
