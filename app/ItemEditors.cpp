@@ -143,6 +143,11 @@ ItemEditors::ItemEditors(CoverDocument &document, QWidget *canvas, QWidget *dial
         m_controls << panel;
         panel->setObjectName(QStringLiteral("Panel%1").arg(row + 1));
         panel->setGeometry(r.panelLeft, r.panelTop - kToolbarHeight, 79, 27);
+        // It reaches past the sheet: it covers the sheet's shadow rather than show it through.
+        panel->setAutoFillBackground(true);
+        QPalette white = panel->palette();
+        white.setColor(QPalette::Window, Qt::white);
+        panel->setPalette(white);
         m_panels[std::size_t(row)] = panel;
         const int alignments[] = {int(Alignment::Left), int(Alignment::Center), int(Alignment::Right)};
         const char *hints[] = {"Zarovnat doleva (Ctrl+L)", "Zarovnat na střed (Ctrl+E)", "Zarovnat doprava (Ctrl+R)"};

@@ -33,10 +33,7 @@ void PageView::paintEvent(QPaintEvent *event)
     painter.setClipRegion(event->region());
     painter.fillRect(event->rect(), Qt::white);
     m_page.paintScreen(painter);
-    // The edge of the A4 sheet, on screen only: the page is white on a white window.
-    painter.setPen(QColor(176, 176, 176));
-    painter.setBrush(Qt::NoBrush);
-    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    // The sheet's edge is the canvas's shadow around this view (PageCanvas).
 }
 
 } // namespace korvel

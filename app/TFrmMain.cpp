@@ -27,6 +27,7 @@
 #include "app/ItemControls.h"
 #include "app/ItemEditors.h"
 #include "app/MainToolBar.h"
+#include "app/PageCanvas.h"
 #include "app/PageView.h"
 #include "app/PictureCommands.h"
 #include "app/PrintCommands.h"
@@ -89,12 +90,10 @@ TFrmMain::TFrmMain(const QString &startFolder, QWidget *parent)
     m_scroll->setContextMenuPolicy(Qt::NoContextMenu);
     // The page and, beside it, the editing controls that scroll with it; the canvas
     // reaches past the page where the alignment panels do.
-    m_canvas = new QWidget;
-    m_canvas->setObjectName(QStringLiteral("PageCanvas"));
-    m_canvas->setAutoFillBackground(true);
-    m_canvas->setPalette(pal);
-    m_canvas->setContextMenuPolicy(Qt::NoContextMenu);
+    auto *canvas = new PageCanvas;
+    m_canvas = canvas;
     m_view = new PageView(page(), m_canvas);
+    canvas->setPage(m_view);
     m_scroll->setWidget(m_canvas);
     connect(&page(), &CoverPage::zoomChanged, this, &TFrmMain::resizeCanvas);
     setCentralWidget(m_scroll);
@@ -374,12 +373,13 @@ void TFrmMain::buildToolbar()
 
 void TFrmMain::resizeCanvas()
 {
-    QRect extent(QPoint(0, 0), m_view->size());
+    // The page with its shadow, and the controls that reach past it.
+    QRect extent(QPoint(0, 0), m_view->size() + QSize(PageCanvas::kShadowWidth, PageCanvas::kShadowWidth));
     if (m_editorsVisible)
         for (QWidget *child : m_canvas->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly))
             if (child != m_view && !child->isHidden())
                 extent = extent.united(child->geometry());
-    m_canvas->setFixedSize(extent.size() + QSize(extent.x() > 0 ? 0 : 0, 0));
+    m_canvas->setFixedSize(extent.size());
 }
 
 void TFrmMain::setOpenPictureDialog(std::function<QString(QWidget *)> dialog)

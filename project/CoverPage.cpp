@@ -69,7 +69,10 @@ PageRenderOptions PageRenderOptions::forScreen(int zoom)
     PageRenderOptions o;
     o.scale = scaleAtZoom(zoom);
     o.target = DrawTarget::Screen;
-    o.layoutZoom = zoom;
+    // The lines the page shows at any zoom are the lines it prints: the 100 % layout,
+    // scaled. A layout of its own at each zoom would break lines elsewhere and fit
+    // other lines in a box, and the marks of text that will not print would lie.
+    o.layoutZoom = 100;
     o.screenExtras = true;
     return o;
 }
@@ -327,7 +330,9 @@ void CoverPage::itemChanged(TextItem &item)
         m_raisedFor[std::size_t(i)] = item.font();
     }
     const QRect after = elementPixelRect(geometryOf(item).name, m_zoom);
-    emit changed(before.united(after).adjusted(-1, -1, 1, 1));
+    // The mark of lines that will not print stands beside the box: it comes and goes
+    // with the text, so it is repainted with it.
+    emit changed(before.united(after).adjusted(-1, -1, 1 + kMarkReach, 1));
 }
 
 void CoverPage::elementChanged(std::string_view name)
@@ -487,14 +492,16 @@ void CoverPage::paint(QPainter &painter, const PageRenderOptions &o) const
         }
         // Text that will not print and pictures too coarse for paper are marked, on
         // screen only and beside what they mark: a red wedge right of the box's
-        // bottom corner, an orange wedge inside the picture's top right corner.
-        painter.setPen(Qt::NoPen);
+        // bottom corner, an orange wedge inside the picture's top right corner. A
+        // dark outline keeps each visible on a picture of its own colour.
+        painter.setPen(QPen(QColor(40, 40, 40), 1));
         for (std::size_t e = 0; e < kPageElementCount; ++e) {
             const ElementGeometry &g = kPageElements[e];
             const QRect r = deviceRect(elementRect(g.name)).toRect();
             if (g.kind == ElementKind::TextLine || g.kind == ElementKind::TextList) {
                 if (hiddenLines(QString::fromLatin1(g.name.data(), qsizetype(g.name.size()))) > 0) {
                     const int x = r.left() + r.width() + 2, y = r.top() + r.height();
+                    static_assert(kMarkReach >= 2 + 8 + 1, "the wedge and its outline lie within the repainted reach");
                     painter.setBrush(QColor(220, 0, 0));
                     painter.drawPolygon(QPolygon{{x, y - 8}, {x + 8, y - 8}, {x + 4, y}});
                 }

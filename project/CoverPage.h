@@ -124,6 +124,9 @@ public:
     double pictureDpi(std::string_view element) const;
     // Pictures below this resolution are marked on screen as too coarse for print.
     static constexpr double kMinimumPrintDpi = 150;
+    // How far right of a text box its mark of lines that will not print reaches, in
+    // screen pixels.
+    static constexpr int kMarkReach = 12;
 
     // Whether the screen-only captions are drawn (they follow the editing controls).
     bool captionsVisible() const { return m_captionsVisible; }

@@ -26,6 +26,7 @@
 
 #include "GuiTestUtil.h"
 #include "dialogs/FontDialog.h"
+#include "app/PageCanvas.h"
 #include "app/PageView.h"
 #include "dialogs/PictureOpenDialog.h"
 #include "app/TFrmMain.h"
@@ -109,7 +110,8 @@ TEST(ItemControls, EveryControlStandsAtItsPlaceWithItsName)
     // The canvas reaches past the page for the panels at 100 % only.
     EXPECT_GE(window.QR()->parentWidget()->width(), 839);
     window.ZoomInClick();
-    EXPECT_EQ(window.QR()->parentWidget()->size(), window.QR()->size());
+    EXPECT_EQ(window.QR()->parentWidget()->size(),
+              window.QR()->size() + QSize(PageCanvas::kShadowWidth, PageCanvas::kShadowWidth)) << "the page and its shadow";
 }
 
 TEST(ItemControls, TypingInAnEditBoxChangesTheItemAtOnce)
@@ -445,4 +447,23 @@ TEST(ItemControls, AnyTextColourCanBeChosen)
     EXPECT_EQ(dialog.itemFont().color, rgbColor(12, 34, 56));
     colors->setCurrentIndex(colors->findText(QStringLiteral("Červená")));
     EXPECT_EQ(dialog.itemFont().color, rgbColor(255, 0, 0));
+}
+
+TEST(ItemControls, TheSheetsEdgeNeverRunsThroughAControl)
+{
+    TFrmMain window;
+    window.resize(1200, 1300);
+    window.show();
+    QWidget *canvas = window.QR()->parentWidget();
+    const QImage image = canvas->grab().toImage();
+    const int edge = window.QR()->geometry().right() + 1;
+    // Where a panel reaches past the sheet, the panel is what shows; elsewhere the shadow.
+    const QWidget *panel = window.findChild<QWidget *>(QStringLiteral("Panel9"));
+    const QRect covered = panel->geometry();
+    ASSERT_TRUE(covered.contains(QPoint(edge, covered.center().y())));
+    // (Its top and bottom rows: the buttons' pictures lie between.)
+    for (int y : {covered.top(), covered.bottom()})
+        for (int x = edge - 1; x < edge + PageCanvas::kShadowWidth; ++x)
+            EXPECT_GT(qGray(image.pixel(x, y)), 230) << x << "," << y << " inside Panel9";
+    EXPECT_LT(qGray(image.pixel(edge, covered.top() - 10)), 210) << "the shadow above the panel";
 }

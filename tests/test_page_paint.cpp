@@ -1,5 +1,6 @@
 // The page drawn into images: outlines, pictures, texts, and what stays off paper.
 #include <QBuffer>
+#include <QSignalSpy>
 #include <gtest/gtest.h>
 
 #include "PageTestUtil.h"
@@ -169,4 +170,52 @@ TEST(PagePaint, OutlinesAreAPixelOf96DpiWideOnEveryDevice)
         ++run;
     EXPECT_GE(run, 6);
     EXPECT_LE(run, 7);
+}
+
+TEST(PagePaint, TheMarksFollowTheTextAndEveryZoomShowsTheLinesThatPrint)
+{
+    CoverPage page;
+    emptyAllTexts(page);
+    page.setCaptionsVisible(false);
+    TextItem &contents = page.item(QStringLiteral("BTo"));
+    contents.setAlignment(Alignment::Left);
+    QSignalSpy repainted(&page, &CoverPage::changed);
+    QStringList tracks;
+    for (int i = 1; i <= 30; ++i)
+        tracks << QStringLiteral("Track %1").arg(i);
+    contents.setLines(tracks);
+    const int hidden = page.hiddenLines(QStringLiteral("BTo"));
+    ASSERT_GT(hidden, 0);
+    // The mark beside the box is repainted with the text that causes it.
+    const QRect box = page.elementPixelRect("BTo", 100);
+    const QPoint mark(box.right() + 6, box.bottom() - 4);
+    ASSERT_FALSE(repainted.isEmpty());
+    EXPECT_TRUE(repainted.last().at(0).toRect().contains(mark));
+    EXPECT_EQ(QColor(renderScreen(page).pixel(mark)), QColor(220, 0, 0));
+
+    // The lines the page shows at any zoom are those that print.
+    for (int zoom : {90, 100, 130}) {
+        page.setZoom(zoom);
+        const QImage image = renderScreen(page);
+        const QRect inside = page.elementPixelRect("BTo", zoom).adjusted(8, 3, -8, -3);
+        int lines = 0;
+        bool inLine = false;
+        for (int y = inside.top(); y <= inside.bottom(); ++y) {
+            const bool ink = darkPixels(image, QRect(inside.left(), y, inside.width(), 1)) > 0;
+            lines += ink && !inLine;
+            inLine = ink;
+        }
+        EXPECT_EQ(lines, 30 - hidden) << "zoom " << zoom;
+    }
+    page.setZoom(100);
+    repainted.clear();
+    contents.setLines({QStringLiteral("Track 1")});
+    EXPECT_TRUE(repainted.last().at(0).toRect().contains(mark));
+    EXPECT_EQ(renderScreen(page).pixel(mark), qRgb(255, 255, 255)) << "the mark goes with the text";
+
+    // A coarse picture of the mark's own colour: the mark keeps a dark outline.
+    page.MainImg().setPicture(solidPicture(QColor(255, 140, 0), QSize(20, 20)));
+    const QImage image = renderScreen(page);
+    const QRect front = page.elementPixelRect("MainImg", 100);
+    EXPECT_GT(darkPixels(image, QRect(front.right() - 18, front.top() + 2, 16, 14)), 8);
 }
