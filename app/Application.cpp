@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QIcon>
+#include <QLocale>
 
 #include "app/DesignerCommandLine.h"
 #include "dialogs/ErrorBox.h"
@@ -14,15 +15,23 @@ namespace korvel {
 
 int runDesigner(int argc, char **argv)
 {
-    if (const std::optional<int> answered = DesignerCommandLine::answer(argc, argv))
+    QString project;
+    if (const std::optional<int> answered = DesignerCommandLine::answer(argc, argv, &project))
         return *answered;
-    QApplication app(argc, argv);
+    // The command line has been read above, and it is the designer's alone: Qt gets
+    // none of it, so a project after "--" named like one of Qt's options ("-reverse")
+    // stays a project. Qt's own settings still come from its environment variables.
+    int qtArgc = 1;
+    QApplication app(qtArgc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("TORVA"));
     QCoreApplication::setApplicationName(QStringLiteral("Korvel"));
     QCoreApplication::setApplicationVersion(QStringLiteral(KORVEL_VERSION));
     // The installed launcher and icon (cmake --install) carry this name.
     QGuiApplication::setDesktopFileName(QStringLiteral("cz.torva.Korvel"));
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("cz.torva.Korvel")));
+    // Czech whatever the system's locale: numbers in Qt's dialogs ("210,00 mm"), and
+    // the dates and file type names of the file dialogs.
+    QLocale::setDefault(QLocale(QLocale::Czech, QLocale::CzechRepublic));
     installCzechTranslations(app);
     installFontSubstitutes();
     installMessageBoxes();
@@ -32,8 +41,7 @@ int runDesigner(int argc, char **argv)
     // The first spine title dialog exists before any project is loaded: it holds
     // the spine picture state that loading sets.
     window.createSpineDialog();
-    const QStringList args = app.arguments();
-    window.Params(args.size() > 1 ? args.at(1) : QString());
+    window.Params(project);
     window.showMaximized();
     const int rc = app.exec();
     return rc;

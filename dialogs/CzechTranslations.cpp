@@ -4,6 +4,8 @@
 #include <QLibraryInfo>
 #include <QTranslator>
 
+#include "project/CzechCatalogue.h"
+
 namespace korvel {
 
 namespace {
@@ -39,11 +41,13 @@ bool installCzechTranslations(QCoreApplication &app)
     // Every dialog the program uses (print and preview included) is in Qt's base
     // module; "qt_cs" would only add catalogues of modules the program never loads.
     auto *translator = new QtCzechTranslator(&app);
-    if (!translator->load(QStringLiteral("qtbase_cs"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    bool installed = translator->load(QStringLiteral("qtbase_cs"), QLibraryInfo::path(QLibraryInfo::TranslationsPath));
+    if (installed)
+        installed = QCoreApplication::installTranslator(translator);
+    else
         delete translator;
-        return false;
-    }
-    return QCoreApplication::installTranslator(translator);
+    // The words Qt's catalogue lacks; installed last, so it is asked first.
+    return installOwnCzechCatalogue(app) && installed;
 }
 
 } // namespace korvel

@@ -19,6 +19,7 @@
 #include "project/Fonts.h"
 #include "project/CommandError.h"
 #include "project/CoverDocument.h"
+#include "project/CzechCatalogue.h"
 #include "settings/SettingsError.h"
 #include "settings/SettingsMessages.h"
 
@@ -32,13 +33,13 @@ void say(const QString &text)
 }
 
 const char kDescription[] =
-    "Prints the cover page without a window, exactly as the printer gets it.\n"
-    "OUTPUT.pdf is one A4 page with text and outlines as vectors; OUTPUT.png is the\n"
-    "page as an image, 96 dpi unless --dpi says otherwise. Without PROJECT the page\n"
-    "is printed with its creation defaults.\n"
+    "Vytiskne stranu obalu bez okna, přesně tak, jak ji dostane tiskárna.\n"
+    "VÝSTUP.pdf je jedna strana A4 s textem a obrysy jako vektory; VÝSTUP.png je\n"
+    "strana jako obrázek, 96 dpi, pokud --dpi neurčí jinak. Bez PROJEKTU se strana\n"
+    "vytiskne tak, jak vypadá nově založený projekt.\n"
     "\n"
-    "Exit status: 0 done, 1 the project could not be read or the output written,\n"
-    "2 bad arguments.";
+    "Návratový kód: 0 hotovo, 1 projekt nešel přečíst nebo výstup zapsat,\n"
+    "2 chybné argumenty.";
 
 // "A,B": two whole numbers within [low, high].
 bool parsePair(const QString &text, int low, int high, int *a, int *b)
@@ -143,33 +144,35 @@ int runPrintCommand(int argc, char **argv)
     QCoreApplication::setApplicationName(QStringLiteral("korvel-print"));
     QCoreApplication::setApplicationVersion(QStringLiteral(KORVEL_VERSION));
     installFontSubstitutes();
+    // The help and the refusals in Czech, Qt's words in them included.
+    installOwnCzechCatalogue(app);
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QString::fromLatin1(kDescription));
+    parser.setApplicationDescription(QString::fromUtf8(kDescription));
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
-    const QCommandLineOption dpiOption(QStringLiteral("dpi"), QStringLiteral("Resolution of a PNG output (10 to 2400)."),
+    const QCommandLineOption dpiOption(QStringLiteral("dpi"), QStringLiteral("Rozlišení výstupu PNG (10 až 2400)."),
                                        QStringLiteral("N"), QStringLiteral("96"));
     const QCommandLineOption offsetOption(
         QStringLiteral("offset"),
-        QStringLiteral("Move the page by X,Y tenths of a millimetre, positive to the right and down (-500 to 500), "
-                       "as a printer calibration does."),
+        QStringLiteral("Posune stranu o X,Y desetin milimetru, kladně doprava a dolů (-500 až 500), "
+                       "jako to dělá kalibrace tiskárny."),
         QStringLiteral("X,Y"));
     const QCommandLineOption scaleOption(
         QStringLiteral("scale"),
-        QStringLiteral("Stretch the page by SX,SY per mille about the paper's top-left corner (800 to 1200)."),
+        QStringLiteral("Změní velikost strany na SX,SY promile vůči levému hornímu rohu papíru (800 až 1200)."),
         QStringLiteral("SX,SY"));
     const QCommandLineOption calibrationOption(
         QStringLiteral("calibration-page"),
-        QStringLiteral("Print the printer calibration page (rulers and crosshairs) instead of the cover."));
+        QStringLiteral("Vytiskne místo obalu kalibrační stranu tiskárny (pravítka a záměrné kříže)."));
     parser.addOptions({dpiOption, offsetOption, scaleOption, calibrationOption});
-    parser.addPositionalArgument(QStringLiteral("PROJECT.kvp"), QStringLiteral("The project to print (optional)."),
-                                 QStringLiteral("[PROJECT.kvp]"));
-    parser.addPositionalArgument(QStringLiteral("OUTPUT"), QStringLiteral("The file to write: .pdf or .png."),
-                                 QStringLiteral("OUTPUT.pdf|OUTPUT.png"));
+    parser.addPositionalArgument(QStringLiteral("PROJEKT.kvp"), QStringLiteral("Projekt, který se vytiskne (nepovinný)."),
+                                 QStringLiteral("[PROJEKT.kvp]"));
+    parser.addPositionalArgument(QStringLiteral("VÝSTUP"), QStringLiteral("Soubor, který se zapíše: .pdf nebo .png."),
+                                 QStringLiteral("VÝSTUP.pdf|VÝSTUP.png"));
 
     auto refuse = [&](const QString &why) {
-        say(QStringLiteral("korvel-print: %1\n%2\nTry 'korvel-print --help' for more information.")
+        say(QStringLiteral("korvel-print: %1\n%2\nNápovědu vypíše „korvel-print --help“.")
                 .arg(why, parser.helpText().section(QLatin1Char('\n'), 0, 0)));
         return 2;
     };
@@ -187,31 +190,31 @@ int runPrintCommand(int argc, char **argv)
     bool ok = false;
     const int dpi = parser.value(dpiOption).toInt(&ok);
     if (!ok || dpi < 10 || dpi > 2400)
-        return refuse(QStringLiteral("--dpi needs a whole number from 10 to 2400"));
+        return refuse(QStringLiteral("--dpi potřebuje celé číslo od 10 do 2400"));
     PrinterCalibration calibration;
     if (parser.isSet(offsetOption)
         && !parsePair(parser.value(offsetOption), -PrinterCalibration::kMaxOffset, PrinterCalibration::kMaxOffset,
                       &calibration.offsetX, &calibration.offsetY))
-        return refuse(QStringLiteral("--offset needs X,Y: two whole numbers from %1 to %2 (tenths of a millimetre)")
+        return refuse(QStringLiteral("--offset potřebuje X,Y: dvě celá čísla od %1 do %2 (desetiny milimetru)")
                           .arg(-PrinterCalibration::kMaxOffset)
                           .arg(PrinterCalibration::kMaxOffset));
     if (parser.isSet(scaleOption)
         && !parsePair(parser.value(scaleOption), PrinterCalibration::kMinScale, PrinterCalibration::kMaxScale,
                       &calibration.scaleX, &calibration.scaleY))
-        return refuse(QStringLiteral("--scale needs SX,SY: two whole numbers from %1 to %2 (per mille)")
+        return refuse(QStringLiteral("--scale potřebuje SX,SY: dvě celá čísla od %1 do %2 (promile)")
                           .arg(PrinterCalibration::kMinScale)
                           .arg(PrinterCalibration::kMaxScale));
 
     const QStringList positional = parser.positionalArguments();
     const bool calibrationPage = parser.isSet(calibrationOption);
     if (positional.isEmpty() || positional.size() > 2)
-        return refuse(positional.isEmpty() ? QStringLiteral("no OUTPUT given") : QStringLiteral("too many arguments"));
+        return refuse(positional.isEmpty() ? QStringLiteral("chybí VÝSTUP") : QStringLiteral("příliš mnoho argumentů"));
     if (calibrationPage && positional.size() == 2)
-        return refuse(QStringLiteral("--calibration-page prints no project"));
+        return refuse(QStringLiteral("--calibration-page netiskne žádný projekt"));
     const QString output = positional.last();
     const QString suffix = QFileInfo(output).suffix().toLower();
     if (suffix != QLatin1String("pdf") && suffix != QLatin1String("png"))
-        return refuse(QStringLiteral("OUTPUT must end in .pdf or .png: %1").arg(output));
+        return refuse(QStringLiteral("VÝSTUP musí končit na .pdf nebo .png: %1").arg(output));
 
     // The output is named relative to where the command was started, and the project
     // is read from its own folder.

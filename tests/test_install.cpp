@@ -80,8 +80,8 @@ TEST(Install, IntoAnyPrefixAsADesktopProgram)
 
 TEST(Install, HelpAndVersionNeedNoDisplay)
 {
-    // No display and no platform chosen: the designer must answer before it would
-    // need a window system.
+    // No display and no platform chosen: the designer must answer (or refuse a
+    // mistyped option) before it would need a window system, and in Czech.
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.remove(QStringLiteral("DISPLAY"));
     env.remove(QStringLiteral("WAYLAND_DISPLAY"));
@@ -91,10 +91,20 @@ TEST(Install, HelpAndVersionNeedNoDisplay)
     EXPECT_EQ(version.output.trimmed(), QStringLiteral("korvel " KORVEL_VERSION));
     const Result help = runTool(QStringLiteral(KORVEL_EXE), {QStringLiteral("--help")}, env);
     EXPECT_EQ(help.code, 0) << help.errors.toStdString();
-    EXPECT_TRUE(help.output.contains(QStringLiteral("Usage: "))) << help.output.toStdString();
-    EXPECT_TRUE(help.output.contains(QStringLiteral("[PROJECT.kvp]")));
+    EXPECT_TRUE(help.output.contains(QStringLiteral("Použití: "))) << help.output.toStdString();
+    EXPECT_TRUE(help.output.contains(QStringLiteral("[PROJEKT.kvp]")));
+    EXPECT_FALSE(help.output.contains(QStringLiteral("Usage")));
+    const Result bogus = runTool(QStringLiteral(KORVEL_EXE), {QStringLiteral("--bogus")}, env);
+    EXPECT_EQ(bogus.code, 2);
+    EXPECT_TRUE(bogus.errors.contains(QStringLiteral("neznámá volba „--bogus“"))) << bogus.errors.toStdString();
+    EXPECT_TRUE(bogus.errors.contains(QStringLiteral("Použití: ")));
+    EXPECT_TRUE(bogus.output.isEmpty());
     const Result printHelp = runTool(QStringLiteral(KORVEL_PRINT_EXE), {QStringLiteral("--help")}, env);
     EXPECT_EQ(printHelp.code, 0);
     for (const char *option : {"--dpi", "--offset", "--scale", "--calibration-page", "--version"})
         EXPECT_TRUE(printHelp.output.contains(QString::fromLatin1(option))) << option;
+    // Qt's words in it too: the usage line and the description of --help.
+    EXPECT_TRUE(printHelp.output.contains(QStringLiteral("Použití: "))) << printHelp.output.toStdString();
+    EXPECT_TRUE(printHelp.output.contains(QStringLiteral("Vypíše tuto nápovědu.")));
+    EXPECT_FALSE(printHelp.output.contains(QStringLiteral("Usage")) || printHelp.output.contains(QStringLiteral("Displays")));
 }
