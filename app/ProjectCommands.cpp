@@ -31,7 +31,10 @@ QString ProjectCommands::offeredName() const
 
 void ProjectCommands::start(const QString &argument)
 {
-    runCommand(&m_window, [&] { m_document.start(argument); });
+    QStringList problems;
+    runCommand(&m_window, [&] { problems = m_document.start(argument); });
+    if (!problems.isEmpty())
+        showErrorBox(&m_window, problems.join(QLatin1Char('\n')));
     if (m_document.isNamed() && QFile::exists(m_document.path()))
         RecentProjects::add(m_document.path());
     offerRecovery();
@@ -74,9 +77,13 @@ void ProjectCommands::openWithDialog()
 
 bool ProjectCommands::openProject(const QString &path)
 {
-    if (!runCommand(&m_window, [&] { m_document.open(path); }))
+    QStringList problems;
+    if (!runCommand(&m_window, [&] { problems = m_document.open(path); }))
         return false;
     RecentProjects::add(m_document.path());
+    // Opened, without what could not be read: the user hears which picture that was.
+    if (!problems.isEmpty())
+        showErrorBox(&m_window, problems.join(QLatin1Char('\n')));
     return true;
 }
 

@@ -154,7 +154,7 @@ void CoverDocument::replaceWith(const DocumentSnapshot &snapshot)
     emit replaced();
 }
 
-DocumentSnapshot CoverDocument::read(const QString &path, const DocumentSnapshot &from) const
+DocumentSnapshot CoverDocument::read(const QString &path, const DocumentSnapshot &from, QStringList *problems) const
 {
     const QString name = QFileInfo(path).fileName();
     // A cover of its own to read into: this one is not touched until it succeeded.
@@ -170,7 +170,7 @@ DocumentSnapshot CoverDocument::read(const QString &path, const DocumentSnapshot
     spine.restore(from.pictureSwitch, from.stretch, from.remembered);
     TKivINIEntry ini;
     configureProjectEntry(ini);
-    ProjectContext context{page, ini, spine, {}};
+    ProjectContext context{page, ini, spine, {}, problems};
     try {
         LoadProject(context, path);
     } catch (const ProjectError &) {
@@ -188,7 +188,7 @@ DocumentSnapshot CoverDocument::read(const QString &path, const DocumentSnapshot
     return s;
 }
 
-void CoverDocument::start(const QString &argument)
+QStringList CoverDocument::start(const QString &argument)
 {
     // The template: the creation defaults with empty lists, then default.kvd of the
     // start folder read over them, or the program's own.
@@ -199,7 +199,7 @@ void CoverDocument::start(const QString &argument)
     bool haveTemplate = false;
     if (QFile::exists(own)) {
         try {
-            m_template = read(own, base);
+            m_template = read(own, base, nullptr);
             haveTemplate = true;
         } catch (const CommandError &) {
             // A template that is no project: the program's own takes its place.
@@ -211,7 +211,7 @@ void CoverDocument::start(const QString &argument)
         if (dir.isValid() && QFile::copy(QStringLiteral(":/default.kvd"), builtIn)) {
             QFile::setPermissions(builtIn, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
             try {
-                m_template = read(builtIn, base);
+                m_template = read(builtIn, base, nullptr);
             } catch (const CommandError &) {
                 m_template = base;
             }
@@ -226,8 +226,7 @@ void CoverDocument::start(const QString &argument)
         const QString path = QDir(m_startFolder).absoluteFilePath(argument);
         if (QFile::exists(path)) {
             try {
-                open(path);
-                return;
+                return open(path);
             } catch (const CommandError &) {
                 newFromTemplate();
                 throw;
@@ -237,9 +236,10 @@ void CoverDocument::start(const QString &argument)
         // the first Save creates it.
         replaceWith(m_template);
         setPath(path, true);
-        return;
+        return {};
     }
     newFromTemplate();
+    return {};
 }
 
 void CoverDocument::newFromTemplate()
@@ -248,14 +248,16 @@ void CoverDocument::newFromTemplate()
     setPath(QString(), false);
 }
 
-void CoverDocument::open(const QString &path)
+QStringList CoverDocument::open(const QString &path)
 {
     const QString absolute = QDir(m_startFolder).absoluteFilePath(path);
     // Refused before anything changes: a file that is no project at all.
     requireProjectFile(absolute);
-    DocumentSnapshot opened = read(absolute, snapshot());
+    QStringList problems;
+    DocumentSnapshot opened = read(absolute, snapshot(), &problems);
     replaceWith(opened);
     setPath(absolute, true);
+    return problems;
 }
 
 void CoverDocument::save(const QString &path, bool named)
@@ -279,7 +281,7 @@ void CoverDocument::save(const QString &path, bool named)
 
 void CoverDocument::restore(const QString &copyPath, const QString &projectPath, bool named)
 {
-    DocumentSnapshot restored = read(copyPath, snapshot());
+    DocumentSnapshot restored = read(copyPath, snapshot(), nullptr);
     replaceWith(restored);
     setPath(projectPath, named);
     // Restored work is saved nowhere yet, not even where undo stops.

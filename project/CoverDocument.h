@@ -67,15 +67,17 @@ public:
     // Start-up: reads the template of the start folder (or the program's own) once;
     // then opens argument when it names an existing project. An argument naming no
     // file yet gives the template under that name, so the first Save creates it.
-    // Throws CommandError when the argument cannot be opened (the template is shown).
-    void start(const QString &argument);
+    // Throws CommandError when the argument cannot be opened (the template is shown);
+    // returns what could not be read of it, as open() does.
+    QStringList start(const QString &argument);
     // A new cover from the template read at start: unnamed, no pictures, boxes empty.
     void newFromTemplate();
     // Opens a project: it is read into a cover of its own and put in place only when
     // that succeeded, so a file that is no project, or one that fails part-way,
     // changes nothing here (no step, no recovery copy). Throws CommandError with a
-    // Czech message naming the file.
-    void open(const QString &path);
+    // Czech message naming the file. Returns what it went on without: a picture side
+    // file that is there but damaged, one Czech message each.
+    QStringList open(const QString &path);
     // Saves to path as one unit (saveProjectFiles). named: Save writes there from now
     // on without a dialog. Throws CommandError; the cover stays unsaved then.
     void save(const QString &path, bool named);
@@ -99,7 +101,7 @@ signals:
     void applied();
 
 private:
-    DocumentSnapshot read(const QString &path, const DocumentSnapshot &from) const;
+    DocumentSnapshot read(const QString &path, const DocumentSnapshot &from, QStringList *problems) const;
     void setPath(const QString &path, bool named);
     void replaceWith(const DocumentSnapshot &snapshot);
     void updateModified();

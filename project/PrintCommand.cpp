@@ -121,8 +121,9 @@ bool openProject(CoverDocument &document, const QString &project)
         return false;
     }
     setSettingsMessageHandler([](const QString &, const QString &text) { say(QStringLiteral("korvel-print: ") + text); });
+    QStringList problems;
     try {
-        document.open(info.absoluteFilePath());
+        problems = document.open(info.absoluteFilePath());
     } catch (const SettingsError &e) {
         say(QStringLiteral("korvel-print: %1").arg(e.message()));
         return false;
@@ -130,7 +131,11 @@ bool openProject(CoverDocument &document, const QString &project)
         say(QStringLiteral("korvel-print: %1").arg(e.message()));
         return false;
     }
-    return true;
+    // A picture of the project that cannot be read would be missing from the print:
+    // nothing is printed, and the user hears which picture it was.
+    for (const QString &problem : problems)
+        say(QStringLiteral("korvel-print: %1").arg(problem));
+    return problems.isEmpty();
 }
 
 } // namespace

@@ -172,17 +172,25 @@ void LoadProject(ProjectContext &c, const QString &path)
     const QDir folder = file.absoluteDir();
 
     CoverPage &page = c.page;
-    // A side file that loads under no candidate leaves the picture as it was.
-    const SideFile back = SideFile::read(folder.filePath(base + QStringLiteral(".im1")));
+    // A side file that loads under no candidate leaves the picture as it was, and the
+    // user is told which one it was.
+    const auto readSide = [&](const char *extension, const char *what) {
+        const QString name = base + QLatin1String(extension);
+        SideFile side = SideFile::read(folder.filePath(name));
+        if (side.status == SideFile::Status::Unreadable && c.problems)
+            c.problems->append(QStringLiteral("%1 (%2) nelze načíst: %3").arg(QString::fromUtf8(what), name, side.error));
+        return side;
+    };
+    const SideFile back = readSide(".im1", "Obrázek zadní strany");
     if (back.status == SideFile::Status::Loaded)
         page.BckImg().setPicture(back.picture);
-    const SideFile front = SideFile::read(folder.filePath(base + QStringLiteral(".im2")));
+    const SideFile front = readSide(".im2", "Obrázek přední strany");
     if (front.status == SideFile::Status::Loaded)
         page.MainImg().setPicture(front.picture);
     // The spine picture is read now, shown or not, so that the cover holds it: saved
     // elsewhere, it goes along.
     c.spine.setFolder(folder.absolutePath());
-    const SideFile spine = SideFile::read(folder.filePath(base + QStringLiteral(".im3")));
+    const SideFile spine = readSide(".im3", "Obrázek hřbetu");
     c.spine.rememberSideFile(base, spine.status == SideFile::Status::Loaded ? spine.picture : Picture());
 
     const int capacity = lineCapacity(path);

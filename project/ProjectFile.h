@@ -2,6 +2,7 @@
 #include <QString>
 #include <QByteArray>
 #include <QList>
+#include <QStringList>
 #include <functional>
 #include <utility>
 
@@ -20,6 +21,9 @@ struct ProjectContext {
     TKivINIEntry &INIFile;
     SpinePictureState &spine;
     std::function<void(const QString &caption)> setCaption;
+    // What the load could not read but went on without (a damaged picture side
+    // file), in Czech, one message each; none when null.
+    QStringList *problems = nullptr;
 };
 
 inline constexpr const char *kProjectSection = "SecCD";
@@ -44,7 +48,9 @@ void requireProjectFile(const QString &path);
 // a file that is not a project, and SettingsError or PictureError when the storage
 // or the spine picture fails part-way. A missing size or height key keeps the item's
 // own. The stretch choice follows the file's fitting, so an unchanged project saves
-// as it was read.
+// as it was read. A side file that is there but that no loader reads is reported in
+// context.problems ("Obrázek přední strany (album.im2) nelze načíst: …"); one that
+// is not there is no problem.
 void LoadProject(ProjectContext &context, const QString &path);
 
 // Every key a saved project gets, with its value as written, in the order of writing.

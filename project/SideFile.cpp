@@ -36,18 +36,23 @@ SideFile SideFile::read(const QString &path)
         return result;
     }
     const QByteArray bytes = file.readAll();
+    // Why it did not load is told by the loader of the format the file begins as (a
+    // JPEG cut short), not by the last one tried.
+    const QString own = Picture::extensionBySignature(bytes);
     for (const QString &candidate : sideFileCandidates()) {
         Picture picture;
         QString error;
         if (picture.loadFromData(bytes, candidate, &error)) {
             result.picture = picture;
             result.status = Status::Loaded;
-        } else if (result.status != Status::Loaded) {
+        } else if (candidate == own) {
             result.error = error;
         }
     }
     if (result.status == Status::Loaded)
         result.error.clear();
+    else if (result.error.isEmpty())
+        result.error = bytes.isEmpty() ? QStringLiteral("soubor je prázdný") : QStringLiteral("není to obrázek žádného známého formátu");
     return result;
 }
 

@@ -3,6 +3,7 @@
 // not at all; a question closed without an answer loses nothing; undo knows what
 // was saved.
 #include <QLabel>
+#include <QProcess>
 #include <QTest>
 #include <QUndoStack>
 
@@ -259,4 +260,27 @@ TEST(StoredPicture, HoldsTheFileBytesAndDecodesOnlyWhenNoOneHoldsThePixels)
     const Picture again = stored.revived();
     ASSERT_NE(again.content(), nullptr);
     EXPECT_EQ(again.size(), size);
+}
+
+TEST_F(Document, ADamagedPictureSideFileIsNamedNotDroppedSilently)
+{
+    page.item(QStringLiteral("MTN")).setText(QStringLiteral("Album"));
+    SaveProject(context, work.filePath(QStringLiteral("album.kvp")));
+    writeBytes(work.filePath(QStringLiteral("album.im2")), readBytes(testData("raster/jpeg_baseline_420.jpg")).left(400));
+    ErrorBoxes boxes;
+    boxes.watch(1);
+    Designer d(work.filePath(QStringLiteral("album.kvp")));
+    ASSERT_EQ(boxes.texts.size(), 1);
+    EXPECT_TRUE(boxes.texts[0].startsWith(QStringLiteral("Obrázek přední strany (album.im2) nelze načíst: ")))
+        << boxes.texts[0].toStdString();
+    EXPECT_EQ(d.window.page().item(QStringLiteral("MTN")).text(), QStringLiteral("Album")) << "the rest is opened";
+
+    // korvel-print says the same and prints nothing.
+    QProcess print;
+    print.setProcessChannelMode(QProcess::MergedChannels);
+    print.start(QStringLiteral(KORVEL_PRINT_EXE), {work.filePath(QStringLiteral("album.kvp")), work.filePath(QStringLiteral("out.pdf"))});
+    ASSERT_TRUE(print.waitForFinished(60000));
+    EXPECT_EQ(print.exitCode(), 1);
+    EXPECT_TRUE(QString::fromLocal8Bit(print.readAll()).contains(QStringLiteral("Obrázek přední strany (album.im2) nelze načíst")));
+    EXPECT_FALSE(QFile::exists(work.filePath(QStringLiteral("out.pdf"))));
 }

@@ -192,10 +192,10 @@ TEST(Printing, KorvelPrintRefusesBadArgumentsClearly)
     int rc = 0;
     QString out = run({}, &rc);
     EXPECT_EQ(rc, 2);
-    EXPECT_TRUE(out.contains(QStringLiteral("Usage: ")));
+    EXPECT_TRUE(out.contains(QStringLiteral("Použití: ")));
     out = run({dir.filePath(QStringLiteral("cover.txt"))}, &rc);
     EXPECT_EQ(rc, 2);
-    EXPECT_TRUE(out.contains(QStringLiteral(".pdf or .png")));
+    EXPECT_TRUE(out.contains(QStringLiteral(".pdf nebo .png")));
     out = run({QStringLiteral("--dpi"), QStringLiteral("abc"), dir.filePath(QStringLiteral("a.png"))}, &rc);
     EXPECT_EQ(rc, 2);
     EXPECT_TRUE(out.contains(QStringLiteral("--dpi")));

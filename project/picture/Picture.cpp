@@ -128,6 +128,15 @@ bool Picture::hasLoaderFor(const QString &fileName)
     return !ext.isEmpty() && formatOfExtension(ext).has_value();
 }
 
+QString Picture::extensionBySignature(const QByteArray &bytes)
+{
+    const QByteArray head = bytes.left(16);
+    for (const char *extension : {"bmp", "gif", "jpg", "png", "ico", "emf"})
+        if (head.size() >= 4 && couldBe(formatOfExtension(QString::fromLatin1(extension)), head))
+            return QLatin1Char('.') + QLatin1String(extension);
+    return QString();
+}
+
 bool Picture::loadFromFile(const QString &path, QString *error)
 {
     const QString ext = extensionOf(path);

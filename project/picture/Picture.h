@@ -79,6 +79,9 @@ public:
     static QString extensionOf(const QString &fileName);
     // Whether a file's extension has a picture loader (".png", ".jpg", ...).
     static bool hasLoaderFor(const QString &fileName);
+    // The extension of the format whose signature the bytes begin with (".jpg",
+    // ".png", ...), or an empty string when they begin like no picture.
+    static QString extensionBySignature(const QByteArray &bytes);
 
 private:
     struct ScreenCache {
