@@ -52,14 +52,20 @@ const ElementGeometry &geometryOf(const TextItem &item)
 // The outline is four filled strips rather than a stroked hairline: a hairline is
 // centred on the rectangle's edge, so on paper half of it lay outside, where a
 // neighbour drawn later (the left spine band beside the back panel) covered it.
-void paintOutline(QPainter &painter, const QRectF &r, double width)
+// The black frame of an outline, without its white.
+void paintFrame(QPainter &painter, const QRectF &r, double width)
 {
-    painter.fillRect(r, Qt::white);
     const double w = std::min(width, std::min(r.width(), r.height()) / 2);
     painter.fillRect(QRectF(r.left(), r.top(), r.width(), w), Qt::black);
     painter.fillRect(QRectF(r.left(), r.bottom() - w, r.width(), w), Qt::black);
     painter.fillRect(QRectF(r.left(), r.top() + w, w, r.height() - 2 * w), Qt::black);
     painter.fillRect(QRectF(r.right() - w, r.top() + w, w, r.height() - 2 * w), Qt::black);
+}
+
+void paintOutline(QPainter &painter, const QRectF &r, double width)
+{
+    painter.fillRect(r, Qt::white);
+    paintFrame(painter, r, width);
 }
 
 } // namespace
@@ -474,6 +480,11 @@ void CoverPage::paint(QPainter &painter, const PageRenderOptions &o) const
             break;
         }
     }
+    // The frames once more, over the pictures and bands: a device or a PDF reader
+    // that fills a picture's edge pixel generously must not cover the outline there.
+    for (const ElementGeometry &g : kPageElements)
+        if (g.kind == ElementKind::Rectangle)
+            paintFrame(painter, deviceRect(elementRect(g.name)), outlineWidth);
 
     if (o.screenExtras) {
         // Corner brackets mark every text box and spine band, so empty boxes can be

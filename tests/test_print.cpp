@@ -403,3 +403,55 @@ TEST(Printing, TabColumnsPrintAsTheyShowAtEveryZoomAndResolution)
         EXPECT_LE(inkMm, at100 + 0.3) << dpi << " dpi"; // the glyph's own left bearing
     }
 }
+
+TEST(Printing, PaperEqualsTheScreenWithPicturesToo)
+{
+    // Solid pictures front and back: the PDF rasterised at 96 dpi is the PNG pixel
+    // for pixel, outlines included, and at 600 dpi every outline is still black.
+    QTemporaryDir dir;
+    CoverPage page;
+    emptyAllTexts(page);
+    page.setCaptionsVisible(false);
+    page.MainImg().setPicture(jpegPicture(QColor(200, 30, 30)));
+    page.BckImg().setPicture(jpegPicture(QColor(30, 30, 200)));
+    const QString pdf = dir.filePath(QStringLiteral("pictures.pdf"));
+    {
+        QPdfWriter writer(pdf);
+        writer.setResolution(1200);
+        writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF()));
+        ASSERT_TRUE(page.printTo(writer));
+    }
+    const QImage paper = rasteriseAt(pdf, 96, dir);
+    const QImage png = renderPaper(page, 96);
+    ASSERT_EQ(paper.size(), png.size());
+    // The outlines around the pictures: columns 52, 510, 75, 594 and rows 84, 539, 584, 1025.
+    for (int y = 100; y < 530; y += 7) {
+        EXPECT_EQ(paper.pixel(52, y), qRgb(0, 0, 0)) << y;
+        EXPECT_EQ(paper.pixel(510, y), qRgb(0, 0, 0)) << y;
+    }
+    for (int x = 80; x < 500; x += 7) {
+        EXPECT_EQ(paper.pixel(x, 539), qRgb(0, 0, 0)) << x;
+        EXPECT_EQ(paper.pixel(x, 584), qRgb(0, 0, 0)) << x;
+    }
+    int differing = 0;
+    for (int y = 0; y < png.height(); ++y)
+        for (int x = 0; x < png.width(); ++x) {
+            const QRgb a = paper.pixel(x, y), b = png.pixel(x, y);
+            // The same picture rectangle; JPEG colours may differ by a unit or two.
+            differing += std::abs(qRed(a) - qRed(b)) + std::abs(qGreen(a) - qGreen(b)) + std::abs(qBlue(a) - qBlue(b)) > 12;
+        }
+    EXPECT_EQ(differing, 0);
+
+    const QImage fine = rasteriseAt(pdf, 600, dir);
+    const double perPixel = 600.0 / 96;
+    for (int y = 100; y < 530; y += 11) {
+        const int row = int(y * perPixel);
+        EXPECT_LT(qGray(fine.pixel(int((510 + 0.5) * perPixel), row)), 60) << "front right outline at " << y;
+        EXPECT_LT(qGray(fine.pixel(int((52 + 0.5) * perPixel), row)), 60) << "front left outline at " << y;
+    }
+    for (int x = 100; x < 500; x += 13) {
+        const int column = int(x * perPixel);
+        EXPECT_LT(qGray(fine.pixel(column, int((584 + 0.5) * perPixel))), 60) << "back top outline at " << x;
+        EXPECT_LT(qGray(fine.pixel(column, int((539 + 0.5) * perPixel))), 60) << "front bottom outline at " << x;
+    }
+}
