@@ -46,7 +46,9 @@ bool PrintCommands::printOn(QPrinter &printer)
         return false;
     const bool ok = m_document.page().printTo(printer, calibration);
     progress.setValue(1);
-    if (!ok) {
+    if (ok) {
+        PrintSetup::rememberPrinter(printer); // offered first in the next print dialog
+    } else {
         const QString where = printer.outputFileName().isEmpty() ? QStringLiteral("na tiskárnu %1").arg(printer.printerName())
                                                                  : QStringLiteral("do souboru %1").arg(printer.outputFileName());
         showErrorBox(&m_window, QStringLiteral("Stránku se nepodařilo vytisknout %1.").arg(where));

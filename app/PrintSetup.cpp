@@ -4,13 +4,28 @@
 #include <QFileInfo>
 #include <QPageLayout>
 #include <QPrinter>
+#include <QPrinterInfo>
 
 #include "project/CoverPage.h"
 
 namespace korvel {
 
+namespace {
+
+bool goesToPrinter(const QPrinter &printer)
+{
+    return printer.outputFormat() == QPrinter::NativeFormat && printer.outputFileName().isEmpty();
+}
+
+} // namespace
+
 void PrintSetup::prepare(QPrinter &printer, const QString &documentName)
 {
+    // First, as choosing a printer may set up its own page.
+    const QString preferred =
+        PrinterCalibrationStore::preferredPrinter(QPrinterInfo::availablePrinterNames(), printer.printerName());
+    if (!preferred.isEmpty() && preferred != printer.printerName())
+        printer.setPrinterName(preferred);
     printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0),
                                       QPageLayout::Millimeter));
     // Positions are measured from the paper's corner, not from the printable area.
@@ -31,9 +46,15 @@ void PrintSetup::keepCoverPage(QPrinter &printer)
     printer.setFullPage(true);
 }
 
+void PrintSetup::rememberPrinter(const QPrinter &printer)
+{
+    if (goesToPrinter(printer))
+        PrinterCalibrationStore::rememberLastPrinter(printer.printerName());
+}
+
 PrinterCalibration PrintSetup::calibrationFor(const QPrinter &printer)
 {
-    if (printer.outputFormat() != QPrinter::NativeFormat || !printer.outputFileName().isEmpty())
+    if (!goesToPrinter(printer))
         return PrinterCalibration();
     return PrinterCalibrationStore::load(printer.printerName());
 }

@@ -11,9 +11,13 @@ namespace korvel {
 // paper's corner, corrected by the calibration of the printer it goes to.
 class PrintSetup {
 public:
-    // Before the print dialog or the preview: A4 portrait, no margins, positions
-    // from the paper's corner, one copy from the first paper bin.
+    // Before the print dialog or the preview: the printer printed on or calibrated
+    // last while it is still installed, A4 portrait, no margins, positions from the
+    // paper's corner, one copy from the first paper bin.
     static void prepare(QPrinter &printer, const QString &documentName);
+    // After a print: the printer it went to is offered first the next time. A file
+    // is no printer and is not remembered.
+    static void rememberPrinter(const QPrinter &printer);
     // After the print dialog: portrait from the corner again, whatever was chosen.
     // The paper is kept: a printer loaded with another paper gets the page at its
     // true size from the corner rather than a page scaled to fit.

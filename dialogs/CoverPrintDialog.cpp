@@ -21,7 +21,8 @@ constexpr auto kFileNameEdit = "filename";
 
 } // namespace
 
-CoverPrintDialog::CoverPrintDialog(QPrinter *printer, const QString &proposedPdf, QWidget *parent)
+CoverPrintDialog::CoverPrintDialog(QPrinter *printer, const QString &proposedPdf, QWidget *parent,
+                                   CalibrationTab calibrationTab)
     : QPrintDialog(printer, parent)
 {
     // Qt proposes a fixed name in the home folder; the cover's PDF belongs beside
@@ -29,6 +30,17 @@ CoverPrintDialog::CoverPrintDialog(QPrinter *printer, const QString &proposedPdf
     if (auto *fileName = findChild<QLineEdit *>(QLatin1String(kFileNameEdit)); fileName && !proposedPdf.isEmpty())
         fileName->setText(proposedPdf);
 
+    // The printer the caller chose (the one used last, or the one being calibrated)
+    // is the one offered, not the first of the list.
+    auto *printers = findChild<QComboBox *>(QLatin1String(kPrinterBox));
+    if (printers && printer->outputFormat() == QPrinter::NativeFormat && printer->outputFileName().isEmpty()) {
+        const int chosen = printers->findText(printer->printerName());
+        if (chosen >= 0)
+            printers->setCurrentIndex(chosen);
+    }
+
+    if (calibrationTab == CalibrationTab::Left)
+        return;
     auto *tab = new QWidget;
     tab->setObjectName(QStringLiteral("CalibrationTab"));
     tab->setWindowTitle(QStringLiteral("Kalibrace"));
@@ -44,7 +56,7 @@ CoverPrintDialog::CoverPrintDialog(QPrinter *printer, const QString &proposedPdf
     setOptionTabs({tab});
 
     connect(edit, &QPushButton::clicked, this, &CoverPrintDialog::editCalibration);
-    if (auto *printers = findChild<QComboBox *>(QLatin1String(kPrinterBox)))
+    if (printers)
         connect(printers, &QComboBox::currentIndexChanged, this, &CoverPrintDialog::showCalibration);
     showCalibration();
 }
@@ -61,6 +73,8 @@ QString CoverPrintDialog::chosenPrinter() const
 
 void CoverPrintDialog::showCalibration()
 {
+    if (!m_calibration)
+        return;
     const QString name = chosenPrinter();
     if (name.isEmpty()) {
         m_calibration->setText(QStringLiteral("Při tisku do souboru se kalibrace nepoužije."));
@@ -81,7 +95,11 @@ void CoverPrintDialog::showCalibration()
 
 void CoverPrintDialog::editCalibration()
 {
-    TFrmCalibration dialog(chosenPrinter(), this);
+    const QString chosen = chosenPrinter();
+    TFrmCalibration dialog(chosen, this);
+    // The printer chosen here, even when another one was used last.
+    if (!chosen.isEmpty())
+        dialog.setPrinterName(chosen);
     dialog.exec();
     showCalibration();
 }

@@ -5,14 +5,22 @@ class QLabel;
 
 namespace korvel {
 
-// The print dialog of the cover: the standard one, with the project's own PDF name
-// proposed for printing to a file and a "Kalibrace" tab that shows and edits the
-// chosen printer's calibration.
+// The print dialog of the cover: the standard one, opened on the printer the QPrinter
+// names, with the project's own PDF name proposed for printing to a file and a
+// "Kalibrace" tab that shows and edits the chosen printer's calibration.
 class CoverPrintDialog : public QPrintDialog {
     Q_OBJECT
 public:
+    enum class CalibrationTab {
+        Shown,
+        // For the calibration page, printed with the values being tried in the
+        // calibration window rather than with the stored ones the tab would show.
+        Left,
+    };
+
     // proposedPdf: the file offered when the user prints to a file.
-    CoverPrintDialog(QPrinter *printer, const QString &proposedPdf, QWidget *parent = nullptr);
+    CoverPrintDialog(QPrinter *printer, const QString &proposedPdf, QWidget *parent = nullptr,
+                     CalibrationTab calibrationTab = CalibrationTab::Shown);
 
     // The printer chosen in the dialog right now (before it is accepted).
     QString chosenPrinter() const;
@@ -22,7 +30,7 @@ public:
 private:
     void showCalibration();
 
-    QLabel *m_calibration;
+    QLabel *m_calibration = nullptr;
 };
 
 } // namespace korvel

@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QFormLayout>
 #include <QLabel>
 #include <QMessageBox>
@@ -11,11 +12,20 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+#include "dialogs/CoverPrintDialog.h"
 #include "project/CalibrationPage.h"
 
 namespace korvel {
 
 namespace {
+
+// The calibration page is A4 portrait from the paper's corner, whatever the print
+// dialog offered: its rulers and crosses are measured from there.
+void setUpCalibrationPage(QPrinter &printer)
+{
+    printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF()));
+    printer.setFullPage(true);
+}
 
 QSpinBox *makeBox(const char *name, int low, int high, const QString &suffix, QWidget *parent)
 {
@@ -37,7 +47,8 @@ TFrmCalibration::TFrmCalibration(const QString &printerName, QWidget *parent)
 
     m_printer = new QComboBox(this);
     m_printer->setObjectName(QStringLiteral("Printer"));
-    m_printer->addItems(QPrinterInfo::availablePrinterNames());
+    const QStringList installed = QPrinterInfo::availablePrinterNames();
+    m_printer->addItems(installed);
     // A printer named by the print dialog is offered even if the list missed it.
     if (!printerName.isEmpty() && m_printer->findText(printerName) < 0)
         m_printer->addItem(printerName);
@@ -47,6 +58,8 @@ TFrmCalibration::TFrmCalibration(const QString &printerName, QWidget *parent)
     m_offsetY = makeBox("OffsetY", -maxOffset, maxOffset, QStringLiteral(" × 0,1 mm"), this);
     m_scaleX = makeBox("ScaleX", PrinterCalibration::kMinScale, PrinterCalibration::kMaxScale, QStringLiteral(" ‰"), this);
     m_scaleY = makeBox("ScaleY", PrinterCalibration::kMinScale, PrinterCalibration::kMaxScale, QStringLiteral(" ‰"), this);
+    // Neutral values, not the boxes' minimum, even while no printer fills them in.
+    setCalibration(PrinterCalibration());
 
     auto *help = new QLabel(
         QStringLiteral("Posun a měřítko se použijí jen při tisku na zvolenou tiskárnu, nikdy v souboru projektu "
@@ -92,7 +105,8 @@ TFrmCalibration::TFrmCalibration(const QString &printerName, QWidget *parent)
                                                        buttons->button(QDialogButtonBox::Save), reset})
         w->setEnabled(any);
     if (any)
-        setPrinterName(printerName.isEmpty() ? m_printer->itemText(0) : printerName);
+        setPrinterName(PrinterCalibrationStore::preferredPrinter(
+            installed, printerName.isEmpty() ? m_printer->itemText(0) : printerName));
     printerChanged();
 }
 
@@ -139,14 +153,33 @@ bool TFrmCalibration::printCalibrationPage(QPrinter &printer)
 void TFrmCalibration::printPageClicked()
 {
     QPrinter printer(QPrinter::HighResolution);
+    // The dialog opens on the printer being calibrated (when it is installed).
     printer.setPrinterName(printerName());
-    printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF()));
-    printer.setFullPage(true);
+    setUpCalibrationPage(printer);
     printer.setDocName(QStringLiteral("Kalibrace tiskárny"));
-    if (!printCalibrationPage(printer))
+    CoverPrintDialog dialog(&printer, QDir::current().absoluteFilePath(QStringLiteral("kalibrace.pdf")), this,
+                            CoverPrintDialog::CalibrationTab::Left);
+    dialog.setObjectName(QStringLiteral("CalibrationPrintDialog"));
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const bool toPrinter = printer.outputFormat() == QPrinter::NativeFormat && printer.outputFileName().isEmpty();
+    // Another printer chosen in the dialog is the one calibrated now: the page is
+    // printed with its values and names it.
+    if (toPrinter && !printer.printerName().isEmpty() && printer.printerName() != printerName()) {
+        if (m_printer->findText(printer.printerName()) < 0)
+            m_printer->addItem(printer.printerName());
+        setPrinterName(printer.printerName());
+    }
+    setUpCalibrationPage(printer);
+    if (!printCalibrationPage(printer)) {
+        const QString where = toPrinter ? QStringLiteral("na tiskárnu %1").arg(printer.printerName())
+                                        : QStringLiteral("do souboru %1").arg(printer.outputFileName());
         QMessageBox::warning(this, windowTitle(),
-                             QStringLiteral("Kalibrační stránku se nepodařilo vytisknout na tiskárnu %1.")
-                                 .arg(printerName()));
+                             QStringLiteral("Kalibrační stránku se nepodařilo vytisknout %1.").arg(where));
+        return;
+    }
+    if (toPrinter)
+        PrinterCalibrationStore::rememberLastPrinter(printer.printerName());
 }
 
 void TFrmCalibration::accept()
@@ -163,6 +196,7 @@ void TFrmCalibration::accept()
             return;
         }
     }
+    PrinterCalibrationStore::rememberLastPrinter(m_shown);
     QDialog::accept();
 }
 

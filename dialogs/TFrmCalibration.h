@@ -18,7 +18,9 @@ namespace korvel {
 class TFrmCalibration : public QDialog {
     Q_OBJECT
 public:
-    // Opens on the named printer (or the first one when it is not installed).
+    // Opens on the printer printed on or calibrated last while it is still installed,
+    // otherwise on printerName (offered even when the list of printers missed it),
+    // otherwise on the first printer. setPrinterName() then opens it on another one.
     explicit TFrmCalibration(const QString &printerName, QWidget *parent = nullptr);
 
     QString printerName() const;
@@ -28,7 +30,8 @@ public:
     void setCalibration(const PrinterCalibration &calibration);
 
     // Prints the calibration page with the values in the boxes on a printer that is
-    // already set up (the button sets one up for the chosen printer).
+    // already set up. The button first asks in the print dialog, which opens on the
+    // printer being calibrated; nothing is printed when it is cancelled.
     bool printCalibrationPage(QPrinter &printer);
 
     QComboBox *printerBox() const { return m_printer; }

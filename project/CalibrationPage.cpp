@@ -11,8 +11,18 @@ namespace korvel {
 namespace {
 
 // Everything below is drawn in tenths of a millimetre.
-constexpr double kRulerAcrossY = 150; // the horizontal ruler's base line
-constexpr double kRulerDownX = 150;   // the vertical ruler's base line
+//
+// The ruler across runs along the top edge, the one down along the left edge, each
+// with its ticks pointing to the paper's edge and its numbers beyond the ticks, so
+// that the crosses, whose arms reach 20 mm from the edges, cross no number. Two
+// rulers along adjacent edges would meet in the corner, so the one down starts at
+// 30 mm, clear below the one across, which runs from 10 mm.
+constexpr double kRulerAcrossY = 180; // the horizontal ruler's base line
+constexpr double kRulerDownX = 180;   // the vertical ruler's base line
+constexpr double kRulerAcrossFrom = 100;
+constexpr double kRulerDownFrom = 300;
+constexpr double kRulerTo = 100; // both end 10 mm before the far edge
+constexpr double kLabelGap = 15; // between the longest tick and its number
 
 QFont textFont(double heightTenths, bool bold = false)
 {
@@ -26,23 +36,27 @@ QFont textFont(double heightTenths, bool bold = false)
 // number is the distance from the paper's edge in millimetres).
 void paintRuler(QPainter &painter, bool across)
 {
-    const double from = 100, to = across ? kPaperWidth - 100 : kPaperHeight - 100;
+    const double from = across ? kRulerAcrossFrom : kRulerDownFrom;
+    const double to = (across ? kPaperWidth : kPaperHeight) - kRulerTo;
     const double base = across ? kRulerAcrossY : kRulerDownX;
+    constexpr double longest = 45;
     painter.setFont(textFont(25));
     for (int mm = int(from / 10); mm <= int(to / 10); ++mm) {
-        const double length = mm % 10 == 0 ? 50 : mm % 5 == 0 ? 35 : 20;
+        const double length = mm % 10 == 0 ? longest : mm % 5 == 0 ? 30 : 20;
         const double at = mm * 10.0;
         if (across)
-            painter.drawLine(QPointF(at, base), QPointF(at, base + length));
+            painter.drawLine(QPointF(at, base), QPointF(at, base - length));
         else
-            painter.drawLine(QPointF(base, at), QPointF(base + length, at));
-        if (mm % 10 == 0 && mm > 20) { // clear of the other ruler
-            const QString label = QString::number(mm);
-            if (across)
-                painter.drawText(QRectF(at - 60, base + 55, 120, 30), Qt::AlignHCenter | Qt::AlignTop, label);
-            else
-                painter.drawText(QRectF(base + 55, at - 15, 120, 30), Qt::AlignLeft | Qt::AlignVCenter, label);
-        }
+            painter.drawLine(QPointF(base, at), QPointF(base - length, at));
+        if (mm % 10 != 0)
+            continue;
+        // The number ends kLabelGap short of its tick, on the edge's side.
+        const double end = base - longest - kLabelGap;
+        const QString label = QString::number(mm);
+        if (across)
+            painter.drawText(QRectF(at - 60, end - 30, 120, 30), Qt::AlignHCenter | Qt::AlignBottom, label);
+        else
+            painter.drawText(QRectF(end - 120, at - 15, 120, 30), Qt::AlignRight | Qt::AlignVCenter, label);
     }
     if (across)
         painter.drawLine(QPointF(from, base), QPointF(to, base));

@@ -17,6 +17,9 @@ QString groupOf(const QString &printerName)
     return QStringLiteral("Printer-") + QString::fromLatin1(QUrl::toPercentEncoding(printerName));
 }
 
+// Outside every printer's group, so no printer name can clash with it.
+const QString kLastPrinterKey = QStringLiteral("LastPrinter");
+
 } // namespace
 
 bool PrinterCalibration::isValid() const
@@ -84,6 +87,28 @@ bool PrinterCalibrationStore::save(const QString &printerName, const PrinterCali
         return false;
     }
     return true;
+}
+
+QString PrinterCalibrationStore::lastPrinter()
+{
+    return QSettings(storePath(), QSettings::IniFormat).value(kLastPrinterKey).toString();
+}
+
+void PrinterCalibrationStore::rememberLastPrinter(const QString &printerName)
+{
+    if (printerName.isEmpty() || printerName == lastPrinter())
+        return;
+    const QString path = storePath();
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    // Not worth a message when it cannot be written: the next print offers the
+    // system's default printer instead.
+    QSettings(path, QSettings::IniFormat).setValue(kLastPrinterKey, printerName);
+}
+
+QString PrinterCalibrationStore::preferredPrinter(const QStringList &installed, const QString &fallback)
+{
+    const QString last = lastPrinter();
+    return !last.isEmpty() && installed.contains(last) ? last : fallback;
 }
 
 } // namespace korvel

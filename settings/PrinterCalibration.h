@@ -1,5 +1,6 @@
 #pragma once
 #include <QString>
+#include <QStringList>
 #include <QTransform>
 
 namespace korvel {
@@ -47,6 +48,15 @@ public:
     // Stores it, or forgets the printer when it is the identity. Returns false, with
     // a Czech message in *error, when the file cannot be written.
     static bool save(const QString &printerName, const PrinterCalibration &calibration, QString *error);
+
+    // The printer the user printed on or calibrated last, kept in the same file so
+    // that the print dialog and the calibration window offer it first next time; ""
+    // before the first print. Remembering "" (a file, no printer) changes nothing.
+    static QString lastPrinter();
+    static void rememberLastPrinter(const QString &printerName);
+    // The printer to offer first among the installed ones: the one used last while it
+    // is still installed, otherwise fallback.
+    static QString preferredPrinter(const QStringList &installed, const QString &fallback);
 };
 
 } // namespace korvel

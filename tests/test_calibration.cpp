@@ -3,16 +3,24 @@
 // --scale, and the print set-up around the print dialog.
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
+#include <QLineEdit>
 #include <QPageLayout>
 #include <QPdfWriter>
 #include <QPrinter>
+#include <QPrinterInfo>
 #include <QProcess>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QSet>
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include "GuiTestUtil.h"
 #include "PageTestUtil.h"
 #include "app/PrintSetup.h"
+#include "dialogs/CoverPrintDialog.h"
 #include "dialogs/TFrmCalibration.h"
 #include "project/CalibrationPage.h"
 
@@ -46,6 +54,53 @@ int runPrint(const QStringList &args, QString *output = nullptr)
     if (output)
         *output = QString::fromLocal8Bit(p.readAll());
     return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+}
+
+QString pdfText(const QString &pdf, const QStringList &options = {})
+{
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), options + QStringList{pdf, QStringLiteral("-")});
+    text.waitForFinished(60000);
+    return QString::fromUtf8(text.readAllStandardOutput());
+}
+
+// The words of a PDF page with their boxes, in points from the page's corner.
+QList<QPair<QString, QRectF>> pdfWords(const QString &pdf)
+{
+    static const QRegularExpression word(
+        QStringLiteral(R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)</word>)re"));
+    QList<QPair<QString, QRectF>> words;
+    for (const auto &m : word.globalMatch(pdfText(pdf, {QStringLiteral("-bbox")})))
+        words.append({m.captured(5), QRectF(QPointF(m.captured(1).toDouble(), m.captured(2).toDouble()),
+                                            QPointF(m.captured(3).toDouble(), m.captured(4).toDouble()))});
+    return words;
+}
+
+// The longest straight run of dark pixels along a row (or down a column): the
+// row's (column's) index and where the run starts and ends.
+struct InkRun {
+    int at = -1, from = 0, to = -1;
+};
+
+InkRun longestRun(const QImage &image, bool alongRows)
+{
+    InkRun best;
+    const int lines = alongRows ? image.height() : image.width();
+    const int length = alongRows ? image.width() : image.height();
+    for (int i = 0; i < lines; ++i) {
+        int start = -1;
+        for (int j = 0; j <= length; ++j) {
+            const bool dark = j < length && isDark(alongRows ? image.pixel(j, i) : image.pixel(i, j));
+            if (dark && start < 0)
+                start = j;
+            if (!dark && start >= 0) {
+                if (j - start > best.to - best.from + 1)
+                    best = {i, start, j - 1};
+                start = -1;
+            }
+        }
+    }
+    return best;
 }
 
 } // namespace
@@ -192,4 +247,119 @@ TEST(Calibration, PaperThatIsNotA4KeepsItsSizeAndWarnsWhenTheCoverDoesNotFit)
     EXPECT_EQ(PrintSetup::proposedPdf(QStringLiteral("/data/covers/album.kvp"), QStringLiteral("/elsewhere")),
               QStringLiteral("/data/covers/album.pdf"));
     EXPECT_EQ(PrintSetup::proposedPdf(QString(), QStringLiteral("/home/user/cd")), QStringLiteral("/home/user/cd/obal.pdf"));
+}
+
+TEST(Calibration, WithNoPrinterTheScaleShowsTheNeutralValue)
+{
+    if (!QPrinterInfo::availablePrinterNames().isEmpty())
+        GTEST_SKIP() << "a printer is installed here";
+    const TFrmCalibration window{QString()};
+    EXPECT_EQ(window.findChild<QSpinBox *>(QStringLiteral("ScaleX"))->value(), 1000);
+    EXPECT_EQ(window.findChild<QSpinBox *>(QStringLiteral("ScaleY"))->value(), 1000);
+    EXPECT_EQ(window.calibration(), PrinterCalibration());
+}
+
+TEST(Calibration, ThePageIsPrintedOnlyWhenThePrintDialogIsAccepted)
+{
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(QStringLiteral("kalibrace.pdf"));
+    TFrmCalibration window(QStringLiteral("A"));
+    window.findChild<QSpinBox *>(QStringLiteral("OffsetX"))->setValue(12);
+    auto *button = window.findChild<QPushButton *>(QStringLiteral("PrintCalibrationPage"));
+
+    // Whatever window comes first is closed; only the print dialog is answered.
+    QStringList seen;
+    auto answer = [&](bool accept) {
+        whenModal<QDialog>([&seen, &pdf, accept](QDialog *d) {
+            seen << QString::fromLatin1(d->metaObject()->className());
+            auto *dialog = qobject_cast<CoverPrintDialog *>(d);
+            if (!dialog || !accept) {
+                d->reject();
+                return;
+            }
+            EXPECT_EQ(dialog->findChild<QWidget *>(QStringLiteral("CalibrationTab")), nullptr)
+                << "the page shows the values being tried, not the stored ones";
+            auto *printers = dialog->findChild<QComboBox *>(QStringLiteral("printers"));
+            printers->setCurrentIndex(printers->count() - 1); // to a file
+            dialog->findChild<QLineEdit *>(QStringLiteral("filename"))->setText(pdf);
+            dialog->accept();
+        });
+    };
+    answer(false);
+    button->click();
+    EXPECT_EQ(seen.join(u' ').toStdString(), "korvel::CoverPrintDialog");
+    EXPECT_FALSE(QFileInfo::exists(pdf));
+
+    answer(true);
+    button->click();
+    EXPECT_EQ(seen.join(u' ').toStdString(), "korvel::CoverPrintDialog korvel::CoverPrintDialog");
+    ASSERT_TRUE(QFileInfo::exists(pdf));
+    const QString words = pdfText(pdf).simplified();
+    EXPECT_TRUE(words.contains(QStringLiteral("Kalibrace tiskárny „A“"))) << words.toStdString();
+    EXPECT_TRUE(words.contains(QStringLiteral("posun vodorovně 12"))) << words.toStdString();
+}
+
+TEST(Calibration, ThePrinterCalibratedLastIsOfferedFirstWhileItIsInstalled)
+{
+    TFrmCalibration window(QStringLiteral("A"));
+    window.printerBox()->addItem(QStringLiteral("B"));
+    window.setPrinterName(QStringLiteral("B"));
+    window.accept(); // Uložit, even with nothing changed
+    EXPECT_EQ(PrinterCalibrationStore::lastPrinter(), QStringLiteral("B"));
+    EXPECT_EQ(PrinterCalibrationStore::preferredPrinter({QStringLiteral("A"), QStringLiteral("B")}, QStringLiteral("A")),
+              QStringLiteral("B"));
+    EXPECT_EQ(PrinterCalibrationStore::preferredPrinter({QStringLiteral("A")}, QStringLiteral("A")), QStringLiteral("A"))
+        << "B is no longer installed";
+
+    // A print to a file leaves it as it was.
+    QPrinter file;
+    file.setOutputFormat(QPrinter::PdfFormat);
+    file.setOutputFileName(QDir::temp().filePath(QStringLiteral("cover.pdf")));
+    PrintSetup::rememberPrinter(file);
+    EXPECT_EQ(PrinterCalibrationStore::lastPrinter(), QStringLiteral("B"));
+}
+
+TEST(Calibration, EveryRulerNumberStandsClearAndTheRulersDoNotMeet)
+{
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(QStringLiteral("page.pdf"));
+    {
+        QPdfWriter writer(pdf);
+        writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF()));
+        ASSERT_TRUE(CalibrationPage::printTo(writer, QStringLiteral("Tiskárna"), PrinterCalibration()));
+    }
+    QProcess raster;
+    raster.start(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("300"), QStringLiteral("-png"),
+                                              QStringLiteral("-singlefile"), pdf, dir.filePath(QStringLiteral("page"))});
+    ASSERT_TRUE(raster.waitForFinished(60000));
+    const QImage page = QImage(dir.filePath(QStringLiteral("page.png"))).convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(page.width(), 2480);
+
+    const double pixelsPerPoint = 300 / 72.0;
+    const int halfMm = qRound(300 / 25.4 / 2);
+    QSet<int> numbers;
+    for (const auto &[text, box] : pdfWords(pdf)) {
+        bool number = false;
+        const int mm = text.toInt(&number);
+        if (!number || mm > 300) // the calibration's own values are per mille
+            continue;
+        numbers.insert(mm);
+        // Half a millimetre around the number is blank: no tick, line or other
+        // number runs into it.
+        const QRect inked = QRectF(box.topLeft() * pixelsPerPoint, box.bottomRight() * pixelsPerPoint).toAlignedRect();
+        const QRect around = inked.adjusted(-halfMm, -halfMm, halfMm, halfMm);
+        EXPECT_EQ(darkPixels(page, around) - darkPixels(page, inked), 0) << "around " << mm << " mm";
+    }
+    for (int mm = 10; mm <= 280; mm += 10)
+        EXPECT_TRUE(numbers.contains(mm)) << mm << " mm is not numbered";
+
+    // The rulers' base lines, the longest lines across and down the page, do not
+    // meet, so the corner is not inked twice.
+    const InkRun across = longestRun(page, true), down = longestRun(page, false);
+    ASSERT_GT(across.to - across.from, 1000);
+    ASSERT_GT(down.to - down.from, 1000);
+    const bool meet = down.at >= across.from - halfMm && down.at <= across.to + halfMm &&
+                      across.at >= down.from - halfMm && across.at <= down.to + halfMm;
+    EXPECT_FALSE(meet) << "across: row " << across.at << " from " << across.from << " to " << across.to
+                       << "; down: column " << down.at << " from " << down.from << " to " << down.to;
 }
