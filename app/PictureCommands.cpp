@@ -1,6 +1,7 @@
 #include "app/PictureCommands.h"
 
 #include <QFileInfo>
+#include <QActionGroup>
 #include <QMenu>
 #include <QWidget>
 
@@ -33,16 +34,83 @@ void PictureCommands::addRemoveActions(QMenu &menu)
     });
 }
 
+void PictureCommands::setMenuTarget(std::string_view element)
+{
+    m_menuTarget = element;
+}
+
+void PictureCommands::addPlacementMenu(QMenu &menu)
+{
+    QMenu *placement = menu.addMenu(QStringLiteral("Umístění obrázku"));
+    placement->setObjectName(QStringLiteral("PlacementMenu"));
+    auto *group = new QActionGroup(placement);
+    const struct {
+        const char *name, *caption;
+        PicturePlacement::Fit fit;
+    } fits[] = {{"PlaceStretch", "Roztáhnout", PicturePlacement::Fit::Stretch},
+                {"PlaceFill", "Vyplnit", PicturePlacement::Fit::Fill},
+                {"PlaceFit", "Přizpůsobit", PicturePlacement::Fit::Fit}};
+    const auto target = [this]() -> PictureElement * {
+        if (m_menuTarget == "MainImg")
+            return &m_document.page().MainImg();
+        if (m_menuTarget == "BckImg")
+            return &m_document.page().BckImg();
+        return nullptr;
+    };
+    QList<QAction *> choices;
+    for (const auto &f : fits) {
+        QAction *a = placement->addAction(QString::fromUtf8(f.caption));
+        a->setObjectName(QString::fromLatin1(f.name));
+        a->setCheckable(true);
+        group->addAction(a);
+        choices << a;
+        connect(a, &QAction::triggered, this, [target, fit = f.fit] {
+            if (PictureElement *element = target()) {
+                PicturePlacement p = element->placement();
+                p.fit = fit;
+                element->setPlacement(p);
+            }
+        });
+    }
+    placement->addSeparator();
+    QAction *centre = placement->addAction(QStringLiteral("Vycentrovat výřez"));
+    centre->setObjectName(QStringLiteral("PlaceCentre"));
+    connect(centre, &QAction::triggered, this, [target] {
+        if (PictureElement *element = target()) {
+            PicturePlacement p = element->placement();
+            p.x = p.y = 500;
+            p.zoom = PicturePlacement::kMinZoom;
+            element->setPlacement(p);
+        }
+    });
+    // Offered over a picture only, showing how it lies now.
+    connect(&menu, &QMenu::aboutToShow, this, [target, placement, choices, centre] {
+        PictureElement *element = target();
+        placement->setEnabled(element && !element->picture().isEmpty());
+        if (!element)
+            return;
+        choices[int(element->placement().fit)]->setChecked(true);
+        centre->setEnabled(element->placement().clips());
+    });
+}
+
 void PictureCommands::choose(bool front)
 {
-    const QString file = m_openPicture ? m_openPicture(&m_window) : runOpenPictureDialog(&m_window);
+    PictureElement &element = front ? m_document.page().MainImg() : m_document.page().BckImg();
+    PicturePlacement::Fit fit = element.placement().fit;
+    const QSizeF area = m_document.page().elementRect(front ? "MainImg" : "BckImg").size();
+    const QString file = m_openPicture ? m_openPicture(&m_window) : runOpenPictureDialog(&m_window, area, &fit);
     if (file.isEmpty())
         return; // cancelled: nothing changed
-    PictureElement &element = front ? m_document.page().MainImg() : m_document.page().BckImg();
     QString error;
     // On failure the picture keeps what it had.
-    if (!element.loadFromFile(QFileInfo(file).absoluteFilePath(), &error))
+    if (!element.loadFromFile(QFileInfo(file).absoluteFilePath(), &error)) {
         showErrorBox(&m_window, error);
+        return;
+    }
+    PicturePlacement placement = element.placement();
+    placement.fit = fit;
+    element.setPlacement(placement); // the same event: one step with the picture
 }
 
 void PictureCommands::remove(bool front)

@@ -2,6 +2,7 @@
 #include <QObject>
 #include <QPoint>
 #include <functional>
+#include <string_view>
 
 class QMenu;
 class QWidget;
@@ -25,6 +26,12 @@ public:
     // while there is a picture to take away.
     void addRemoveActions(QMenu &menu);
 
+    // "Umístění obrázku" in menu: stretch, fill or fit for the picture the menu was
+    // opened over (setMenuTarget), and "Vycentrovat výřez".
+    void addPlacementMenu(QMenu &menu);
+    // The picture element ("MainImg", "BckImg") the popup menu is opened over, or none.
+    void setMenuTarget(std::string_view element);
+
     void choose(bool front);
     void remove(bool front);
     // A picture file dropped at pos on the page view: onto the element under it.
@@ -38,6 +45,7 @@ private:
     CoverDocument &m_document;
     QWidget &m_window;
     std::function<QString(QWidget *)> m_openPicture;
+    std::string_view m_menuTarget;
 };
 
 } // namespace korvel

@@ -30,6 +30,7 @@
 #include "app/PageCanvas.h"
 #include "app/PageView.h"
 #include "app/PictureCommands.h"
+#include "app/PictureCropper.h"
 #include "app/PrintCommands.h"
 #include "app/ProjectCommands.h"
 #include "app/StatusLine.h"
@@ -113,6 +114,7 @@ TFrmMain::TFrmMain(const QString &startFolder, QWidget *parent)
     connect(m_editors, &ItemEditors::editInfo, this, &TFrmMain::BEitClick);
     connect(m_editors, &ItemEditors::editSpine, this, &TFrmMain::LRBtnClick);
     m_view->lower(); // the item controls stand over the page
+    m_cropper = new PictureCropper(*m_document, *m_view);
     m_statusLine = new StatusLine(page(), *statusBar());
     resizeCanvas();
     restorePlacement();
@@ -491,6 +493,7 @@ void TFrmMain::buildPopupMenu()
     m_popup->addSeparator();
     m_commands->addRecentMenu(*m_popup);
     m_popup->addSeparator();
+    m_pictures->addPlacementMenu(*m_popup);
     m_pictures->addRemoveActions(*m_popup);
     m_popup->addSeparator();
     m_popup->addAction(action(QStringLiteral("Help")));
@@ -503,6 +506,8 @@ QAction *TFrmMain::action(const QString &name) const
 
 void TFrmMain::contextMenuEvent(QContextMenuEvent *event)
 {
+    // The placement offered is that of the picture the menu is opened over.
+    m_pictures->setMenuTarget(m_cropper->pictureAt(m_view->mapFromGlobal(event->globalPos())));
     m_popup->popup(event->globalPos());
     event->accept();
 }

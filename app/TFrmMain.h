@@ -17,6 +17,7 @@ class CoverPage;
 class DocumentHistory;
 class PageView;
 class PictureCommands;
+class PictureCropper;
 class PrintCommands;
 class ProjectCommands;
 class ItemEditors;
@@ -159,6 +160,7 @@ private:
     ProjectCommands *m_commands;
     PrintCommands *m_print;
     PictureCommands *m_pictures;
+    PictureCropper *m_cropper;
     QTimer *m_pageChangedTimer;
     StatusLine *m_statusLine = nullptr;
     QString m_argument;

@@ -91,6 +91,37 @@ void BM_FullRepaintWithTwoPhotos(benchmark::State &state)
 }
 BENCHMARK(BM_FullRepaintWithTwoPhotos)->Arg(100)->Arg(300)->Unit(benchmark::kMillisecond);
 
+// Dragging the crop of a filled front photo at 100 %: each mouse move sets the
+// placement and the view repaints the picture's area, with the other photo on the page.
+void BM_CropDragRepaintWithTwoPhotos(benchmark::State &state)
+{
+    CoverPage page;
+    loadPhotos(page);
+    PicturePlacement fill;
+    fill.fit = PicturePlacement::Fit::Fill;
+    fill.zoom = 1500;
+    page.MainImg().setPlacement(fill);
+    page.BckImg().setPlacement(fill);
+    QImage screen(page.pixelSize(), QImage::Format_RGB32);
+    {
+        QPainter warm(&screen);
+        page.paintScreen(warm);
+    }
+    const QRect area = page.elementPixelRect("MainImg", 100);
+    int step = 0;
+    for (auto _ : state) {
+        step = (step + 1) % 40;
+        PicturePlacement moved = fill;
+        moved.x = 300 + step * 10;
+        page.MainImg().setPlacement(moved);
+        QPainter p(&screen);
+        p.setClipRect(area.adjusted(-1, -1, 1, 1));
+        p.fillRect(area, Qt::white);
+        page.paintScreen(p);
+    }
+}
+BENCHMARK(BM_CropDragRepaintWithTwoPhotos)->Unit(benchmark::kMillisecond);
+
 void BM_FirstPaintAfterZoomWithTwoPhotos(benchmark::State &state)
 {
     CoverPage page;

@@ -1,17 +1,24 @@
 #include "dialogs/PictureOpenDialog.h"
 
 #include <QFileDialog>
+#include <QComboBox>
 #include <QGridLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPainter>
 #include <QTreeView>
+#include <QVBoxLayout>
+#include <memory>
 #include <algorithm>
 
 #include "dialogs/FileDialogFilters.h"
 #include "project/picture/Picture.h"
 
 namespace korvel {
+
+namespace {
+QString showPictureDialog(QWidget *parent, const NameFilters &filters, const QSizeF &area, PicturePlacement::Fit *fit);
+} // namespace
 
 NameFilters openPictureFilters()
 {
@@ -38,37 +45,88 @@ QString runOpenPictureDialog(QWidget *parent)
 
 QString runOpenPictureDialog(QWidget *parent, const NameFilters &filters)
 {
+    return showPictureDialog(parent, filters, QSizeF(), nullptr);
+}
+
+QString runOpenPictureDialog(QWidget *parent, const QSizeF &area, PicturePlacement::Fit *fit)
+{
+    return showPictureDialog(parent, openPictureFilters(), area, fit);
+}
+
+namespace {
+
+QString showPictureDialog(QWidget *parent, const NameFilters &filters, const QSizeF &area, PicturePlacement::Fit *fit)
+{
     QFileDialog dialog(parent, QStringLiteral("Otevřít obrázek..."));
     dialog.setObjectName(QStringLiteral("OpenPicture1"));
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     setPlatformNameFilters(dialog, filters);
 
-    // Preview pane: the picture under the cursor, drawn as the page would draw it.
-    auto *preview = new QLabel(&dialog);
+    // Beside the list: the preview, drawn as the page would draw it, and for the front
+    // and back pictures how the picture is to lie in its area.
+    auto *side = new QWidget(&dialog);
+    auto *sideLayout = new QVBoxLayout(side);
+    sideLayout->setContentsMargins(0, 0, 0, 0);
+    auto *preview = new QLabel(side);
     preview->setObjectName(QStringLiteral("PicturePreview"));
     preview->setFixedSize(180, 180);
     preview->setAlignment(Qt::AlignCenter);
     preview->setFrameShape(QFrame::StyledPanel);
+    sideLayout->addWidget(preview);
+    QComboBox *placement = nullptr;
+    if (fit) {
+        auto *label = new QLabel(QStringLiteral("&Umístění:"), side);
+        placement = new QComboBox(side);
+        placement->setObjectName(QStringLiteral("PicturePlacement"));
+        placement->addItem(QStringLiteral("Roztáhnout"), int(PicturePlacement::Fit::Stretch));
+        placement->addItem(QStringLiteral("Vyplnit"), int(PicturePlacement::Fit::Fill));
+        placement->addItem(QStringLiteral("Přizpůsobit"), int(PicturePlacement::Fit::Fit));
+        placement->setCurrentIndex(placement->findData(int(*fit)));
+        label->setBuddy(placement);
+        sideLayout->addWidget(label);
+        sideLayout->addWidget(placement);
+    }
+    sideLayout->addStretch();
     if (auto *grid = qobject_cast<QGridLayout *>(dialog.layout()))
-        grid->addWidget(preview, 0, grid->columnCount(), grid->rowCount(), 1);
-    QObject::connect(&dialog, &QFileDialog::currentChanged, preview, [preview](const QString &path) {
-        Picture picture;
-        QString error;
-        if (path.isEmpty() || !picture.loadFromFile(path, &error) || picture.isEmpty()) {
+        grid->addWidget(side, 0, grid->columnCount(), grid->rowCount(), 1);
+
+    // The area in the preview: its proportions, as large as the pane allows.
+    const QSizeF shown = area.isEmpty() ? QSizeF(170, 170) : area.scaled(170, 170, Qt::KeepAspectRatio);
+    auto picture = std::make_shared<Picture>();
+    const auto showPreview = [preview, placement, picture, shown] {
+        if (picture->isEmpty()) {
             preview->setPixmap(QPixmap());
-            preview->setText(QString());
             return;
         }
-        const QSize own = picture.size();
-        const QSize fit = own.isEmpty() ? QSize(170, 170) : own.scaled(170, 170, Qt::KeepAspectRatio);
-        QImage image(fit, QImage::Format_ARGB32_Premultiplied);
-        image.fill(Qt::transparent);
+        QImage image(shown.toSize(), QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::white);
         QPainter p(&image);
-        picture.draw(p, QRectF(QPointF(0, 0), QSizeF(fit)), DrawTarget::Screen);
+        const QRectF areaRect(QPointF(0, 0), shown);
+        if (placement) {
+            PicturePlacement place;
+            place.fit = PicturePlacement::Fit(placement->currentData().toInt());
+            p.setClipRect(areaRect);
+            picture->draw(p, place.pictureRect(areaRect, QSizeF(picture->size())), DrawTarget::Screen);
+        } else {
+            // Without an area: the picture itself, in its own proportions.
+            const QSizeF own = picture->size().isEmpty() ? shown : QSizeF(picture->size()).scaled(shown, Qt::KeepAspectRatio);
+            picture->draw(p, QRectF(QPointF(0, 0), own), DrawTarget::Screen);
+        }
+        p.setClipping(false);
+        p.setPen(QColor(128, 128, 128));
+        p.drawRect(areaRect.adjusted(0, 0, -1, -1));
         p.end();
         preview->setPixmap(QPixmap::fromImage(image));
+    };
+    QObject::connect(&dialog, &QFileDialog::currentChanged, preview, [picture, showPreview](const QString &path) {
+        QString error;
+        if (path.isEmpty() || !picture->loadFromFile(path, &error))
+            *picture = Picture();
+        showPreview();
     });
+    if (placement)
+        QObject::connect(placement, &QComboBox::currentIndexChanged, preview, showPreview);
 
     // Wide enough that the list's size and type columns show in full beside the
     // preview ("229 KiB", "JPEG Image"), not "229…KiB".
@@ -84,7 +142,11 @@ QString runOpenPictureDialog(QWidget *parent, const NameFilters &filters)
 
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
+    if (placement)
+        *fit = PicturePlacement::Fit(placement->currentData().toInt());
     return dialog.selectedFiles().first();
 }
+
+} // namespace
 
 } // namespace korvel

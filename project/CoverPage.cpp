@@ -109,6 +109,15 @@ void PictureElement::setPicture(const Picture &picture)
         m_onChanged();
 }
 
+void PictureElement::setPlacement(const PicturePlacement &placement)
+{
+    if (placement == m_placement)
+        return;
+    m_placement = placement;
+    if (m_onChanged)
+        m_onChanged();
+}
+
 void PictureElement::clear()
 {
     m_picture.clear();
@@ -119,7 +128,7 @@ void PictureElement::clear()
 bool PageState::operator==(const PageState &o) const
 {
     return items == o.items && heights == o.heights && mainImg.sameAs(o.mainImg) && bckImg.sameAs(o.bckImg)
-        && cdl == o.cdl && cdr == o.cdr;
+        && mainPlacement == o.mainPlacement && bckPlacement == o.bckPlacement && cdl == o.cdl && cdr == o.cdr;
 }
 
 CoverPage::CoverPage(QObject *parent)
@@ -284,6 +293,8 @@ PageState CoverPage::state() const
     s.heights = m_heights;
     s.mainImg = m_mainImg.picture();
     s.bckImg = m_bckImg.picture();
+    s.mainPlacement = m_mainImg.placement();
+    s.bckPlacement = m_bckImg.placement();
     s.cdl = m_cdl.state();
     s.cdr = m_cdr.state();
     return s;
@@ -304,6 +315,8 @@ void CoverPage::setState(const PageState &s)
         cache = CachedLayouts();
     m_mainImg.setPicture(s.mainImg);
     m_bckImg.setPicture(s.bckImg);
+    m_mainImg.setPlacement(s.mainPlacement);
+    m_bckImg.setPlacement(s.bckPlacement);
     m_cdl.setState(s.cdl);
     m_cdr.setState(s.cdr);
     quiet.unblock();
@@ -376,11 +389,22 @@ double CoverPage::pictureDpi(std::string_view element) const
     }
     if (!picture || picture->isEmpty() || !picture->content() || picture->content()->isVector())
         return 0;
-    const QRectF r = elementRect(element); // tenths of a millimetre
+    // The rectangle the whole picture is drawn in: a zoomed crop spreads its pixels
+    // over more paper than its area.
+    const QRectF r = element == "MainImg" || element == "BckImg" ? pictureRect(element) : elementRect(element);
     const QSize size = picture->size();
     if (r.isEmpty() || size.isEmpty())
         return 0;
     return std::min(size.width() / (r.width() / 254.0), size.height() / (r.height() / 254.0));
+}
+
+QRectF CoverPage::pictureRect(std::string_view name) const
+{
+    const QRectF area = elementRect(name);
+    const PictureElement &element = name == "MainImg" ? m_mainImg : m_bckImg;
+    if (name != "MainImg" && name != "BckImg")
+        return area;
+    return element.placement().pictureRect(area, QSizeF(element.picture().size()));
 }
 
 void CoverPage::setCaptionsVisible(bool visible)
@@ -468,9 +492,21 @@ void CoverPage::paint(QPainter &painter, const PageRenderOptions &o) const
         case ElementKind::Rectangle:
             paintOutline(painter, rect, outlineWidth);
             break;
-        case ElementKind::Picture:
-            (g.name == "MainImg" ? m_mainImg : m_bckImg).picture().draw(painter, rect, o.target);
+        case ElementKind::Picture: {
+            const PictureElement &element = g.name == "MainImg" ? m_mainImg : m_bckImg;
+            if (element.placement().isStretch()) {
+                element.picture().draw(painter, rect, o.target);
+                break;
+            }
+            // Fill and fit: the whole picture drawn in its own rectangle, clipped to the
+            // area, so a crop is a clip, never new pixels.
+            painter.save();
+            if (element.placement().clips())
+                painter.setClipRect(rect, Qt::IntersectClip);
+            element.picture().draw(painter, deviceRect(pictureRect(g.name)), o.target);
+            painter.restore();
             break;
+        }
         case ElementKind::SpineBand:
             (g.name == "CDL" ? m_cdl : m_cdr).paint(painter, rect, o.target);
             break;

@@ -7,6 +7,7 @@
 
 #include "project/PageGeometry.h"
 #include "project/picture/Picture.h"
+#include "project/picture/PicturePlacement.h"
 #include "project/TextItem.h"
 #include "project/TextLayout.h"
 #include "settings/PrinterCalibration.h"
@@ -47,6 +48,8 @@ struct PageState {
     std::array<double, 12> heights{};
     Picture mainImg;
     Picture bckImg;
+    PicturePlacement mainPlacement;
+    PicturePlacement bckPlacement;
     SpineBand::State cdl;
     SpineBand::State cdr;
     bool operator==(const PageState &other) const;
@@ -64,8 +67,14 @@ public:
     bool saveToFile(const QString &path, QString *error) const { return m_picture.saveToFile(path, error); }
     void setOnChanged(std::function<void()> onChanged) { m_onChanged = std::move(onChanged); }
 
+    // How the picture lies in its area; a new picture keeps it (the crop is in
+    // fractions of the picture, so a larger copy of the same photo shows the same part).
+    const PicturePlacement &placement() const { return m_placement; }
+    void setPlacement(const PicturePlacement &placement);
+
 private:
     Picture m_picture;
+    PicturePlacement m_placement;
     std::function<void()> m_onChanged;
 };
 
@@ -110,6 +119,9 @@ public:
     // An element's rectangle in tenths of a millimetre (text heights may have been
     // raised), and in screen pixels at a zoom.
     QRectF elementRect(std::string_view name) const;
+    // Where the whole picture of MainImg or BckImg is drawn, in tenths of a
+    // millimetre: its area, or a rectangle of its proportions for fill and fit.
+    QRectF pictureRect(std::string_view name) const;
     QRect elementPixelRect(std::string_view name, int zoom) const;
 
     // The display lines of a text item at a zoom (laid out on demand and cached).
@@ -119,8 +131,9 @@ public:
     // printed (0 when everything fits).
     int hiddenLines(const QString &code) const;
     // The resolution on paper, in dots per inch, of the picture of MainImg, BckImg,
-    // CDL or CDR (the smaller of both directions); 0 when it has no raster picture
-    // (none, or a metafile, which prints as vectors), or a tiled spine picture.
+    // CDL or CDR (the smaller of both directions, of the pixels that are printed: a
+    // zoomed crop counts as enlarged); 0 when it has no raster picture (none, or a
+    // metafile, which prints as vectors), or a tiled spine picture.
     double pictureDpi(std::string_view element) const;
     // Pictures below this resolution are marked on screen as too coarse for print.
     static constexpr double kMinimumPrintDpi = 150;

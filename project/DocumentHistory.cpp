@@ -63,10 +63,27 @@ void DocumentHistory::nextChangeIsTyping(int key)
     changed();
 }
 
+void DocumentHistory::beginGesture()
+{
+    recordNow();
+    m_inGesture = true;
+}
+
+void DocumentHistory::endGesture()
+{
+    m_inGesture = false;
+    m_recordScheduled = true;
+    recordNow();
+}
+
 void DocumentHistory::changed()
 {
     if (m_applying || m_recordScheduled)
         return;
+    if (m_inGesture) {
+        emit cleanStateMayHaveChanged();
+        return;
+    }
     // Everything one event changes (clearing every text at once) makes one step.
     m_recordScheduled = true;
     QTimer::singleShot(0, this, &DocumentHistory::recordNow);
@@ -119,7 +136,7 @@ void DocumentHistory::setUnsavedEverywhere()
 
 bool DocumentHistory::isClean() const
 {
-    return !m_recordScheduled && m_stack->isClean();
+    return !m_recordScheduled && !m_inGesture && m_stack->isClean();
 }
 
 void DocumentHistory::apply(const DocumentSnapshot &snapshot)

@@ -36,6 +36,10 @@ public:
     void nextChangeIsTyping(int key);
     // Records what changed since the last step now, rather than later.
     void recordNow();
+    // A gesture (dragging a picture's crop) changes the cover many times and is one
+    // step: nothing is recorded between its beginning and its end.
+    void beginGesture();
+    void endGesture();
     // Whether a change is waiting to be recorded.
     bool pending() const { return m_recordScheduled; }
 
@@ -70,6 +74,7 @@ private:
     int m_typingKey = -1; // the typing the pending step comes from, or -1
     bool m_recordScheduled = false;
     bool m_applying = false;
+    bool m_inGesture = false;
     quint64 m_generation = 0;
 };
 

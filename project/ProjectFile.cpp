@@ -128,6 +128,37 @@ void loadItem(TKivINIEntry &ini, TextItem &item, int capacity)
     item.setStyle(readStyle(ini, prefix, item.font().style));
 }
 
+const char *placementWord(PicturePlacement::Fit fit)
+{
+    switch (fit) {
+    case PicturePlacement::Fit::Fill:
+        return "Fill";
+    case PicturePlacement::Fit::Fit:
+        return "Fit";
+    case PicturePlacement::Fit::Stretch:
+        break;
+    }
+    return "Stretch";
+}
+
+PicturePlacement readPlacement(TKivINIEntry &ini, const QString &prefix)
+{
+    PicturePlacement p;
+    const QString fit = ini.ReadString(key(prefix, "Fit"));
+    if (fit == QLatin1String(placementWord(PicturePlacement::Fit::Fill)))
+        p.fit = PicturePlacement::Fit::Fill;
+    else if (fit == QLatin1String(placementWord(PicturePlacement::Fit::Fit)))
+        p.fit = PicturePlacement::Fit::Fit;
+    const auto number = [&](const char *suffix, int missing) {
+        const int v = ini.ReadInteger(key(prefix, suffix));
+        return v == TKivINIEntry::MissingInteger ? missing : v;
+    };
+    p.x = number("X", 500);
+    p.y = number("Y", 500);
+    p.zoom = number("Zoom", 1000);
+    return p.bounded();
+}
+
 } // namespace
 
 QString projectCaption(const QString &path)
@@ -196,6 +227,11 @@ void LoadProject(ProjectContext &c, const QString &path)
     const int capacity = lineCapacity(path);
     for (const char *code : kReadOrder)
         loadItem(c.INIFile, page.item(QString::fromLatin1(code)), capacity);
+
+    // Pictures placed other than stretched; a project without these keys (every older
+    // one) has its pictures stretched.
+    page.MainImg().setPlacement(readPlacement(c.INIFile, QStringLiteral("MImg")));
+    page.BckImg().setPlacement(readPlacement(c.INIFile, QStringLiteral("BImg")));
 
     TKivINIEntry &ini = c.INIFile;
     const QString lr = QStringLiteral("LR");
@@ -361,6 +397,26 @@ QList<std::pair<QString, QString>> projectKeys(const DocumentSnapshot &snapshot)
     return keys;
 }
 
+QList<std::pair<QString, QString>> placementKeys(const DocumentSnapshot &snapshot, const QByteArray &existing)
+{
+    QList<std::pair<QString, QString>> keys;
+    const std::pair<const char *, const PicturePlacement &> pictures[] = {{"MImg", snapshot.page.mainPlacement},
+                                                                          {"BImg", snapshot.page.bckPlacement}};
+    for (const auto &[prefix, placement] : pictures) {
+        const QString name = QString::fromLatin1(prefix);
+        // Only where it is not stretched, so a project with stretched pictures stays
+        // byte for byte what it always was; but a file that has the keys from an
+        // earlier save gets them rewritten, or it would read back as before.
+        if (placement.isStretch() && !ini::findValue(existing, kProjectSection, (name + QStringLiteral("-Fit")).toLatin1()))
+            continue;
+        keys.append({key(name, "Fit"), QString::fromLatin1(placementWord(placement.fit))});
+        keys.append({key(name, "X"), QString::number(placement.x)});
+        keys.append({key(name, "Y"), QString::number(placement.y)});
+        keys.append({key(name, "Zoom"), QString::number(placement.zoom)});
+    }
+    return keys;
+}
+
 QByteArray projectFileText(const QByteArray &existing, const QList<std::pair<QString, QString>> &keys)
 {
     // Every text the file could refuse (a line break, a character code page
@@ -409,7 +465,7 @@ void saveProjectFiles(const DocumentSnapshot &snapshot, const QString &path)
             failSave(QStringLiteral("Soubor „%1“ není projekt v kódování, které program zapisuje.").arg(info.fileName()));
         break;
     }
-    const QByteArray text = projectFileText(existing, projectKeys(snapshot));
+    const QByteArray text = projectFileText(existing, projectKeys(snapshot) + placementKeys(snapshot, existing));
 
     // What the cover holds goes to disk, and nothing else: a side file of this name
     // whose picture the cover does not have is removed, or the next Open would show

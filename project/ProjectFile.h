@@ -55,6 +55,10 @@ void LoadProject(ProjectContext &context, const QString &path);
 
 // Every key a saved project gets, with its value as written, in the order of writing.
 QList<std::pair<QString, QString>> projectKeys(const DocumentSnapshot &snapshot);
+// The keys of the pictures' placement ("MImg-Fit", "MImg-X", "MImg-Y", "MImg-Zoom" and
+// the same for "BImg"): only for a picture not stretched, or one whose keys the
+// existing file already has. Readers that do not know them show the pictures stretched.
+QList<std::pair<QString, QString>> placementKeys(const DocumentSnapshot &snapshot, const QByteArray &existing);
 
 // The project file's text for these keys: the existing file's text (empty for a new
 // file) with every key set, exactly as that many single writes would leave it, in

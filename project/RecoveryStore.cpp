@@ -162,7 +162,7 @@ bool RecoveryStore::write(const DocumentSnapshot &snapshot, const QString &proje
 
     QByteArray text;
     try {
-        text = projectFileText(QByteArray(), projectKeys(snapshot));
+        text = projectFileText(QByteArray(), projectKeys(snapshot) + placementKeys(snapshot, QByteArray()));
     } catch (const SettingsError &e) {
         *error = e.message();
         return false;

@@ -2,12 +2,17 @@
 // program's, holds its files; what is saved is what the cover holds, as one unit or
 // not at all; a question closed without an answer loses nothing; undo knows what
 // was saved.
+#include <QContextMenuEvent>
 #include <QLabel>
+#include <QMenu>
+#include <QWheelEvent>
 #include <QProcess>
 #include <QTest>
 #include <QUndoStack>
 
 #include "DesignerTestUtil.h"
+#include "PageTestUtil.h"
+#include "app/PageView.h"
 #include "dialogs/TDotazFrm.h"
 #include "dialogs/TFrmEdit.h"
 #include "project/CoverDocument.h"
@@ -283,4 +288,61 @@ TEST_F(Document, ADamagedPictureSideFileIsNamedNotDroppedSilently)
     EXPECT_EQ(print.exitCode(), 1);
     EXPECT_TRUE(QString::fromLocal8Bit(print.readAll()).contains(QStringLiteral("Obrázek přední strany (album.im2) nelze načíst")));
     EXPECT_FALSE(QFile::exists(work.filePath(QStringLiteral("out.pdf"))));
+}
+
+TEST_F(Document, ACropIsDraggedUndoneAndSaved)
+{
+    QImage photo(400, 300, QImage::Format_RGB32);
+    photo.fill(QColor(40, 120, 200));
+    ASSERT_TRUE(photo.save(work.filePath(QStringLiteral("photo.png"))));
+    Designer d;
+    d.window.setOpenPictureDialog([&](QWidget *) { return work.filePath(QStringLiteral("photo.png")); });
+    d.window.ImgMainClick();
+    // "Vyplnit" from the popup menu over the picture.
+    PageView *view = d.window.QR();
+    const QPoint onPicture = d.window.page().elementPixelRect("MainImg", 100).center();
+    QContextMenuEvent menu(QContextMenuEvent::Mouse, view->mapTo(&d.window, onPicture), view->mapToGlobal(onPicture));
+    QApplication::sendEvent(&d.window, &menu);
+    d.window.PopUpMenuMain()->close();
+    d.window.findChild<QAction *>(QStringLiteral("PlaceFill"))->trigger();
+    QCoreApplication::processEvents();
+    ASSERT_EQ(d.window.page().MainImg().placement().fit, PicturePlacement::Fit::Fill);
+    const int steps = d.window.history().stack()->count();
+
+    // A drag is one step, and moves the part that shows.
+    QTest::mousePress(view, Qt::LeftButton, Qt::NoModifier, onPicture);
+    for (int dx = 5; dx <= 60; dx += 5)
+        QTest::mouseMove(view, onPicture + QPoint(dx, 0));
+    QTest::mouseRelease(view, Qt::LeftButton, Qt::NoModifier, onPicture + QPoint(60, 0));
+    QCoreApplication::processEvents();
+    const PicturePlacement dragged = d.window.page().MainImg().placement();
+    EXPECT_LT(dragged.x, 500) << "dragged right, the picture's left part comes into view";
+    EXPECT_EQ(d.window.history().stack()->count(), steps + 1);
+    // Shift and the wheel zoom the crop.
+    QWheelEvent wheel(QPointF(onPicture), view->mapToGlobal(QPointF(onPicture)), QPoint(), QPoint(0, 120), Qt::NoButton,
+                      Qt::ShiftModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(view, &wheel);
+    EXPECT_EQ(d.window.page().MainImg().placement().zoom, 1100);
+    d.window.action(QStringLiteral("Undo"))->trigger();
+    EXPECT_EQ(d.window.page().MainImg().placement(), dragged);
+    d.window.action(QStringLiteral("Undo"))->trigger();
+    EXPECT_EQ(d.window.page().MainImg().placement().x, 500) << "Ctrl+Z puts the crop back";
+    d.window.action(QStringLiteral("Redo"))->trigger();
+
+    d.answers << work.filePath(QStringLiteral("cropped.kvp"));
+    d.window.SaveAsClick();
+    const QByteArray saved = readBytes(work.filePath(QStringLiteral("cropped.kvp")));
+    EXPECT_TRUE(saved.contains("MImg-Fit=Fill\r\n"));
+    EXPECT_TRUE(saved.contains(QStringLiteral("MImg-X=%1\r\n").arg(dragged.x).toLatin1()));
+    EXPECT_FALSE(saved.contains("BImg-Fit")) << "a stretched picture writes no keys";
+    Designer reopened(work.filePath(QStringLiteral("cropped.kvp")));
+    EXPECT_EQ(reopened.window.page().MainImg().placement(), dragged);
+
+    // korvel-print prints the crop as the designer shows it.
+    QProcess print;
+    print.start(QStringLiteral(KORVEL_PRINT_EXE), {work.filePath(QStringLiteral("cropped.kvp")), work.filePath(QStringLiteral("out.png"))});
+    ASSERT_TRUE(print.waitForFinished(60000));
+    ASSERT_EQ(print.exitCode(), 0);
+    const QImage printed = QImage(work.filePath(QStringLiteral("out.png"))).convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(printed, renderPaper(reopened.window.page(), 96));
 }

@@ -98,10 +98,10 @@ TEST(MainWindow, PopupMenuOffersZoomAndPreview)
         entries << (a->isSeparator() ? QStringLiteral("-") : a->menu() ? a->menu()->objectName() : a->objectName());
     const QStringList expected{"Zvtit1", "Zmenit1", "N1001", "-", "Nhled1", "Kalibrace1", "-",
                                "Undo", "Redo", "-", "RecentMenu", "-",
-                               "RemoveMainImg", "RemoveBckImg", "-", "Help"};
+                               "PlacementMenu", "RemoveMainImg", "RemoveBckImg", "-", "Help"};
     EXPECT_EQ(entries, expected);
     // Every entry read below is there.
-    ASSERT_EQ(actions.size(), 16);
+    ASSERT_EQ(actions.size(), 17);
     EXPECT_EQ(actions[0]->text(), QStringLiteral("Zvětšit"));
     EXPECT_EQ(actions[1]->text(), QStringLiteral("Zmenšit"));
     EXPECT_EQ(actions[2]->text(), QStringLiteral("100%"));

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFontMetricsF>
 #include <QPageLayout>
+#include <QPainter>
 #include <QPdfWriter>
 #include <QPrinter>
 #include <QProcess>
@@ -454,4 +455,143 @@ TEST(Printing, PaperEqualsTheScreenWithPicturesToo)
         EXPECT_LT(qGray(fine.pixel(column, int((584 + 0.5) * perPixel))), 60) << "back top outline at " << x;
         EXPECT_LT(qGray(fine.pixel(column, int((539 + 0.5) * perPixel))), 60) << "front bottom outline at " << x;
     }
+}
+
+namespace {
+
+// A 4:3 photo with a known pattern: a black ring in the middle, a light green band
+// along its left edge and a light magenta one along its right (too light to count as
+// ink).
+Picture gridPhoto()
+{
+    QImage image(400, 300, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter p(&image);
+    p.fillRect(0, 0, 40, 300, QColor(150, 255, 150));
+    p.fillRect(360, 0, 40, 300, QColor(255, 150, 255));
+    p.setPen(QPen(Qt::black, 8));
+    p.drawEllipse(QPointF(200, 150), 100, 100);
+    p.end();
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    Picture picture;
+    QString error;
+    EXPECT_TRUE(picture.loadFromData(bytes, QStringLiteral(".png"), &error)) << error.toStdString();
+    return picture;
+}
+
+// The ring's ink in a region: its width over its height.
+double ringProportions(const QImage &image, const QRect &region)
+{
+    const QRect ink = inkBox(image, region);
+    return ink.isEmpty() ? 0 : double(ink.width()) / ink.height();
+}
+
+// The screen at 100 % without its corner brackets, which would count as ink.
+QImage plainScreen(const CoverPage &page)
+{
+    QImage image(page.pixelSize(), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter p(&image);
+    PageRenderOptions o = PageRenderOptions::forScreen(100);
+    o.screenExtras = false;
+    page.paint(p, o);
+    return image;
+}
+
+int countColour(const QImage &image, const QRect &region, QRgb colour)
+{
+    int n = 0;
+    for (int y = region.top(); y <= region.bottom(); ++y)
+        for (int x = region.left(); x <= region.right(); ++x)
+            n += std::abs(qGreen(image.pixel(x, y)) - qGreen(colour)) < 40 && std::abs(qRed(image.pixel(x, y)) - qRed(colour)) < 40
+                 && std::abs(qBlue(image.pixel(x, y)) - qBlue(colour)) < 40;
+    return n;
+}
+
+} // namespace
+
+TEST(Printing, APictureFillsOrFitsItsAreaInItsOwnProportions)
+{
+    CoverPage page;
+    emptyAllTexts(page);
+    page.setCaptionsVisible(false);
+    page.MainImg().setPicture(gridPhoto());
+    const QRect front = page.elementPixelRect("MainImg", 100).adjusted(2, 2, -2, -2);
+    const QRgb green = qRgb(150, 255, 150), magenta = qRgb(255, 150, 255);
+
+    // Stretched, as every older project: the ring is squashed.
+    EXPECT_LT(ringProportions(plainScreen(page), front), 0.85);
+
+    PicturePlacement fill;
+    fill.fit = PicturePlacement::Fit::Fill;
+    page.MainImg().setPlacement(fill);
+    for (const QImage &image : {plainScreen(page), renderPaper(page, 96)}) {
+        EXPECT_NEAR(ringProportions(image, front), 1.0, 0.02) << "round";
+        EXPECT_EQ(countColour(image, front, green), 0) << "the sides are cut off";
+        EXPECT_EQ(countColour(image, front, magenta), 0);
+    }
+    // The crop moved to the left edge brings the green band into view, at its place.
+    fill.x = 0;
+    page.MainImg().setPlacement(fill);
+    const QImage left = plainScreen(page);
+    EXPECT_GT(countColour(left, QRect(front.left(), front.top(), 20, front.height()), green), 10 * front.height());
+    EXPECT_EQ(countColour(left, front, magenta), 0);
+
+    // A zoomed crop spreads the photo's pixels over more paper: it is warned about.
+    const double stretchedDpi = 400 / (page.elementRect("MainImg").width() / 254.0);
+    EXPECT_LT(page.pictureDpi("MainImg"), stretchedDpi) << "the cut-off parts are not printed";
+    PicturePlacement zoomed = fill;
+    zoomed.zoom = 2000;
+    page.MainImg().setPlacement(zoomed);
+    EXPECT_NEAR(page.pictureDpi("MainImg"), 300 / (page.elementRect("MainImg").height() / 254.0) / 2, 0.5);
+
+    // Fit: the whole photo, round, the rest of the area paper.
+    PicturePlacement fit;
+    fit.fit = PicturePlacement::Fit::Fit;
+    page.MainImg().setPlacement(fit);
+    const QImage fitted = plainScreen(page);
+    EXPECT_NEAR(ringProportions(fitted, front), 1.0, 0.02);
+    EXPECT_GT(countColour(fitted, front, green), 0);
+    EXPECT_GT(countColour(fitted, front, magenta), 0);
+    EXPECT_EQ(fitted.pixel(front.center().x(), front.top() + 5), qRgb(255, 255, 255)) << "paper above the photo";
+
+    // On paper at 600 dpi: the same, and the crop's edge where the screen has it.
+    page.MainImg().setPlacement(fill);
+    const QImage fine = renderPaper(page, 600);
+    const double k = 600.0 / 96;
+    const QRect fineFront(int(front.left() * k), int(front.top() * k), int(front.width() * k), int(front.height() * k));
+    EXPECT_NEAR(ringProportions(fine, fineFront), 1.0, 0.02);
+    // The green band's right edge: its columns on screen and on paper, in millimetres.
+    const auto bandEndMm = [&](const QImage &image, double perMm, const QRect &region) {
+        int last = -1;
+        for (int x = region.left(); x <= region.right(); ++x)
+            if (countColour(image, QRect(x, region.center().y(), 1, 1), green))
+                last = x;
+        return (last + 1) / perMm;
+    };
+    const double screenMm = bandEndMm(left, 96 / 25.4, front);
+    const double paperMm = bandEndMm(fine, 600 / 25.4, fineFront);
+    EXPECT_NEAR(paperMm, screenMm, 0.3) << "within a screen pixel";
+
+    // The PDF at 96 dpi is the PNG, the cropped photo included.
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(QStringLiteral("fill.pdf"));
+    {
+        QPdfWriter writer(pdf);
+        writer.setResolution(1200);
+        writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF()));
+        ASSERT_TRUE(page.printTo(writer));
+    }
+    const QImage paper = rasteriseAt(pdf, 96, dir);
+    const QImage png = renderPaper(page, 96);
+    int differing = 0;
+    for (int y = front.top(); y <= front.bottom(); ++y)
+        for (int x = front.left(); x <= front.right(); ++x) {
+            const QRgb a = paper.pixel(x, y), b = png.pixel(x, y);
+            differing += std::abs(qGray(a) - qGray(b)) > 60;
+        }
+    EXPECT_LT(differing, front.width() * front.height() / 200) << "the same crop on paper";
 }
