@@ -57,6 +57,10 @@ public:
     // The user typed into the edit box of a single-line item: the item takes the text
     // and it is a sample no more.
     void setTextFromBox(int index, const QString &text);
+    // A text from elsewhere than the item's box (the tracks read from music): the item
+    // takes it and is a sample no more. Its edit box shows it when the main window next
+    // shows the whole cover.
+    void setText(int index, const QString &text) { setTextFromBox(index, text); }
     // Clears every text of the cover, both spine titles included (one step).
     void clearTexts();
 

@@ -1,0 +1,198 @@
+#include "project/tracks/TrackImport.h"
+
+#include <QFontMetricsF>
+#include <cmath>
+
+#include "project/CoverDocument.h"
+#include "project/CoverPage.h"
+#include "project/DocumentHistory.h"
+#include "project/SpineBand.h"
+#include "settings/Cp1250.h"
+
+namespace korvel {
+
+namespace {
+
+int indexOf(const QString &code)
+{
+    for (std::size_t i = 0; i < kTextItemDefaults.size(); ++i)
+        if (kTextItemDefaults[i].code == code.toStdString())
+            return int(i);
+    return -1;
+}
+
+const QString kContents = QStringLiteral("BTo");
+
+// The text as a project file can hold it; what it cannot goes into *dropped, once.
+QString storable(const QString &text, QString *dropped)
+{
+    QString left;
+    const QString kept = keepCp1250(text, &left);
+    for (QChar c : left)
+        if (!dropped->contains(c))
+            dropped->append(c);
+    return left.isEmpty() ? kept : kept.simplified();
+}
+
+} // namespace
+
+bool isFillable(const CoverDocument &document, const QString &code)
+{
+    const int index = indexOf(code);
+    if (index < 0)
+        return false;
+    return document.isSample(index) || document.page().item(code).text().trimmed().isEmpty();
+}
+
+bool isSpineFillable(const CoverDocument &document)
+{
+    // The spine has no box of its own: its sample is the title a new band has
+    // ("Název CD"), which the program's template keeps.
+    static const QString sample = SpineBand().caption();
+    for (const SpineBand *band : {&document.page().CDL(), &document.page().CDR()}) {
+        const QString caption = band->caption().trimmed();
+        if (!caption.isEmpty() && caption != sample)
+            return false;
+    }
+    return true;
+}
+
+QStringList alignColumn(const QStringList &lines, const ItemFont &font)
+{
+    const QFontMetricsF metrics(font.toQFont(100));
+    const qreal stop = 8 * metrics.averageCharWidth();
+    if (stop <= 0)
+        return lines;
+    // The stop each line's first tab reaches, and the farthest of them.
+    QList<int> reached;
+    int farthest = 0;
+    for (const QString &line : lines) {
+        const qsizetype tab = line.indexOf(QLatin1Char('\t'));
+        const int n = tab < 0 ? 0 : int(std::floor(metrics.horizontalAdvance(line.left(tab)) / stop + 1e-9)) + 1;
+        reached << n;
+        farthest = std::max(farthest, n);
+    }
+    QStringList out;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        QString line = lines[i];
+        if (reached[i] > 0)
+            line.insert(line.indexOf(QLatin1Char('\t')), QString(farthest - reached[i], QLatin1Char('\t')));
+        out << line;
+    }
+    return out;
+}
+
+TrackPlan planTracks(const CoverDocument &document, const TrackList &list, const TrackChoices &choices)
+{
+    TrackPlan plan;
+    const TextItem &contents = document.page().item(kContents);
+    plan.font = contents.font();
+    if (choices.fontSize > 0)
+        plan.font.setSize(choices.fontSize);
+    plan.alignment = contents.alignment();
+
+    QStringList lines = formatTracks(list, choices.format);
+    for (QString &line : lines)
+        line = storable(line, &plan.dropped);
+    if (choices.format.style == TrackFormat::Style::Column) {
+        // A column stands only in lines that start at the same place.
+        plan.alignment = Alignment::Left;
+        lines = alignColumn(lines, plan.font);
+    }
+    plan.lines = lines;
+
+    plan.album = storable(list.album(), &plan.dropped);
+    plan.artist = storable(list.artist(), &plan.dropped);
+    if (!plan.artist.isEmpty() && !plan.album.isEmpty())
+        plan.spine = plan.artist + QStringLiteral(" – ") + plan.album;
+    else
+        plan.spine = plan.artist.isEmpty() ? plan.album : plan.artist;
+    plan.year = list.year() > 0 ? QString::number(list.year()) : QString();
+
+    auto fill = [&](bool chosen, const QString &value, bool fillable) {
+        return chosen && !value.isEmpty() && (choices.overwrite || fillable);
+    };
+    plan.fillContents = choices.contents && !plan.lines.isEmpty();
+    plan.fillTitle = fill(choices.title, plan.album, isFillable(document, QStringLiteral("MTN")));
+    plan.fillHeading = fill(choices.heading, plan.artist, isFillable(document, QStringLiteral("MThn")));
+    plan.fillSpine = fill(choices.spine, plan.spine, isSpineFillable(document));
+    plan.fillYear = fill(choices.year, plan.year, isFillable(document, QStringLiteral("MTdn")));
+    plan.fillCover = choices.cover && !list.cover.isEmpty();
+    plan.hiddenLines = plan.fillContents ? previewPage(document, plan)->hiddenLines(kContents) : 0;
+    return plan;
+}
+
+std::unique_ptr<CoverPage> previewPage(const CoverDocument &document, const TrackPlan &plan)
+{
+    auto page = std::make_unique<CoverPage>();
+    page->setState(document.page().state());
+    TextItem &item = page->item(kContents);
+    item.setFont(plan.font);
+    item.setAlignment(plan.alignment);
+    item.setLines(plan.lines);
+    return page;
+}
+
+int fittingSize(const CoverDocument &document, const TrackPlan &plan)
+{
+    TrackPlan trial = plan;
+    std::unique_ptr<CoverPage> page = previewPage(document, plan);
+    TextItem &item = page->item(kContents);
+    for (int size = plan.font.size(); size >= kSmallestFittingSize; --size) {
+        trial.font.setSize(size);
+        item.setFont(trial.font);
+        // The column's tabs follow the font's widths.
+        if (std::any_of(plan.lines.begin(), plan.lines.end(), [](const QString &l) { return l.contains(QLatin1Char('\t')); })) {
+            QStringList plain;
+            for (const QString &line : plan.lines) {
+                QString l = line;
+                const qsizetype tab = l.indexOf(QLatin1Char('\t'));
+                if (tab >= 0) {
+                    qsizetype end = tab;
+                    while (end < l.size() && l[end] == QLatin1Char('\t'))
+                        ++end;
+                    l.replace(tab, end - tab, QStringLiteral("\t"));
+                }
+                plain << l;
+            }
+            item.setLines(alignColumn(plain, trial.font));
+        }
+        if (page->hiddenLines(kContents) == 0)
+            return size;
+    }
+    return kSmallestFittingSize;
+}
+
+QStringList applyTracks(CoverDocument &document, const TrackList &list, const TrackPlan &plan)
+{
+    QStringList problems;
+    CoverPage &page = document.page();
+    if (plan.fillContents) {
+        TextItem &item = page.item(kContents);
+        item.setFont(plan.font);
+        item.setAlignment(plan.alignment);
+        document.setText(indexOf(kContents), plan.lines.join(QLatin1Char('\n')));
+    }
+    if (plan.fillTitle)
+        document.setText(indexOf(QStringLiteral("MTN")), plan.album);
+    if (plan.fillHeading)
+        document.setText(indexOf(QStringLiteral("MThn")), plan.artist);
+    if (plan.fillYear)
+        document.setText(indexOf(QStringLiteral("MTdn")), plan.year);
+    if (plan.fillSpine) {
+        page.CDL().setCaption(plan.spine);
+        page.CDR().setCaption(plan.spine);
+    }
+    if (plan.fillCover) {
+        Picture picture;
+        QString error;
+        if (picture.loadFromData(list.cover.bytes, list.cover.extension, &error))
+            page.MainImg().setPicture(picture);
+        else
+            problems << QStringLiteral("Obrázek %1 nelze načíst: %2").arg(list.cover.source, error);
+    }
+    document.history().recordNow();
+    return problems;
+}
+
+} // namespace korvel
