@@ -1,10 +1,12 @@
 #include "app/PrintCommands.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QFileInfo>
 #include <QPrinter>
 #include <QProgressDialog>
 #include <QScopeGuard>
+#include <optional>
 
 #include "app/PrintSetup.h"
 #include "dialogs/Ask.h"
@@ -13,6 +15,8 @@
 #include "dialogs/ErrorBox.h"
 #include "project/CoverDocument.h"
 #include "project/CoverPage.h"
+#include "project/picture/PdfPhotoEmbedder.h"
+#include "settings/FileReplacement.h"
 
 namespace korvel {
 
@@ -44,7 +48,24 @@ bool PrintCommands::printOn(QPrinter &printer)
     QCoreApplication::processEvents();
     if (progress.wasCanceled())
         return false;
-    const bool ok = m_document.page().printTo(printer, calibration);
+    // Printed to a PDF file, the photos go in as their own JPEG files (the printer's
+    // own path is left as Qt has it).
+    const bool toPdfFile = printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty();
+    std::optional<PdfPhotoEmbedder> photos;
+    if (toPdfFile)
+        photos.emplace();
+    bool ok = m_document.page().printTo(printer, calibration);
+    if (ok && photos && photos->photoCount() > 0) {
+        QString error;
+        QFile file(printer.outputFileName());
+        QByteArray pdf = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        file.close();
+        if (pdf.isEmpty() || !photos->embed(&pdf, &error) || !replaceFile(printer.outputFileName(), pdf, &error)) {
+            showErrorBox(&m_window, error.isEmpty() ? QStringLiteral("Soubor %1 nelze dokončit.").arg(printer.outputFileName()) : error);
+            return false;
+        }
+    }
+    photos.reset();
     progress.setValue(1);
     if (ok) {
         PrintSetup::rememberPrinter(printer); // offered first in the next print dialog

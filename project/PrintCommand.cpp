@@ -1,5 +1,6 @@
 #include "project/PrintCommand.h"
 
+#include <QBuffer>
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
@@ -17,6 +18,8 @@
 #include "project/CalibrationPage.h"
 #include "project/CoverPage.h"
 #include "project/Fonts.h"
+#include "project/picture/DeferredJpeg.h"
+#include "project/picture/PdfPhotoEmbedder.h"
 #include "project/CommandError.h"
 #include "project/CoverDocument.h"
 #include "project/CzechCatalogue.h"
@@ -66,8 +69,12 @@ bool writePdf(const PagePrinter &print, const QString &output, QString *error)
         *error = QStringLiteral("cannot write %1: %2").arg(output, file.errorString());
         return false;
     }
+    // Drawn into memory first: the photos' own JPEG bytes go in afterwards.
+    QBuffer drawn;
+    drawn.open(QIODevice::WriteOnly);
+    PdfPhotoEmbedder photos;
     {
-        QPdfWriter writer(&file);
+        QPdfWriter writer(&drawn);
         writer.setCreator(QStringLiteral("Korvel"));
         writer.setTitle(QFileInfo(output).completeBaseName());
         writer.setResolution(1200);
@@ -78,6 +85,13 @@ bool writePdf(const PagePrinter &print, const QString &output, QString *error)
             file.cancelWriting();
             return false;
         }
+    }
+    QByteArray pdf = drawn.buffer();
+    if (!photos.embed(&pdf, error) || file.write(pdf) != pdf.size()) {
+        if (error->isEmpty())
+            *error = QStringLiteral("cannot write %1: %2").arg(output, file.errorString());
+        file.cancelWriting();
+        return false;
     }
     if (!file.commit()) {
         *error = QStringLiteral("cannot write %1: %2").arg(output, file.errorString());
@@ -224,6 +238,8 @@ int runPrintCommand(int argc, char **argv)
     // The output is named relative to where the command was started, and the project
     // is read from its own folder.
     const QString outputPath = QFileInfo(output).absoluteFilePath();
+    // A PDF carries the photos' own files: they are checked whole, never decoded.
+    DeferredJpeg::setEnabled(suffix == QLatin1String("pdf"));
     CoverDocument document(QFileInfo(outputPath).absolutePath());
     if (positional.size() == 2 && !openProject(document, positional.first()))
         return 1;

@@ -42,6 +42,11 @@ struct JpegSession {
     bool outOfMemory = false;
     bool unsupportedColors = false;
     bool tooShort = false;
+    // Read the whole file for its errors, but decode only an eighth of its size.
+    bool inspectOnly = false;
+    // Only what the header and markers say.
+    bool headerOnly = false;
+    JpegDecoder::Info info;
 };
 
 [[noreturn]] void errorExit(j_common_ptr cinfo)
@@ -143,6 +148,33 @@ bool runDecode(JpegSession *s)
         return false;
     }
     const bool inverted = cmyk && cinfo->saw_Adobe_marker;
+    s->info.width = int(s->width);
+    s->info.height = int(s->height);
+    s->info.components = cinfo->num_components;
+    s->info.colorSpace = cinfo->jpeg_color_space == JCS_GRAYSCALE ? JpegDecoder::Info::Grey
+                         : cmyk ? (cinfo->jpeg_color_space == JCS_YCCK ? JpegDecoder::Info::Ycck : JpegDecoder::Info::Cmyk)
+                         : cinfo->jpeg_color_space == JCS_RGB ? JpegDecoder::Info::Rgb
+                                                              : JpegDecoder::Info::YCbCr;
+    s->info.invertedCmyk = inverted;
+    s->info.progressive = cinfo->progressive_mode;
+    for (jpeg_saved_marker_ptr m = cinfo->marker_list; m; m = m->next) {
+        if (m->marker == JPEG_APP0 + 1) {
+            const int o = JpegDecoder::exifOrientation(m->data, m->data_length);
+            if (o != 1) {
+                s->orientation = o;
+                break;
+            }
+        }
+    }
+    s->info.orientation = s->orientation;
+    if (s->headerOnly)
+        return true;
+    if (s->inspectOnly) {
+        // Every coefficient is still read (a damaged file fails as in a full decode),
+        // but only the DC terms are turned into pixels.
+        cinfo->scale_num = 1;
+        cinfo->scale_denom = 8;
+    }
 
     jpeg_start_decompress(cinfo);
     const JDIMENSION width = cinfo->output_width;
@@ -173,15 +205,6 @@ bool runDecode(JpegSession *s)
         }
     }
 
-    for (jpeg_saved_marker_ptr m = cinfo->marker_list; m; m = m->next) {
-        if (m->marker == JPEG_APP0 + 1) {
-            const int o = JpegDecoder::exifOrientation(m->data, m->data_length);
-            if (o != 1) {
-                s->orientation = o;
-                break;
-            }
-        }
-    }
     // Reads on to the end of the image: a file cut after the last row still
     // lacks its end marker and is reported as damaged by the warning hook.
     jpeg_finish_decompress(cinfo);
@@ -262,6 +285,50 @@ QImage JpegDecoder::applyOrientation(const QImage &image, int orientation)
     case 8: return image.transformed(threeQuarters);
     default: return image;
     }
+}
+
+bool JpegDecoder::readHeader(const QByteArray &bytes, Info *info)
+{
+    if (bytes.size() < 2 || uchar(bytes[0]) != 0xFF || uchar(bytes[1]) != 0xD8)
+        return false;
+    JpegSession s;
+    s.headerOnly = true;
+    s.data = reinterpret_cast<const uchar *>(bytes.constData());
+    s.size = static_cast<unsigned long>(bytes.size());
+    bool jumped = false;
+    if (!decodeSession(s, &jumped))
+        return false;
+    *info = s.info;
+    return true;
+}
+
+bool JpegDecoder::inspect(const QByteArray &bytes, Info *info, QString *error)
+{
+    auto fail = [error](const QString &why) {
+        if (error)
+            *error = why;
+        return false;
+    };
+    if (bytes.size() < 2 || uchar(bytes[0]) != 0xFF || uchar(bytes[1]) != 0xD8)
+        return fail(QStringLiteral("Soubor není obrázek JPEG"));
+    JpegSession s;
+    s.inspectOnly = true;
+    s.data = reinterpret_cast<const uchar *>(bytes.constData());
+    s.size = static_cast<unsigned long>(bytes.size());
+    bool jumped = false;
+    if (!decodeSession(s, &jumped)) {
+        if (jumped)
+            return fail(RasterContent::damaged(QStringLiteral("JPEG: %1").arg(QString::fromUtf8(s.err.message))));
+        if (s.sizeRefused)
+            return RasterContent::sizeAcceptable(s.width, s.height, error);
+        if (s.tooShort)
+            return fail(RasterContent::damaged(QStringLiteral("data JPEG jsou pro %1 × %2 pixelů příliš krátká").arg(s.width).arg(s.height)));
+        if (s.unsupportedColors)
+            return fail(QStringLiteral("Tento druh obrázku JPEG není podporován (neznámý barevný prostor)"));
+        return fail(QStringLiteral("Nedostatek paměti pro obrázek o %1 × %2 pixelech").arg(s.width).arg(s.height));
+    }
+    *info = s.info;
+    return true;
 }
 
 QImage JpegDecoder::decode(const QByteArray &bytes, QString *error)

@@ -14,6 +14,24 @@ class JpegDecoder {
 public:
     static QImage decode(const QByteArray &bytes, QString *error);
 
+    // What a JPEG file holds, as its header and markers say.
+    struct Info {
+        enum ColorSpace { Grey, YCbCr, Rgb, Cmyk, Ycck };
+        int width = 0;  // as stored, before any EXIF orientation
+        int height = 0;
+        int components = 0;
+        ColorSpace colorSpace = YCbCr;
+        bool invertedCmyk = false; // Adobe's CMYK, 0 meaning full ink
+        bool progressive = false;
+        int orientation = 1; // EXIF, 1 (upright) to 8
+    };
+    // Reads the whole file as decode() does, so a damaged one fails with the same
+    // message, but turns only an eighth of its size into pixels: for a print that
+    // embeds the file's own bytes and needs no pixels. Fills *info on success.
+    static bool inspect(const QByteArray &bytes, Info *info, QString *error);
+    // Only the header and markers, of a file decoded (or inspected) before.
+    static bool readHeader(const QByteArray &bytes, Info *info);
+
     // The EXIF orientation (1..8) in an APP1 segment's payload, 1 when absent
     // or unreadable. Exposed for tests.
     static int exifOrientation(const uchar *data, qint64 length);

@@ -5,7 +5,12 @@
 #include <QPainter>
 #include <QSaveFile>
 #include <array>
+#include <mutex>
 #include <optional>
+
+#include "project/picture/DeferredJpeg.h"
+#include "project/picture/JpegDecoder.h"
+#include "project/picture/PdfPhotoEmbedder.h"
 
 namespace korvel {
 
@@ -34,9 +39,12 @@ struct DecodedEntry {
 };
 std::array<DecodedEntry, 4> g_recent;
 std::size_t g_nextSlot = 0;
+// Side files are read side by side, each on a thread of its own.
+std::mutex g_recentLock;
 
 std::shared_ptr<const PictureContent> recentlyDecoded(const QByteArray &bytes, PictureFormat format)
 {
+    const std::lock_guard lock(g_recentLock);
     for (DecodedEntry &entry : g_recent) {
         if (entry.format != format || entry.bytes.size() != bytes.size())
             continue;
@@ -53,6 +61,7 @@ std::shared_ptr<const PictureContent> recentlyDecoded(const QByteArray &bytes, P
 
 void rememberDecoded(const QByteArray &bytes, PictureFormat format, const std::shared_ptr<const PictureContent> &content)
 {
+    const std::lock_guard lock(g_recentLock);
     g_recent[g_nextSlot] = DecodedEntry{bytes, format, content};
     g_nextSlot = (g_nextSlot + 1) % g_recent.size();
 }
@@ -194,7 +203,14 @@ bool Picture::loadFromData(const QByteArray &bytes, const QString &extension, QS
     QString why;
     std::shared_ptr<const PictureContent> content = recentlyDecoded(bytes, format);
     if (!content) {
-        content = format == PictureFormat::Metafile ? decodeMetafile(bytes, &why) : decodeRaster(bytes, format, &why);
+        if (format == PictureFormat::Jpeg && DeferredJpeg::enabled()) {
+            // Checked whole now, decoded only if its pixels are ever needed.
+            JpegDecoder::Info info;
+            if (JpegDecoder::inspect(bytes, &info, &why))
+                content = std::make_shared<DeferredJpeg>(bytes, info);
+        } else {
+            content = format == PictureFormat::Metafile ? decodeMetafile(bytes, &why) : decodeRaster(bytes, format, &why);
+        }
         if (content)
             rememberDecoded(bytes, format, content);
     }
@@ -287,6 +303,18 @@ void Picture::draw(QPainter &painter, const QRectF &target, DrawTarget where) co
     if (!m_content || target.isEmpty())
         return;
     if (where == DrawTarget::Paper) {
+        // Into a PDF that will carry the JPEG file itself: a stand-in the PDF's
+        // post-pass swaps for the original bytes (PdfPhotoEmbedder).
+        if (m_format == PictureFormat::Jpeg)
+            if (PdfPhotoEmbedder *embedder = PdfPhotoEmbedder::current())
+                if (const QImage *standIn = embedder->standInFor(*this)) {
+                    // Lossless, or Qt would make it a JPEG of its own.
+                    painter.save();
+                    painter.setRenderHint(QPainter::LosslessImageRendering);
+                    painter.drawImage(target, *standIn);
+                    painter.restore();
+                    return;
+                }
         m_content->draw(painter, target);
         return;
     }

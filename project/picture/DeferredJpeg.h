@@ -1,0 +1,37 @@
+#pragma once
+#include <QByteArray>
+#include <memory>
+#include <mutex>
+
+#include "project/picture/JpegDecoder.h"
+#include "project/picture/Picture.h"
+
+namespace korvel {
+
+// A JPEG photo checked whole but decoded only when its pixels are first asked for.
+// korvel-print writing a PDF embeds the file's own bytes and never needs its pixels:
+// a cover with two 12-megapixel photos is then printed without decoding either.
+class DeferredJpeg final : public PictureContent {
+public:
+    DeferredJpeg(QByteArray bytes, const JpegDecoder::Info &info);
+
+    QSize size() const override;
+    void draw(QPainter &painter, const QRectF &target) const override;
+    QImage render(QSize pixelSize) const override;
+    const JpegDecoder::Info &info() const { return m_info; }
+
+    // Whether JPEG pictures are loaded this way (korvel-print sets it for a PDF);
+    // otherwise every picture is decoded when loaded.
+    static void setEnabled(bool enabled);
+    static bool enabled();
+
+private:
+    const PictureContent &decoded() const;
+
+    QByteArray m_bytes;
+    JpegDecoder::Info m_info;
+    mutable std::once_flag m_once;
+    mutable std::shared_ptr<const PictureContent> m_decoded;
+};
+
+} // namespace korvel
