@@ -34,6 +34,7 @@
 #include "app/PrintCommands.h"
 #include "app/ProjectCommands.h"
 #include "app/StatusLine.h"
+#include "app/TrackCommands.h"
 #include "dialogs/Ask.h"
 #include "dialogs/ErrorBox.h"
 #include "dialogs/TFrmCalibration.h"
@@ -102,6 +103,8 @@ TFrmMain::TFrmMain(const QString &startFolder, QWidget *parent)
     m_commands = new ProjectCommands(*m_document, *this);
     m_print = new PrintCommands(*m_document, *this);
     m_pictures = new PictureCommands(*m_document, *this);
+    m_tracks = new TrackCommands(*m_document, *this);
+    connect(m_tracks, &TrackCommands::applied, this, &TFrmMain::coverReplaced);
     connect(m_commands, &ProjectCommands::notice, this, &TFrmMain::showNotice);
     connect(m_pictures, &PictureCommands::notice, this, &TFrmMain::showNotice);
     buildToolbar();
@@ -313,6 +316,8 @@ bool TFrmMain::dropFile(const QString &path, const QPoint &pos)
         m_commands->askAndOpen(path);
         return true;
     }
+    if (m_tracks->drop(path)) // a folder of music, a CUE sheet, a playlist
+        return true;
     return m_pictures->drop(path, m_view->mapFrom(this, pos));
 }
 
@@ -418,6 +423,7 @@ void TFrmMain::openEditor(int target)
     auto *editor = new TFrmEdit(page(), this);
     connect(editor, &TFrmEdit::notice, this, &TFrmMain::showNotice);
     connect(editor, &TFrmEdit::typing, this, [this, target] { m_document->nextChangeIsTyping(100 + target); });
+    connect(editor, &TFrmEdit::readTracks, m_tracks, [this] { m_tracks->open(); });
     editor->WhatEdit(target);
     editor->show();
     // Whoever opened it, from the keyboard too, goes on typing in it.
@@ -492,6 +498,7 @@ void TFrmMain::buildPopupMenu()
     m_popup->addAction(action(QStringLiteral("Redo")));
     m_popup->addSeparator();
     m_commands->addRecentMenu(*m_popup);
+    m_tracks->addMenuAction(*m_popup);
     m_popup->addSeparator();
     m_pictures->addPlacementMenu(*m_popup);
     m_pictures->addRemoveActions(*m_popup);

@@ -24,6 +24,7 @@ class ItemEditors;
 class RecoveryWriter;
 class SpinePictureState;
 class StatusLine;
+class TrackCommands;
 class TFrmNzvCD;
 
 // The main window: the toolbar, the A4 cover page with its editing controls and its
@@ -160,6 +161,7 @@ private:
     ProjectCommands *m_commands;
     PrintCommands *m_print;
     PictureCommands *m_pictures;
+    TrackCommands *m_tracks;
     PictureCropper *m_cropper;
     QTimer *m_pageChangedTimer;
     StatusLine *m_statusLine = nullptr;

@@ -166,6 +166,14 @@ TFrmEdit::TFrmEdit(CoverPage &page, QWidget *owner)
         b->setAutoExclusive(true);
     }
 
+    m_readTracks = new QToolButton(m_panel);
+    m_readTracks->setObjectName(QStringLiteral("ReadTracks"));
+    m_readTracks->setGeometry(352, 6, 105, 25);
+    m_readTracks->setText(QStringLiteral("Načíst skladby…"));
+    m_readTracks->setToolTip(QStringLiteral("Obsah, nadpisy a obrázek ze složky s hudbou, souboru CUE nebo seznamu skladeb"));
+    m_readTracks->hide();
+    connect(m_readTracks, &QToolButton::clicked, this, &TFrmEdit::readTracks);
+
     connect(m_text, &QPlainTextEdit::textChanged, this, &TFrmEdit::TextChange);
     connect(SpeedButton1(), &QToolButton::clicked, this, &TFrmEdit::SpeedButton1Click);
     connect(SpeedButton2(), &QToolButton::clicked, this, &TFrmEdit::SpeedButton2Click);
@@ -189,6 +197,7 @@ QString TFrmEdit::placementKey()
 void TFrmEdit::WhatEdit(int target)
 {
     m_target = target;
+    m_readTracks->setVisible(target == kTargetContents);
 }
 
 TextItem *TFrmEdit::targetItem() const

@@ -42,6 +42,8 @@ public:
     QToolButton *SpeedButton2() const { return m_buttons[1]; }
     QToolButton *SpeedButton3() const { return m_buttons[2]; }
     QToolButton *SpeedButton4() const { return m_buttons[3]; }
+    // "Načíst skladby…", shown only while the window edits the contents list.
+    QToolButton *ReadTracksButton() const { return m_readTracks; }
 
     // The lines of Text as it displays them: every line Text wraps arrives as the
     // pieces it shows, broken where it breaks them; an empty last line is dropped.
@@ -62,6 +64,8 @@ signals:
     void notice(const QString &text);
     // The text is about to be written into the item: typing, for undo.
     void typing();
+    // The user asks for the contents list from music ("Načíst skladby…").
+    void readTracks();
 
 public slots:
     void FormShow();
@@ -90,6 +94,7 @@ private:
     QPlainTextEdit *m_text;
     QFrame *m_panel;
     QToolButton *m_buttons[4];
+    QToolButton *m_readTracks;
     bool m_placed = false;
 };
 

@@ -1,0 +1,48 @@
+#pragma once
+#include <QObject>
+#include <QPointer>
+#include <functional>
+
+class QMainWindow;
+class QMenu;
+class QWidget;
+
+namespace korvel {
+
+class CoverDocument;
+class TFrmTracks;
+
+// "Načíst skladby…": the contents list, titles, spine and front picture from a folder
+// of music, a CUE sheet or a playlist. Reached from the page's popup menu, from the
+// contents list's editor and by dropping such a source on the page.
+class TrackCommands : public QObject {
+    Q_OBJECT
+public:
+    TrackCommands(CoverDocument &document, QMainWindow &window);
+
+    // The popup menu's "Načíst skladby…".
+    void addMenuAction(QMenu &menu);
+    // A dropped path: a folder, a .cue or an .m3u/.m3u8 opens the window reading it.
+    // Returns whether it was one.
+    bool drop(const QString &path);
+    // Where the window asks for a source (replaceable, for tests).
+    void setSourceDialog(std::function<QString(QWidget *, bool folder)> dialog) { m_sourceDialog = std::move(dialog); }
+    // The window while it is open.
+    TFrmTracks *window() const;
+
+public slots:
+    // Opens the window; it asks for a source, or reads source when one is given.
+    void open(const QString &source = QString());
+
+signals:
+    // The cover has taken the tracks: the boxes and tool windows must show it.
+    void applied();
+
+private:
+    CoverDocument &m_document;
+    QMainWindow &m_window;
+    QPointer<TFrmTracks> m_open;
+    std::function<QString(QWidget *, bool)> m_sourceDialog;
+};
+
+} // namespace korvel
