@@ -108,6 +108,14 @@ TEST(TrackReading, FoldersOfEveryKindGiveTitlesNumbersLengthsAndCovers)
     EXPECT_EQ(mixed.cover.source, QStringLiteral("1.m4a"));
     EXPECT_EQ(seconds(mixed), (QList<int>{1, 1, 1, 1}));
 
+    // Monkey's Audio (a header and an APEv2 tag written by Mutagen).
+    const TrackList ape = readFolder(audio("ape"));
+    ASSERT_EQ(ape.tracks.size(), 1);
+    EXPECT_EQ(ape.tracks[0].title, QStringLiteral("Opičí píseň"));
+    EXPECT_EQ(ape.tracks[0].number, 5);
+    EXPECT_EQ(ape.tracks[0].durationMs, 2000);
+    EXPECT_EQ(ape.year(), 2011);
+
     // No tags: titles from the names, in the order people count; the damaged file is
     // named and skipped, the text file not even looked at.
     int calls = 0;

@@ -5,7 +5,7 @@
 # little. The files are checked in beside this script, so neither the build nor the
 # tests need these tools; to make the files again (Debian 12):
 #
-#   apt-get install sox flac lame id3v2 vorbis-tools opus-tools ffmpeg
+#   apt-get install sox flac lame id3v2 vorbis-tools opus-tools ffmpeg python3-mutagen
 #   tests/data/audio/make.sh
 #
 # Every file is a very quiet tone of a whole number of seconds at a low sample
@@ -16,6 +16,9 @@
 #   twodisc/      CD1/ Ogg Vorbis with DISCNUMBER=1, CD2/ Opus without a disc number,
 #                 cover.jpg beside them
 #   mixed/        M4A with a cover (covr), WAV and AIFF with tags, WMA, all by ffmpeg
+#   ape/          Monkey's Audio: Debian has no encoder for it, so the file is a header of
+#                 2 s at 8 kHz with placeholder frames (TagLib reads only the header), and its
+#                 APEv2 tag is written by Mutagen
 #   untagged/     FLAC without tags, named "1 - Úvod.flac" ... "10 - Desátá.flac", a damaged
 #                 "poškozený.mp3" and a text file that is no audio
 #   cue/          a Windows-1250 CUE sheet over one FLAC file, a UTF-8 one with a BOM whose
@@ -23,7 +26,7 @@
 #   playlist.m3u8 album/ in its own order, one missing file with #EXTINF
 set -euo pipefail
 cd "$(dirname "$0")"
-rm -rf album compilation twodisc mixed untagged cue playlist.m3u8
+rm -rf album compilation twodisc mixed ape untagged cue playlist.m3u8
 tmp="$(mktemp -d)"
 trap 'rm -rf "$tmp"' EXIT
 
@@ -85,6 +88,25 @@ ffmpeg -loglevel error -i "$tmp/t.wav" "${meta[@]}" -metadata title="Tři v AIFF
   -write_id3v2 1 mixed/3.aiff
 ffmpeg -loglevel error -i "$tmp/t.wav" -c:a wmav2 -b:a 24k "${meta[@]}" -metadata title="Čtyři ve WMA" \
   -metadata track=4 mixed/4.wma
+
+# ape/: a Monkey's Audio header (descriptor and header of version 3.99) and an APEv2 tag.
+mkdir ape
+/usr/bin/python3 - <<'PY'
+import struct
+from mutagen.apev2 import APEv2
+path, rate, seconds, frames = 'ape/5.ape', 8000, 2, b'\0' * 64
+descriptor = b'MAC ' + struct.pack('<HH7I', 3990, 0, 52, 24, 0, 0, len(frames), 0, 0) + b'\0' * 16
+header = struct.pack('<HHIIIHHI', 2000, 0, 73728, rate * seconds, 1, 16, 1, rate)
+with open(path, 'wb') as f:
+    f.write(descriptor + header + frames)
+tag = APEv2()
+tag['Title'] = 'Opičí píseň'
+tag['Artist'] = 'Opice'
+tag['Album'] = 'Zvířata'
+tag['Track'] = '5/9'
+tag['Year'] = '2011'
+tag.save(path)
+PY
 
 # untagged/: no tags at all; the titles come from the names.
 mkdir untagged
