@@ -108,7 +108,11 @@ TFrmTracks::TFrmTracks(CoverDocument &document, QWidget *parent)
     refresh();
 }
 
-TFrmTracks::~TFrmTracks() = default;
+TFrmTracks::~TFrmTracks()
+{
+    // The reading thread stops before anything it reports to goes.
+    delete m_reader;
+}
 
 void TFrmTracks::build()
 {

@@ -22,14 +22,6 @@
 
 using namespace korvel;
 
-// Failures name texts as text.
-QT_BEGIN_NAMESPACE
-inline void PrintTo(const QString &s, std::ostream *os)
-{
-    *os << '"' << s.toStdString() << '"';
-}
-QT_END_NAMESPACE
-
 namespace {
 
 QString audio(const char *relative)
