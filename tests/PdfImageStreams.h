@@ -1,0 +1,7 @@
+#pragma once
+#include <QByteArrayList>
+#include <QString>
+
+// The raw (still compressed) bytes of every image stream in a PDF file. Kept in its
+// own file: the PDF library's headers build only as C++17 under clang.
+QByteArrayList pdfImageStreams(const QString &pdf);
