@@ -8,6 +8,7 @@
 #include <cmath>
 
 #include "project/MulDiv.h"
+#include "project/picture/RasterContent.h"
 
 namespace korvel {
 
@@ -145,6 +146,9 @@ CoverPage::CoverPage(QObject *parent)
     m_bckImg.setOnChanged([this] { elementChanged("BckImg"); });
     m_cdl.setOnChanged([this] { elementChanged("CDL"); });
     m_cdr.setOnChanged([this] { elementChanged("CDR"); });
+    // A photo shown from a quick scaling gets its smooth copy a moment later.
+    connect(&ScreenScaling::instance(), &ScreenScaling::smoothCopiesArrived, this,
+            [this] { emit changed(QRect(QPoint(0, 0), pixelSize())); });
 }
 
 CoverPage::~CoverPage() = default;

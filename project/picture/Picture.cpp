@@ -11,6 +11,7 @@
 #include "project/picture/DeferredJpeg.h"
 #include "project/picture/JpegDecoder.h"
 #include "project/picture/PdfPhotoEmbedder.h"
+#include "project/picture/RasterContent.h"
 
 namespace korvel {
 
@@ -331,14 +332,38 @@ void Picture::draw(QPainter &painter, const QRectF &target, DrawTarget where) co
     // The two sizes used last are kept: zooming in and back out again, or the same
     // picture shown at two sizes, does not resample the photo each time.
     ScreenCache &cache = *m_cache;
+    // A photo at a new size is shown at once from a quick scaling while the smooth one
+    // is made in the background (RasterContent::screenCopy); a smooth copy that has
+    // arrived since the last paint takes the quick one's place, same size, same spot.
+    const auto *raster = dynamic_cast<const RasterContent *>(m_content.get());
+    if (cache.smooth)
+        for (int i = 0; i < 2; ++i)
+            if (cache.quick[i])
+                if (QImage arrived = cache.smooth->take(cache.size[i]); !arrived.isNull()) {
+                    cache.image[i] = std::move(arrived);
+                    cache.quick[i] = false;
+                }
     if (cache.size[0] != want || cache.image[0].isNull()) {
         if (cache.size[1] == want && !cache.image[1].isNull()) {
             std::swap(cache.size[0], cache.size[1]);
             std::swap(cache.image[0], cache.image[1]);
+            std::swap(cache.quick[0], cache.quick[1]);
+            // Its smooth copy was given up when the other size was asked for.
+            if (cache.quick[0] && raster)
+                raster->smoothLater(want, cache.smooth);
         } else {
             cache.size[1] = cache.size[0];
             cache.image[1] = std::move(cache.image[0]);
-            cache.image[0] = m_content->render(want);
+            cache.quick[1] = cache.quick[0];
+            bool smooth = true;
+            if (raster) {
+                if (!cache.smooth)
+                    cache.smooth = std::make_shared<SmoothScreenCopy>();
+                cache.image[0] = raster->screenCopy(want, cache.smooth, &smooth);
+            } else {
+                cache.image[0] = m_content->render(want);
+            }
+            cache.quick[0] = !smooth;
             cache.size[0] = want;
         }
     }

@@ -12,6 +12,8 @@ namespace korvel {
 
 enum class PictureFormat { None, Bitmap, Gif, Jpeg, Icon, Png, Metafile };
 
+class SmoothScreenCopy;
+
 // Where a drawing goes. The screen keeps a copy of each picture scaled for the
 // current zoom; paper and PDF get the picture itself (a metafile is replayed as
 // vectors, a photo is embedded once at full resolution).
@@ -87,6 +89,10 @@ private:
     struct ScreenCache {
         QSize size[2];   // most recent first
         QImage image[2];
+        // A quick nearest-pixel copy of a large photo stands in until its smooth copy
+        // arrives from the background through smooth; the next paint takes it.
+        bool quick[2] = {false, false};
+        std::shared_ptr<SmoothScreenCopy> smooth;
     };
     std::shared_ptr<const PictureContent> m_content;
     // A stored picture's pixels while some other copy still holds them.
