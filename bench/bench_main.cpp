@@ -3,10 +3,42 @@
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
+#include <cstring>
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include "project/Fonts.h"
+
+namespace {
+
+// "--peak-of program args...": runs the program and prints the largest resident size
+// it reached, in KB. Done from this process while it is still small: a child's peak
+// counts the memory of the process it was forked from, so one forked from a benchmark
+// holding decoded photos would report their size instead of its own.
+int peakOf(char **command)
+{
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::execv(command[0], command);
+        std::_Exit(127);
+    }
+    int status = 0;
+    struct rusage usage {};
+    if (child < 0 || ::wait4(child, &status, 0, &usage) != child)
+        return 127;
+    std::printf("%ld\n", usage.ru_maxrss);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128;
+}
+
+} // namespace
 
 int main(int argc, char **argv)
 {
+    if (argc > 2 && std::strcmp(argv[1], "--peak-of") == 0)
+        return peakOf(argv + 2);
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     // The windows made here must not touch the real user's settings.

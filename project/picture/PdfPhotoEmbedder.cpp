@@ -2,6 +2,7 @@
 
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFObjectHandle.hh>
+#include <qpdf/Pipeline.hh>
 #include <qpdf/QPDFWriter.hh>
 
 #include <exception>
@@ -14,6 +15,20 @@ namespace korvel {
 namespace {
 
 thread_local PdfPhotoEmbedder *t_current = nullptr;
+
+// Where the rewritten PDF goes: straight into one buffer sized for it up front.
+class AppendTo final : public Pipeline {
+public:
+    explicit AppendTo(QByteArray &out) : Pipeline("korvel-pdf", nullptr), m_out(out) {}
+    void write(unsigned char const *data, size_t length) override
+    {
+        m_out.append(reinterpret_cast<const char *>(data), qsizetype(length));
+    }
+    void finish() override {}
+
+private:
+    QByteArray &m_out;
+};
 
 // The stand-ins' sizes: a height and a run of widths no photo of a cover has.
 constexpr int kStandInHeight = 3;
@@ -89,8 +104,13 @@ bool PdfPhotoEmbedder::embed(QByteArray *pdf, QString *error) const
                 parms = QPDFObjectHandle::newDictionary();
                 parms.replaceKey("/ColorTransform", QPDFObjectHandle::newInteger(transformed ? 1 : 0));
             }
-            object.replaceStreamData(std::string(photo.bytes.constData(), std::size_t(photo.bytes.size())),
-                                     QPDFObjectHandle::newName("/DCTDecode"), parms);
+            // Handed over when written, not copied in first.
+            object.replaceStreamData(
+                [bytes = photo.bytes](Pipeline *out) {
+                    out->write(reinterpret_cast<const unsigned char *>(bytes.constData()), std::size_t(bytes.size()));
+                    out->finish();
+                },
+                QPDFObjectHandle::newName("/DCTDecode"), parms);
             dict.replaceKey("/Width", QPDFObjectHandle::newInteger(info.width));
             dict.replaceKey("/Height", QPDFObjectHandle::newInteger(info.height));
             dict.replaceKey("/BitsPerComponent", QPDFObjectHandle::newInteger(8));
@@ -115,14 +135,19 @@ bool PdfPhotoEmbedder::embed(QByteArray *pdf, QString *error) const
             *error = QStringLiteral("Fotografie se do PDF nepodařilo vložit.");
             return false;
         }
+        QByteArray rewritten;
+        qsizetype photoBytes = 0;
+        for (const Photo &photo : m_photos)
+            photoBytes += photo.bytes.size();
+        rewritten.reserve(pdf->size() + photoBytes + 65536);
+        AppendTo output(rewritten);
         QPDFWriter writer(document);
-        writer.setOutputMemory();
+        writer.setOutputPipeline(&output);
         // Everything else stays as Qt wrote it; the photos are their files' bytes.
         writer.setStreamDataMode(qpdf_s_preserve);
         writer.setDecodeLevel(qpdf_dl_none);
         writer.write();
-        const std::shared_ptr<Buffer> written = writer.getBufferSharedPointer();
-        *pdf = QByteArray(reinterpret_cast<const char *>(written->getBuffer()), qsizetype(written->getSize()));
+        *pdf = std::move(rewritten);
         return true;
     } catch (const std::exception &e) {
         *error = QStringLiteral("PDF nelze dokončit: %1").arg(QString::fromLocal8Bit(e.what()));
