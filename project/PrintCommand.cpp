@@ -23,6 +23,7 @@
 #include "project/CommandError.h"
 #include "project/CoverDocument.h"
 #include "project/CzechCatalogue.h"
+#include "project/ProjectFile.h"
 #include "settings/SettingsError.h"
 #include "settings/SettingsMessages.h"
 
@@ -60,7 +61,11 @@ bool parsePair(const QString &text, int low, int high, int *a, int *b)
 using PagePrinter = std::function<bool(QPagedPaintDevice &)>;
 using PagePainter = std::function<void(QPainter &, double dpi)>;
 
-bool writePdf(const PagePrinter &print, const QString &output, QString *error)
+// Whether the output may be written: the photos' whole-file checks, which ran while
+// the page was drawn, are waited for and any damaged photo is named.
+using OutputCheck = std::function<bool()>;
+
+bool writePdf(const PagePrinter &print, const OutputCheck &photosWhole, const QString &output, QString *error)
 {
     // Write next to the target and rename on success, so a failure never leaves a
     // half-written file under the requested name.
@@ -87,9 +92,20 @@ bool writePdf(const PagePrinter &print, const QString &output, QString *error)
         }
     }
     QByteArray pdf = drawn.buffer();
-    if (!photos.embed(&pdf, error) || file.write(pdf) != pdf.size()) {
-        if (error->isEmpty())
-            *error = QStringLiteral("cannot write %1: %2").arg(output, file.errorString());
+    // The photos go in while their checks may still run; nothing is written until
+    // they have passed.
+    const bool embedded = photos.embed(&pdf, error);
+    if (!photosWhole()) {
+        error->clear(); // the damaged photo has been named
+        file.cancelWriting();
+        return false;
+    }
+    if (!embedded) {
+        file.cancelWriting();
+        return false;
+    }
+    if (file.write(pdf) != pdf.size()) {
+        *error = QStringLiteral("cannot write %1: %2").arg(output, file.errorString());
         file.cancelWriting();
         return false;
     }
@@ -257,11 +273,31 @@ int runPrintCommand(int argc, char **argv)
         else
             page.paint(painter, PageRenderOptions::forPaper(at));
     };
+    // A photo that is damaged beyond its header leaves the project as unprintable as
+    // one that does not load: it is named, and nothing is written.
+    const OutputCheck photosWhole = [&] {
+        if (document.path().isEmpty())
+            return true;
+        const QString base = projectSideFileBase(document.path());
+        const std::pair<const char *, const Picture *> photos[] = {
+            {".im1", &page.BckImg().picture()},
+            {".im2", &page.MainImg().picture()},
+            {".im3", &document.spine().remembered().picture}};
+        bool whole = true;
+        for (const auto &[extension, picture] : photos)
+            if (const auto *deferred = dynamic_cast<const DeferredJpeg *>(picture->content()))
+                if (const QString why = deferred->problem(); !why.isEmpty()) {
+                    say(QStringLiteral("korvel-print: %1").arg(sideFileProblem(base, extension, why)));
+                    whole = false;
+                }
+        return whole;
+    };
     QString error;
-    const bool written = suffix == QLatin1String("pdf") ? writePdf(print, outputPath, &error)
+    const bool written = suffix == QLatin1String("pdf") ? writePdf(print, photosWhole, outputPath, &error)
                                                         : writePng(paint, outputPath, dpi, &error);
     if (!written) {
-        say(QStringLiteral("korvel-print: %1").arg(error));
+        if (!error.isEmpty())
+            say(QStringLiteral("korvel-print: %1").arg(error));
         return 1;
     }
     return 0;

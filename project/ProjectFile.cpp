@@ -173,6 +173,15 @@ QString projectSideFileBase(const QString &path)
     return name.left(std::max<qsizetype>(0, name.size() - 4));
 }
 
+QString sideFileProblem(const QString &base, const char *extension, const QString &why)
+{
+    const QLatin1String ext(extension);
+    const char *what = ext == QLatin1String(".im1")   ? "Obrázek zadní strany"
+                       : ext == QLatin1String(".im2") ? "Obrázek přední strany"
+                                                      : "Obrázek hřbetu";
+    return QStringLiteral("%1 (%2) nelze načíst: %3").arg(QString::fromUtf8(what), base + ext, why);
+}
+
 void requireProjectFile(const QString &path)
 {
     const QString name = QFileInfo(path).fileName();
@@ -213,23 +222,22 @@ void LoadProject(ProjectContext &c, const QString &path)
         });
     };
     auto backRead = start(".im1"), frontRead = start(".im2"), spineRead = start(".im3");
-    const auto readSide = [&](std::future<SideFile> &reading, const char *extension, const char *what) {
+    const auto readSide = [&](std::future<SideFile> &reading, const char *extension) {
         SideFile side = reading.get();
         if (side.status == SideFile::Status::Unreadable && c.problems)
-            c.problems->append(QStringLiteral("%1 (%2) nelze načíst: %3")
-                                   .arg(QString::fromUtf8(what), base + QLatin1String(extension), side.error));
+            c.problems->append(sideFileProblem(base, extension, side.error));
         return side;
     };
-    const SideFile back = readSide(backRead, ".im1", "Obrázek zadní strany");
+    const SideFile back = readSide(backRead, ".im1");
     if (back.status == SideFile::Status::Loaded)
         page.BckImg().setPicture(back.picture);
-    const SideFile front = readSide(frontRead, ".im2", "Obrázek přední strany");
+    const SideFile front = readSide(frontRead, ".im2");
     if (front.status == SideFile::Status::Loaded)
         page.MainImg().setPicture(front.picture);
     // The spine picture is read now, shown or not, so that the cover holds it: saved
     // elsewhere, it goes along.
     c.spine.setFolder(folder.absolutePath());
-    const SideFile spine = readSide(spineRead, ".im3", "Obrázek hřbetu");
+    const SideFile spine = readSide(spineRead, ".im3");
     c.spine.rememberSideFile(base, spine.status == SideFile::Status::Loaded ? spine.picture : Picture());
 
     const int capacity = lineCapacity(path);

@@ -35,6 +35,11 @@ QString projectCaption(const QString &path);
 // its last four characters ("album.kvp" gives "album", "album" gives "a").
 QString projectSideFileBase(const QString &path);
 
+// What the user is told of a side file that exists but gives no picture:
+// "Obrázek přední strany (album.im2) nelze načíst: why". extension is ".im1" (back),
+// ".im2" (front) or ".im3" (spine).
+QString sideFileProblem(const QString &base, const char *extension, const QString &why);
+
 // Throws ProjectError (in Czech, naming the file) unless path is a readable project
 // file: it exists, it is text and it has a "SecCD" section. Changes nothing.
 void requireProjectFile(const QString &path);

@@ -48,8 +48,9 @@ protected:
     static TFrmTracks *readWindow(TFrmMain &window)
     {
         TFrmTracks *tracks = window.findChild<TFrmTracks *>();
-        if (tracks)
+        if (tracks) {
             EXPECT_TRUE(QTest::qWaitFor([tracks] { return !tracks->isReading(); }, 20000));
+        }
         return tracks;
     }
     static void click(QWidget *parent, const char *name)

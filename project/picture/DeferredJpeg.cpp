@@ -25,7 +25,19 @@ private:
 DeferredJpeg::DeferredJpeg(QByteArray bytes, const JpegDecoder::Info &info)
     : m_bytes(std::move(bytes))
     , m_info(info)
+    , m_check(std::async(std::launch::async,
+                         [bytes = m_bytes] {
+                             JpegDecoder::Info whole;
+                             QString why;
+                             return JpegDecoder::inspect(bytes, &whole, &why) ? QString() : why;
+                         })
+                  .share())
 {
+}
+
+QString DeferredJpeg::problem() const
+{
+    return m_check.get();
 }
 
 void DeferredJpeg::setEnabled(bool enabled)

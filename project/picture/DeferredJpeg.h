@@ -1,5 +1,7 @@
 #pragma once
 #include <QByteArray>
+#include <QString>
+#include <future>
 #include <memory>
 #include <mutex>
 
@@ -8,9 +10,12 @@
 
 namespace korvel {
 
-// A JPEG photo checked whole but decoded only when its pixels are first asked for.
-// korvel-print writing a PDF embeds the file's own bytes and never needs its pixels:
-// a cover with two 12-megapixel photos is then printed without decoding either.
+// A JPEG photo decoded only when its pixels are first asked for. korvel-print writing
+// a PDF embeds the file's own bytes and never needs its pixels: a cover with two
+// 12-megapixel photos is then printed without decoding either. Its header is read
+// when it is made; the check of the whole file (every coefficient, as a decode would
+// read it) runs meanwhile on a thread of its own, while the page is drawn, and
+// problem() gives its outcome.
 class DeferredJpeg final : public PictureContent {
 public:
     DeferredJpeg(QByteArray bytes, const JpegDecoder::Info &info);
@@ -19,6 +24,9 @@ public:
     void draw(QPainter &painter, const QRectF &target) const override;
     QImage render(QSize pixelSize) const override;
     const JpegDecoder::Info &info() const { return m_info; }
+    // Why the file is damaged, once its check has finished (waiting for it); empty
+    // when it is whole.
+    QString problem() const;
 
     // Whether JPEG pictures are loaded this way (korvel-print sets it for a PDF);
     // otherwise every picture is decoded when loaded.
@@ -30,6 +38,7 @@ private:
 
     QByteArray m_bytes;
     JpegDecoder::Info m_info;
+    std::shared_future<QString> m_check;
     mutable std::once_flag m_once;
     mutable std::shared_ptr<const PictureContent> m_decoded;
 };

@@ -205,9 +205,11 @@ bool Picture::loadFromData(const QByteArray &bytes, const QString &extension, QS
     std::shared_ptr<const PictureContent> content = recentlyDecoded(bytes, format);
     if (!content) {
         if (format == PictureFormat::Jpeg && DeferredJpeg::enabled()) {
-            // Checked whole now, decoded only if its pixels are ever needed.
+            // The header now, the whole file in the background (DeferredJpeg::problem),
+            // the pixels only if they are ever needed. A header that does not read is
+            // inspected at once for the reason.
             JpegDecoder::Info info;
-            if (JpegDecoder::inspect(bytes, &info, &why))
+            if (JpegDecoder::readHeader(bytes, &info) || JpegDecoder::inspect(bytes, &info, &why))
                 content = std::make_shared<DeferredJpeg>(bytes, info);
         } else {
             content = format == PictureFormat::Metafile ? decodeMetafile(bytes, &why) : decodeRaster(bytes, format, &why);
