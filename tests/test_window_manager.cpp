@@ -87,6 +87,11 @@ TEST(WindowManager, ToolWindowsReopenWhereTheyWereAndQuestionsComeFirst)
     QProcess child;
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
     env.insert(QStringLiteral("KORVEL_TEST_WM"), QStringLiteral("1"));
+    // Under AddressSanitizer: the X keyboard library hands strndup a length longer than
+    // its string (it stops at the string's end), which strict string checks report.
+    // That is the system library's business, not ours; every other check stays on.
+    if (const QString asan = env.value(QStringLiteral("ASAN_OPTIONS")); !asan.isEmpty())
+        env.insert(QStringLiteral("ASAN_OPTIONS"), asan + QStringLiteral(":strict_string_checks=0"));
     child.setProcessEnvironment(env);
     child.setProcessChannelMode(QProcess::MergedChannels);
     child.start(QCoreApplication::applicationFilePath(),
