@@ -71,7 +71,7 @@ bool writePdf(const PagePrinter &print, const OutputCheck &photosWhole, const QS
     // half-written file under the requested name.
     QSaveFile file(output);
     if (!file.open(QIODevice::WriteOnly)) {
-        *error = QStringLiteral("cannot write %1: %2").arg(output, file.errorString());
+        *error = QStringLiteral("%1 nelze zapsat: %2").arg(output, file.errorString());
         return false;
     }
     // Drawn into memory first: the photos' own JPEG bytes go in afterwards.
@@ -86,7 +86,7 @@ bool writePdf(const PagePrinter &print, const OutputCheck &photosWhole, const QS
         writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0),
                                          QPageLayout::Millimeter));
         if (!print(writer)) {
-            *error = QStringLiteral("cannot draw the page into %1").arg(output);
+            *error = QStringLiteral("stranu nelze vykreslit do %1").arg(output);
             file.cancelWriting();
             return false;
         }
@@ -105,12 +105,12 @@ bool writePdf(const PagePrinter &print, const OutputCheck &photosWhole, const QS
         return false;
     }
     if (file.write(pdf) != pdf.size()) {
-        *error = QStringLiteral("cannot write %1: %2").arg(output, file.errorString());
+        *error = QStringLiteral("%1 nelze zapsat: %2").arg(output, file.errorString());
         file.cancelWriting();
         return false;
     }
     if (!file.commit()) {
-        *error = QStringLiteral("cannot write %1: %2").arg(output, file.errorString());
+        *error = QStringLiteral("%1 nelze zapsat: %2").arg(output, file.errorString());
         return false;
     }
     return true;
@@ -122,7 +122,7 @@ bool writePng(const PagePainter &paint, const QString &output, int dpi, QString 
     const int height = int(std::lround(kPaperHeight / 254.0 * dpi));
     QImage image(width, height, QImage::Format_RGB32);
     if (image.isNull()) {
-        *error = QStringLiteral("an image of %1 x %2 pixels is too large").arg(width).arg(height);
+        *error = QStringLiteral("obrázek %1 × %2 pixelů je příliš velký").arg(width).arg(height);
         return false;
     }
     image.setDotsPerMeterX(int(std::lround(dpi / 0.0254)));
@@ -134,7 +134,7 @@ bool writePng(const PagePainter &paint, const QString &output, int dpi, QString 
     }
     QSaveFile file(output);
     if (!file.open(QIODevice::WriteOnly) || !image.save(&file, "PNG") || !file.commit()) {
-        *error = QStringLiteral("cannot write %1: %2").arg(output, file.errorString());
+        *error = QStringLiteral("%1 nelze zapsat: %2").arg(output, file.errorString());
         return false;
     }
     return true;
@@ -147,7 +147,7 @@ bool openProject(CoverDocument &document, const QString &project)
 {
     const QFileInfo info(project);
     if (!info.isFile()) {
-        say(QStringLiteral("korvel-print: no such project file: %1").arg(project));
+        say(QStringLiteral("korvel-print: projekt %1 neexistuje").arg(project));
         return false;
     }
     setSettingsMessageHandler([](const QString &, const QString &text) { say(QStringLiteral("korvel-print: ") + text); });

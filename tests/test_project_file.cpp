@@ -449,7 +449,7 @@ TEST_F(ProjectFile, KorvelPrintOfASavedProjectEqualsTheOpenedPage)
     p.start(QStringLiteral(KORVEL_PRINT_EXE), {QStringLiteral("covers/missing.kvp"), QStringLiteral("out.pdf")});
     ASSERT_TRUE(p.waitForFinished(60000));
     EXPECT_EQ(p.exitCode(), 1);
-    EXPECT_TRUE(p.readAll().contains("no such project"));
+    EXPECT_TRUE(QString::fromUtf8(p.readAll()).contains(QStringLiteral("projekt covers/missing.kvp neexistuje")));
 }
 
 TEST_F(ProjectFile, TheWindowOpensItsArgumentAndForgetsTheSpinePictureAtTheEnd)
