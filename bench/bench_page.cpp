@@ -149,11 +149,13 @@ void BM_FirstPaintAfterZoomWithTwoPhotos(benchmark::State &state)
 }
 BENCHMARK(BM_FirstPaintAfterZoomWithTwoPhotos)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// The same, but every paint at a zoom not shown just before (the case above keeps the
-// last two sizes). The photos have been on the page a while: their halvings are made.
-// The background keeps making smooth copies while this runs, as when the user zooms
-// step after step.
-void BM_FirstPaintAtANewZoomWithTwoPhotos(benchmark::State &state)
+// Every paint at a zoom not shown just before (the case above keeps the last two
+// sizes). The photos have been on the page a while: their halvings are made.
+// untilSmooth: from the new zoom until the page shows both photos smooth (the quick
+// paint, the smooth copies made in the background, the repaint that shows them);
+// otherwise only the first paint, while the background keeps making smooth copies,
+// as when the user zooms step after step.
+void zoomStepByStep(benchmark::State &state, bool untilSmooth)
 {
     CoverPage page;
     loadPhotos(page);
@@ -163,27 +165,25 @@ void BM_FirstPaintAtANewZoomWithTwoPhotos(benchmark::State &state)
     for (auto _ : state) {
         step = (step + 1) % 20;
         page.setZoom(110 + 10 * step);
-        QPainter p(&screen);
-        page.paintScreen(p);
+        if (untilSmooth) {
+            paintSettled(page, screen);
+        } else {
+            QPainter p(&screen);
+            page.paintScreen(p);
+        }
     }
     ScreenScaling::waitForBackground();
 }
+
+void BM_FirstPaintAtANewZoomWithTwoPhotos(benchmark::State &state)
+{
+    zoomStepByStep(state, false);
+}
 BENCHMARK(BM_FirstPaintAtANewZoomWithTwoPhotos)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// From a new zoom until the page shows both photos smooth: the quick paint, the
-// smooth copies made in the background, and the repaint that shows them.
 void BM_SmoothPhotosAtANewZoom(benchmark::State &state)
 {
-    CoverPage page;
-    loadPhotos(page);
-    QImage screen(page.pixelSize() * 3, QImage::Format_RGB32);
-    paintSettled(page, screen);
-    int step = 0;
-    for (auto _ : state) {
-        step = (step + 1) % 20;
-        page.setZoom(110 + 10 * step);
-        paintSettled(page, screen);
-    }
+    zoomStepByStep(state, true);
 }
 BENCHMARK(BM_SmoothPhotosAtANewZoom)->Unit(benchmark::kMillisecond)->UseRealTime();
 
