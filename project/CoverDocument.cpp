@@ -115,13 +115,24 @@ void CoverDocument::clearTexts()
     m_history->changed();
 }
 
-DocumentSnapshot CoverDocument::snapshot() const
+namespace {
+
+// What a page and its spine picture state hold, as one snapshot (samples aside).
+DocumentSnapshot snapshotOf(const CoverPage &page, const SpinePictureState &spine)
 {
     DocumentSnapshot s;
-    s.page = m_page->state();
-    s.pictureSwitch = m_spine->pictureSwitch();
-    s.stretch = m_spine->stretchChoice();
-    s.remembered = m_spine->remembered();
+    s.page = page.state();
+    s.pictureSwitch = spine.pictureSwitch();
+    s.stretch = spine.stretchChoice();
+    s.remembered = spine.remembered();
+    return s;
+}
+
+} // namespace
+
+DocumentSnapshot CoverDocument::snapshot() const
+{
+    DocumentSnapshot s = snapshotOf(*m_page, *m_spine);
     s.samples = m_samples;
     return s;
 }
@@ -180,12 +191,7 @@ DocumentSnapshot CoverDocument::read(const QString &path, const DocumentSnapshot
     } catch (const CommandError &e) {
         throw ProjectError(QStringLiteral("Projekt „%1“ nelze otevřít: %2").arg(name, e.message()));
     }
-    DocumentSnapshot s;
-    s.page = page.state();
-    s.pictureSwitch = spine.pictureSwitch();
-    s.stretch = spine.stretchChoice();
-    s.remembered = spine.remembered();
-    return s;
+    return snapshotOf(page, spine);
 }
 
 QStringList CoverDocument::start(const QString &argument)

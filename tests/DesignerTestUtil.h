@@ -43,6 +43,7 @@ protected:
 // Collects the error boxes of the next rounds, pressing OK on each.
 struct ErrorBoxes {
     QStringList texts;
+    QObject alive; // the watch ends with these boxes
     void watch(int rounds = 3)
     {
         whenModal<QMessageBox>(
@@ -52,7 +53,7 @@ struct ErrorBoxes {
                 if (rounds > 1)
                     watch(rounds - 1);
             },
-            150);
+            150, &alive);
     }
 };
 

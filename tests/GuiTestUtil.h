@@ -8,11 +8,13 @@
 
 namespace korvel::test {
 
-// Runs f on the next modal window of type T as soon as it is open.
+// Runs f on the next modal window of type T as soon as it is open. With a context,
+// the watch ends when the context goes (a test's own object), so it never fires into
+// a later test run in the same process.
 template <typename T>
-void whenModal(const std::function<void(T *)> &f, int attempts = 100)
+void whenModal(const std::function<void(T *)> &f, int attempts = 100, QObject *context = nullptr)
 {
-    QTimer::singleShot(20, [f, attempts] {
+    QTimer::singleShot(20, context ? context : qApp, [f, attempts, context] {
         T *w = qobject_cast<T *>(QApplication::activeModalWidget());
         if (!w)
             for (QWidget *top : QApplication::topLevelWidgets())
@@ -23,7 +25,7 @@ void whenModal(const std::function<void(T *)> &f, int attempts = 100)
             return;
         }
         if (attempts > 0)
-            whenModal<T>(f, attempts - 1);
+            whenModal<T>(f, attempts - 1, context);
     });
 }
 

@@ -257,6 +257,15 @@ TEST(Printing, AMetafileFrontStaysVectorsAndTextOnPaper)
 
 namespace {
 
+// The page printed to an A4 PDF at 1200 dpi, as the print dialog's PDF printer does.
+bool printPdf(const CoverPage &page, const QString &pdf)
+{
+    QPdfWriter writer(pdf);
+    writer.setResolution(1200);
+    writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF()));
+    return page.printTo(writer);
+}
+
 // Rasterises page 1 of a PDF at a resolution, as a 32-bit image.
 QImage rasteriseAt(const QString &pdf, int dpi, const QTemporaryDir &dir)
 {
@@ -292,12 +301,7 @@ TEST(Printing, PdfAt96DpiIsThePngAndTheScreenPixelForPixel)
     emptyAllTexts(page);
     page.setCaptionsVisible(false);
     const QString pdf = dir.filePath(QStringLiteral("empty.pdf"));
-    {
-        QPdfWriter writer(pdf);
-        writer.setResolution(1200);
-        writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF()));
-        ASSERT_TRUE(page.printTo(writer));
-    }
+    ASSERT_TRUE(printPdf(page, pdf));
     const QImage paper = rasteriseAt(pdf, 96, dir);
     const QImage png = renderPaper(page, 96);
     // The screen at 100 %, without its corner brackets (never on paper).
@@ -357,12 +361,7 @@ TEST(Printing, TabColumnsPrintAsTheyShowAtEveryZoomAndResolution)
 
     // On paper: every duration is there, as text, where the PNG has it.
     const QString pdf = dir.filePath(QStringLiteral("tabs.pdf"));
-    {
-        QPdfWriter writer(pdf);
-        writer.setResolution(1200);
-        writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF()));
-        ASSERT_TRUE(page.printTo(writer));
-    }
+    ASSERT_TRUE(printPdf(page, pdf));
     const QString text = pdfText(pdf);
     for (const char *duration : {"3:42", "12:05", "0:59"})
         EXPECT_TRUE(text.contains(QString::fromLatin1(duration))) << duration << " missing in: " << text.toStdString();
@@ -418,12 +417,7 @@ TEST(Printing, PaperEqualsTheScreenWithPicturesToo)
     page.MainImg().setPicture(jpegPicture(QColor(200, 30, 30)));
     page.BckImg().setPicture(jpegPicture(QColor(30, 30, 200)));
     const QString pdf = dir.filePath(QStringLiteral("pictures.pdf"));
-    {
-        QPdfWriter writer(pdf);
-        writer.setResolution(1200);
-        writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF()));
-        ASSERT_TRUE(page.printTo(writer));
-    }
+    ASSERT_TRUE(printPdf(page, pdf));
     const QImage paper = rasteriseAt(pdf, 96, dir);
     const QImage png = renderPaper(page, 96);
     ASSERT_EQ(paper.size(), png.size());
@@ -581,12 +575,7 @@ TEST(Printing, APictureFillsOrFitsItsAreaInItsOwnProportions)
     // The PDF at 96 dpi is the PNG, the cropped photo included.
     QTemporaryDir dir;
     const QString pdf = dir.filePath(QStringLiteral("fill.pdf"));
-    {
-        QPdfWriter writer(pdf);
-        writer.setResolution(1200);
-        writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF()));
-        ASSERT_TRUE(page.printTo(writer));
-    }
+    ASSERT_TRUE(printPdf(page, pdf));
     const QImage paper = rasteriseAt(pdf, 96, dir);
     const QImage png = renderPaper(page, 96);
     int differing = 0;

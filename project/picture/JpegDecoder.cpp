@@ -287,16 +287,43 @@ QImage JpegDecoder::applyOrientation(const QImage &image, int orientation)
     }
 }
 
-bool JpegDecoder::readHeader(const QByteArray &bytes, Info *info)
+namespace {
+
+// Runs a session (header, inspection or decode, as s says) over bytes. On failure,
+// *error (when given) says why in the user's words.
+bool runSession(const QByteArray &bytes, JpegSession &s, QString *error)
 {
-    if (bytes.size() < 2 || uchar(bytes[0]) != 0xFF || uchar(bytes[1]) != 0xD8)
+    auto fail = [error](const QString &why) {
+        if (error)
+            *error = why;
         return false;
-    JpegSession s;
-    s.headerOnly = true;
+    };
+    if (bytes.size() < 2 || uchar(bytes[0]) != 0xFF || uchar(bytes[1]) != 0xD8)
+        return fail(QStringLiteral("Soubor není obrázek JPEG"));
     s.data = reinterpret_cast<const uchar *>(bytes.constData());
     s.size = static_cast<unsigned long>(bytes.size());
     bool jumped = false;
-    if (!decodeSession(s, &jumped))
+    if (decodeSession(s, &jumped))
+        return true;
+    if (jumped)
+        return fail(RasterContent::damaged(QStringLiteral("JPEG: %1").arg(QString::fromUtf8(s.err.message))));
+    if (s.sizeRefused)
+        return RasterContent::sizeAcceptable(s.width, s.height, error);
+    if (s.tooShort)
+        return fail(RasterContent::damaged(
+            QStringLiteral("data JPEG jsou pro %1 × %2 pixelů příliš krátká").arg(s.width).arg(s.height)));
+    if (s.unsupportedColors)
+        return fail(QStringLiteral("Tento druh obrázku JPEG není podporován (neznámý barevný prostor)"));
+    return fail(QStringLiteral("Nedostatek paměti pro obrázek o %1 × %2 pixelech").arg(s.width).arg(s.height));
+}
+
+} // namespace
+
+bool JpegDecoder::readHeader(const QByteArray &bytes, Info *info)
+{
+    JpegSession s;
+    s.headerOnly = true;
+    if (!runSession(bytes, s, nullptr))
         return false;
     *info = s.info;
     return true;
@@ -304,60 +331,19 @@ bool JpegDecoder::readHeader(const QByteArray &bytes, Info *info)
 
 bool JpegDecoder::inspect(const QByteArray &bytes, Info *info, QString *error)
 {
-    auto fail = [error](const QString &why) {
-        if (error)
-            *error = why;
-        return false;
-    };
-    if (bytes.size() < 2 || uchar(bytes[0]) != 0xFF || uchar(bytes[1]) != 0xD8)
-        return fail(QStringLiteral("Soubor není obrázek JPEG"));
     JpegSession s;
     s.inspectOnly = true;
-    s.data = reinterpret_cast<const uchar *>(bytes.constData());
-    s.size = static_cast<unsigned long>(bytes.size());
-    bool jumped = false;
-    if (!decodeSession(s, &jumped)) {
-        if (jumped)
-            return fail(RasterContent::damaged(QStringLiteral("JPEG: %1").arg(QString::fromUtf8(s.err.message))));
-        if (s.sizeRefused)
-            return RasterContent::sizeAcceptable(s.width, s.height, error);
-        if (s.tooShort)
-            return fail(RasterContent::damaged(QStringLiteral("data JPEG jsou pro %1 × %2 pixelů příliš krátká").arg(s.width).arg(s.height)));
-        if (s.unsupportedColors)
-            return fail(QStringLiteral("Tento druh obrázku JPEG není podporován (neznámý barevný prostor)"));
-        return fail(QStringLiteral("Nedostatek paměti pro obrázek o %1 × %2 pixelech").arg(s.width).arg(s.height));
-    }
+    if (!runSession(bytes, s, error))
+        return false;
     *info = s.info;
     return true;
 }
 
 QImage JpegDecoder::decode(const QByteArray &bytes, QString *error)
 {
-    auto fail = [error](const QString &why) {
-        if (error)
-            *error = why;
-        return QImage();
-    };
-    if (bytes.size() < 2 || uchar(bytes[0]) != 0xFF || uchar(bytes[1]) != 0xD8)
-        return fail(QStringLiteral("Soubor není obrázek JPEG"));
-
     JpegSession s;
-    s.data = reinterpret_cast<const uchar *>(bytes.constData());
-    s.size = static_cast<unsigned long>(bytes.size());
-    bool jumped = false;
-    if (!decodeSession(s, &jumped)) {
-        if (jumped)
-            return fail(RasterContent::damaged(QStringLiteral("JPEG: %1").arg(QString::fromUtf8(s.err.message))));
-        if (s.sizeRefused) {
-            RasterContent::sizeAcceptable(s.width, s.height, error);
-            return QImage();
-        }
-        if (s.tooShort)
-            return fail(RasterContent::damaged(QStringLiteral("data JPEG jsou pro %1 × %2 pixelů příliš krátká").arg(s.width).arg(s.height)));
-        if (s.unsupportedColors)
-            return fail(QStringLiteral("Tento druh obrázku JPEG není podporován (neznámý barevný prostor)"));
-        return fail(QStringLiteral("Nedostatek paměti pro obrázek o %1 × %2 pixelech").arg(s.width).arg(s.height));
-    }
+    if (!runSession(bytes, s, error))
+        return QImage();
     return applyOrientation(s.image, s.orientation);
 }
 
