@@ -165,7 +165,8 @@ void CoverDocument::replaceWith(const DocumentSnapshot &snapshot)
     emit replaced();
 }
 
-DocumentSnapshot CoverDocument::read(const QString &path, const DocumentSnapshot &from, QStringList *problems) const
+DocumentSnapshot CoverDocument::read(const QString &path, const DocumentSnapshot &from, QStringList *problems,
+                                      QStringList *unreadable) const
 {
     const QString name = QFileInfo(path).fileName();
     // A cover of its own to read into: this one is not touched until it succeeded.
@@ -181,7 +182,7 @@ DocumentSnapshot CoverDocument::read(const QString &path, const DocumentSnapshot
     spine.restore(from.pictureSwitch, from.stretch, from.remembered);
     TKivINIEntry ini;
     configureProjectEntry(ini);
-    ProjectContext context{page, ini, spine, {}, problems};
+    ProjectContext context{page, ini, spine, {}, problems, unreadable};
     try {
         LoadProject(context, path);
     } catch (const ProjectError &) {
@@ -252,6 +253,7 @@ void CoverDocument::newFromTemplate()
 {
     replaceWith(m_template);
     setPath(QString(), false);
+    m_unreadableSideFiles.clear();
 }
 
 QStringList CoverDocument::open(const QString &path)
@@ -259,10 +261,11 @@ QStringList CoverDocument::open(const QString &path)
     const QString absolute = QDir(m_startFolder).absoluteFilePath(path);
     // Refused before anything changes: a file that is no project at all.
     requireProjectFile(absolute);
-    QStringList problems;
-    DocumentSnapshot opened = read(absolute, snapshot(), &problems);
+    QStringList problems, unreadable;
+    DocumentSnapshot opened = read(absolute, snapshot(), &problems, &unreadable);
     replaceWith(opened);
     setPath(absolute, true);
+    m_unreadableSideFiles = unreadable;
     return problems;
 }
 
@@ -279,7 +282,7 @@ void CoverDocument::save(const QString &path, bool named)
             // A remembered file that is gone: the project's side file is left as it is.
         }
     }
-    saveProjectFiles(snapshot(), absolute);
+    saveProjectFiles(snapshot(), absolute, &m_unreadableSideFiles);
     m_history->setClean();
     setPath(absolute, named || m_named);
     updateModified();
@@ -289,6 +292,7 @@ void CoverDocument::restore(const QString &copyPath, const QString &projectPath,
 {
     DocumentSnapshot restored = read(copyPath, snapshot(), nullptr);
     replaceWith(restored);
+    m_unreadableSideFiles.clear();
     setPath(projectPath, named);
     // Restored work is saved nowhere yet, not even where undo stops.
     m_history->setUnsavedEverywhere();

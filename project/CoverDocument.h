@@ -105,7 +105,8 @@ signals:
     void applied();
 
 private:
-    DocumentSnapshot read(const QString &path, const DocumentSnapshot &from, QStringList *problems) const;
+    DocumentSnapshot read(const QString &path, const DocumentSnapshot &from, QStringList *problems,
+                          QStringList *unreadable = nullptr) const;
     void setPath(const QString &path, bool named);
     void replaceWith(const DocumentSnapshot &snapshot);
     void updateModified();
@@ -119,6 +120,9 @@ private:
     DocumentSnapshot m_template;
     std::array<bool, 12> m_samples{};
     QString m_path;
+    // The project's side files that were there when it was opened but gave no picture:
+    // Save leaves them alone (saveProjectFiles).
+    QStringList m_unreadableSideFiles;
     bool m_named = false;
     bool m_modified = false;
 };

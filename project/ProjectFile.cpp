@@ -224,8 +224,12 @@ void LoadProject(ProjectContext &c, const QString &path)
     auto backRead = start(".im1"), frontRead = start(".im2"), spineRead = start(".im3");
     const auto readSide = [&](std::future<SideFile> &reading, const char *extension) {
         SideFile side = reading.get();
-        if (side.status == SideFile::Status::Unreadable && c.problems)
-            c.problems->append(sideFileProblem(base, extension, side.error));
+        if (side.status == SideFile::Status::Unreadable) {
+            if (c.problems)
+                c.problems->append(sideFileProblem(base, extension, side.error));
+            if (c.unreadable)
+                c.unreadable->append(folder.filePath(base + QLatin1String(extension)));
+        }
         return side;
     };
     const SideFile back = readSide(backRead, ".im1");
@@ -461,7 +465,7 @@ struct SaveStep {
 
 } // namespace
 
-void saveProjectFiles(const DocumentSnapshot &snapshot, const QString &path)
+void saveProjectFiles(const DocumentSnapshot &snapshot, const QString &path, QStringList *unreadable)
 {
     const QFileInfo info(path);
     const QString target = info.absoluteFilePath();
@@ -492,6 +496,7 @@ void saveProjectFiles(const DocumentSnapshot &snapshot, const QString &path)
         {".im3", snapshot.spinePicture()},
     };
     std::vector<SaveStep> steps;
+    QStringList written;
     QString error;
     for (const auto &[extension, picture] : pictures) {
         if (!picture)
@@ -500,12 +505,15 @@ void saveProjectFiles(const DocumentSnapshot &snapshot, const QString &path)
         if (picture->isEmpty()) {
             if (!QFileInfo::exists(sideFile) && !QFileInfo(sideFile).isSymLink())
                 continue;
+            if (unreadable && unreadable->contains(sideFile))
+                continue; // a picture the program could not read, not one the user removed
             SaveStep step{FileReplacement(sideFile), true};
             if (!step.file.prepareRemoval(&error))
                 failSave(error);
             steps.push_back(std::move(step));
             continue;
         }
+        written << sideFile;
         if (holdsBytes(sideFile, picture->bytes()))
             continue; // unchanged: not touched
         SaveStep step{FileReplacement(sideFile), false};
@@ -532,6 +540,9 @@ void saveProjectFiles(const DocumentSnapshot &snapshot, const QString &path)
     }
     for (SaveStep &step : steps)
         step.file.finish();
+    if (unreadable)
+        for (const QString &sideFile : written)
+            unreadable->removeAll(sideFile);
 }
 
 void SaveProject(ProjectContext &c, const QString &path)
@@ -548,7 +559,7 @@ void SaveProject(ProjectContext &c, const QString &path)
         }
     }
     snapshot.remembered = c.spine.remembered();
-    saveProjectFiles(snapshot, path);
+    saveProjectFiles(snapshot, path, c.unreadable);
     c.INIFile.SetFilename(QFileInfo(path).absoluteFilePath());
     if (c.setCaption)
         c.setCaption(projectCaption(path));

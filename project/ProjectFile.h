@@ -24,6 +24,9 @@ struct ProjectContext {
     // What the load could not read but went on without (a damaged picture side
     // file), in Czech, one message each; none when null.
     QStringList *problems = nullptr;
+    // The side files among those that exist but gave no picture (absolute paths); none
+    // kept when null.
+    QStringList *unreadable = nullptr;
 };
 
 inline constexpr const char *kProjectSection = "SecCD";
@@ -76,7 +79,12 @@ QByteArray projectFileText(const QByteArray &existing, const QList<std::pair<QSt
 // target's name whose picture the cover does not have is removed), the project file
 // last. If any step fails, what was already written is put back, so the project on
 // disk stays as it was, and CommandError says which file and why, in Czech.
-void saveProjectFiles(const DocumentSnapshot &snapshot, const QString &path);
+//
+// A side file named in *unreadable (one that was there when the project was opened
+// but gave no picture) is left as it is while the cover has no picture for it: the
+// user never removed that picture, the program only could not show it. A picture
+// written over one takes it off the list.
+void saveProjectFiles(const DocumentSnapshot &snapshot, const QString &path, QStringList *unreadable = nullptr);
 
 // Writes the page the context holds as saveProjectFiles does; the INI entry is
 // pointed at the file and the caption names it.

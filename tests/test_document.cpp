@@ -280,6 +280,12 @@ TEST_F(Document, ADamagedPictureSideFileIsNamedNotDroppedSilently)
         << boxes.texts[0].toStdString();
     EXPECT_EQ(d.window.page().item(QStringLiteral("MTN")).text(), QStringLiteral("Album")) << "the rest is opened";
 
+    // Saved again, the file the program could not read is the user's still: kept.
+    const QByteArray damaged = readBytes(work.filePath(QStringLiteral("album.im2")));
+    d.type("MEN", QStringLiteral("Jiné album"));
+    d.window.FsaveClick();
+    EXPECT_EQ(readBytes(work.filePath(QStringLiteral("album.im2"))), damaged);
+
     // korvel-print says the same and prints nothing.
     QProcess print;
     print.setProcessChannelMode(QProcess::MergedChannels);
