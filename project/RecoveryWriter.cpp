@@ -89,8 +89,9 @@ void RecoveryWriter::remove()
 
 void RecoveryWriter::documentModifiedChanged(bool modified)
 {
-    // Saved (or undone back to what was saved): there is nothing to recover.
-    if (!modified && m_hasWritten) {
+    // Saved (or undone back to what was saved): there is nothing to recover. Removed
+    // whether or not the last write succeeded: a failed one leaves the copy before it.
+    if (!modified) {
         RecoveryStore *store = m_store.get();
         m_pool.start([store] { store->remove(); });
         m_hasWritten = false;
