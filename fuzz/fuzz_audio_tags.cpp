@@ -5,6 +5,7 @@
 // "0" all come this way.
 #include <QCoreApplication>
 
+#include "project/picture/Picture.h"
 #include "project/tracks/AudioTags.h"
 #include "project/tracks/FolderReader.h"
 #include "project/tracks/TrackFormat.h"
@@ -32,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         const Track &t = audio->track;
         if (t.number < 0 || t.number > 999 || t.disc < 0 || t.disc > 99 || t.durationMs < 0)
             __builtin_trap();
-        if (!audio->cover.isEmpty() && pictureExtension(audio->cover.bytes).isEmpty())
+        if (!audio->cover.isEmpty() && Picture::extensionBySignature(audio->cover.bytes).isEmpty())
             __builtin_trap();
     }
     // As a folder holding the file twice (once in a disc's subfolder) and a file

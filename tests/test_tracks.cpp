@@ -157,6 +157,14 @@ TEST(TrackReading, CueSheetsAndPlaylistsInTheirEncodings)
     EXPECT_EQ(playlist.tracks.value(3).number, 4);
     EXPECT_EQ(playlist.missing, QStringList{QStringLiteral("ztracená.mp3")});
     EXPECT_FALSE(playlist.cover.isEmpty());
+    EXPECT_EQ(readPlaylist(audio("playlist.m3u8"), std::nullopt, nullptr, [](int, int) { return false; }).tracks.size(), 1)
+        << "stopped after one";
+    QList<int> counted;
+    readCueSheet(audio("cue/deska.cue"), std::nullopt, nullptr, [&](int done, int total) {
+        counted << done << total;
+        return true;
+    });
+    EXPECT_EQ(counted, (QList<int>{1, 1})) << "the one audio file the sheet names";
 
     // The reader on its thread gives the same as reading at once.
     TrackReader reader;
@@ -202,6 +210,9 @@ TEST(TrackReading, EncodingsNumbersAndOddInputs)
     const TrackList odd = cueTracks(sheet, [](const QString &) { return qint64(120000); });
     EXPECT_EQ(titles(odd), (QStringList{QStringLiteral("Skladba 1"), QStringLiteral("Skladba 2"), QStringLiteral("Skladba 3")}));
     EXPECT_EQ(odd.tracks[1].durationMs, 0) << "the next track has no start: the file's end is not this track's end";
+    const QString many = QStringLiteral("TITLE Album\n") + QStringLiteral("TRACK 01 AUDIO\n").repeated(CueSheet::kMaxTracks);
+    EXPECT_EQ(parseCueSheet(many + QStringLiteral("TRACK 01 AUDIO\nTITLE Navíc\n")).title, QStringLiteral("Album"))
+        << "a track past the limit names nothing";
 
     const QList<PlaylistEntry> entries = parsePlaylist(QStringLiteral(
         "#EXTM3U\r\n#EXTINF:-1,Stream\r\nhttp://radio/x\r\n#EXTINF:12.5 tvg=\"a,b\",A - B - C\r\nc:\\hudba\\x.mp3\r\n#EXTINF:\r\n"));
@@ -323,9 +334,12 @@ TEST_F(TrackImporting, ALongListIsFittedByThePagesOwnRules)
     choices.fontSize += 1;
     EXPECT_GT(planTracks(document, list, choices).hiddenLines, 0) << "the largest size that fits";
 
-    // A column of lengths: every length at the same tab stop, the list flush left.
+    // A column of lengths: every length at the same tab stop, the list flush left,
+    // also the one whose title loses characters a project file cannot hold.
     choices.format.style = TrackFormat::Style::Column;
+    list.tracks[0].title += QStringLiteral(" 日本");
     plan = planTracks(document, list, choices);
+    EXPECT_EQ(plan.lines.value(0).section(QLatin1Char('\t'), 0, 0), QStringLiteral("1. Píseň 1"));
     EXPECT_EQ(plan.alignment, Alignment::Left);
     const std::unique_ptr<CoverPage> preview = previewPage(document, plan);
     const TextLayout &layout = preview->layout(QStringLiteral("BTo"), 100);

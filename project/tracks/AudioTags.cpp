@@ -25,6 +25,8 @@
 #include <wavfile.h>
 #include <xiphcomment.h>
 
+#include "project/picture/Picture.h"
+
 namespace korvel {
 
 namespace {
@@ -70,7 +72,7 @@ FoundCover coverOf(const TagLib::ByteVector &data)
 {
     FoundCover cover;
     const QByteArray bytes = toBytes(data);
-    cover.extension = pictureExtension(bytes);
+    cover.extension = Picture::extensionBySignature(bytes);
     if (!cover.extension.isEmpty())
         cover.bytes = bytes;
     return cover;
@@ -254,19 +256,6 @@ std::optional<AudioFile> readAudioData(const QByteArray &bytes, const QString &f
     if (result)
         result->track.file = fileName;
     return result;
-}
-
-QString pictureExtension(const QByteArray &bytes)
-{
-    if (bytes.startsWith("\xFF\xD8\xFF"))
-        return QStringLiteral(".jpg");
-    if (bytes.startsWith("\x89PNG\r\n\x1A\n"))
-        return QStringLiteral(".png");
-    if (bytes.startsWith("GIF87a") || bytes.startsWith("GIF89a"))
-        return QStringLiteral(".gif");
-    if (bytes.startsWith("BM"))
-        return QStringLiteral(".bmp");
-    return QString();
 }
 
 } // namespace korvel

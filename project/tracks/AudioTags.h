@@ -26,8 +26,4 @@ std::optional<AudioFile> readAudioFile(const QString &path);
 // The same for a file's bytes in memory, named fileName (its extension decides).
 std::optional<AudioFile> readAudioData(const QByteArray &bytes, const QString &fileName);
 
-// The extension a picture's bytes want from Picture::loadFromData, by their
-// signature: ".jpg", ".png", ".gif", ".bmp", or empty for anything else.
-QString pictureExtension(const QByteArray &bytes);
-
 } // namespace korvel

@@ -68,10 +68,10 @@ CueSheet parseCueSheet(const QString &text)
         if (command == QLatin1String("FILE")) {
             file = value;
         } else if (command == QLatin1String("TRACK")) {
-            if (sheet.tracks.size() >= CueSheet::kMaxTracks) {
-                track = nullptr;
-                continue;
-            }
+            // Past the limit every line belongs to a track that is not kept: read
+            // on, its TITLE and PERFORMER would land on the album's.
+            if (sheet.tracks.size() >= CueSheet::kMaxTracks)
+                break;
             sheet.tracks.append(CueSheet::Entry{leadingNumber(value, 999), {}, {}, file, -1});
             track = &sheet.tracks.last();
         } else if (command == QLatin1String("TITLE")) {
@@ -161,7 +161,8 @@ QByteArray readListFile(const QString &path)
     return file.readAll();
 }
 
-TrackList readCueSheet(const QString &path, std::optional<TextEncoding> encoding, TextEncoding *used)
+TrackList readCueSheet(const QString &path, std::optional<TextEncoding> encoding, TextEncoding *used,
+                       const std::function<bool(int, int)> &progress)
 {
     const QByteArray bytes = readListFile(path);
     const TextEncoding chosen = encoding ? *encoding : detectEncoding(bytes);
@@ -169,23 +170,32 @@ TrackList readCueSheet(const QString &path, std::optional<TextEncoding> encoding
         *used = chosen;
     const CueSheet sheet = parseCueSheet(decodeText(bytes, chosen));
     const QString folder = QFileInfo(path).absolutePath();
+    // First which files the tracks want a length from (nothing is read for that), so
+    // the reading can count them and stop between two of them.
+    QStringList wanted;
+    cueTracks(sheet, [&](const QString &file) {
+        wanted << file;
+        return qint64(0);
+    });
     FoundCover cover;
     QStringList missing;
-    TrackList list = cueTracks(sheet, [&](const QString &file) -> qint64 {
+    QHash<QString, qint64> lengths;
+    int done = 0;
+    for (const QString &file : wanted) {
         const QString found = findListedFile(folder, file);
         if (found.isEmpty()) {
             missing << file;
-            return 0;
+        } else if (const std::optional<AudioFile> audio = readAudioFile(found)) {
+            lengths.insert(file, audio->track.durationMs);
+            if (cover.isEmpty() && !audio->cover.isEmpty()) {
+                cover = audio->cover;
+                cover.source = QFileInfo(found).fileName();
+            }
         }
-        const std::optional<AudioFile> audio = readAudioFile(found);
-        if (!audio)
-            return 0;
-        if (cover.isEmpty() && !audio->cover.isEmpty()) {
-            cover = audio->cover;
-            cover.source = QFileInfo(found).fileName();
-        }
-        return audio->track.durationMs;
-    });
+        if (progress && !progress(++done, int(wanted.size())))
+            break;
+    }
+    TrackList list = cueTracks(sheet, [&](const QString &file) { return lengths.value(file, 0); });
     list.missing = missing;
     list.cover = cover.isEmpty() ? readCoverFile(folderCoverFile(folder)) : cover;
     return list;

@@ -26,7 +26,8 @@ struct CueSheet {
     int year = 0;
     QList<Entry> tracks;
 
-    // At most this many tracks are read (a CD holds 99).
+    // At most this many tracks are read (a CD holds 99); the sheet's lines after
+    // them are passed over.
     static constexpr int kMaxTracks = 999;
 };
 
@@ -42,9 +43,11 @@ TrackList cueTracks(const CueSheet &sheet, const std::function<qint64(const QStr
 // beside it: by their name, in any case, or with another audio extension (a sheet
 // written for "album.wav" beside "album.flac"). The cover is one embedded in them,
 // else the folder's picture file. Throws nothing: a file that cannot be read gives
-// no tracks.
+// no tracks. progress(done, total) is called after each audio file looked for, as
+// readFolder calls it; false stops there (the files not read give no length).
 TrackList readCueSheet(const QString &path, std::optional<TextEncoding> encoding = std::nullopt,
-                       TextEncoding *used = nullptr);
+                       TextEncoding *used = nullptr,
+                       const std::function<bool(int done, int total)> &progress = {});
 
 // Finds a file a list names, beside the list: the path itself, the name in any
 // case, or (audio) the same name with another audio extension. Empty when none.

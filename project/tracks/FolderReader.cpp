@@ -5,6 +5,8 @@
 #include <QFileInfo>
 #include <algorithm>
 
+#include "project/picture/Picture.h"
+
 namespace korvel {
 
 namespace {
@@ -49,7 +51,7 @@ FoundCover readCoverFile(const QString &path)
     if (path.isEmpty() || file.size() > 64 * 1024 * 1024 || !file.open(QIODevice::ReadOnly))
         return {};
     const QByteArray bytes = file.readAll();
-    const QString extension = pictureExtension(bytes);
+    const QString extension = Picture::extensionBySignature(bytes);
     if (extension.isEmpty())
         return {};
     return FoundCover{bytes, extension, QFileInfo(path).fileName()};
@@ -123,8 +125,18 @@ TrackList readFolder(const QString &folder, const std::function<bool(int, int)> 
     const FolderListing listing = listAudioFiles(folder);
     QList<ReadFile> read;
     const int total = int(listing.files.size());
+    bool haveCover = false;
     for (const FolderListing::Entry &entry : listing.files) {
-        read << ReadFile{entry, readAudioFile(entry.path)};
+        std::optional<AudioFile> audio = readAudioFile(entry.path);
+        // assembleTracks keeps the first cover in this same order; the others' bytes
+        // (a few megabytes each in some rips) are let go at once rather than held
+        // for the whole folder.
+        if (audio && !audio->cover.isEmpty()) {
+            if (haveCover)
+                audio->cover = FoundCover();
+            haveCover = true;
+        }
+        read << ReadFile{entry, std::move(audio)};
         if (progress && !progress(int(read.size()), total))
             break;
     }

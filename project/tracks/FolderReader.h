@@ -38,8 +38,8 @@ TrackList assembleTracks(const QList<ReadFile> &files);
 // The folder's own picture of the album: cover.jpg, folder.jpg or front.jpg (or
 // .jpeg, .png; any case), empty when there is none.
 QString folderCoverFile(const QString &folder);
-// A picture file as a found cover; empty when it is no JPEG, PNG, GIF or BMP, or
-// larger than any cover.
+// A picture file as a found cover; empty when its first bytes are no picture
+// Picture::extensionBySignature knows, or it is larger than any cover.
 FoundCover readCoverFile(const QString &path);
 
 // Reads every audio file of a folder (listAudioFiles) into a track list; the cover

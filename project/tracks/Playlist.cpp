@@ -50,7 +50,8 @@ QList<PlaylistEntry> parsePlaylist(const QString &text)
     return entries;
 }
 
-TrackList readPlaylist(const QString &path, std::optional<TextEncoding> encoding, TextEncoding *used)
+TrackList readPlaylist(const QString &path, std::optional<TextEncoding> encoding, TextEncoding *used,
+                       const std::function<bool(int, int)> &progress)
 {
     const QByteArray bytes = readListFile(path);
     // An .m3u8 is UTF-8 by its name; the contents still decide when they are not.
@@ -92,6 +93,8 @@ TrackList readPlaylist(const QString &path, std::optional<TextEncoding> encoding
         t.number = position;
         t.disc = 0;
         list.tracks << t;
+        if (progress && !progress(position, int(entries.size())))
+            break;
     }
     if (list.cover.isEmpty())
         list.cover = readCoverFile(folderCoverFile(folder));

@@ -1,6 +1,7 @@
 #pragma once
 #include <QList>
 #include <QString>
+#include <functional>
 #include <optional>
 
 #include "project/tracks/TextEncoding.h"
@@ -24,8 +25,11 @@ QList<PlaylistEntry> parsePlaylist(const QString &text);
 // The playlist's tracks in its order, numbered by their place in it. A file that is
 // there is read by its tags; one that is missing (or unreadable) takes its length and
 // title from #EXTINF, else its name. Reads the list in encoding, or in the one it
-// appears to be written in; *used tells which.
+// appears to be written in; *used tells which. progress(done, total) is called
+// after each entry, as readFolder calls it; false stops there (the result is then
+// the entries read so far).
 TrackList readPlaylist(const QString &path, std::optional<TextEncoding> encoding = std::nullopt,
-                       TextEncoding *used = nullptr);
+                       TextEncoding *used = nullptr,
+                       const std::function<bool(int done, int total)> &progress = {});
 
 } // namespace korvel

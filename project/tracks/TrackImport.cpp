@@ -24,6 +24,9 @@ int indexOf(const QString &code)
 const QString kContents = QStringLiteral("BTo");
 
 // The text as a project file can hold it; what it cannot goes into *dropped, once.
+// A word left out leaves its spaces behind: two in a row, or one at an end or beside
+// a tab. Only those spaces go; the column style's tab between a title and its length
+// has to stay, or the length would leave the column.
 QString storable(const QString &text, QString *dropped)
 {
     QString left;
@@ -31,7 +34,21 @@ QString storable(const QString &text, QString *dropped)
     for (QChar c : left)
         if (!dropped->contains(c))
             dropped->append(c);
-    return left.isEmpty() ? kept : kept.simplified();
+    if (left.isEmpty())
+        return kept;
+    const QChar space = QLatin1Char(' '), tab = QLatin1Char('\t');
+    QString squeezed;
+    squeezed.reserve(kept.size());
+    for (QChar c : kept) {
+        if (c == space && (squeezed.isEmpty() || squeezed.back() == space || squeezed.back() == tab))
+            continue;
+        if (c == tab && squeezed.endsWith(space))
+            squeezed.chop(1);
+        squeezed.append(c);
+    }
+    if (squeezed.endsWith(space))
+        squeezed.chop(1);
+    return squeezed;
 }
 
 } // namespace

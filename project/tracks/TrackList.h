@@ -21,7 +21,7 @@ struct Track {
 };
 
 // A front cover found with the music: the picture's file bytes and the extension its
-// loader wants (".jpg", ".png", ".gif", ".bmp").
+// loader wants, as its signature says (Picture::extensionBySignature: ".jpg", ".png", ...).
 struct FoundCover {
     QByteArray bytes;
     QString extension;

@@ -49,9 +49,9 @@ TrackList TrackReader::readNow(const QString &path, std::optional<TextEncoding> 
     case Kind::Folder:
         return readFolder(path, progress);
     case Kind::CueSheet:
-        return readCueSheet(path, encoding, out);
+        return readCueSheet(path, encoding, out, progress);
     case Kind::Playlist:
-        return readPlaylist(path, encoding, out);
+        return readPlaylist(path, encoding, out, progress);
     case Kind::None:
         break;
     }
