@@ -242,3 +242,20 @@ TEST(TextLayout, BoxIsRaisedToOneLineAndNeverShrinksBack)
     // Other elements are untouched.
     EXPECT_EQ(page.elementPixelRect("BTno", 100), QRect(90, 635, 487, 24));
 }
+
+TEST(PicturePlacement, TheAxisThePictureJustFillsStaysCentredWhenDragged)
+{
+    // Filling, a picture of another shape covers one axis exactly; a drag moves it along
+    // the other only, whatever rounding the sizes bring.
+    PicturePlacement fill;
+    fill.fit = PicturePlacement::Fit::Fill;
+    for (int side = 50; side <= 400; ++side)
+        for (const QSizeF picture : {QSizeF(4000, 3000), QSizeF(3000, 4000), QSizeF(1001, 997)}) {
+            const QRectF area(13.7, 21.3, side, side * 0.93);
+            const PicturePlacement moved = fill.movedBy(QPointF(7, 5), area, picture);
+            const bool wide = picture.width() / picture.height() > area.width() / area.height();
+            EXPECT_EQ(wide ? moved.y : moved.x, 500) << side << " " << picture.width();
+            const QRectF shown = moved.pictureRect(area, picture);
+            EXPECT_TRUE(shown.adjusted(-1e-6, -1e-6, 1e-6, 1e-6).contains(area)) << side;
+        }
+}

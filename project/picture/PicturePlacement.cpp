@@ -1,8 +1,20 @@
 #include "project/picture/PicturePlacement.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace korvel {
+
+namespace {
+
+// v kept between lo and hi. Where the picture just fits, rounding can put lo a hair
+// above hi (std::clamp must not be given that): the middle is then the only place.
+double within(double v, double lo, double hi)
+{
+    return lo > hi ? (lo + hi) / 2 : std::clamp(v, lo, hi);
+}
+
+} // namespace
 
 QRectF PicturePlacement::pictureRect(const QRectF &area, const QSizeF &pictureSize) const
 {
@@ -23,8 +35,8 @@ QRectF PicturePlacement::pictureRect(const QRectF &area, const QSizeF &pictureSi
     // picture still covers the whole area.
     const double left = area.center().x() - size.width() * b.x / 1000.0;
     const double top = area.center().y() - size.height() * b.y / 1000.0;
-    return QRectF(std::clamp(left, area.right() - size.width(), area.left()),
-                  std::clamp(top, area.bottom() - size.height(), area.top()), size.width(), size.height());
+    return QRectF(within(left, area.right() - size.width(), area.left()),
+                  within(top, area.bottom() - size.height(), area.top()), size.width(), size.height());
 }
 
 PicturePlacement PicturePlacement::movedBy(const QPointF &delta, const QRectF &area, const QSizeF &pictureSize) const
@@ -39,8 +51,8 @@ PicturePlacement PicturePlacement::movedBy(const QPointF &delta, const QRectF &a
     // Kept where the picture still covers the area: the centre cannot come nearer to
     // an edge than half the area.
     const double halfX = area.width() / 2 / now.width() * 1000, halfY = area.height() / 2 / now.height() * 1000;
-    moved.x = int(std::clamp(double(moved.x), std::ceil(halfX), std::floor(1000 - halfX)));
-    moved.y = int(std::clamp(double(moved.y), std::ceil(halfY), std::floor(1000 - halfY)));
+    moved.x = int(within(double(moved.x), std::ceil(halfX), std::floor(1000 - halfX)));
+    moved.y = int(within(double(moved.y), std::ceil(halfY), std::floor(1000 - halfY)));
     return moved;
 }
 
