@@ -48,9 +48,11 @@ bool PrintCommands::printOn(QPrinter &printer)
     QCoreApplication::processEvents();
     if (progress.wasCanceled())
         return false;
-    // Printed to a PDF file, the photos go in as their own JPEG files (the printer's
-    // own path is left as Qt has it).
-    const bool toPdfFile = printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty();
+    // Printed to a PDF file in colour, the photos go in as their own JPEG files (the
+    // printer's own path is left as Qt has it, and so is a greyscale PDF, whose photos
+    // Qt turns grey).
+    const bool toPdfFile = printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty()
+                           && printer.colorMode() == QPrinter::Color;
     std::optional<PdfPhotoEmbedder> photos;
     if (toPdfFile)
         photos.emplace();
@@ -61,8 +63,10 @@ bool PrintCommands::printOn(QPrinter &printer)
         QByteArray pdf = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
         file.close();
         if (pdf.isEmpty() || !photos->embed(&pdf, &error) || !replaceFile(printer.outputFileName(), pdf, &error)) {
-            showErrorBox(&m_window, error.isEmpty() ? QStringLiteral("Soubor %1 nelze dokončit.").arg(printer.outputFileName()) : error);
-            return false;
+            // The file holds the stand-ins: printed again with the photos as pixels,
+            // it is whole (only larger); a failure there is told below.
+            photos.reset();
+            ok = m_document.page().printTo(printer, calibration);
         }
     }
     photos.reset();

@@ -5,6 +5,7 @@
 #include <qpdf/Pipeline.hh>
 #include <qpdf/QPDFWriter.hh>
 
+#include <algorithm>
 #include <exception>
 
 #include "project/picture/DeferredJpeg.h"
@@ -81,7 +82,8 @@ bool PdfPhotoEmbedder::embed(QByteArray *pdf, QString *error) const
         QPDF document;
         document.setSuppressWarnings(true);
         document.processMemoryFile("cover.pdf", pdf->constData(), size_t(pdf->size()));
-        std::size_t replaced = 0;
+        // Which photos found their stand-in: one left out would print as a grey block.
+        std::vector<bool> replaced(m_photos.size(), false);
         for (QPDFObjectHandle object : document.getAllObjects()) {
             if (!object.isStream())
                 continue;
@@ -129,9 +131,9 @@ bool PdfPhotoEmbedder::embed(QByteArray *pdf, QString *error) const
             }
             dict.removeKey("/SMask");
             dict.removeKey("/Mask");
-            ++replaced;
+            replaced[std::size_t(index)] = true;
         }
-        if (replaced == 0) {
+        if (std::find(replaced.begin(), replaced.end(), false) != replaced.end()) {
             *error = QStringLiteral("Fotografie se do PDF nepodařilo vložit.");
             return false;
         }
