@@ -259,8 +259,8 @@ void CoverDocument::newFromTemplate()
 QStringList CoverDocument::open(const QString &path)
 {
     const QString absolute = QDir(m_startFolder).absoluteFilePath(path);
-    // Refused before anything changes: a file that is no project at all.
-    requireProjectFile(absolute);
+    // A file that is no project at all is refused by the reading, before anything
+    // changes here.
     QStringList problems, unreadable;
     DocumentSnapshot opened = read(absolute, snapshot(), &problems, &unreadable);
     replaceWith(opened);

@@ -153,9 +153,8 @@ void SpinePictureState::choosePicture(const QString &path)
         throw PictureError(error);
     m_page.CDL().setBackImage(picture);
     m_page.CDR().setBackImage(picture);
-    remember(path);
-    m_remembered.picture = picture;
-    m_remembered.pictureFor = path;
+    // Remembered with its picture, so whoever hears of it sees the picture too.
+    rememberSideFile(path, picture);
     setPictureSwitch(true);
 }
 

@@ -80,8 +80,9 @@ public:
     // Sets ImgLR alone (the dialog's repair of a missing value): not a change of the
     // cover, so no signal.
     void rememberPath(const QString &value);
-    // Sets both values to a project's side-file base together with the picture its
-    // ".im3" side file held (none when it had none): the project was just read.
+    // Sets both values together with the picture they name, already read: a
+    // project's side-file base and what its ".im3" held (none when it had none), or
+    // a picture file just chosen.
     void rememberSideFile(const QString &base, const Picture &picture);
     // The picture the remembered values name, read now if it has not been yet. An
     // empty picture for "[none]", a missing value or a side-file base without its

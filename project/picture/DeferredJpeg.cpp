@@ -37,7 +37,10 @@ DeferredJpeg::DeferredJpeg(QByteArray bytes, const JpegDecoder::Info &info)
 
 QString DeferredJpeg::problem() const
 {
-    return m_check.get();
+    const QString damaged = m_check.get();
+    // A photo whose pixels were needed after all (one turned by its EXIF orientation)
+    // and could not be had was drawn as nothing: as much a failure as damage.
+    return damaged.isEmpty() ? m_decodeError : damaged;
 }
 
 void DeferredJpeg::setEnabled(bool enabled)
@@ -59,10 +62,11 @@ QSize DeferredJpeg::size() const
 const PictureContent &DeferredJpeg::decoded() const
 {
     std::call_once(m_once, [this] {
-        QString ignored;
-        m_decoded = decodeRaster(m_bytes, PictureFormat::Jpeg, &ignored);
+        m_decoded = decodeRaster(m_bytes, PictureFormat::Jpeg, &m_decodeError);
         if (!m_decoded)
             m_decoded = std::make_shared<NoPixels>(size());
+        else
+            m_decodeError.clear();
     });
     return *m_decoded;
 }

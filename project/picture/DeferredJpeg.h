@@ -24,8 +24,9 @@ public:
     void draw(QPainter &painter, const QRectF &target) const override;
     QImage render(QSize pixelSize) const override;
     const JpegDecoder::Info &info() const { return m_info; }
-    // Why the file is damaged, once its check has finished (waiting for it); empty
-    // when it is whole.
+    // Why the file is damaged, once its check has finished (waiting for it), or why
+    // its pixels could not be had if they were asked for; empty when all is well.
+    // Called on the thread that draws.
     QString problem() const;
 
     // Whether JPEG pictures are loaded this way (korvel-print sets it for a PDF);
@@ -41,6 +42,7 @@ private:
     std::shared_future<QString> m_check;
     mutable std::once_flag m_once;
     mutable std::shared_ptr<const PictureContent> m_decoded;
+    mutable QString m_decodeError; // why the pixels could not be had, once asked for
 };
 
 } // namespace korvel
