@@ -29,8 +29,8 @@ void PictureCommands::addRemoveActions(QMenu &menu)
     back->setObjectName(QStringLiteral("RemoveBckImg"));
     connect(back, &QAction::triggered, this, [this] { remove(false); });
     connect(&menu, &QMenu::aboutToShow, this, [this, front, back] {
-        front->setEnabled(!m_document.page().MainImg().picture().isEmpty());
-        back->setEnabled(!m_document.page().BckImg().picture().isEmpty());
+        front->setEnabled(m_document.hasPictureToRemove(true));
+        back->setEnabled(m_document.hasPictureToRemove(false));
     });
 }
 
@@ -116,9 +116,7 @@ void PictureCommands::choose(bool front)
 void PictureCommands::remove(bool front)
 {
     // The next save removes the side file too: what is saved is what the cover holds.
-    PictureElement &element = front ? m_document.page().MainImg() : m_document.page().BckImg();
-    if (!element.picture().isEmpty())
-        element.clear();
+    m_document.removePicture(front);
 }
 
 bool PictureCommands::drop(const QString &path, const QPoint &onPage)

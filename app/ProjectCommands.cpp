@@ -7,6 +7,7 @@
 #include <QMenu>
 
 #include "dialogs/Ask.h"
+#include "dialogs/TFrmRecovery.h"
 #include "dialogs/ErrorBox.h"
 #include "dialogs/FileDialogFilters.h"
 #include "project/CoverDocument.h"
@@ -184,7 +185,16 @@ void ProjectCommands::offerRecovery()
     if (!recovery)
         return;
     RecoveryStore &store = recovery->store();
-    for (const RecoveryStore::Abandoned &copy : store.findAbandoned()) {
+    const QList<RecoveryStore::Abandoned> abandoned = store.findAbandoned();
+    if (abandoned.size() > 1) {
+        // Many copies are one window, not a question after another.
+        TFrmRecovery list(store, abandoned, &m_window);
+        if (list.exec() != QDialog::Accepted || !list.chosen())
+            return;
+        restoreCopy(*list.chosen());
+        return;
+    }
+    for (const RecoveryStore::Abandoned &copy : abandoned) {
         const QString when = QLocale(QLocale::Czech).toString(copy.written.toLocalTime(), QStringLiteral("d. M. yyyy H:mm"));
         const QString what = copy.projectPath.isEmpty()
                                  ? QStringLiteral("Obnovit neuložené změny nového projektu (%1)?").arg(when)
@@ -197,19 +207,25 @@ void ProjectCommands::offerRecovery()
             store.discard(copy);
             continue;
         }
-        // Work restored a moment ago is the window's unsaved work now: it is asked
-        // about before the next copy takes its place.
-        if (!askToSaveFirst())
-            continue;
-        if (!runCommand(&m_window, [&] { m_document.restore(copy.project(), copy.projectPath, copy.named); }))
-            continue; // the copy stays for another try; the error said why
-        // The abandoned copy goes only once this run's own copy of the work exists.
-        QString error;
-        if (recovery->writeNow(&error))
-            store.discard(copy);
-        else
-            emit notice(QStringLiteral("Záložní kopii obnovené práce nelze zapsat: %1").arg(error));
+        restoreCopy(copy);
     }
+}
+
+void ProjectCommands::restoreCopy(const RecoveryStore::Abandoned &copy)
+{
+    RecoveryWriter *recovery = m_document.recovery();
+    // Work restored a moment ago is the window's unsaved work now: it is asked about
+    // before another copy takes its place.
+    if (!askToSaveFirst())
+        return;
+    if (!runCommand(&m_window, [&] { m_document.restore(copy.project(), copy.projectPath, copy.named, copy.kept); }))
+        return; // the copy stays for another try; the error said why
+    // The abandoned copy goes only once this run's own copy of the work exists.
+    QString error;
+    if (recovery->writeNow(&error))
+        recovery->store().discard(copy);
+    else
+        emit notice(QStringLiteral("Záložní kopii obnovené práce nelze zapsat: %1").arg(error));
 }
 
 void ProjectCommands::addRecentMenu(QMenu &menu)

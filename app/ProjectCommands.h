@@ -3,6 +3,8 @@
 #include <QString>
 #include <functional>
 
+#include "project/RecoveryStore.h"
+
 class QMenu;
 class QWidget;
 
@@ -68,6 +70,7 @@ private:
     SaveResult saveThroughDialog(bool setNamed);
     QString runProjectDialog(bool save, const QString &offered);
     void offerRecovery();
+    void restoreCopy(const RecoveryStore::Abandoned &copy);
 
     CoverDocument &m_document;
     QWidget &m_window;

@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QUndoStack>
+#include <algorithm>
 
 #include "project/CoverPage.h"
 #include "project/DocumentHistory.h"
@@ -134,12 +135,14 @@ DocumentSnapshot CoverDocument::snapshot() const
 {
     DocumentSnapshot s = snapshotOf(*m_page, *m_spine);
     s.samples = m_samples;
+    s.keptSideFiles = m_keptSideFiles;
     return s;
 }
 
 void CoverDocument::apply(const DocumentSnapshot &s)
 {
     m_samples = s.samples;
+    m_keptSideFiles = s.keptSideFiles;
     // The page first: the spine windows that follow the restored switch read it.
     m_page->setState(s.page);
     m_spine->restore(s.pictureSwitch, s.stretch, s.remembered);
@@ -166,7 +169,7 @@ void CoverDocument::replaceWith(const DocumentSnapshot &snapshot)
 }
 
 DocumentSnapshot CoverDocument::read(const QString &path, const DocumentSnapshot &from, QStringList *problems,
-                                      QStringList *unreadable) const
+                                      bool keepUnreadable) const
 {
     const QString name = QFileInfo(path).fileName();
     // A cover of its own to read into: this one is not touched until it succeeded.
@@ -182,7 +185,8 @@ DocumentSnapshot CoverDocument::read(const QString &path, const DocumentSnapshot
     spine.restore(from.pictureSwitch, from.stretch, from.remembered);
     TKivINIEntry ini;
     configureProjectEntry(ini);
-    ProjectContext context{page, ini, spine, {}, problems, unreadable};
+    QStringList unreadable;
+    ProjectContext context{page, ini, spine, {}, problems, &unreadable};
     try {
         LoadProject(context, path);
     } catch (const ProjectError &) {
@@ -192,7 +196,10 @@ DocumentSnapshot CoverDocument::read(const QString &path, const DocumentSnapshot
     } catch (const CommandError &e) {
         throw ProjectError(QStringLiteral("Projekt „%1“ nelze otevřít: %2").arg(name, e.message()));
     }
-    return snapshotOf(page, spine);
+    DocumentSnapshot read = snapshotOf(page, spine);
+    if (keepUnreadable)
+        read.keptSideFiles = unreadable;
+    return read;
 }
 
 QStringList CoverDocument::start(const QString &argument)
@@ -253,7 +260,6 @@ void CoverDocument::newFromTemplate()
 {
     replaceWith(m_template);
     setPath(QString(), false);
-    m_unreadableSideFiles.clear();
 }
 
 QStringList CoverDocument::open(const QString &path)
@@ -261,11 +267,11 @@ QStringList CoverDocument::open(const QString &path)
     const QString absolute = QDir(m_startFolder).absoluteFilePath(path);
     // A file that is no project at all is refused by the reading, before anything
     // changes here.
-    QStringList problems, unreadable;
-    DocumentSnapshot opened = read(absolute, snapshot(), &problems, &unreadable);
+    QStringList problems;
+    DocumentSnapshot opened = read(absolute, snapshot(), &problems, true);
     replaceWith(opened);
     setPath(absolute, true);
-    m_unreadableSideFiles = unreadable;
+    removeSaveLeftovers(absolute);
     return problems;
 }
 
@@ -282,21 +288,51 @@ void CoverDocument::save(const QString &path, bool named)
             // A remembered file that is gone: the project's side file is left as it is.
         }
     }
-    saveProjectFiles(snapshot(), absolute, &m_unreadableSideFiles);
+    saveProjectFiles(snapshot(), absolute);
     m_history->setClean();
     setPath(absolute, named || m_named);
     updateModified();
 }
 
-void CoverDocument::restore(const QString &copyPath, const QString &projectPath, bool named)
+void CoverDocument::restore(const QString &copyPath, const QString &projectPath, bool named,
+                            const QStringList &keptSideFiles)
 {
     DocumentSnapshot restored = read(copyPath, snapshot(), nullptr);
+    // The copy's own side files are not the project's; the project's unreadable ones
+    // were noted beside the copy.
+    restored.keptSideFiles = keptSideFiles;
     replaceWith(restored);
-    m_unreadableSideFiles.clear();
     setPath(projectPath, named);
     // Restored work is saved nowhere yet, not even where undo stops.
     m_history->setUnsavedEverywhere();
     updateModified();
+}
+
+namespace {
+
+bool isSideFileOf(const QString &path, bool front)
+{
+    return path.endsWith(QLatin1String(front ? ".im2" : ".im1"), Qt::CaseInsensitive);
+}
+
+} // namespace
+
+bool CoverDocument::hasPictureToRemove(bool front) const
+{
+    const PictureElement &element = front ? m_page->MainImg() : m_page->BckImg();
+    return !element.picture().isEmpty()
+        || std::any_of(m_keptSideFiles.cbegin(), m_keptSideFiles.cend(),
+                       [front](const QString &path) { return isSideFileOf(path, front); });
+}
+
+void CoverDocument::removePicture(bool front)
+{
+    PictureElement &element = front ? m_page->MainImg() : m_page->BckImg();
+    const qsizetype kept = m_keptSideFiles.removeIf([front](const QString &path) { return isSideFileOf(path, front); });
+    if (!element.picture().isEmpty())
+        element.clear();
+    else if (kept > 0)
+        m_history->changed(); // only the damaged side file goes: a step of its own all the same
 }
 
 void CoverDocument::nextChangeIsTyping(int key)

@@ -86,8 +86,17 @@ public:
     // on without a dialog. Throws CommandError; the cover stays unsaved then.
     void save(const QString &path, bool named);
     // Restored work: the cover of an abandoned recovery copy, under its project's
-    // file (or none), saved nowhere yet.
-    void restore(const QString &copyPath, const QString &projectPath, bool named);
+    // file (or none), saved nowhere yet. keptSideFiles: the project's side files that
+    // the copied cover could not read (DocumentSnapshot::keptSideFiles).
+    void restore(const QString &copyPath, const QString &projectPath, bool named,
+                 const QStringList &keptSideFiles = {});
+
+    // Takes the front or back picture away (the popup menu's command): the next save
+    // removes its side file, also one that was there but could not be read.
+    void removePicture(bool front);
+    // Whether there is a front or back picture to take away: one on the page, or a
+    // side file the program could not read.
+    bool hasPictureToRemove(bool front) const;
 
     // Undo and redo in one place, for the windows' typing.
     void nextChangeIsTyping(int key);
@@ -106,7 +115,7 @@ signals:
 
 private:
     DocumentSnapshot read(const QString &path, const DocumentSnapshot &from, QStringList *problems,
-                          QStringList *unreadable = nullptr) const;
+                          bool keepUnreadable = false) const;
     void setPath(const QString &path, bool named);
     void replaceWith(const DocumentSnapshot &snapshot);
     void updateModified();
@@ -120,9 +129,8 @@ private:
     DocumentSnapshot m_template;
     std::array<bool, 12> m_samples{};
     QString m_path;
-    // The project's side files that were there when it was opened but gave no picture:
-    // Save leaves them alone (saveProjectFiles).
-    QStringList m_unreadableSideFiles;
+    // DocumentSnapshot::keptSideFiles of the cover shown.
+    QStringList m_keptSideFiles;
     bool m_named = false;
     bool m_modified = false;
 };

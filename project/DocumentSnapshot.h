@@ -2,6 +2,8 @@
 #include <array>
 #include <optional>
 
+#include <QStringList>
+
 #include "project/CoverPage.h"
 #include "project/SpinePictureState.h"
 
@@ -19,11 +21,16 @@ struct DocumentSnapshot {
     // Per item: its edit box is empty while the page prints the item's text (the
     // template's sample texts after New).
     std::array<bool, 12> samples{};
+    // The project's side files (absolute paths) that were there when it was opened but
+    // gave no picture, and that the user has neither replaced nor removed: the cover
+    // shows no picture for them, yet they are the user's, so a save leaves them as
+    // they are. Part of the cover, so undo, redo and the recovery copy carry it.
+    QStringList keptSideFiles;
 
     bool operator==(const DocumentSnapshot &other) const
     {
         return page == other.page && pictureSwitch == other.pictureSwitch && stretch == other.stretch
-            && remembered == other.remembered && samples == other.samples;
+            && remembered == other.remembered && samples == other.samples && keptSideFiles == other.keptSideFiles;
     }
 
     // The same cover with every picture kept as its file bytes only (Picture::stored):

@@ -11,6 +11,7 @@
 #include <QPdfWriter>
 #include <QSaveFile>
 #include <QStringList>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <functional>
@@ -24,6 +25,7 @@
 #include "project/CoverDocument.h"
 #include "project/CzechCatalogue.h"
 #include "project/ProjectFile.h"
+#include "settings/FileReplacement.h"
 #include "settings/SettingsError.h"
 #include "settings/SettingsMessages.h"
 
@@ -34,6 +36,22 @@ namespace {
 void say(const QString &text)
 {
     std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+}
+
+// Qt's own warnings ("QStandardPaths: XDG_RUNTIME_DIR not set …" in every run without
+// a desktop session: cron, SSH, CI) are not this command's to say: its stderr carries
+// only its own messages, which go through say().
+void dropQtMessages(QtMsgType type, const QMessageLogContext &, const QString &message)
+{
+    if (type == QtFatalMsg)
+        say(message);
+}
+
+// Why the output file could not be written, in Czech where the system says why.
+QString outputError(const QString &output, const QFileDevice &file, int errorNumber)
+{
+    return QStringLiteral("%1 nelze zapsat: %2")
+        .arg(output, errorNumber != 0 ? czechSystemReason(errorNumber) : file.errorString());
 }
 
 const char kDescription[] =
@@ -70,8 +88,9 @@ bool writePdf(const PagePrinter &print, const OutputCheck &photosWhole, const QS
     // Write next to the target and rename on success, so a failure never leaves a
     // half-written file under the requested name.
     QSaveFile file(output);
+    errno = 0;
     if (!file.open(QIODevice::WriteOnly)) {
-        *error = QStringLiteral("%1 nelze zapsat: %2").arg(output, file.errorString());
+        *error = outputError(output, file, errno);
         return false;
     }
     // Drawn into memory first: the photos' own JPEG bytes go in afterwards.
@@ -104,13 +123,15 @@ bool writePdf(const PagePrinter &print, const OutputCheck &photosWhole, const QS
         file.cancelWriting();
         return false;
     }
+    errno = 0;
     if (file.write(pdf) != pdf.size()) {
-        *error = QStringLiteral("%1 nelze zapsat: %2").arg(output, file.errorString());
+        *error = outputError(output, file, errno);
         file.cancelWriting();
         return false;
     }
+    errno = 0;
     if (!file.commit()) {
-        *error = QStringLiteral("%1 nelze zapsat: %2").arg(output, file.errorString());
+        *error = outputError(output, file, errno);
         return false;
     }
     return true;
@@ -133,8 +154,9 @@ bool writePng(const PagePainter &paint, const QString &output, int dpi, QString 
         paint(painter, dpi);
     }
     QSaveFile file(output);
+    errno = 0;
     if (!file.open(QIODevice::WriteOnly) || !image.save(&file, "PNG") || !file.commit()) {
-        *error = QStringLiteral("%1 nelze zapsat: %2").arg(output, file.errorString());
+        *error = outputError(output, file, errno);
         return false;
     }
     return true;
@@ -175,6 +197,7 @@ int runPrintCommand(int argc, char **argv)
     // Headless by design: no display is needed, whatever the environment has.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler(dropQtMessages);
     QGuiApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("korvel-print"));
     QCoreApplication::setApplicationVersion(QStringLiteral(KORVEL_VERSION));
@@ -211,8 +234,23 @@ int runPrintCommand(int argc, char **argv)
                 .arg(why, parser.helpText().section(QLatin1Char('\n'), 0, 0)));
         return 2;
     };
-    if (!parser.parse(app.arguments()))
+    if (!parser.parse(app.arguments())) {
+        // Said as the designer says it: the option as it was typed, dashes and all.
+        const QStringList unknown = parser.unknownOptionNames();
+        if (!unknown.isEmpty()) {
+            const QString name = unknown.first();
+            QString typed = (name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + name;
+            for (const QString &argument : app.arguments().mid(1))
+                if (argument.startsWith(QLatin1Char('-'))
+                    && (argument.section(QLatin1Char('='), 0, 0) == QStringLiteral("--") + name
+                        || argument.section(QLatin1Char('='), 0, 0) == QStringLiteral("-") + name)) {
+                    typed = argument.section(QLatin1Char('='), 0, 0);
+                    break;
+                }
+            return refuse(QStringLiteral("neznámá volba „%1“").arg(typed));
+        }
         return refuse(parser.errorText());
+    }
     if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all"))) {
         std::printf("%s", parser.helpText().toLocal8Bit().constData());
         return 0;

@@ -182,6 +182,11 @@ QString sideFileProblem(const QString &base, const char *extension, const QStrin
     return QStringLiteral("%1 (%2) nelze načíst: %3").arg(QString::fromUtf8(what), base + ext, why);
 }
 
+bool isProjectText(const QByteArray &content)
+{
+    return !content.contains('\0') && ini::hasSection(content, kProjectSection);
+}
+
 void requireProjectFile(const QString &path)
 {
     const QString name = QFileInfo(path).fileName();
@@ -196,7 +201,7 @@ void requireProjectFile(const QString &path)
     }
     // A picture, an empty file or a UTF-16 text holds no readable "[SecCD]" section;
     // loading it would fill the page with missing-value markers.
-    if (content.contains('\0') || !ini::hasSection(content, kProjectSection))
+    if (!isProjectText(content))
         throw ProjectError(
             QStringLiteral("Soubor „%1“ není projekt obalu CD: chybí v něm oddíl [SecCD].").arg(name));
 }
@@ -218,7 +223,7 @@ void LoadProject(ProjectContext &c, const QString &path)
     // The three side files are read side by side: two photos decode in the time of one.
     const auto start = [&](const char *extension) {
         return std::async(std::launch::async, [path = folder.filePath(base + QLatin1String(extension))] {
-            return SideFile::read(path);
+            return SideFile::read(findSideFile(path));
         });
     };
     auto backRead = start(".im1"), frontRead = start(".im2"), spineRead = start(".im3");
@@ -228,7 +233,7 @@ void LoadProject(ProjectContext &c, const QString &path)
             if (c.problems)
                 c.problems->append(sideFileProblem(base, extension, side.error));
             if (c.unreadable)
-                c.unreadable->append(folder.filePath(base + QLatin1String(extension)));
+                c.unreadable->append(findSideFile(folder.filePath(base + QLatin1String(extension))));
         }
         return side;
     };
@@ -465,12 +470,26 @@ struct SaveStep {
 
 } // namespace
 
-void saveProjectFiles(const DocumentSnapshot &snapshot, const QString &path, QStringList *unreadable)
+void removeSaveLeftovers(const QString &path)
+{
+    const QFileInfo info(path);
+    const QString base = info.absoluteDir().filePath(projectSideFileBase(info.absoluteFilePath()));
+    removeAbandonedHiddenFiles(info.absoluteFilePath());
+    for (const char *extension : {".im1", ".im2", ".im3"}) {
+        const QString exact = base + QLatin1String(extension);
+        removeAbandonedHiddenFiles(exact);
+        if (const QString found = findSideFile(exact); found != exact)
+            removeAbandonedHiddenFiles(found);
+    }
+}
+
+void saveProjectFiles(const DocumentSnapshot &snapshot, const QString &path)
 {
     const QFileInfo info(path);
     const QString target = info.absoluteFilePath();
     const QDir folder = info.absoluteDir();
     const QString base = folder.filePath(projectSideFileBase(target));
+    removeSaveLeftovers(target);
 
     QByteArray existing;
     switch (IniFile::load(target, &existing)) {
@@ -480,9 +499,12 @@ void saveProjectFiles(const DocumentSnapshot &snapshot, const QString &path, QSt
     case IniFile::LoadResult::Unreadable:
         failSave(QStringLiteral("Soubor „%1“ nelze přečíst.").arg(info.fileName()));
     case IniFile::LoadResult::Loaded:
-        // A UTF-16 text would get 8-bit lines appended that no reader can make sense of.
-        if (existing.startsWith("\xFF\xFE") || existing.startsWith("\xFE\xFF"))
-            failSave(QStringLiteral("Soubor „%1“ není projekt v kódování, které program zapisuje.").arg(info.fileName()));
+        // Only a project keeps what else it holds (other sections, keys this program
+        // does not know). A file that Open would refuse (zeros left by a power cut, a
+        // picture, a UTF-16 text, notes without the project's section) is replaced
+        // whole: built on, it would stay unopenable under the new project.
+        if (!isProjectText(existing))
+            existing.clear();
         break;
     }
     const QByteArray text = projectFileText(existing, projectKeys(snapshot) + placementKeys(snapshot, existing));
@@ -496,16 +518,15 @@ void saveProjectFiles(const DocumentSnapshot &snapshot, const QString &path, QSt
         {".im3", snapshot.spinePicture()},
     };
     std::vector<SaveStep> steps;
-    QStringList written;
     QString error;
     for (const auto &[extension, picture] : pictures) {
         if (!picture)
             continue; // not known: left as it is
-        const QString sideFile = base + QLatin1String(extension);
+        const QString sideFile = findSideFile(base + QLatin1String(extension));
         if (picture->isEmpty()) {
             if (!QFileInfo::exists(sideFile) && !QFileInfo(sideFile).isSymLink())
                 continue;
-            if (unreadable && unreadable->contains(sideFile))
+            if (snapshot.keptSideFiles.contains(sideFile))
                 continue; // a picture the program could not read, not one the user removed
             SaveStep step{FileReplacement(sideFile), true};
             if (!step.file.prepareRemoval(&error))
@@ -513,7 +534,6 @@ void saveProjectFiles(const DocumentSnapshot &snapshot, const QString &path, QSt
             steps.push_back(std::move(step));
             continue;
         }
-        written << sideFile;
         if (holdsBytes(sideFile, picture->bytes()))
             continue; // unchanged: not touched
         SaveStep step{FileReplacement(sideFile), false};
@@ -540,9 +560,6 @@ void saveProjectFiles(const DocumentSnapshot &snapshot, const QString &path, QSt
     }
     for (SaveStep &step : steps)
         step.file.finish();
-    if (unreadable)
-        for (const QString &sideFile : written)
-            unreadable->removeAll(sideFile);
 }
 
 void SaveProject(ProjectContext &c, const QString &path)
@@ -559,7 +576,9 @@ void SaveProject(ProjectContext &c, const QString &path)
         }
     }
     snapshot.remembered = c.spine.remembered();
-    saveProjectFiles(snapshot, path, c.unreadable);
+    if (c.unreadable)
+        snapshot.keptSideFiles = *c.unreadable;
+    saveProjectFiles(snapshot, path);
     c.INIFile.SetFilename(QFileInfo(path).absoluteFilePath());
     if (c.setCaption)
         c.setCaption(projectCaption(path));

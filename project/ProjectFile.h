@@ -43,6 +43,10 @@ QString projectSideFileBase(const QString &path);
 // ".im2" (front) or ".im3" (spine).
 QString sideFileProblem(const QString &base, const char *extension, const QString &why);
 
+// Whether these bytes are a project's text: no zero byte (a picture, UTF-16, a file
+// zeroed by a power cut) and a "SecCD" section.
+bool isProjectText(const QByteArray &content);
+
 // Throws ProjectError (in Czech, naming the file) unless path is a readable project
 // file: it exists, it is text and it has a "SecCD" section. Changes nothing.
 void requireProjectFile(const QString &path);
@@ -80,11 +84,14 @@ QByteArray projectFileText(const QByteArray &existing, const QList<std::pair<QSt
 // last. If any step fails, what was already written is put back, so the project on
 // disk stays as it was, and CommandError says which file and why, in Czech.
 //
-// A side file named in *unreadable (one that was there when the project was opened
-// but gave no picture) is left as it is while the cover has no picture for it: the
-// user never removed that picture, the program only could not show it. A picture
-// written over one takes it off the list.
-void saveProjectFiles(const DocumentSnapshot &snapshot, const QString &path, QStringList *unreadable = nullptr);
+// A side file named in snapshot.keptSideFiles (one that was there when the project was
+// opened but gave no picture) is left as it is while the cover has no picture for it:
+// the user never removed that picture, the program only could not show it.
+void saveProjectFiles(const DocumentSnapshot &snapshot, const QString &path);
+
+// Removes what saves of this project (its file and side files) left in its folder
+// when they were killed half-way: hidden files no running save holds.
+void removeSaveLeftovers(const QString &path);
 
 // Writes the page the context holds as saveProjectFiles does; the INI entry is
 // pointed at the file and the caption names it.

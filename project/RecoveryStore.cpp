@@ -45,6 +45,22 @@ bool makePrivateFolder(const QString &path)
     return ::chmod(name.constData(), 0700) == 0;
 }
 
+// Makes every missing folder on the way to path, each one the user's alone (0700), as
+// the XDG base directory rules ask for the folders a program creates ("~/.local/state"
+// on a new account). Folders that exist are left as they are.
+bool makeParents(const QString &path)
+{
+    const QString absolute = QDir::cleanPath(QDir(path).absolutePath());
+    QString sofar;
+    for (const QString &part : absolute.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+        sofar += QLatin1Char('/') + part;
+        const QByteArray name = QFile::encodeName(sofar);
+        if (::mkdir(name.constData(), 0700) != 0 && errno != EEXIST)
+            return false;
+    }
+    return true;
+}
+
 // A new file only the user can read, on disk before it is used.
 bool writePrivateFile(const QString &path, const QByteArray &bytes, QString *error)
 {
@@ -133,13 +149,15 @@ bool RecoveryStore::lock()
     lock->setStaleLockTime(0); // stale only when its designer is gone, however old
     if (!lock->tryLock(0))
         return false;
+    // Made with the usual 0644: it names the run, which is nobody else's business.
+    ::chmod(QFile::encodeName(m_run + QStringLiteral(".lock")).constData(), 0600);
     m_lock = std::move(lock);
     return true;
 }
 
 bool RecoveryStore::write(const DocumentSnapshot &snapshot, const QString &projectPath, bool named, QString *error)
 {
-    QDir().mkpath(QFileInfo(m_folder).absolutePath());
+    makeParents(QFileInfo(m_folder).absolutePath());
     if (!makePrivateFolder(m_folder)) {
         *error = QStringLiteral("Nelze vytvořit složku %1: %2").arg(m_folder, czechSystemReason(errno));
         return false;
@@ -190,6 +208,10 @@ bool RecoveryStore::write(const DocumentSnapshot &snapshot, const QString &proje
         QSettings info(fresh + QLatin1Char('/') + kInfoName, QSettings::IniFormat);
         info.setValue(QStringLiteral("Path"), projectPath);
         info.setValue(QStringLiteral("Named"), named);
+        // The project's side files that the cover could not read: a save of the
+        // restored work must leave them as they are, as one of the opened project does.
+        if (!snapshot.keptSideFiles.isEmpty())
+            info.setValue(QStringLiteral("Kept"), snapshot.keptSideFiles);
         info.setValue(QStringLiteral("Written"), QDateTime::currentDateTimeUtc());
         info.sync();
         if (info.status() != QSettings::NoError) {
@@ -241,13 +263,23 @@ QList<RecoveryStore::Abandoned> RecoveryStore::findAbandoned() const
         lock.setStaleLockTime(0);
         if (QFile::exists(run + QStringLiteral(".lock")) && !lock.tryLock(0))
             continue; // its designer still runs
+        // A copy its designer did not finish writing (killed meanwhile) is of no use,
+        // and may hold photos: it goes, and so does a run that left nothing else.
+        for (const QString &half : QDir(run).entryList({QStringLiteral(".tmp-*")},
+                                                       QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot))
+            QDir(QDir(run).filePath(half)).removeRecursively();
         const QString copy = newestCopy(run);
-        if (copy.isEmpty() || !QFile::exists(copy + QLatin1Char('/') + QLatin1String(kProjectName)))
+        if (copy.isEmpty() || !QFile::exists(copy + QLatin1Char('/') + QLatin1String(kProjectName))) {
+            if (lock.isLocked())
+                lock.unlock();
+            discard(Abandoned{run, {}, {}, false, {}, {}});
             continue;
+        }
         QSettings info(copy + QLatin1Char('/') + kInfoName, QSettings::IniFormat);
         found.append(Abandoned{run, copy, info.value(QStringLiteral("Path")).toString(),
                                info.value(QStringLiteral("Named")).toBool(),
-                               info.value(QStringLiteral("Written")).toDateTime()});
+                               info.value(QStringLiteral("Written")).toDateTime(),
+                               info.value(QStringLiteral("Kept")).toStringList()});
     }
     std::sort(found.begin(), found.end(), [](const Abandoned &a, const Abandoned &b) { return a.written < b.written; });
     return found;

@@ -2,6 +2,7 @@
 #include <QByteArray>
 #include <QDateTime>
 #include <QList>
+#include <QStringList>
 #include <QString>
 #include <array>
 #include <memory>
@@ -56,9 +57,11 @@ public:
         QString projectPath; // the project's own file, or empty
         bool named = false;
         QDateTime written;
+        QStringList kept;    // DocumentSnapshot::keptSideFiles of the copied cover
         QString project() const { return folder + QStringLiteral("/recovery.kvp"); }
     };
-    // Every abandoned copy, the oldest first.
+    // Every abandoned copy, the oldest first. What ended runs left half-written (a copy
+    // being written when the designer was killed) is removed on the way.
     QList<Abandoned> findAbandoned() const;
     // Deletes one abandoned copy (its run's folder and lock).
     void discard(const Abandoned &copy) const;

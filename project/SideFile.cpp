@@ -1,7 +1,10 @@
 #include "project/SideFile.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+
+#include "settings/FileReplacement.h"
 
 namespace korvel {
 
@@ -11,6 +14,22 @@ const QStringList &sideFileCandidates()
                                         QStringLiteral(".jpg"), QStringLiteral(".ico"), QStringLiteral(".emf"),
                                         QStringLiteral(".wmf"), QStringLiteral(".jpeg"), QStringLiteral(".png")};
     return candidates;
+}
+
+QString findSideFile(const QString &path)
+{
+    const QFileInfo exact(path);
+    if (exact.exists() || exact.isSymLink())
+        return path;
+    const QString name = exact.fileName();
+    // Sorted by name, so that of two variants ("Album.IM2", "ALBUM.IM2") the same one
+    // is taken every time.
+    const QStringList entries =
+        exact.dir().entryList(QDir::Files | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+    for (const QString &entry : entries)
+        if (entry.compare(name, Qt::CaseInsensitive) == 0)
+            return exact.dir().filePath(entry);
+    return path;
 }
 
 QString sideFileBase(const QString &sideFile)
@@ -28,7 +47,7 @@ SideFile SideFile::read(const QString &path)
     // The same limit as for a picture file chosen by the user.
     constexpr qint64 kMaxBytes = qint64(512) * 1024 * 1024;
     if (!file.open(QIODevice::ReadOnly)) {
-        result.error = QStringLiteral("Soubor „%1“ nelze otevřít: %2").arg(QFileInfo(path).fileName(), file.errorString());
+        result.error = QStringLiteral("Soubor „%1“ nelze otevřít: %2").arg(QFileInfo(path).fileName(), czechReadReason(path));
         return result;
     }
     if (file.size() > kMaxBytes) {

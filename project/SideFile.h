@@ -26,6 +26,14 @@ struct SideFile {
     static SideFile read(const QString &path);
 };
 
+// The side file to use for path: path itself when there is a file of exactly that
+// name, otherwise one in the same folder whose name differs only in case ("ALBUM.IM2"
+// beside "ALBUM.KVP", as a project copied from another system or a CD has it), or
+// path when there is neither. Reading and saving both go through it, so a project
+// keeps its pictures and a save writes to the name that is there instead of adding a
+// second file beside it.
+QString findSideFile(const QString &path);
+
 // The candidate extensions, in the order they are tried.
 const QStringList &sideFileCandidates();
 

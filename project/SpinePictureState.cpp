@@ -105,7 +105,7 @@ Picture SpinePictureState::rememberedPicture()
     if (m_remembered.pictureFor == name && !name.isEmpty())
         return m_remembered.picture;
     Picture picture;
-    const SideFile side = SideFile::read(resolve(name + QStringLiteral(".im3")));
+    const SideFile side = SideFile::read(findSideFile(resolve(name + QStringLiteral(".im3"))));
     if (side.status == SideFile::Status::Loaded) {
         picture = side.picture;
     } else if (side.status == SideFile::Status::Unreadable) {
@@ -126,7 +126,7 @@ Picture SpinePictureState::rememberedPicture()
 
 bool SpinePictureState::rememberedSideFileExists() const
 {
-    return QFile::exists(resolve(m_remembered.imgLRName + QStringLiteral(".im3")));
+    return QFile::exists(findSideFile(resolve(m_remembered.imgLRName + QStringLiteral(".im3"))));
 }
 
 void SpinePictureState::setPictureSwitch(bool on)

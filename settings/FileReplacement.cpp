@@ -9,7 +9,9 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
@@ -56,12 +58,46 @@ QString czechSystemReason(int errorNumber)
         return QStringLiteral("soubor na síťovém disku už není dostupný");
     case EEXIST:
         return QStringLiteral("soubor tohoto názvu už existuje");
+    case ENXIO:
+    case ENODEV:
+        return QStringLiteral("zařízení není dostupné");
+    case ETIMEDOUT:
+        return QStringLiteral("vypršel čas na odpověď disku");
+    case EOVERFLOW:
+        return QStringLiteral("soubor je příliš velký");
+    case EAGAIN:
+        return QStringLiteral("soubor je dočasně nedostupný");
+    case EINVAL:
+        return QStringLiteral("operaci nelze na tomto souboru provést");
     default:
         break;
     }
     // The GNU strerror_r: thread-safe, and it returns the text (which need not be in buf).
     char buf[256];
     return QString::fromLocal8Bit(::strerror_r(errorNumber, buf, sizeof buf));
+}
+
+QString czechReadReason(int errorNumber)
+{
+    switch (errorNumber) {
+    case ENOENT:
+        return QStringLiteral("soubor neexistuje");
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("nemáte oprávnění ke čtení");
+    default:
+        return czechSystemReason(errorNumber);
+    }
+}
+
+QString czechReadReason(const QString &path)
+{
+    // Opened again only to learn why: without blocking on a pipe, and closed at once.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return czechReadReason(errno);
+    ::close(fd);
+    return QStringLiteral("soubor nelze číst");
 }
 
 namespace {
@@ -395,7 +431,82 @@ int syncFolderOf(const QByteArray &folder)
     return e;
 }
 
+// A descriptor of the regular file at name (not following a link) for taking its lock:
+// opened for reading, or for writing where the file may only be written. -1 if neither.
+int openForLock(const QByteArray &name)
+{
+    int fd = openFile(name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK);
+    if (fd < 0 && errno == EACCES)
+        fd = openFile(name.constData(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK);
+    return fd;
+}
+
+// The hidden files of a replacement carry an exclusive lock for as long as it may
+// need them, so that the next designer to open or save the project can tell a file
+// left by a save that was killed (no lock) from one of a save going on right now.
+// The lock belongs to the open file, so it goes with the last descriptor, also when
+// the process dies. Returns the descriptor that holds it, or -1 (no lock is no reason
+// to fail a save: the file is then only less protected against a cleanup).
+int lockHeld(int fd)
+{
+    if (fd < 0)
+        return -1;
+    int r;
+    do {
+        r = ::flock(fd, LOCK_EX | LOCK_NB);
+    } while (r != 0 && errno == EINTR);
+    return fd;
+}
+
+bool isHiddenNameOf(const char *entry, const QByteArray &prefix)
+{
+    constexpr std::size_t kSuffix = 8;
+    if (std::strncmp(entry, prefix.constData(), std::size_t(prefix.size())) != 0)
+        return false;
+    const char *suffix = entry + prefix.size();
+    if (std::strlen(suffix) != kSuffix)
+        return false;
+    for (std::size_t i = 0; i < kSuffix; ++i) {
+        const unsigned char c = static_cast<unsigned char>(suffix[i]);
+        if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9')))
+            return false;
+    }
+    return true;
+}
+
 } // namespace
+
+int removeAbandonedHiddenFiles(const QString &path)
+{
+    QByteArray target;
+    if (resolveLinks(QFile::encodeName(path), &target) != 0)
+        return 0;
+    const QByteArray folder = folderOf(target);
+    // As hiddenName makes them: "." + the (possibly cut) name + "." + eight letters.
+    const QByteArray prefix = '.' + baseOf(target).left(NAME_MAX - 8 - 2) + '.';
+    DIR *dir = ::opendir(folder.constData());
+    if (!dir)
+        return 0;
+    QList<QByteArray> candidates;
+    while (const dirent *entry = ::readdir(dir))
+        if (isHiddenNameOf(entry->d_name, prefix))
+            candidates << folder + (folder.endsWith('/') ? "" : "/") + entry->d_name;
+    ::closedir(dir);
+    int removed = 0;
+    for (const QByteArray &name : candidates) {
+        struct stat st;
+        if (::lstat(name.constData(), &st) != 0 || !S_ISREG(st.st_mode))
+            continue;
+        const int fd = openForLock(name);
+        if (fd < 0)
+            continue;
+        // Locked: a save of another designer still needs it.
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::unlink(name.constData()) == 0)
+            ++removed;
+        ::close(fd);
+    }
+    return removed;
+}
 
 // ---- FileReplacement ----
 
@@ -405,6 +516,7 @@ FileReplacement::~FileReplacement()
 {
     finish();
     discardTemporary();
+    release();
 }
 
 FileReplacement::FileReplacement(FileReplacement &&other) noexcept
@@ -420,6 +532,7 @@ FileReplacement::FileReplacement(FileReplacement &&other) noexcept
       m_oldGid(other.m_oldGid),
       m_oldInMemory(std::exchange(other.m_oldInMemory, false)),
       m_existed(other.m_existed),
+      m_holdFd(std::exchange(other.m_holdFd, -1)),
       m_mode(std::exchange(other.m_mode, Mode::None)),
       m_state(std::exchange(other.m_state, State::Idle))
 {
@@ -430,6 +543,7 @@ FileReplacement &FileReplacement::operator=(FileReplacement &&other) noexcept
     if (this != &other) {
         finish();
         discardTemporary();
+        release();
         m_path = std::move(other.m_path);
         m_target = std::exchange(other.m_target, {});
         m_folder = std::exchange(other.m_folder, {});
@@ -442,6 +556,7 @@ FileReplacement &FileReplacement::operator=(FileReplacement &&other) noexcept
         m_oldGid = other.m_oldGid;
         m_oldInMemory = std::exchange(other.m_oldInMemory, false);
         m_existed = other.m_existed;
+        m_holdFd = std::exchange(other.m_holdFd, -1);
         m_mode = std::exchange(other.m_mode, Mode::None);
         m_state = std::exchange(other.m_state, State::Idle);
     }
@@ -488,6 +603,20 @@ bool FileReplacement::failWith(QString *error, const QString &reason) const
     return false;
 }
 
+void FileReplacement::hold(const QByteArray &name)
+{
+    const int fd = lockHeld(openForLock(name));
+    release();
+    m_holdFd = fd;
+}
+
+void FileReplacement::release()
+{
+    if (m_holdFd >= 0)
+        ::close(m_holdFd);
+    m_holdFd = -1;
+}
+
 void FileReplacement::discardTemporary()
 {
     // Kept where the folder refuses even this (it became read-only meanwhile), so the
@@ -499,6 +628,7 @@ void FileReplacement::discardTemporary()
 void FileReplacement::reset()
 {
     discardTemporary();
+    release();
     m_oldName.clear();
     m_content = QByteArray();
     m_oldBytes = QByteArray();
@@ -539,6 +669,11 @@ bool FileReplacement::prepare(QByteArrayView content, QString *error)
         m_oldMode = st.st_mode & 07777;
         m_oldUid = st.st_uid;
         m_oldGid = st.st_gid;
+        // A file with other names (hard links) is one file under all of them: a new
+        // file would take this name away from it, and the other names would keep the
+        // old content. Written in place, as editors do, every name sees the save.
+        if (st.st_nlink > 1)
+            return prepareDirectWrite(content, error);
     } else if (errno != ENOENT) {
         return fail(error, errno);
     } else if (m_target != given) {
@@ -548,6 +683,12 @@ bool FileReplacement::prepare(QByteArrayView content, QString *error)
     }
 
     const int fd = createHidden(m_folder, base, &m_temp);
+    if (fd >= 0) {
+        // Held by a second descriptor of its own: the one written through is closed
+        // below, and its close reports what a network disk could not store.
+        release();
+        m_holdFd = lockHeld(::fcntl(fd, F_DUPFD_CLOEXEC, 0));
+    }
     if (fd < 0) {
         const int e = errno;
         // The folder takes no new file, but the file itself is writable: a save the
@@ -565,6 +706,7 @@ bool FileReplacement::prepare(QByteArrayView content, QString *error)
             // the owner could lose access to it. Writing into it keeps the owner.
             ::close(fd);
             discardTemporary();
+            release();
             return prepareDirectWrite(content, error);
         }
         // After fchown, which clears the set-id bits. Best effort: a file system
@@ -581,6 +723,7 @@ bool FileReplacement::prepare(QByteArrayView content, QString *error)
         e = closed;
     if (e != 0) {
         discardTemporary();
+        release();
         return fail(error, e);
     }
     m_mode = Mode::NewFile;
@@ -685,11 +828,17 @@ bool FileReplacement::commit(QString *error)
     if (e != 0) {
         // The target is as it was; nothing of this attempt is kept.
         discardTemporary();
+        release();
         m_content = QByteArray();
         m_oldBytes = QByteArray();
         m_state = State::Idle;
         return fail(error, e);
     }
+    // The hidden name holds the old file now, which rollback needs.
+    if (!m_oldName.isEmpty())
+        hold(m_oldName);
+    else
+        release();
     m_content = QByteArray();
     m_state = State::Committed;
     return true;
@@ -753,6 +902,7 @@ bool FileReplacement::rollback(QString *error)
     m_oldName.clear();
     m_oldBytes = QByteArray();
     m_oldInMemory = false;
+    release();
     syncFolder();
     m_state = State::Done;
     return true;
@@ -767,6 +917,7 @@ void FileReplacement::finish()
     m_oldName.clear();
     m_oldBytes = QByteArray();
     m_oldInMemory = false;
+    release();
     syncFolder();
     m_state = State::Done;
 }

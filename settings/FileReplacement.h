@@ -11,6 +11,10 @@ namespace korvel {
 // místo", "nemáte oprávnění k zápisu", "svazek je jen pro čtení" and so on; for an
 // error without a wording of our own, the system's text (strerror).
 QString czechSystemReason(int errorNumber);
+// The same for a file to be read ("soubor neexistuje", "nemáte oprávnění ke čtení").
+QString czechReadReason(int errorNumber);
+// Why the file at path cannot be opened for reading, asked of the system once more.
+QString czechReadReason(const QString &path);
 // "Soubor „album.im1“ nelze zapsat: na disku není volné místo." The file's name
 // without its folder, then the reason.
 QString fileWriteError(const QString &path, int errorNumber);
@@ -45,8 +49,12 @@ QString fileRemoveError(const QString &path, int errorNumber);
 // away the name at path itself, so a link is removed and the file it points to (which
 // may belong to anything outside the project) stays.
 //
-// Nothing here keeps a descriptor open between the steps, so a save can hold many of
-// these at once.
+// A file with more than one name (hard links) is written in place, so that every
+// name sees the new content.
+//
+// Each replacement keeps one descriptor open between the steps, on the hidden file it
+// still needs, with an exclusive lock on it: removeAbandonedHiddenFiles leaves such a
+// file alone and takes those whose lock nobody holds (a save that was killed).
 class FileReplacement {
 public:
     explicit FileReplacement(QString path);
@@ -98,6 +106,9 @@ private:
     bool failWith(QString *error, const QString &reason) const;
     bool prepareDirectWrite(QByteArrayView content, QString *error);
     void discardTemporary();
+    // Keeps the file at name (a hidden one) locked from now on; release drops the lock.
+    void hold(const QByteArray &name);
+    void release();
     void dropOld();
     void syncFolder() const;
     void reset();
@@ -114,9 +125,16 @@ private:
     gid_t m_oldGid = 0;
     bool m_oldInMemory = false;
     bool m_existed = false;
+    int m_holdFd = -1;
     Mode m_mode = Mode::None;
     State m_state = State::Idle;
 };
+
+// Removes the hidden files that replacements of the file at path (a link's target)
+// left behind when their process was killed half-way: those that no running
+// replacement holds locked. Returns how many went. Files the folder does not let go
+// of stay, silently.
+int removeAbandonedHiddenFiles(const QString &path);
 
 // The whole sequence for one file: prepare, commit, finish. Returns false with
 // *error (which may be null); the file is then untouched.

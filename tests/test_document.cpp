@@ -18,6 +18,8 @@
 #include "project/CoverDocument.h"
 #include "project/DocumentHistory.h"
 #include "project/RecoveryWriter.h"
+#include "project/RecoveryStore.h"
+#include "project/CommandError.h"
 
 #include <sys/stat.h>
 
@@ -351,4 +353,212 @@ TEST_F(Document, ACropIsDraggedUndoneAndSaved)
     ASSERT_EQ(print.exitCode(), 0);
     const QImage printed = QImage(work.filePath(QStringLiteral("out.png"))).convertToFormat(QImage::Format_RGB32);
     EXPECT_EQ(printed, renderPaper(reopened.window.page(), 96));
+}
+
+namespace {
+
+// korvel-print's exit code and what it said; the environment as given (none: as is).
+std::pair<int, QString> runPrint(const QStringList &arguments, const QProcessEnvironment &env = {})
+{
+    QProcess print;
+    if (!env.isEmpty())
+        print.setProcessEnvironment(env);
+    print.start(QStringLiteral(KORVEL_PRINT_EXE), arguments);
+    if (!print.waitForFinished(60000))
+        return {-1, QString()};
+    return {print.exitCode(), QString::fromLocal8Bit(print.readAllStandardError())};
+}
+
+} // namespace
+
+TEST_F(Document, AConfirmedOverwriteOfAFileThatIsNoProjectReplacesItWhole)
+{
+    const QString path = work.filePath(QStringLiteral("album.kvp"));
+    const QByteArray targets[] = {QByteArray(2250, '\0'),                             // zeroed by a power cut
+                                  QByteArray("PK\x03\x04\x14\x00\x00\x00", 8) + "zip", // a binary file
+                                  "Moje poznámky\r\n[Jiné]\r\nklíč=hodnota\r\n"};       // text without [SecCD]
+    for (const QByteArray &target : targets) {
+        writeBytes(path, target);
+        CoverDocument document(work.path());
+        document.start(QString());
+        EXPECT_THROW(document.open(path), CommandError);
+        document.setText(2, QStringLiteral("Nové album"));
+        document.save(path, true);
+        const QByteArray saved = readBytes(path);
+        EXPECT_TRUE(saved.startsWith("[SecCD]\r\n")) << saved.left(40).toHex().toStdString();
+        EXPECT_FALSE(saved.contains("klíč") || saved.contains('\0') || saved.contains("PK"));
+
+        CoverDocument again(work.path());
+        again.start(QString());
+        again.open(path);
+        EXPECT_EQ(again.page().item(QStringLiteral("MTN")).text(), QStringLiteral("Nové album"));
+    }
+    const auto [code, said] = runPrint({path, work.filePath(QStringLiteral("out.png"))});
+    EXPECT_EQ(code, 0) << said.toStdString();
+
+    // A project keeps what else it holds, as ever.
+    writeBytes(path, "[Jiné]\r\nklíč=1\r\n[SecCD]\r\nNeznámý=2\r\n");
+    CoverDocument document(work.path());
+    document.start(QString());
+    document.save(path, true);
+    EXPECT_TRUE(readBytes(path).startsWith("[Jiné]\r\nklíč=1\r\n[SecCD]\r\nNeznámý=2\r\n"));
+}
+
+TEST_F(Document, ADamagedSideFileOutlivesRestoredWorkUndoAndRedoUntilTheUserRemovesIt)
+{
+    const QString path = work.filePath(QStringLiteral("album.kvp"));
+    page.item(QStringLiteral("MTN")).setText(QStringLiteral("Album"));
+    SaveProject(context, path);
+    const QString im2 = work.filePath(QStringLiteral("album.im2"));
+    const QByteArray damaged = readBytes(testData("raster/jpeg_baseline_420.jpg")).left(400);
+    writeBytes(im2, damaged);
+    QTemporaryDir state;
+    {
+        // Opened and changed; the recovery copy is written; then the designer is killed
+        // (the document goes without removing its copy).
+        CoverDocument document(work.path());
+        document.enableRecovery(std::make_unique<RecoveryWriter>(document, std::make_unique<RecoveryStore>(state.path())));
+        document.start(QString());
+        ASSERT_EQ(document.open(path).size(), 1);
+        document.setText(2, QStringLiteral("Rozpracované"));
+        document.history().recordNow();
+        QString error;
+        ASSERT_TRUE(document.recovery()->writeNow(&error)) << error.toStdString();
+    }
+    CoverDocument document(work.path());
+    document.start(QString());
+    RecoveryStore store(state.path());
+    const QList<RecoveryStore::Abandoned> copies = store.findAbandoned();
+    ASSERT_EQ(copies.size(), 1);
+    document.restore(copies[0].project(), copies[0].projectPath, copies[0].named, copies[0].kept);
+    EXPECT_EQ(document.page().item(QStringLiteral("MTN")).text(), QStringLiteral("Rozpracované"));
+    document.save(document.path(), true);
+    EXPECT_EQ(readBytes(im2), damaged) << "restored work keeps the picture it could not show";
+
+    // Removed with the popup menu's command it goes; undone, it stays; redone, it goes.
+    ASSERT_TRUE(document.hasPictureToRemove(true));
+    EXPECT_FALSE(document.hasPictureToRemove(false));
+    document.removePicture(true);
+    document.history().recordNow();
+    EXPECT_FALSE(document.hasPictureToRemove(true));
+    document.undoStack()->undo();
+    document.save(path, true);
+    EXPECT_EQ(readBytes(im2), damaged);
+    document.undoStack()->redo();
+    document.save(path, true);
+    EXPECT_FALSE(QFile::exists(im2));
+}
+
+TEST_F(Document, SideFilesWhoseNamesDifferOnlyInCaseBelongToTheProject)
+{
+    // As copied from another system or a CD: upper-case names throughout.
+    page.item(QStringLiteral("MTN")).setText(QStringLiteral("CD"));
+    page.MainImg().setPicture(loadPicture(testData("raster/gif_89a.gif")));
+    SaveProject(context, work.filePath(QStringLiteral("album.kvp")));
+    ASSERT_TRUE(QFile::rename(work.filePath(QStringLiteral("album.kvp")), work.filePath(QStringLiteral("ALBUM.KVP"))));
+    ASSERT_TRUE(QFile::rename(work.filePath(QStringLiteral("album.im2")), work.filePath(QStringLiteral("ALBUM.IM2"))));
+    const QString path = work.filePath(QStringLiteral("ALBUM.KVP"));
+
+    CoverDocument document(work.path());
+    document.start(QString());
+    EXPECT_TRUE(document.open(path).isEmpty());
+    EXPECT_EQ(document.page().MainImg().picture().format(), PictureFormat::Gif);
+    document.page().MainImg().setPicture(loadPicture(testData("raster/bmp_24bpp.bmp")));
+    document.page().BckImg().setPicture(loadPicture(testData("raster/gif_89a.gif")));
+    document.save(path, true);
+    EXPECT_EQ(filesIn(work.path()), (QStringList{"ALBUM.IM2", "ALBUM.KVP", "ALBUM.im1"}))
+        << "the front is written to the name that is there, the new back gets the usual one";
+    EXPECT_EQ(Picture::extensionBySignature(readBytes(work.filePath(QStringLiteral("ALBUM.IM2")))), QStringLiteral(".bmp"));
+
+    // Mixed case, and korvel-print: the photo is printed, not left out.
+    ASSERT_TRUE(QFile::rename(path, work.filePath(QStringLiteral("Album.Kvp"))));
+    const QString png = work.filePath(QStringLiteral("out.png"));
+    EXPECT_EQ(runPrint({work.filePath(QStringLiteral("Album.Kvp")), png}).first, 0);
+    const QImage withPhoto(png);
+    ASSERT_TRUE(QFile::remove(work.filePath(QStringLiteral("ALBUM.IM2"))));
+    EXPECT_EQ(runPrint({work.filePath(QStringLiteral("Album.Kvp")), png}).first, 0);
+    EXPECT_NE(QImage(png), withPhoto);
+
+    // An exact match wins over a variant.
+    writeBytes(work.filePath(QStringLiteral("Album.im2")), readBytes(testData("raster/gif_89a.gif")));
+    writeBytes(work.filePath(QStringLiteral("ALBUM.IM2")), readBytes(testData("raster/bmp_24bpp.bmp")));
+    CoverDocument exact(work.path());
+    exact.start(QString());
+    exact.open(work.filePath(QStringLiteral("Album.Kvp")));
+    EXPECT_EQ(exact.page().MainImg().picture().format(), PictureFormat::Gif);
+}
+
+TEST_F(Document, OpenRemovesWhatAKilledSaveOfTheProjectLeft)
+{
+    CoverDocument document(work.path());
+    document.start(QString());
+    const QString path = work.filePath(QStringLiteral("album.kvp"));
+    document.save(path, true);
+    for (const char *name : {".album.kvp.Q1w2E3r4", ".album.im2.Q1w2E3r4", ".album.im1.aaaaaaaa", ".other.kvp.Q1w2E3r4"})
+        writeBytes(work.filePath(QString::fromLatin1(name)), "half");
+    document.open(path);
+    EXPECT_EQ(filesIn(work.path()), (QStringList{".other.kvp.Q1w2E3r4", "album.kvp"}));
+}
+
+TEST_F(Document, RecoveryTidiesUpAfterEndedRunsAndKeepsItsFilesPrivate)
+{
+    QTemporaryDir home;
+    // A new account: nothing of the state folder's path exists yet.
+    const QString folder = home.filePath(QStringLiteral(".local/state/korvel"));
+    const auto mode = [](const QString &path) {
+        struct stat st {};
+        ::stat(QFile::encodeName(path).constData(), &st);
+        return st.st_mode & 07777;
+    };
+    {
+        CoverDocument document(work.path());
+        document.enableRecovery(std::make_unique<RecoveryWriter>(document, std::make_unique<RecoveryStore>(folder)));
+        document.start(QString());
+        document.setText(2, QStringLiteral("Změna"));
+        document.history().recordNow();
+        QString error;
+        ASSERT_TRUE(document.recovery()->writeNow(&error)) << error.toStdString();
+        EXPECT_EQ(mode(home.filePath(QStringLiteral(".local"))), 0700u);
+        EXPECT_EQ(mode(home.filePath(QStringLiteral(".local/state"))), 0700u);
+        EXPECT_EQ(mode(document.recovery()->store().runFolder() + QStringLiteral(".lock")), 0600u);
+    }
+    // A run killed while it wrote its first copy left only the half-written one.
+    const QString half = folder + QStringLiteral("/run-killed/.tmp-1");
+    ASSERT_TRUE(QDir().mkpath(half));
+    writeBytes(half + QStringLiteral("/recovery.im2"), "photo");
+    RecoveryStore store(folder);
+    EXPECT_EQ(store.findAbandoned().size(), 1);
+    EXPECT_FALSE(QFileInfo::exists(folder + QStringLiteral("/run-killed")));
+}
+
+TEST(Messages, DamagedPicturesAndMissingFilesAreToldInCzech)
+{
+    QTemporaryDir dir;
+    const QString cut = dir.filePath(QStringLiteral("cut.jpg"));
+    writeBytes(cut, readBytes(testData("raster/jpeg_baseline_420.jpg")).left(2000));
+    Picture picture;
+    QString error;
+    EXPECT_FALSE(picture.loadFromFile(cut, &error));
+    EXPECT_TRUE(error.contains(QStringLiteral("soubor končí předčasně"))) << error.toStdString();
+    EXPECT_FALSE(picture.loadFromFile(dir.filePath(QStringLiteral("gone.jpg")), &error));
+    EXPECT_TRUE(error.endsWith(QStringLiteral("soubor neexistuje"))) << error.toStdString();
+    const QString png = dir.filePath(QStringLiteral("bad.png"));
+    QByteArray bytes = readBytes(testData("raster/png_rgb_qt.png"));
+    ASSERT_GT(bytes.size(), 40);
+    bytes[30] = char(bytes[30] ^ 0x55); // inside the header chunk: its checksum no longer fits
+    writeBytes(png, bytes);
+    EXPECT_FALSE(picture.loadFromFile(png, &error));
+    EXPECT_TRUE(error.contains(QStringLiteral("kontrolní součet"))) << error.toStdString();
+
+    // korvel-print without a desktop session says nothing of Qt's, and refuses an
+    // unknown option as the designer does.
+    QProcessEnvironment bare = QProcessEnvironment::systemEnvironment();
+    bare.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+    bare.remove(QStringLiteral("QT_LOGGING_RULES"));
+    const auto [code, said] = runPrint({dir.filePath(QStringLiteral("out.png"))}, bare);
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(said, QString());
+    const auto [refused, why] = runPrint({QStringLiteral("--bogus"), dir.filePath(QStringLiteral("out.png"))}, bare);
+    EXPECT_EQ(refused, 2);
+    EXPECT_TRUE(why.startsWith(QStringLiteral("korvel-print: neznámá volba „--bogus“\n"))) << why.toStdString();
 }

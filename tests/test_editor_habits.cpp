@@ -7,9 +7,11 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QProcess>
+#include <QPushButton>
 #include <QTest>
 #include <QStatusBar>
 #include <QToolButton>
+#include <QTreeWidget>
 #include <QUndoStack>
 #include <QUrl>
 
@@ -23,6 +25,7 @@
 #include "dialogs/TFrmHelp.h"
 #include "project/DocumentHistory.h"
 #include "project/RecoveryStore.h"
+#include "dialogs/TFrmRecovery.h"
 #include "project/RecoveryWriter.h"
 #include "settings/RecentProjects.h"
 
@@ -309,29 +312,45 @@ TEST_F(EditorHabits, RecoveryOffersEveryAbandonedCopyAndKeepsWhatIsNotAnswered)
     const QByteArray previousState = qgetenv("XDG_STATE_HOME");
     qputenv("XDG_STATE_HOME", QFile::encodeName(state));
     {
-        // Questions closed without an answer keep both copies for the next start.
-        QStringList asked;
-        answerQuestions(QStringLiteral("xx"), &asked);
+        // Two copies are one window that lists both; Escape keeps them for the next start.
+        QStringList listed;
+        whenModal<TFrmRecovery>([&](TFrmRecovery *list) {
+            for (const RecoveryStore::Abandoned &copy : list->copies())
+                listed << TFrmRecovery::projectLabel(copy);
+            QTest::keyClick(list, Qt::Key_Escape);
+        }, 600);
         Designer d;
-        ASSERT_EQ(asked.size(), 2);
-        EXPECT_TRUE(asked[0].startsWith(QStringLiteral("Obnovit neuložené změny projektu album.kvp ("))) << asked[0].toStdString();
-        EXPECT_TRUE(asked[1].startsWith(QStringLiteral("Obnovit neuložené změny nového projektu ("))) << asked[1].toStdString();
+        EXPECT_EQ(listed, (QStringList{QStringLiteral("album.kvp"), QStringLiteral("nový projekt")}));
         EXPECT_EQ(d.window.page().item(QStringLiteral("MTN")).text(), QStringLiteral("Nadpis"));
         d.window.close();
     }
     EXPECT_EQ(store.findAbandoned().size(), 2);
     {
-        // Both restored: the first is saved when the second is about to take its place.
-        QStringList asked;
-        answerQuestions(QStringLiteral("yyy"), &asked);
+        // The older one restored from the list; the other stays for the next start.
+        whenModal<TFrmRecovery>([&](TFrmRecovery *list) {
+            auto *rows = list->findChild<QTreeWidget *>(QStringLiteral("Copies"));
+            rows->setCurrentItem(rows->topLevelItem(0));
+            list->findChild<QPushButton *>(QStringLiteral("Restore"))->click();
+        }, 600);
         Designer d;
-        ASSERT_EQ(asked.size(), 3);
-        EXPECT_EQ(asked[2], QStringLiteral("Soubor není uložen ! Přejete si ho uložit ?"));
-        EXPECT_TRUE(readBytes(work.filePath(QStringLiteral("album.kvp"))).contains("MTN-Tx=First rescue\r\n"));
-        EXPECT_EQ(d.window.page().item(QStringLiteral("MTN")).text(), QStringLiteral("Second rescue"));
+        EXPECT_EQ(d.window.page().item(QStringLiteral("MTN")).text(), QStringLiteral("First rescue"));
         EXPECT_TRUE(d.unsaved());
-        EXPECT_FALSE(d.window.isNamedProject());
+        EXPECT_TRUE(d.window.isNamedProject());
         EXPECT_TRUE(d.window.recovery().store().hasCopy()) << "restored work has a copy of its own at once";
+        ASSERT_EQ(store.findAbandoned().size(), 1);
+        ASSERT_TRUE(d.window.FsaveClick());
+        d.window.close();
+        EXPECT_TRUE(readBytes(work.filePath(QStringLiteral("album.kvp"))).contains("MTN-Tx=First rescue\r\n"));
+    }
+    {
+        // One copy left: the usual question.
+        QStringList asked;
+        answerQuestions(QStringLiteral("y"), &asked);
+        Designer d;
+        ASSERT_EQ(asked.size(), 1);
+        EXPECT_TRUE(asked[0].startsWith(QStringLiteral("Obnovit neuložené změny nového projektu ("))) << asked[0].toStdString();
+        EXPECT_EQ(d.window.page().item(QStringLiteral("MTN")).text(), QStringLiteral("Second rescue"));
+        EXPECT_FALSE(d.window.isNamedProject());
         EXPECT_TRUE(store.findAbandoned().isEmpty()) << "both copies were taken";
         answerQuestions(QStringLiteral("n"), &asked);
         d.window.close();

@@ -492,3 +492,57 @@ TEST(FileReplacement, WritesInPlaceWhereNoNewFileCanReplaceTheTarget)
         EXPECT_EQ(entries(shared), QStringList{QStringLiteral("theirs.kvp")});
     }
 }
+
+TEST(FileReplacement, AHardLinkedFileIsWrittenInPlaceSoEveryNameSeesTheSave)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("album.kvp"));
+    const QString other = dir.filePath(QStringLiteral("copy.kvp"));
+    writeBytes(file, "old");
+    ASSERT_EQ(::link(native(file).constData(), native(other).constData()), 0);
+    const ino_t inode = statOf(file).st_ino;
+
+    QString error;
+    ASSERT_TRUE(replaceFile(file, "new content", &error)) << error.toStdString();
+    EXPECT_EQ(statOf(file).st_ino, inode);
+    EXPECT_EQ(statOf(file).st_nlink, 2u);
+    EXPECT_EQ(readBytes(other), "new content");
+
+    // Put back by a rollback the same way.
+    FileReplacement r(file);
+    ASSERT_TRUE(r.prepare("newer", &error) && r.commit(&error)) << error.toStdString();
+    ASSERT_TRUE(r.rollback(&error)) << error.toStdString();
+    EXPECT_EQ(readBytes(other), "new content");
+    EXPECT_EQ(entries(dir.path()), (QStringList{"album.kvp", "copy.kvp"}));
+}
+
+TEST(FileReplacement, HiddenFilesOfAKilledSaveGoButThoseOfASaveGoingOnStay)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("album.kvp"));
+    writeBytes(file, "old");
+    // What a save killed half-way leaves: its new file, or the old one under a hidden name.
+    writeBytes(dir.filePath(QStringLiteral(".album.kvp.Ab3dEf9h")), "killed");
+    writeBytes(dir.filePath(QStringLiteral(".album.kvp.Zz0Zz0Zz")), "killed too");
+    // Not leftovers of this file: another project's, a name of another shape, the user's own.
+    writeBytes(dir.filePath(QStringLiteral(".album.kvp.x")), "user");
+    writeBytes(dir.filePath(QStringLiteral(".other.kvp.Ab3dEf9h")), "other");
+    writeBytes(dir.filePath(QStringLiteral(".album.kvp.Ab3dEf9h~")), "backup");
+
+    // A save going on (prepared and committed, not finished) holds its hidden file.
+    FileReplacement going(file);
+    QString error;
+    ASSERT_TRUE(going.prepare("new", &error) && going.commit(&error)) << error.toStdString();
+    const QStringList before = entries(dir.path());
+    ASSERT_EQ(before.size(), 7) << before.join(u' ').toStdString();
+
+    EXPECT_EQ(removeAbandonedHiddenFiles(file), 2);
+    const QStringList after = entries(dir.path());
+    EXPECT_EQ(after.size(), 5) << after.join(u' ').toStdString();
+    EXPECT_FALSE(after.contains(QStringLiteral(".album.kvp.Ab3dEf9h")));
+    EXPECT_TRUE(after.contains(QStringLiteral(".other.kvp.Ab3dEf9h")));
+    EXPECT_TRUE(after.contains(QStringLiteral(".album.kvp.x")));
+    // The held one is the old file, which a rollback still puts back.
+    ASSERT_TRUE(going.rollback(&error)) << error.toStdString();
+    EXPECT_EQ(readBytes(file), "old");
+}

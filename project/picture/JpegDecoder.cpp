@@ -49,10 +49,61 @@ struct JpegSession {
     JpegDecoder::Info info;
 };
 
+// What the user is told of the library's usual complaints, in Czech; its own English
+// words only for the rare rest.
+const char *czechReason(int code)
+{
+    switch (code) {
+    case JWRN_JPEG_EOF:
+    case JERR_INPUT_EOF:
+        return "soubor končí předčasně";
+    case JERR_INPUT_EMPTY:
+        return "soubor je prázdný";
+    case JWRN_HIT_MARKER:
+    case JWRN_HUFF_BAD_CODE:
+    case JWRN_MUST_RESYNC:
+    case JERR_BAD_HUFF_TABLE:
+    case JERR_NO_HUFF_TABLE:
+    case JERR_NO_QUANT_TABLE:
+    case JERR_BAD_LENGTH:
+    case JERR_BAD_COMPONENT_ID:
+    case JERR_SOF_DUPLICATE:
+    case JERR_SOI_DUPLICATE:
+    case JERR_SOS_NO_SOF:
+    case JERR_SOF_NO_SOS:
+    case JERR_EOI_EXPECTED:
+    case JERR_BAD_PROGRESSION:
+    case JERR_BAD_SAMPLING:
+    case JERR_COMPONENT_COUNT:
+    case JERR_EMPTY_IMAGE:
+        return "data obrázku jsou poškozená";
+    case JERR_NO_SOI:
+        return "není to soubor JPEG";
+    case JERR_NO_IMAGE:
+        return "soubor neobsahuje žádný obrázek";
+    case JERR_SOF_UNSUPPORTED:
+    case JERR_NOT_COMPILED:
+    case JERR_NOTIMPL:
+    case JERR_BAD_PRECISION:
+    case JERR_CONVERSION_NOTIMPL:
+        return "tento druh souboru JPEG program neumí číst";
+    case JERR_IMAGE_TOO_BIG:
+    case JERR_WIDTH_OVERFLOW:
+        return "obrázek je příliš velký";
+    case JERR_OUT_OF_MEMORY:
+        return "nedostatek paměti";
+    default:
+        return nullptr;
+    }
+}
+
 [[noreturn]] void errorExit(j_common_ptr cinfo)
 {
     auto *err = reinterpret_cast<JpegErrorManager *>(cinfo->err);
-    (*cinfo->err->format_message)(cinfo, err->message);
+    if (const char *czech = czechReason(cinfo->err->msg_code))
+        std::snprintf(err->message, sizeof err->message, "%s", czech);
+    else
+        (*cinfo->err->format_message)(cinfo, err->message);
     std::longjmp(err->jump, 1);
 }
 

@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "project/picture/DeferredJpeg.h"
+#include "settings/FileReplacement.h"
 #include "project/picture/JpegDecoder.h"
 #include "project/picture/PdfPhotoEmbedder.h"
 #include "project/picture/RasterContent.h"
@@ -165,7 +166,7 @@ bool Picture::loadFromFile(const QString &path, QString *error)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         if (error)
-            *error = QStringLiteral("Soubor „%1“ nelze otevřít: %2").arg(path, file.errorString());
+            *error = QStringLiteral("Soubor „%1“ nelze otevřít: %2").arg(path, czechReadReason(path));
         return false;
     }
     // Refuse files far beyond any picture before reading them into memory.

@@ -61,10 +61,44 @@ void readData(png_structp png, png_bytep out, size_t length)
     s->pos += qint64(length);
 }
 
+// The library's usual complaints in Czech (its messages are fixed English texts,
+// some prefixed with the chunk's name); its own words only for the rare rest.
+const char *czechReason(const char *message)
+{
+    static constexpr struct {
+        const char *english, *czech;
+    } kReasons[] = {
+        {"Not a PNG file", "není to soubor PNG"},
+        {"PNG file corrupted by ASCII conversion", "soubor byl poškozen převodem na text"},
+        {"CRC error", "kontrolní součet nesouhlasí, data jsou poškozená"},
+        {"Read Error", "soubor končí předčasně"},
+        {"Not enough image data", "soubor končí předčasně"},
+        {"invalid", "data obrázku jsou poškozená"},
+        {"incorrect", "data obrázku jsou poškozená"},
+        {"too far back", "data obrázku jsou poškozená"},
+        {"bad adaptive filter", "data obrázku jsou poškozená"},
+        {"Missing IHDR", "chybí hlavička obrázku"},
+        {"Missing PLTE", "chybí paleta barev"},
+        {"out of place", "části souboru jsou v nesprávném pořadí"},
+        {"Insufficient memory", "nedostatek paměti"},
+        {"Out of Memory", "nedostatek paměti"},
+        {"exceeds", "obrázek je příliš velký"},
+        {"Image width", "neplatná velikost obrázku"},
+        {"Image height", "neplatná velikost obrázku"},
+    };
+    if (!message)
+        return nullptr;
+    for (const auto &reason : kReasons)
+        if (std::strstr(message, reason.english))
+            return reason.czech;
+    return nullptr;
+}
+
 [[noreturn]] void onError(png_structp png, png_const_charp message)
 {
     auto *s = static_cast<PngSession *>(png_get_error_ptr(png));
-    std::snprintf(s->message, sizeof s->message, "%s", message ? message : "");
+    const char *czech = czechReason(message);
+    std::snprintf(s->message, sizeof s->message, "%s", czech ? czech : message ? message : "");
     png_longjmp(png, 1);
 }
 
