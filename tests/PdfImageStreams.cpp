@@ -16,3 +16,19 @@ QByteArrayList pdfImageStreams(const QString &pdf)
         }
     return streams;
 }
+
+QByteArrayList pdfPageContents(const QString &pdf)
+{
+    QPDF document;
+    document.processFile(QFile::encodeName(pdf).constData());
+    QByteArrayList pages;
+    for (QPDFObjectHandle page : document.getAllPages()) {
+        QByteArray content;
+        for (QPDFObjectHandle stream : page.getPageContents()) {
+            const std::shared_ptr<Buffer> data = stream.getStreamData(qpdf_dl_generalized);
+            content.append(reinterpret_cast<const char *>(data->getBuffer()), qsizetype(data->getSize()));
+        }
+        pages.append(content);
+    }
+    return pages;
+}
