@@ -2,13 +2,34 @@
 <!DOCTYPE TS>
 <!--
   The Czech words Qt 6.4's own catalogue (qtbase_cs) lacks, for the windows and
-  messages of Qt that the program shows. Each context and source text is exactly
+  messages of Qt that the program shows, and the few it gets wrong. Each context and source text is exactly
   as Qt 6.4 asks for it; the catalogue is compiled with lrelease at build time,
   built into both executables and installed after Qt's, so where both have a word
   this one wins. korvel-print loads only this catalogue, so it carries the
   command line's words (QCommandLineParser) as well.
 -->
 <TS version="2.1" language="cs_CZ">
+<context>
+    <name>QColorDialog</name>
+    <!-- Qt's catalogue gives "Hodnota" and "HTML" the same key, Alt+H, and "Zelená"
+         and "Zvolit barvu obrazovky" Alt+Z: each gets a letter of its own. -->
+    <message>
+        <source>&amp;HTML:</source>
+        <translation>H&amp;TML:</translation>
+    </message>
+    <message>
+        <source>&amp;Pick Screen Color</source>
+        <translation>Z&amp;volit barvu obrazovky</translation>
+    </message>
+</context>
+<context>
+    <name>QFontDialog</name>
+    <!-- "Podtrhnout" and the writing system both took Alt+P. -->
+    <message>
+        <source>Wr&amp;iting System</source>
+        <translation>S&amp;ystém písma</translation>
+    </message>
+</context>
 <context>
     <name>QPrintSettingsOutput</name>
     <message>
