@@ -21,6 +21,10 @@ namespace korvel {
 namespace {
 
 constexpr const char *kRowProperty = "korvelItemRow";
+// Which side's picture the popup menu offers from the control: true for the front.
+constexpr const char *kFrontProperty = "korvelFrontItem";
+// The first row of the back's items.
+constexpr int kFirstBackRow = 7;
 // The row of the contents list, BTo, whose own window the spine's button follows.
 constexpr int kContentsRow = 9;
 
@@ -85,7 +89,10 @@ ItemEditors::ItemEditors(CoverDocument &document, QWidget *canvas, QWidget *dial
 
     // Every control of an item carries its row, so the item keys act on the item
     // whose control has the focus.
-    const auto belongsTo = [](QWidget *control, int row) { control->setProperty(kRowProperty, row); };
+    const auto belongsTo = [](QWidget *control, int row) {
+        control->setProperty(kRowProperty, row);
+        control->setProperty(kFrontProperty, row < kFirstBackRow);
+    };
     // Tab goes from each box to its font and alignment buttons, then to the next box.
     QWidget *previous = nullptr;
     const auto nextInTabOrder = [&previous](QWidget *control) {
@@ -167,8 +174,11 @@ ItemEditors::ItemEditors(CoverDocument &document, QWidget *canvas, QWidget *dial
             connect(button, &QToolButton::clicked, this, [this, row, alignment] { alignmentClicked(row, alignment); });
         }
         // The spine's button stands between the contents list and the information text.
-        if (row == kContentsRow)
-            nextInTabOrder(makeWindowButton(canvas, kWindowButtons[2]));
+        if (row == kContentsRow) {
+            QToolButton *spine = makeWindowButton(canvas, kWindowButtons[2]);
+            spine->setProperty(kFrontProperty, false); // the spines belong to the back inlay
+            nextInTabOrder(spine);
+        }
     }
 
     connect(canvas->findChild<QToolButton *>(QStringLiteral("BEo")), &QToolButton::clicked, this, &ItemEditors::editContents);
@@ -236,6 +246,14 @@ QToolButton *ItemEditors::makeWindowButton(QWidget *canvas, const WindowButtonRo
     button->setToolTip(QString::fromUtf8(w.hint));
     EnterClicksFilter::install(button);
     return button;
+}
+
+std::string_view ItemEditors::pictureOf(const QWidget *control)
+{
+    for (const QWidget *w = control; w; w = w->parentWidget())
+        if (const QVariant front = w->property(kFrontProperty); front.isValid())
+            return front.toBool() ? "MainImg" : "BckImg";
+    return {};
 }
 
 void ItemEditors::setVisible(bool visible)

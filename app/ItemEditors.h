@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QStringList>
 #include <array>
+#include <string_view>
 
 #include "app/ItemControls.h"
 
@@ -30,6 +31,10 @@ public:
     // The edit box of a single-line item by its name ("MEht" ... "BEdt").
     QLineEdit *editBox(const QString &name) const;
     const QList<QLineEdit *> &boxes() const { return m_editBoxes; }
+
+    // The picture of the side whose item control is or holds control: "MainImg" for
+    // the front's items, "BckImg" for the back's and the spine's; empty for others.
+    static std::string_view pictureOf(const QWidget *control);
 
     // Shows or hides every control (they show at 100 % zoom only).
     void setVisible(bool visible);

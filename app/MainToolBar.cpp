@@ -25,15 +25,15 @@ constexpr ToolbarEntry kToolbar[] = {
     {"FOpen", "Otevřít", false, "Ctrl+O", nullptr},
     {"Fsave", "Uložit", false, "Ctrl+S", nullptr},
     {"SaveAs", "Uložit Jako", false, "Ctrl+Shift+S", nullptr},
-    {"ImgMain", "Obrázek přední strany", true, nullptr, nullptr},
-    {"ImgBack", "Obrázek zadní strany", false, nullptr, nullptr},
-    {"ClrTxt", "Vymazat texty", true, nullptr, nullptr},
+    {"ImgMain", "Obrázek přední strany", true, "Ctrl+I", nullptr},
+    {"ImgBack", "Obrázek zadní strany", false, "Ctrl+Shift+I", nullptr},
+    {"ClrTxt", "Vymazat texty", true, "Ctrl+Shift+Delete", nullptr},
     {"ZoomIn", "Zvětšit", true, "Ctrl++", "Ctrl+="},
     {"ZoomOut", "Zmenšit", false, "Ctrl+-", nullptr},
     {"ZoomDef", "Standartní velikost", false, "Ctrl+0", nullptr},
     {"View", "Náhled", true, "Ctrl+Shift+P", nullptr},
     {"Tisk", "Tisk", false, "Ctrl+P", nullptr},
-    {"Info", "Informace", true, nullptr, nullptr},
+    {"Info", "Informace", true, "Ctrl+F1", nullptr},
 };
 
 // The toolbar's buttons sit 3 pixels from its edge and side by side, whatever the

@@ -76,21 +76,28 @@ void PictureCommands::addPlacementMenu(QMenu &menu)
     QAction *centre = placement->addAction(QStringLiteral("Vycentrovat výřez"));
     centre->setObjectName(QStringLiteral("PlaceCentre"));
     connect(centre, &QAction::triggered, this, [target] {
+        // Centred at the zoom it has, as a double click centres it.
         if (PictureElement *element = target()) {
             PicturePlacement p = element->placement();
             p.x = p.y = 500;
-            p.zoom = PicturePlacement::kMinZoom;
             element->setPlacement(p);
         }
     });
+    QAction *byKeys = placement->addAction(QStringLiteral("Výřez klávesnicí"));
+    byKeys->setObjectName(QStringLiteral("PlaceByKeys"));
+    connect(byKeys, &QAction::triggered, this, [this] {
+        if (m_menuTarget == "MainImg" || m_menuTarget == "BckImg")
+            emit cropByKeyboard(m_menuTarget == "MainImg");
+    });
     // Offered over a picture only, showing how it lies now.
-    connect(&menu, &QMenu::aboutToShow, this, [target, placement, choices, centre] {
+    connect(&menu, &QMenu::aboutToShow, this, [target, placement, choices, centre, byKeys] {
         PictureElement *element = target();
         placement->setEnabled(element && !element->picture().isEmpty());
         if (!element)
             return;
         choices[int(element->placement().fit)]->setChecked(true);
         centre->setEnabled(element->placement().clips());
+        byKeys->setEnabled(element->placement().clips());
     });
 }
 

@@ -27,7 +27,7 @@ public:
     void addRemoveActions(QMenu &menu);
 
     // "Umístění obrázku" in menu: stretch, fill or fit for the picture the menu was
-    // opened over (setMenuTarget), and "Vycentrovat výřez".
+    // opened over (setMenuTarget), "Vycentrovat výřez" and "Výřez klávesnicí".
     void addPlacementMenu(QMenu &menu);
     // The picture element ("MainImg", "BckImg") the popup menu is opened over, or none.
     void setMenuTarget(std::string_view element);
@@ -40,6 +40,8 @@ public:
 
 signals:
     void notice(const QString &text);
+    // "Výřez klávesnicí": the crop of the front or back picture is to be chosen with keys.
+    void cropByKeyboard(bool front);
 
 private:
     CoverDocument &m_document;

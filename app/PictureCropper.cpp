@@ -1,5 +1,7 @@
 #include "app/PictureCropper.h"
 
+#include <QApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QWheelEvent>
 
@@ -15,6 +17,8 @@ namespace {
 
 // The crop's zoom changes by a tenth for each notch of the wheel.
 constexpr int kZoomStep = 100;
+// An arrow key moves the picture by this many screen pixels at 100 %, by one with Shift.
+constexpr int kKeyStep = 10;
 
 } // namespace
 
@@ -48,11 +52,121 @@ PictureElement *PictureCropper::fillingAt(const QPoint &onView, std::string_view
     return &element;
 }
 
+bool PictureCropper::startKeyboardCrop(bool front)
+{
+    if (m_keyed)
+        endKeyboardCrop(true);
+    PictureElement &element = front ? m_document.page().MainImg() : m_document.page().BckImg();
+    if (element.picture().isEmpty() || !element.placement().clips())
+        return false;
+    m_keyed = &element;
+    m_keyedName = front ? "MainImg" : "BckImg";
+    m_keyedBefore = element.placement();
+    m_focusBefore = QApplication::focusWidget();
+    m_document.history().beginGesture();
+    m_view.setFocus(Qt::OtherFocusReason);
+    emit hint(QStringLiteral("Výřez %1: šipky ho posunou (se Shiftem jemně), + a − zvětší a zmenší, Enter ho potvrdí, "
+                             "Esc vrátí.")
+                  .arg(front ? QStringLiteral("přední strany") : QStringLiteral("zadní strany")));
+    return true;
+}
+
+void PictureCropper::endKeyboardCrop(bool keep)
+{
+    if (!m_keyed)
+        return;
+    PictureElement *element = m_keyed;
+    m_keyed = nullptr;
+    if (!keep)
+        element->setPlacement(m_keyedBefore);
+    m_document.history().endGesture();
+    emit hint(QString());
+    if (m_focusBefore && m_view.hasFocus())
+        m_focusBefore->setFocus(Qt::OtherFocusReason);
+}
+
+bool PictureCropper::keyboardCropKey(int key, Qt::KeyboardModifiers modifiers)
+{
+    const int step = (modifiers & Qt::ShiftModifier) ? 1 : kKeyStep;
+    QPoint moved;
+    int zoomed = 0;
+    switch (key) {
+    case Qt::Key_Left:
+        moved = QPoint(-step, 0);
+        break;
+    case Qt::Key_Right:
+        moved = QPoint(step, 0);
+        break;
+    case Qt::Key_Up:
+        moved = QPoint(0, -step);
+        break;
+    case Qt::Key_Down:
+        moved = QPoint(0, step);
+        break;
+    case Qt::Key_Plus:
+    case Qt::Key_Equal:
+        zoomed = kZoomStep;
+        break;
+    case Qt::Key_Minus:
+        zoomed = -kZoomStep;
+        break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        endKeyboardCrop(true);
+        return true;
+    case Qt::Key_Escape:
+        endKeyboardCrop(false);
+        return true;
+    default:
+        return false;
+    }
+    PicturePlacement placement = m_keyed->placement();
+    if (zoomed != 0) {
+        placement.zoom = std::clamp(placement.zoom + zoomed, PicturePlacement::kMinZoom, PicturePlacement::kMaxZoom);
+    } else {
+        // As the mouse drags it: the picture moves, the part that shows the other way.
+        placement = placement.movedBy(QPointF(moved) * kTenthMmPerPixel, m_document.page().elementRect(m_keyedName),
+                                      QSizeF(m_keyed->picture().size()));
+    }
+    m_keyed->setPlacement(placement);
+    return true;
+}
+
 bool PictureCropper::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched != &m_view)
         return false;
     CoverPage &page = m_document.page();
+    if (m_keyed) {
+        switch (event->type()) {
+        case QEvent::ShortcutOverride:
+        case QEvent::KeyPress: {
+            auto *key = static_cast<QKeyEvent *>(event);
+            const Qt::KeyboardModifiers modifiers = key->modifiers() & ~Qt::KeypadModifier;
+            // Plain keys (and Shift with the arrows and +) are the crop's; the
+            // window's shortcuts with Ctrl go on working.
+            if (modifiers & ~Qt::ShiftModifier)
+                return false;
+            if (event->type() == QEvent::ShortcutOverride) {
+                const int k = key->key();
+                if (k == Qt::Key_Plus || k == Qt::Key_Minus || k == Qt::Key_Equal || k == Qt::Key_Escape)
+                    event->accept();
+                return false;
+            }
+            return keyboardCropKey(key->key(), modifiers);
+        }
+        case QEvent::FocusOut: {
+            // Another control taking the focus ends it; a menu or another window
+            // coming up in front does not.
+            const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
+            if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason)
+                endKeyboardCrop(true);
+            return false;
+        }
+        default:
+            break;
+        }
+    }
     switch (event->type()) {
     case QEvent::MouseButtonPress: {
         auto *mouse = static_cast<QMouseEvent *>(event);

@@ -1,6 +1,7 @@
 #pragma once
 #include <QObject>
 #include <QPoint>
+#include <QPointer>
 #include <string_view>
 
 #include "project/picture/PicturePlacement.h"
@@ -14,7 +15,8 @@ class PageView;
 // The crop of a front or back picture placed to fill its area, chosen on the page
 // itself: dragging the picture at 100 % moves the part that shows (one undo step per
 // drag), Shift and the wheel zoom it from 100 % to 400 %, a double click centres it
-// again. Ctrl and the wheel stay the page's zoom.
+// again. Ctrl and the wheel stay the page's zoom. Without a mouse, the page takes the
+// keys for a while ("Výřez klávesnicí"): the arrows move the crop, + and - zoom it.
 class PictureCropper : public QObject {
     Q_OBJECT
 public:
@@ -23,12 +25,24 @@ public:
     // The picture element ("MainImg", "BckImg") at a point of the view, or none.
     std::string_view pictureAt(const QPoint &onView) const;
 
+    // The page takes the focus and the keys choose the crop of the front or back
+    // picture, as one undo step, until Enter keeps it or Escape puts it back (leaving
+    // the page keeps it too). Returns false when that picture has no crop to choose.
+    bool startKeyboardCrop(bool front);
+    bool isCroppingByKeyboard() const { return m_keyed != nullptr; }
+
+signals:
+    // What the keys do while they choose the crop; empty when they are done.
+    void hint(const QString &text);
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     // The element at the point whose picture fills its area, or null.
     PictureElement *fillingAt(const QPoint &onView, std::string_view *name) const;
+    bool keyboardCropKey(int key, Qt::KeyboardModifiers modifiers);
+    void endKeyboardCrop(bool keep);
 
     CoverDocument &m_document;
     PageView &m_view;
@@ -37,6 +51,12 @@ private:
     QPoint m_pressedAt;
     PicturePlacement m_pressedPlacement;
     bool m_moving = false;
+    // The crop chosen with keys: its element, its placement before, and the control
+    // that had the focus.
+    PictureElement *m_keyed = nullptr;
+    std::string_view m_keyedName;
+    PicturePlacement m_keyedBefore;
+    QPointer<QWidget> m_focusBefore;
 };
 
 } // namespace korvel

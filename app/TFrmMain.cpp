@@ -118,6 +118,13 @@ TFrmMain::TFrmMain(const QString &startFolder, QWidget *parent)
     connect(m_editors, &ItemEditors::editSpine, this, &TFrmMain::LRBtnClick);
     m_view->lower(); // the item controls stand over the page
     m_cropper = new PictureCropper(*m_document, *m_view);
+    connect(m_pictures, &PictureCommands::cropByKeyboard, m_cropper, &PictureCropper::startKeyboardCrop);
+    connect(m_cropper, &PictureCropper::hint, this, [this](const QString &text) {
+        if (text.isEmpty())
+            statusBar()->clearMessage();
+        else
+            statusBar()->showMessage(text);
+    });
     m_statusLine = new StatusLine(page(), *statusBar());
     resizeCanvas();
     restorePlacement();
@@ -504,6 +511,30 @@ void TFrmMain::buildPopupMenu()
     m_pictures->addRemoveActions(*m_popup);
     m_popup->addSeparator();
     m_popup->addAction(action(QStringLiteral("Help")));
+
+    // The Menu key reaches contextMenuEvent; Shift+F10, the other key for the popup
+    // menu on every desktop, is the window's to catch.
+    auto *menuKey = new QAction(this);
+    menuKey->setObjectName(QStringLiteral("PopupMenuKey"));
+    menuKey->setShortcut(QKeySequence(QStringLiteral("Shift+F10")));
+    menuKey->setShortcutContext(Qt::WindowShortcut);
+    addAction(menuKey);
+    connect(menuKey, &QAction::triggered, this, [this] { showPopupFromKeyboard(QPoint()); });
+}
+
+void TFrmMain::showPopupFromKeyboard(QPoint at)
+{
+    // From the keyboard the menu belongs to the control that has the focus: an item
+    // of the front offers the front picture's placement, one of the back the back's.
+    QWidget *focus = QApplication::focusWidget();
+    if (focus && !isAncestorOf(focus))
+        focus = nullptr;
+    m_pictures->setMenuTarget(focus ? ItemEditors::pictureOf(focus) : std::string_view());
+    if (focus)
+        at = focus->mapToGlobal(QPoint(0, focus->height()));
+    else if (at.isNull())
+        at = m_scroll->viewport()->mapToGlobal(QPoint(0, 0));
+    m_popup->popup(at);
 }
 
 QAction *TFrmMain::action(const QString &name) const
@@ -513,10 +544,14 @@ QAction *TFrmMain::action(const QString &name) const
 
 void TFrmMain::contextMenuEvent(QContextMenuEvent *event)
 {
+    event->accept();
+    if (event->reason() == QContextMenuEvent::Keyboard) {
+        showPopupFromKeyboard(event->globalPos());
+        return;
+    }
     // The placement offered is that of the picture the menu is opened over.
     m_pictures->setMenuTarget(m_cropper->pictureAt(m_view->mapFromGlobal(event->globalPos())));
     m_popup->popup(event->globalPos());
-    event->accept();
 }
 
 void TFrmMain::SetEditorsVisible(bool visible)

@@ -140,6 +140,9 @@ private:
     void buildEditActions();
     void buildToolbar();
     void buildPopupMenu();
+    // The popup menu opened by the Menu key or Shift+F10, near at when no control of
+    // this window has the focus.
+    void showPopupFromKeyboard(QPoint at);
     // Placeholders, alignment buttons and the print warnings follow the page.
     void pageChanged();
     // The whole cover changed (New, Open, undo): boxes and tool windows show it.

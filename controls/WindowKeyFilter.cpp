@@ -1,5 +1,6 @@
 #include "controls/WindowKeyFilter.h"
 
+#include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QWidget>
 
@@ -27,6 +28,12 @@ bool WindowKeyFilter::eventFilter(QObject *watched, QEvent *event)
                 event->ignore();
                 return true;
             }
+    }
+    // Ignored here, the menu's event goes on to the control's parents.
+    if (event->type() == QEvent::ContextMenu
+        && static_cast<QContextMenuEvent *>(event)->reason() == QContextMenuEvent::Keyboard) {
+        event->ignore();
+        return true;
     }
     return QObject::eventFilter(watched, event);
 }

@@ -9,7 +9,9 @@ namespace korvel {
 
 // A text box has key bindings of its own (Ctrl+E moves to the end of the line on
 // some desktops) that would hide the window's shortcuts while the box has the focus.
-// Installed on a control, this filter leaves the given keys to the window.
+// Installed on a control, this filter leaves the given keys to the window, and the
+// Menu key too: its popup menu is the window's, not the box's Cut and Paste (a
+// right click still opens that one).
 class WindowKeyFilter : public QObject {
 public:
     WindowKeyFilter(QList<QKeySequence> keys, QObject *parent);
