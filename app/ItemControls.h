@@ -43,12 +43,13 @@ inline constexpr int kToolbarHeight = 29;
 struct WindowButtonRow {
     const char *name;
     int left, top, width, height;
-    const char *hint; // UTF-8
+    const char *hint;   // UTF-8
+    const char *spoken; // UTF-8: what a screen reader calls it (all of them read " Editace")
 };
 inline constexpr std::array<WindowButtonRow, 3> kWindowButtons = {{
-    {"BEo", 624, 679, 96, 25, "Upravit obsah (Ctrl+Shift+E)"},
-    {"BEit", 624, 927, 94, 25, "Upravit informační text"},
-    {"LRBtn", 624, 799, 96, 25, "Upravit název CD na hřbetu"},
+    {"BEo", 624, 679, 96, 25, "Upravit obsah (Ctrl+Shift+E)", "Upravit obsah"},
+    {"BEit", 624, 927, 94, 25, "Upravit informační text", "Upravit informační text (zadní strana)"},
+    {"LRBtn", 624, 799, 96, 25, "Upravit název CD na hřbetu", "Upravit název CD na hřbetu"},
 }};
 
 } // namespace korvel

@@ -15,6 +15,7 @@
 #include "dialogs/FontDialog.h"
 #include "project/CoverDocument.h"
 #include "project/CoverPage.h"
+#include "project/TextItem.h"
 
 namespace korvel {
 
@@ -100,17 +101,23 @@ ItemEditors::ItemEditors(CoverDocument &document, QWidget *canvas, QWidget *dial
             QWidget::setTabOrder(previous, control);
         previous = control;
     };
-    const auto byKeyboard = [](QToolButton *button, const QString &hint) {
+    // A screen reader names each control by its item ("Nadpis", "Nadpis – písmo")
+    // and reads the button's hint as its description.
+    const auto byKeyboard = [](QToolButton *button, const QString &hint, const QString &spoken) {
         button->setFocusPolicy(Qt::TabFocus);
         button->setToolTip(hint);
+        button->setAccessibleName(spoken);
+        button->setAccessibleDescription(hint);
         EnterClicksFilter::install(button);
     };
     for (int row = 0; row < int(kItemControls.size()); ++row) {
         const ItemControlRow &r = kItemControls[std::size_t(row)];
+        const QString label = itemLabel(QString::fromLatin1(r.code));
         if (r.editBox) {
             auto *box = new QLineEdit(canvas);
             m_controls << box;
             box->setObjectName(QString::fromLatin1(r.editBox));
+            box->setAccessibleName(label);
             box->setGeometry(r.editLeft, r.editTop - kToolbarHeight, r.editWidth, 22);
             auto *validator = new Cp1250Validator(box);
             connect(validator, &Cp1250Validator::dropped, this,
@@ -141,7 +148,7 @@ ItemEditors::ItemEditors(CoverDocument &document, QWidget *canvas, QWidget *dial
         fontButton->setFont(fontButtonFont);
         fontButton->setIcon(fontIcon);
         fontButton->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-        byKeyboard(fontButton, QStringLiteral("Písmo (Ctrl+T)"));
+        byKeyboard(fontButton, QStringLiteral("Písmo (Ctrl+T)"), QStringLiteral("%1 – písmo").arg(label));
         belongsTo(fontButton, row);
         nextInTabOrder(fontButton);
         connect(fontButton, &QToolButton::clicked, this, [this, row] { fontButtonClicked(row); });
@@ -156,15 +163,17 @@ ItemEditors::ItemEditors(CoverDocument &document, QWidget *canvas, QWidget *dial
         white.setColor(QPalette::Window, Qt::white);
         panel->setPalette(white);
         m_panels[std::size_t(row)] = panel;
+        panel->setAccessibleName(QStringLiteral("%1 – zarovnání").arg(label));
         const int alignments[] = {int(Alignment::Left), int(Alignment::Center), int(Alignment::Right)};
         const char *hints[] = {"Zarovnat doleva (Ctrl+L)", "Zarovnat na střed (Ctrl+E)", "Zarovnat doprava (Ctrl+R)"};
+        const char *spoken[] = {"zarovnat vlevo", "zarovnat na střed", "zarovnat vpravo"};
         for (int i = 0; i < 3; ++i) {
             auto *button = new QToolButton(panel);
             button->setObjectName(QStringLiteral("SpeedButton%1").arg(3 * row + i + 1));
             button->setGeometry(2 + 25 * i, 1, 25, 25);
             button->setAutoRaise(true);
             button->setIcon(alignmentIcon(alignments[i]));
-            byKeyboard(button, QString::fromUtf8(hints[i]));
+            byKeyboard(button, QString::fromUtf8(hints[i]), QStringLiteral("%1 – %2").arg(label, QString::fromUtf8(spoken[i])));
             belongsTo(button, row);
             nextInTabOrder(button);
             // Shows the item's alignment: the button of the current one stays pressed.
@@ -244,6 +253,8 @@ QToolButton *ItemEditors::makeWindowButton(QWidget *canvas, const WindowButtonRo
     button->setPalette(pal);
     button->setFocusPolicy(Qt::TabFocus);
     button->setToolTip(QString::fromUtf8(w.hint));
+    button->setAccessibleName(QString::fromUtf8(w.spoken));
+    button->setAccessibleDescription(button->toolTip());
     EnterClicksFilter::install(button);
     return button;
 }

@@ -14,6 +14,7 @@ PageView::PageView(CoverPage &page, QWidget *parent)
     setObjectName(QStringLiteral("QR"));
     setAttribute(Qt::WA_OpaquePaintEvent);
     setContextMenuPolicy(Qt::NoContextMenu); // the window's popup menu serves the page too
+    setAccessibleName(QStringLiteral("Obal na listu A4"));
     resizeToPage();
     connect(&m_page, &CoverPage::changed, this, [this](const QRect &r) { update(r); });
     connect(&m_page, &CoverPage::zoomChanged, this, [this] {

@@ -86,6 +86,7 @@ TFrmMain::TFrmMain(const QString &startFolder, QWidget *parent)
 
     m_scroll = new QScrollArea(this);
     m_scroll->setObjectName(QStringLiteral("PageScroll"));
+    m_scroll->setAccessibleName(QStringLiteral("Stránka obalu"));
     m_scroll->setFrameShape(QFrame::NoFrame);
     m_scroll->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_scroll->setBackgroundRole(QPalette::Window);
