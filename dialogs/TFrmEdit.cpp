@@ -128,6 +128,7 @@ TFrmEdit::TFrmEdit(CoverPage &page, QWidget *owner)
     m_text->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     // Undo is the cover's, step by step, not the box's letter by letter.
     m_text->setUndoRedoEnabled(false);
+    m_text->setAccessibleName(windowTitle()); // until WhatEdit names the item
     UndoKeyFilter::install(m_text);
 
     m_panel = new QFrame(this);
@@ -157,9 +158,23 @@ TFrmEdit::TFrmEdit(CoverPage &page, QWidget *owner)
     SpeedButton1()->setText(QStringLiteral("Vložit text"));
     SpeedButton1()->setIcon(insertIcon());
     SpeedButton1()->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    SpeedButton1()->setToolTip(QStringLiteral("Vložit text a zavřít okno (Esc)"));
     SpeedButton2()->setIcon(alignmentIcon(Alignment::Left));
     SpeedButton3()->setIcon(alignmentIcon(Alignment::Center));
     SpeedButton4()->setIcon(alignmentIcon(Alignment::Right));
+    // Pictures only: a screen reader reads these names, and the hints as descriptions.
+    const struct {
+        QToolButton *button;
+        const char *spoken, *hint;
+    } alignments[] = {{SpeedButton2(), "Zarovnat vlevo", "Zarovnat doleva"},
+                      {SpeedButton3(), "Zarovnat na střed", "Zarovnat na střed"},
+                      {SpeedButton4(), "Zarovnat vpravo", "Zarovnat doprava"}};
+    for (const auto &a : alignments) {
+        a.button->setAccessibleName(QString::fromUtf8(a.spoken));
+        a.button->setToolTip(QString::fromUtf8(a.hint));
+    }
+    for (QToolButton *b : m_buttons)
+        b->setAccessibleDescription(b->toolTip());
     // The button of the item's alignment stays pressed.
     for (QToolButton *b : {SpeedButton2(), SpeedButton3(), SpeedButton4()}) {
         b->setCheckable(true);
@@ -171,6 +186,7 @@ TFrmEdit::TFrmEdit(CoverPage &page, QWidget *owner)
     m_readTracks->setGeometry(352, 6, 105, 25);
     m_readTracks->setText(QStringLiteral("Načíst skladby…"));
     m_readTracks->setToolTip(QStringLiteral("Obsah, nadpisy a obrázek ze složky s hudbou, souboru CUE nebo seznamu skladeb"));
+    m_readTracks->setAccessibleDescription(m_readTracks->toolTip());
     m_readTracks->hide();
     connect(m_readTracks, &QToolButton::clicked, this, &TFrmEdit::readTracks);
 
@@ -198,6 +214,10 @@ void TFrmEdit::WhatEdit(int target)
 {
     m_target = target;
     m_readTracks->setVisible(target == kTargetContents);
+    // Named after the item it edits, for a screen reader.
+    m_text->setAccessibleName(target == kTargetContents ? itemLabel(QStringLiteral("BTo"))
+                              : target == kTargetInfo   ? itemLabel(QStringLiteral("BTit"))
+                                                        : windowTitle());
 }
 
 TextItem *TFrmEdit::targetItem() const

@@ -243,6 +243,7 @@ void TFrmNzvCD::buildControls()
     });
     m_edt->setValidator(validator);
     label2->setBuddy(m_edt);
+    m_edt->setAccessibleName(QStringLiteral("Název CD na hřbetu"));
 
     m_txt = new QLabel(QStringLiteral("Název CD"), this);
     m_txt->setObjectName(QStringLiteral("txt"));
@@ -258,13 +259,14 @@ void TFrmNzvCD::buildControls()
         const char *name;
         QRect rect;
         const char *text;
+        const char *hint; // also what a screen reader reads as its description
     };
     const ButtonPlace places[5] = {
-        {"RxSpeedButton1", QRect(88, 96, 105, 27), " Písmo"},
-        {"RxSpeedButton2", QRect(291, 64, 113, 27), " První barva"},
-        {"RxSpeedButton3", QRect(291, 96, 113, 27), " Poslední barva"},
-        {"RxSpeedButton4", QRect(170, 237, 105, 27), " OK"},
-        {"RxSpeedButton5", QRect(117, 192, 105, 23), " Otevřít"},
+        {"RxSpeedButton1", QRect(88, 96, 105, 27), " Písmo", "Písmo názvu na hřbetu"},
+        {"RxSpeedButton2", QRect(291, 64, 113, 27), " První barva", "Barva přechodu nahoře"},
+        {"RxSpeedButton3", QRect(291, 96, 113, 27), " Poslední barva", "Barva přechodu dole"},
+        {"RxSpeedButton4", QRect(170, 237, 105, 27), " OK", "Zavřít okno (Esc); změny už platí"},
+        {"RxSpeedButton5", QRect(117, 192, 105, 23), " Otevřít", "Vybrat obrázek hřbetu"},
     };
     const QIcon glyphs[5] = {fontGlyph(), colorGlyph(true), colorGlyph(false), okGlyph(),
                              toolbarIcon(QStringLiteral("FOpen"))};
@@ -276,6 +278,9 @@ void TFrmNzvCD::buildControls()
         b->setIcon(glyphs[i]);
         b->setIconSize(QSize(16, 16));
         b->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+        b->setToolTip(QString::fromUtf8(places[i].hint));
+        b->setAccessibleName(b->text().trimmed());
+        b->setAccessibleDescription(b->toolTip());
         b->setFocusPolicy(Qt::NoFocus); // picture buttons take no focus
         m_buttons[i] = b;
     }

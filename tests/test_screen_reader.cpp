@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QToolButton>
 #include <QTest>
 #include <functional>
@@ -31,14 +32,18 @@ QString describe(QAccessibleInterface *iface)
 }
 
 // The visible controls under root that can take the focus, each with what a screen
-// reader calls it.
+// reader calls it. The entries of a list or table are its data, not controls (a
+// folder's size in the file list is empty).
 QList<std::pair<QAccessibleInterface *, QString>> focusableControls(QObject *root)
 {
     QList<std::pair<QAccessibleInterface *, QString>> found;
     std::function<void(QAccessibleInterface *)> walk = [&](QAccessibleInterface *iface) {
         if (!iface || iface->state().invisible)
             return;
-        if (iface->state().focusable)
+        const QAccessible::Role role = iface->role();
+        const bool entry = role == QAccessible::Cell || role == QAccessible::TreeItem || role == QAccessible::ListItem
+                           || role == QAccessible::Row;
+        if (iface->state().focusable && !entry)
             found.append({iface, iface->text(QAccessible::Name).trimmed()});
         for (int i = 0; i < iface->childCount(); ++i)
             walk(iface->child(i));
@@ -92,4 +97,36 @@ TEST(ScreenReader, EveryFocusableControlOfTheMainWindowHasAName)
         names << name;
     names.removeDuplicates();
     EXPECT_EQ(names.size(), controls.size());
+}
+
+TEST(ScreenReader, TheToolWindowsAndThePictureDialogNameEveryControl)
+{
+    TFrmMain window;
+    window.show();
+    TFrmNzvCD *spine = window.createSpineDialog();
+    spine->show();
+    EXPECT_TRUE(unnamed(spine).isEmpty()) << unnamed(spine).join(QLatin1String(", ")).toStdString();
+    EXPECT_EQ(accessible(spine->Edt())->text(QAccessible::Name), QStringLiteral("Název CD na hřbetu"));
+
+    window.BEoClick();
+    auto *editor = window.findChild<TFrmEdit *>();
+    ASSERT_NE(editor, nullptr);
+    EXPECT_TRUE(unnamed(editor).isEmpty()) << unnamed(editor).join(QLatin1String(", ")).toStdString();
+    EXPECT_EQ(accessible(editor->Text())->text(QAccessible::Name), QStringLiteral("Obsah"));
+    QAccessibleInterface *right = accessible(editor->SpeedButton4());
+    EXPECT_EQ(right->text(QAccessible::Name), QStringLiteral("Zarovnat vpravo"));
+    EXPECT_FALSE(right->text(QAccessible::Description).isEmpty());
+
+    TFrmTracks tracks(window.document(), &window);
+    tracks.show();
+    EXPECT_TRUE(unnamed(&tracks).isEmpty()) << unnamed(&tracks).join(QLatin1String(", ")).toStdString();
+
+    QStringList inDialog{QStringLiteral("not shown")};
+    whenModal<QFileDialog>([&inDialog](QFileDialog *d) {
+        inDialog = unnamed(d);
+        d->reject();
+    });
+    PicturePlacement::Fit fit = PicturePlacement::Fit::Stretch;
+    runOpenPictureDialog(&window, QSizeF(100, 100), &fit);
+    EXPECT_TRUE(inDialog.isEmpty()) << inDialog.join(QLatin1String(", ")).toStdString();
 }
