@@ -2,9 +2,12 @@
 
 #include <QFileDialog>
 #include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPainter>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -22,9 +25,9 @@ QString showPictureDialog(QWidget *parent, const NameFilters &filters, const QSi
 
 NameFilters openPictureFilters()
 {
-    // The labels are the ones users of the cover files know, word for word. "Vše"
-    // shows PNG pictures too, although its words were fixed before they were read.
-    return {{QStringLiteral("Vše (*.gif;*.dib;*.jpeg;*.jpg;*.bmp;*.ico;*.emf;*.wmf)"),
+    // The labels are the ones users of the cover files know, word for word, but "Vše"
+    // names the PNG pictures it shows too.
+    return {{QStringLiteral("Vše (*.gif;*.dib;*.jpeg;*.jpg;*.bmp;*.ico;*.emf;*.wmf;*.png)"),
              QStringLiteral("*.gif;*.dib;*.jpeg;*.jpg;*.bmp;*.ico;*.emf;*.wmf;*.png")},
             {QStringLiteral("CompuServe GIF Image (*.gif)"), QStringLiteral("*.gif")},
             {QStringLiteral("Device Independent Bitmap (*.dib)"), QStringLiteral("*.dib")},
@@ -73,6 +76,7 @@ QString showPictureDialog(QWidget *parent, const NameFilters &filters, const QSi
     preview->setFixedSize(180, 180);
     preview->setAlignment(Qt::AlignCenter);
     preview->setFrameShape(QFrame::StyledPanel);
+    preview->setAccessibleName(QStringLiteral("Náhled obrázku"));
     sideLayout->addWidget(preview);
     QComboBox *placement = nullptr;
     if (fit) {
@@ -119,12 +123,26 @@ QString showPictureDialog(QWidget *parent, const NameFilters &filters, const QSi
         p.end();
         preview->setPixmap(QPixmap::fromImage(image));
     };
-    QObject::connect(&dialog, &QFileDialog::currentChanged, preview, [picture, showPreview](const QString &path) {
+    // The file clicked in the list, or typed into the name field.
+    auto shownPath = std::make_shared<QString>();
+    const auto showFile = [picture, showPreview, shownPath](const QString &path) {
+        if (path == *shownPath)
+            return;
+        *shownPath = path;
         QString error;
         if (path.isEmpty() || !picture->loadFromFile(path, &error))
             *picture = Picture();
         showPreview();
-    });
+    };
+    QObject::connect(&dialog, &QFileDialog::currentChanged, preview, showFile);
+    if (auto *name = dialog.findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))) {
+        QFileDialog *d = &dialog;
+        QObject::connect(name, &QLineEdit::textChanged, preview, [d, showFile](const QString &typed) {
+            const QFileInfo file(QDir(d->directory()).absoluteFilePath(typed.trimmed()));
+            if (!typed.trimmed().isEmpty() && file.isFile())
+                showFile(file.absoluteFilePath());
+        });
+    }
     if (placement)
         QObject::connect(placement, &QComboBox::currentIndexChanged, preview, showPreview);
 

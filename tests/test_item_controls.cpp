@@ -203,10 +203,12 @@ TEST(ItemControls, PicturesAreChosenAndACancelledDialogChangesNothing)
         EXPECT_EQ(d->windowTitle(), QStringLiteral("Otevřít obrázek..."));
         EXPECT_EQ(d->nameFilters(), labelsOf(openPictureFilters()));
         EXPECT_EQ(d->selectedNameFilter(), openPictureFilters().first().label);
-        // "Vše" keeps its words and shows PNG pictures too.
+        // "Vše" shows PNG pictures too, and says so.
         ASSERT_NE(d->findChild<QFileSystemModel *>(), nullptr);
         EXPECT_TRUE(d->findChild<QFileSystemModel *>()->nameFilters().contains(QStringLiteral("*.png")));
-        EXPECT_NE(d->findChild<QWidget *>(QStringLiteral("PicturePreview")), nullptr);
+        EXPECT_TRUE(patternsOfFilter(d->selectedNameFilter()).contains(QStringLiteral("*.png")));
+        auto *preview = d->findChild<QLabel *>(QStringLiteral("PicturePreview"));
+        ASSERT_NE(preview, nullptr);
         // The details show in full: every column but the name as wide as its contents.
         auto *details = d->findChild<QTreeView *>(QStringLiteral("treeView"));
         ASSERT_NE(details, nullptr);
@@ -222,6 +224,12 @@ TEST(ItemControls, PicturesAreChosenAndACancelledDialogChangesNothing)
                 EXPECT_GE(details->header()->sectionSize(column), metrics.horizontalAdvance(text)) << text.toStdString();
             }
         EXPECT_GE(d->width(), 980);
+        // A name typed rather than clicked shows in the preview too.
+        auto *name = d->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+        ASSERT_NE(name, nullptr);
+        EXPECT_TRUE(preview->pixmap().isNull());
+        QTest::keyClicks(name, QStringLiteral("bmp_24bpp.bmp"));
+        EXPECT_FALSE(preview->pixmap().isNull());
         d->reject();
     });
     EXPECT_TRUE(runOpenPictureDialog(&window).isEmpty());
