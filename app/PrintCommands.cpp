@@ -105,7 +105,7 @@ void PrintCommands::preview()
         preview.setWindowTitle(QStringLiteral("Náhled"));
         // The preview shows the page itself: no printer's calibration reaches it.
         connect(&preview, &QPrintPreviewDialog::paintRequested, this,
-                [this](QPrinter *p) { m_document.page().printTo(*p); });
+                [this](QPrinter *p) { m_document.page().previewTo(*p); });
         preview.exec();
         print = preview.printRequested();
     });

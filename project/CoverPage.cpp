@@ -525,6 +525,19 @@ void CoverPage::paint(QPainter &painter, const PageRenderOptions &o) const
     for (const ElementGeometry &g : kPageElements)
         if (g.kind == ElementKind::Rectangle)
             paintFrame(painter, deviceRect(elementRect(g.name)), outlineWidth);
+    if (o.visibleHairlines) {
+        // A cosmetic pen along the middle of each outline: one pixel wherever the
+        // drawing is shown, hidden within the outline where that is wider.
+        painter.setPen(QPen(Qt::black, 0));
+        painter.setBrush(Qt::NoBrush);
+        for (const ElementGeometry &g : kPageElements)
+            if (g.kind == ElementKind::Rectangle) {
+                const QRectF r = deviceRect(elementRect(g.name));
+                const double half = std::min(outlineWidth, std::min(r.width(), r.height()) / 2) / 2;
+                painter.drawRect(r.adjusted(half, half, -half, -half));
+            }
+        painter.setPen(Qt::NoPen);
+    }
 
     if (o.screenExtras) {
         // Corner brackets mark every text box and spine band, so empty boxes can be
@@ -589,11 +602,14 @@ void CoverPage::paintScreen(QPainter &painter) const
     paint(painter, PageRenderOptions::forScreen(m_zoom));
 }
 
-void CoverPage::paintOnPaper(QPainter &painter, double dpiX, double dpiY, const PrinterCalibration &calibration) const
+void CoverPage::paintOnPaper(QPainter &painter, double dpiX, double dpiY, const PrinterCalibration &calibration,
+                             bool visibleHairlines) const
 {
     painter.save();
     painter.setWorldTransform(calibration.forDevice(dpiX, dpiY), true);
-    paint(painter, PageRenderOptions::forPaper(dpiX));
+    PageRenderOptions options = PageRenderOptions::forPaper(dpiX);
+    options.visibleHairlines = visibleHairlines;
+    paint(painter, options);
     painter.restore();
 }
 
@@ -603,6 +619,15 @@ bool CoverPage::printTo(QPagedPaintDevice &device, const PrinterCalibration &cal
     if (!painter.begin(&device))
         return false;
     paintOnPaper(painter, device.logicalDpiX(), device.logicalDpiY(), calibration);
+    return painter.end();
+}
+
+bool CoverPage::previewTo(QPagedPaintDevice &device) const
+{
+    QPainter painter;
+    if (!painter.begin(&device))
+        return false;
+    paintOnPaper(painter, device.logicalDpiX(), device.logicalDpiY(), PrinterCalibration{}, true);
     return painter.end();
 }
 

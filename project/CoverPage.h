@@ -29,6 +29,10 @@ struct PageRenderOptions {
     int layoutZoom = 100;
     // Corner brackets and captions: on screen only, never printed.
     bool screenExtras = false;
+    // The outlines drawn one pixel wide too, on whatever device the drawing is
+    // finally shown: the print preview shows its recording of the page scaled
+    // down, where a 0.26 mm outline is thinner than a pixel and vanishes in part.
+    bool visibleHairlines = false;
 
     static PageRenderOptions forScreen(int zoom);
     static PageRenderOptions forPaper(double dpi);
@@ -152,11 +156,15 @@ public:
     // Draws the page for paper at a device's resolution (across and down), moved
     // and stretched by a printer's calibration.
     void paintOnPaper(QPainter &painter, double dpiX, double dpiY,
-                      const PrinterCalibration &calibration = {}) const;
+                      const PrinterCalibration &calibration = {}, bool visibleHairlines = false) const;
     // Prints one A4 page on a paged device (printer, PDF), measured from the paper's
     // corner and corrected by the calibration of the printer it goes to. Returns
     // false if the device could not be painted on.
     bool printTo(QPagedPaintDevice &device, const PrinterCalibration &calibration = {}) const;
+    // The page for the print preview: as printed without a calibration, but with
+    // every outline at least one pixel of the screen wide however small the preview
+    // shows the page (PageRenderOptions::visibleHairlines). Paper is not drawn so.
+    bool previewTo(QPagedPaintDevice &device) const;
     // The rectangle that the printed elements cover, in tenths of a millimetre from
     // the paper's corner: what must fit on the paper.
     static QRectF printedArea();

@@ -1,5 +1,6 @@
 // The page drawn into images: outlines, pictures, texts, and what stays off paper.
 #include <QBuffer>
+#include <QPicture>
 #include <QSignalSpy>
 #include <gtest/gtest.h>
 
@@ -170,6 +171,75 @@ TEST(PagePaint, OutlinesAreAPixelOf96DpiWideOnEveryDevice)
         ++run;
     EXPECT_GE(run, 6);
     EXPECT_LE(run, 7);
+}
+
+TEST(PagePaint, ThePreviewShowsEveryOutlineHoweverSmall)
+{
+    // The preview records the page at the printer's resolution and shows the
+    // recording scaled down: at its first zoom, 38.8 % of 96 dpi.
+    CoverPage page;
+    emptyAllTexts(page);
+    const double dpi = 1200, shown = 0.388 * 96 / dpi;
+    const auto preview = [&](bool visibleHairlines) {
+        QPicture recording;
+        QPainter recorder(&recording);
+        PageRenderOptions options = PageRenderOptions::forPaper(dpi);
+        options.visibleHairlines = visibleHairlines;
+        page.paint(recorder, options);
+        recorder.end();
+        QImage image(qRound(2100.0 / 254 * dpi * shown), qRound(2970.0 / 254 * dpi * shown), QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter p(&image);
+        p.scale(shown, shown);
+        p.drawPicture(0, 0, recording);
+        return image;
+    };
+    // Along the middle half of each edge of each outline, a dark pixel within a pixel
+    // of where the edge falls.
+    const auto edgesShown = [&](const QImage &image) {
+        int shownEdges = 0, edges = 0;
+        for (std::string_view outline : {"QRShape1", "QRShape2", "QRShape3", "QRShape4"}) {
+            const QRectF r = page.elementRect(outline);
+            const QRectF px(r.topLeft() / 254 * dpi * shown, r.size() / 254 * dpi * shown);
+            const auto dark = [&](double x, double y) {
+                for (int dx = -1; dx <= 1; ++dx)
+                    for (int dy = -1; dy <= 1; ++dy)
+                        if (isDark(image.pixel(int(x) + dx, int(y) + dy)))
+                            return true;
+                return false;
+            };
+            const auto edge = [&](QPointF from, QPointF to) {
+                int hits = 0;
+                for (int i = 0; i <= 20; ++i) {
+                    const QPointF at = from + (to - from) * (0.25 + 0.5 * i / 20);
+                    hits += dark(at.x(), at.y());
+                }
+                ++edges;
+                shownEdges += hits == 21;
+            };
+            edge(px.topLeft(), px.bottomLeft());
+            edge(px.topRight(), px.bottomRight());
+            edge(px.topLeft(), px.topRight());
+            edge(px.bottomLeft(), px.bottomRight());
+        }
+        return std::make_pair(shownEdges, edges);
+    };
+    const auto [before, all] = edgesShown(preview(false));
+    EXPECT_LT(before, all) << "thinner than a pixel, some outlines vanish";
+    const auto [now, total] = edgesShown(preview(true));
+    EXPECT_EQ(now, total);
+
+    // Where the outline is wider than a pixel, the hairline lies within it: the page
+    // at 600 dpi is the same with it or without.
+    QImage plain = renderPaper(page, 600);
+    QImage withHairlines(plain.size(), QImage::Format_RGB32);
+    withHairlines.fill(Qt::white);
+    QPainter p(&withHairlines);
+    PageRenderOptions options = PageRenderOptions::forPaper(600);
+    options.visibleHairlines = true;
+    page.paint(p, options);
+    p.end();
+    EXPECT_EQ(withHairlines, plain);
 }
 
 TEST(PagePaint, TheMarksFollowTheTextAndEveryZoomShowsTheLinesThatPrint)
