@@ -128,7 +128,7 @@ ItemEditors::ItemEditors(CoverDocument &document, QWidget *canvas, QWidget *dial
             // Typed letters are one undo step per run; the box's own undo is not used.
             connect(box, &QLineEdit::textEdited, this, [this, row] { m_document.nextChangeIsTyping(row); });
             UndoKeyFilter::install(box);
-            WindowKeyFilter::install(box, itemKeys());
+            WindowKeyFilter::install(box, itemKeys(), true);
             belongsTo(box, row);
             nextInTabOrder(box);
             m_editBoxes << box;

@@ -6,15 +6,16 @@
 
 namespace korvel {
 
-WindowKeyFilter::WindowKeyFilter(QList<QKeySequence> keys, QObject *parent)
+WindowKeyFilter::WindowKeyFilter(QList<QKeySequence> keys, bool popupMenu, QObject *parent)
     : QObject(parent)
     , m_keys(std::move(keys))
+    , m_popupMenu(popupMenu)
 {
 }
 
-void WindowKeyFilter::install(QWidget *control, const QList<QKeySequence> &keys)
+void WindowKeyFilter::install(QWidget *control, const QList<QKeySequence> &keys, bool popupMenu)
 {
-    control->installEventFilter(new WindowKeyFilter(keys, control));
+    control->installEventFilter(new WindowKeyFilter(keys, popupMenu, control));
 }
 
 bool WindowKeyFilter::eventFilter(QObject *watched, QEvent *event)
@@ -30,7 +31,7 @@ bool WindowKeyFilter::eventFilter(QObject *watched, QEvent *event)
             }
     }
     // Ignored here, the menu's event goes on to the control's parents.
-    if (event->type() == QEvent::ContextMenu
+    if (m_popupMenu && event->type() == QEvent::ContextMenu
         && static_cast<QContextMenuEvent *>(event)->reason() == QContextMenuEvent::Keyboard) {
         event->ignore();
         return true;

@@ -166,13 +166,19 @@ TFrmEdit::TFrmEdit(CoverPage &page, QWidget *owner)
     const struct {
         QToolButton *button;
         const char *spoken, *hint;
-    } alignments[] = {{SpeedButton2(), "Zarovnat vlevo", "Zarovnat doleva"},
-                      {SpeedButton3(), "Zarovnat na střed", "Zarovnat na střed"},
-                      {SpeedButton4(), "Zarovnat vpravo", "Zarovnat doprava"}};
+        const char *key;
+    } alignments[] = {{SpeedButton2(), "Zarovnat vlevo", "Zarovnat doleva", "Ctrl+L"},
+                      {SpeedButton3(), "Zarovnat na střed", "Zarovnat na střed", "Ctrl+E"},
+                      {SpeedButton4(), "Zarovnat vpravo", "Zarovnat doprava", "Ctrl+R"}};
+    // The buttons take no focus, so the caret stays in Text; their keys are the main
+    // window's keys for the same alignments (see eventFilter).
     for (const auto &a : alignments) {
+        const QKeySequence key(QString::fromLatin1(a.key));
         a.button->setAccessibleName(QString::fromUtf8(a.spoken));
-        a.button->setToolTip(QString::fromUtf8(a.hint));
+        a.button->setToolTip(QStringLiteral("%1 (%2)").arg(QString::fromUtf8(a.hint), key.toString(QKeySequence::NativeText)));
+        m_alignmentKeys.append({key, a.button});
     }
+    m_text->installEventFilter(this);
     for (QToolButton *b : m_buttons)
         b->setAccessibleDescription(b->toolTip());
     // The button of the item's alignment stays pressed.
@@ -419,6 +425,24 @@ void TFrmEdit::savePlacement() const
 } // namespace korvel
 
 namespace korvel {
+
+bool TFrmEdit::eventFilter(QObject *watched, QEvent *event)
+{
+    // The alignment keys are the editor's while Text has the focus: the main window's
+    // shortcuts for them, which reach this tool window too, would act on the item of
+    // the main window's focus instead.
+    if (watched == m_text && (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress)) {
+        auto *key = static_cast<QKeyEvent *>(event);
+        for (const auto &[sequence, button] : m_alignmentKeys)
+            if (QKeySequence(key->keyCombination()) == sequence) {
+                event->accept();
+                if (event->type() == QEvent::KeyPress)
+                    button->click();
+                return true;
+            }
+    }
+    return QWidget::eventFilter(watched, event);
+}
 
 void TFrmEdit::keyPressEvent(QKeyEvent *event)
 {

@@ -1,4 +1,5 @@
 #pragma once
+#include <QKeySequence>
 #include <QPointer>
 #include <QStringList>
 #include <QWidget>
@@ -79,6 +80,7 @@ protected:
     void showEvent(QShowEvent *event) override;
     void hideEvent(QHideEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     TextItem *targetItem() const;
@@ -95,6 +97,7 @@ private:
     QFrame *m_panel;
     QToolButton *m_buttons[4];
     QToolButton *m_readTracks;
+    QList<std::pair<QKeySequence, QToolButton *>> m_alignmentKeys;
     bool m_placed = false;
 };
 

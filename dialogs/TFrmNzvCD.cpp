@@ -17,6 +17,7 @@
 #include <QToolTip>
 
 #include "controls/Cp1250Validator.h"
+#include "controls/EnterClicksFilter.h"
 #include "controls/UndoKeyFilter.h"
 #include "dialogs/ErrorBox.h"
 #include "dialogs/FontDialog.h"
@@ -281,7 +282,9 @@ void TFrmNzvCD::buildControls()
         b->setToolTip(QString::fromUtf8(places[i].hint));
         b->setAccessibleName(b->text().trimmed());
         b->setAccessibleDescription(b->toolTip());
-        b->setFocusPolicy(Qt::NoFocus); // picture buttons take no focus
+        // Reached with Tab and pressed with Space or Enter, as the main window's are.
+        b->setFocusPolicy(Qt::TabFocus);
+        EnterClicksFilter::install(b);
         m_buttons[i] = b;
     }
 
@@ -309,9 +312,11 @@ void TFrmNzvCD::buildControls()
     m_vdl->setObjectName(QStringLiteral("Vdl"));
     m_vdl->setGeometry(253, 197, 81, 17);
 
-    setTabOrder(m_edt, m_obr);
-    setTabOrder(m_obr, m_roz);
-    setTabOrder(m_roz, m_vdl);
+    // The title, its font and colours, the picture, then OK; the box, the check box
+    // and the two choices keep their order among them.
+    QWidget *order[] = {m_edt, m_buttons[0], m_buttons[1], m_buttons[2], m_obr, m_buttons[4], m_roz, m_vdl, m_buttons[3]};
+    for (std::size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
 }
 
 QToolButton *TFrmNzvCD::button(int number) const

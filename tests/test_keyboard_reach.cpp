@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPlainTextEdit>
 #include <QStatusBar>
 #include <QTest>
 #include <QToolButton>
@@ -15,7 +16,10 @@
 #include "GuiTestUtil.h"
 #include "app/PageView.h"
 #include "app/TFrmMain.h"
+#include "dialogs/FontDialog.h"
+#include "dialogs/TFrmEdit.h"
 #include "dialogs/TFrmInfo.h"
+#include "dialogs/TFrmNzvCD.h"
 #include "project/CoverPage.h"
 #include "project/DocumentHistory.h"
 
@@ -223,4 +227,48 @@ TEST(KeyboardReach, TheCropIsChosenWithKeysAsOneStep)
     w.window.action(QStringLiteral("Undo"))->trigger();
     EXPECT_EQ(w.window.page().MainImg().placement().x, 500);
     EXPECT_EQ(w.window.page().MainImg().placement().zoom, 1000) << "the keys' crop was one step";
+}
+
+TEST(KeyboardReach, TheSpineWindowsButtonsAndTheEditorsAlignmentsAreReached)
+{
+    Window w;
+    // The spine window: Tab goes through the title, its buttons, the picture and OK.
+    w.window.LRBtnClick();
+    TFrmNzvCD *spine = w.window.findChildren<TFrmNzvCD *>().last();
+    spine->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(spine));
+    spine->Edt()->setFocus();
+    QStringList visited;
+    for (int i = 0; i < 8; ++i) {
+        QTest::keyClick(spine->focusWidget(), Qt::Key_Tab);
+        visited << spine->focusWidget()->objectName();
+    }
+    EXPECT_EQ(visited, (QStringList{"RxSpeedButton1", "RxSpeedButton2", "RxSpeedButton3", "Obr", "RxSpeedButton5", "Roz",
+                                    "Vdl", "RxSpeedButton4"}));
+    // Enter on " Písmo" opens the title's font.
+    bool fontDialog = false;
+    whenModal<FontDialog>([&fontDialog](FontDialog *d) {
+        fontDialog = true;
+        d->reject();
+    });
+    spine->button(1)->setFocus();
+    QTest::keyClick(spine->button(1), Qt::Key_Return);
+    EXPECT_TRUE(fontDialog);
+    spine->close();
+
+    // The editor: the main window's alignment keys, with the caret in the text.
+    w.window.BEoClick();
+    auto *editor = w.window.findChild<TFrmEdit *>();
+    ASSERT_NE(editor, nullptr);
+    editor->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(editor));
+    editor->Text()->setFocus();
+    QTest::keyClicks(editor->Text(), QStringLiteral("Track"));
+    QTest::keyClick(editor->Text(), Qt::Key_R, Qt::ControlModifier);
+    EXPECT_EQ(w.window.page().item(QStringLiteral("BTo")).alignment(), Alignment::Right);
+    EXPECT_TRUE(editor->SpeedButton4()->isChecked());
+    EXPECT_TRUE(editor->SpeedButton4()->toolTip().contains(QStringLiteral("Ctrl+R")));
+    QTest::keyClick(editor->Text(), Qt::Key_L, Qt::ControlModifier);
+    EXPECT_EQ(w.window.page().item(QStringLiteral("BTo")).alignment(), Alignment::Left);
+    EXPECT_EQ(editor->Text()->toPlainText(), QStringLiteral("Track")) << "the keys typed nothing";
 }
