@@ -528,10 +528,11 @@ void TFrmMain::showPopupFromKeyboard(QPoint at)
     // From the keyboard the menu belongs to the control that has the focus: an item
     // of the front offers the front picture's placement, one of the back the back's.
     QWidget *focus = QApplication::focusWidget();
-    if (focus && !isAncestorOf(focus))
-        focus = nullptr;
-    m_pictures->setMenuTarget(focus ? ItemEditors::pictureOf(focus) : std::string_view());
-    if (focus)
+    const std::string_view picture = focus && isAncestorOf(focus) ? ItemEditors::pictureOf(focus) : std::string_view();
+    m_pictures->setMenuTarget(picture);
+    // Under the item's control; elsewhere (the page itself) where the key was given,
+    // or at the top left of the page in view.
+    if (!picture.empty())
         at = focus->mapToGlobal(QPoint(0, focus->height()));
     else if (at.isNull())
         at = m_scroll->viewport()->mapToGlobal(QPoint(0, 0));

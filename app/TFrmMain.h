@@ -140,8 +140,8 @@ private:
     void buildEditActions();
     void buildToolbar();
     void buildPopupMenu();
-    // The popup menu opened by the Menu key or Shift+F10, near at when no control of
-    // this window has the focus.
+    // The popup menu opened by the Menu key or Shift+F10: under the focused item's
+    // control, or at `at` (where the key was given) when the focus is on no item.
     void showPopupFromKeyboard(QPoint at);
     // Placeholders, alignment buttons and the print warnings follow the page.
     void pageChanged();
