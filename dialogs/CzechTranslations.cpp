@@ -14,7 +14,8 @@ namespace {
 // finds a font's style in its list by name: the list holds the names the font files
 // give ("Italic", "Bold"), but the name Qt makes for a font would come out in Czech
 // ("Kurzíva") and match nothing, so the dialog would drop the italic or bold of every
-// font it is given. Those few words stay as the font files write them.
+// font it is given. Those few words stay as the font files write them here; the
+// program's font dialog shows them in Czech itself (FontDialog::styleCaption).
 class QtCzechTranslator final : public QTranslator {
 public:
     using QTranslator::QTranslator;

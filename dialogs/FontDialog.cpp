@@ -88,7 +88,7 @@ public:
 
 struct StyleWord {
     const char *word;    // as font files write it, lower case, without spaces
-    const char *caption; // UTF-8, as an adjective of "písmo"; empty: left out
+    const char *caption; // UTF-8, as an adjective of "písmo"
 };
 
 // The words of style names. Weights and widths describe "písmo" (neuter); with
