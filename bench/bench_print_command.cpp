@@ -10,7 +10,7 @@
 
 #include "BenchData.h"
 #include "project/CoverPage.h"
-#include "project/ProjectSession.h"
+#include "project/CoverDocument.h"
 #include "settings/UserRegistry.h"
 
 using namespace korvel;
@@ -26,8 +26,8 @@ struct PhotoProject {
     PhotoProject()
     {
         UserRegistry::setStorePath(dir.filePath(QStringLiteral("registry.ini")));
-        CoverPage page;
-        ProjectSession session(page);
+        CoverDocument document(dir.path());
+        CoverPage &page = document.page();
         front = bench::makeBigJpeg(QColor(Qt::red));
         back = bench::makeBigJpeg(QColor(Qt::blue));
         jpegBytes = front.size() + back.size();
@@ -38,7 +38,7 @@ struct PhotoProject {
         picture.loadFromData(back, QStringLiteral(".jpg"), &error);
         page.BckImg().setPicture(picture);
         path = dir.filePath(QStringLiteral("photos.kvp"));
-        session.save(path);
+        document.save(path, true);
         UserRegistry::setStorePath(QString());
     }
 };

@@ -83,9 +83,18 @@ void checkEngine(const QByteArray &content, std::uint8_t flags)
         values.push_back(content.mid(from, 40));
     }
 
-    for (const QByteArray &s : sections)
-        for (const QByteArray &k : keys)
-            (void)ini::findValue(content, s, k);
+    // A section read in one pass answers every key as findValue does.
+    for (const QByteArray &s : sections) {
+        const ini::SectionIndex index(content, s);
+        if (index.sectionFound() != ini::hasSection(content, s))
+            std::abort();
+        for (const QByteArray &k : keys) {
+            const auto one = ini::findValue(content, s, k);
+            const auto indexed = index.value(k);
+            if (one.has_value() != indexed.has_value() || (one && *one != *indexed))
+                std::abort();
+        }
+    }
 
     const QByteArray &s = sections[flags % sections.size()];
     const QByteArray &k = keys[(flags >> 2) % keys.size()];

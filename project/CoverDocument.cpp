@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryDir>
 #include <QUndoStack>
 #include <algorithm>
 
@@ -11,12 +10,10 @@
 #include "project/DocumentHistory.h"
 #include "project/ProjectError.h"
 #include "project/ProjectFile.h"
-#include "project/ProjectSession.h"
 #include "project/RecoveryWriter.h"
 #include "project/SpinePictureState.h"
 #include "project/picture/PictureError.h"
 #include "settings/SettingsError.h"
-#include "settings/TKivINIEntry.h"
 
 // The built-in template lives in this static library, so it is registered by hand.
 static void initTemplateResource()
@@ -171,35 +168,12 @@ void CoverDocument::replaceWith(const DocumentSnapshot &snapshot)
 DocumentSnapshot CoverDocument::read(const QString &path, const DocumentSnapshot &from, QStringList *problems,
                                       bool keepUnreadable) const
 {
-    const QString name = QFileInfo(path).fileName();
-    // A cover of its own to read into: this one is not touched until it succeeded.
-    CoverPage page;
-    page.setState(from.page);
-    page.item(QStringLiteral("BTo")).clearLines();
-    page.item(QStringLiteral("BTit")).clearLines();
-    // The project's pictures are those of its side files: none when it has none.
-    page.MainImg().clear();
-    page.BckImg().clear();
-    page.resetHeights();
-    SpinePictureState spine(page);
-    spine.restore(from.pictureSwitch, from.stretch, from.remembered);
-    TKivINIEntry ini;
-    configureProjectEntry(ini);
-    QStringList unreadable;
-    ProjectContext context{page, ini, spine, {}, problems, &unreadable};
-    try {
-        LoadProject(context, path);
-    } catch (const ProjectError &) {
-        throw;
-    } catch (const SettingsError &e) {
-        throw ProjectError(QStringLiteral("Projekt „%1“ nelze otevřít: %2").arg(name, e.message()));
-    } catch (const CommandError &e) {
-        throw ProjectError(QStringLiteral("Projekt „%1“ nelze otevřít: %2").arg(name, e.message()));
-    }
-    DocumentSnapshot read = snapshotOf(page, spine);
+    ProjectReading reading = readProjectFile(path, from);
+    if (problems)
+        *problems = reading.problems;
     if (keepUnreadable)
-        read.keptSideFiles = unreadable;
-    return read;
+        reading.snapshot.keptSideFiles = reading.unreadable;
+    return reading.snapshot;
 }
 
 QStringList CoverDocument::start(const QString &argument)
@@ -220,18 +194,12 @@ QStringList CoverDocument::start(const QString &argument)
         }
     }
     if (!haveTemplate) {
-        QTemporaryDir dir;
-        const QString builtIn = dir.filePath(QStringLiteral("default.kvd"));
-        if (dir.isValid() && QFile::copy(QStringLiteral(":/default.kvd"), builtIn)) {
-            QFile::setPermissions(builtIn, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-            try {
-                m_template = read(builtIn, base, nullptr);
-            } catch (const CommandError &) {
-                m_template = base;
-            }
-        } else {
-            m_template = base;
-        }
+        // The program's own, read from its resources as the file would be.
+        QFile builtIn(QStringLiteral(":/default.kvd"));
+        const QByteArray content = builtIn.open(QIODevice::ReadOnly) ? builtIn.readAll() : QByteArray();
+        m_template = isProjectText(content)
+                         ? readProject(content, projectSideFileBase(QStringLiteral("default.kvd")), {}, base)
+                         : base;
     }
     // The template's texts show as samples while the boxes are empty.
     m_template.samples.fill(true);

@@ -12,8 +12,8 @@
 #include "settings/Cp1250.h"
 #include "settings/IniFile.h"
 #include "settings/SettingsError.h"
+#include "settings/IntegerText.h"
 #include "settings/TKivINIEntry.h"
-#include "settings/TKivRegEntry.h"
 #include "project/SideFile.h"
 #include "project/DocumentSnapshot.h"
 #include "settings/FileReplacement.h"
@@ -72,9 +72,48 @@ QString alignmentWord(Alignment a)
     return QStringLiteral("Center");
 }
 
+// The project's section, parsed once, read key by key as the settings entry reads
+// one value of a file: text cut to 1023 characters, "ERROR" for a missing one; a
+// number as strToIntDef takes it, -11073 when missing or no number; a flag true for a
+// non-zero number.
+class ProjectKeys {
+public:
+    explicit ProjectKeys(const QByteArray &content)
+        : m_index(content, kProjectSection)
+    {
+    }
+
+    QString ReadString(const QString &name) const
+    {
+        return text(name).value_or(TKivINIEntry::MissingString());
+    }
+    int ReadInteger(const QString &name) const
+    {
+        return strToIntDef(text(name).value_or(QString()), TKivINIEntry::MissingInteger);
+    }
+    bool ReadBool(const QString &name) const
+    {
+        return strToIntDef(text(name).value_or(QString()), 0) != 0;
+    }
+
+private:
+    std::optional<QString> text(const QString &name) const
+    {
+        std::optional<QByteArrayView> value = m_index.value(name.toLatin1());
+        if (!value)
+            return std::nullopt;
+        // One byte is one character in this code page, so the cut can come first.
+        if (value->size() > TKivINIEntry::MaxValueLength)
+            value = value->first(TKivINIEntry::MaxValueLength);
+        return decodeCp1250(*value);
+    }
+
+    ini::SectionIndex m_index;
+};
+
 // Applies the six style keys: each one that reads true replaces the whole style,
 // so the last true one wins; none true leaves the style as it was.
-int readStyle(TKivINIEntry &ini, const QString &prefix, int style)
+int readStyle(const ProjectKeys &ini, const QString &prefix, int style)
 {
     for (const StyleKey &k : kStyleKeys)
         if (ini.ReadBool(key(prefix, k.suffix)))
@@ -82,22 +121,15 @@ int readStyle(TKivINIEntry &ini, const QString &prefix, int style)
     return style;
 }
 
-// How many lines a file can hold at most: a "Tx-L" beyond it names keys that
-// cannot exist, and reading them one open at a time would stall on a damaged file.
-int lineCapacity(const QString &path)
+// How many lines the text can hold at most: a "Tx-L" beyond it names keys that
+// cannot exist, and asking for each of them would stall on a damaged file.
+int lineCapacity(const QByteArray &content)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return 0;
-    qint64 lines = 1;
-    char buffer[65536];
-    for (qint64 n; (n = file.read(buffer, sizeof buffer)) > 0;)
-        for (qint64 i = 0; i < n; ++i)
-            lines += buffer[i] == '\n' || buffer[i] == '\r';
+    const qint64 lines = 1 + content.count('\n') + content.count('\r');
     return int(std::min<qint64>(lines, INT32_MAX));
 }
 
-void loadItem(TKivINIEntry &ini, TextItem &item, int capacity)
+void loadItem(const ProjectKeys &ini, TextItem &item, int capacity)
 {
     const QString prefix = readPrefix(item.code());
     if (item.isMultiLine()) {
@@ -142,7 +174,7 @@ const char *placementWord(PicturePlacement::Fit fit)
     return "Stretch";
 }
 
-PicturePlacement readPlacement(TKivINIEntry &ini, const QString &prefix)
+PicturePlacement readPlacement(const ProjectKeys &ini, const QString &prefix)
 {
     PicturePlacement p;
     const QString fit = ini.ReadString(key(prefix, "Fit"));
@@ -158,6 +190,52 @@ PicturePlacement readPlacement(TKivINIEntry &ini, const QString &prefix)
     p.y = number("Y", 500);
     p.zoom = number("Zoom", 1000);
     return p.bounded();
+}
+
+// The spine title's keys, set on both bands one attribute after the other, as they
+// have always been read.
+void loadSpine(const ProjectKeys &ini, CoverPage &page, SpinePictureState &spine)
+{
+    const QString lr = QStringLiteral("LR");
+    // The picture switch follows the gradient flag, and its procedure puts the
+    // remembered picture (the side file read before) on the bands or takes it off.
+    spine.applyPictureSwitch(!ini.ReadBool(key(lr, "Grd")));
+
+    SpineBand &cdl = page.CDL();
+    SpineBand &cdr = page.CDR();
+    const BackImageMode mode = ini.ReadBool(key(lr, "ImgRoz")) ? BackImageMode::pbmStretch : BackImageMode::pbmTile;
+    cdr.setBackImageMode(mode);
+    cdl.setBackImageMode(mode);
+    // What a later save writes as the fitting is the stretch choice: it follows the
+    // file, so saving a project that was not changed writes what was read.
+    spine.setStretchChoice(mode == BackImageMode::pbmStretch);
+
+    const QString caption = ini.ReadString(key(lr, "Txt"));
+    cdl.setCaption(caption);
+    cdr.setCaption(caption);
+    // Crossed on purpose: the first colour is kept as EndColor (top edge).
+    const ColorRef first = ColorRef(quint32(ini.ReadInteger(key(lr, "Grd-Strt"))));
+    const ColorRef last = ColorRef(quint32(ini.ReadInteger(key(lr, "Grd-End"))));
+    cdl.setEndColor(first);
+    cdr.setEndColor(first);
+    cdl.setStartColor(last);
+    cdr.setStartColor(last);
+
+    const QString name = ini.ReadString(key(lr, "Ft"));
+    const ColorRef color = ColorRef(quint32(ini.ReadInteger(key(lr, "Cl"))));
+    const int size = ini.ReadInteger(key(lr, "Sz"));
+    const int height = ini.ReadInteger(key(lr, "Ht"));
+    for (SpineBand *band : {&cdl, &cdr}) {
+        ItemFont font = band->titleFont();
+        font.name = name;
+        font.color = color;
+        if (size != TKivINIEntry::MissingInteger)
+            font.setSize(size);
+        if (height != TKivINIEntry::MissingInteger)
+            font.height = height;
+        font.style = readStyle(ini, lr, font.style);
+        band->setTitleFont(font);
+    }
 }
 
 } // namespace
@@ -189,9 +267,14 @@ bool isProjectText(const QByteArray &content)
 
 void requireProjectFile(const QString &path)
 {
-    const QString name = QFileInfo(path).fileName();
     QByteArray content;
-    switch (IniFile::load(path, &content)) {
+    readProjectText(path, &content);
+}
+
+void readProjectText(const QString &path, QByteArray *content)
+{
+    const QString name = QFileInfo(path).fileName();
+    switch (IniFile::load(path, content)) {
     case IniFile::LoadResult::Missing:
         throw ProjectError(QStringLiteral("Soubor „%1“ neexistuje.").arg(name));
     case IniFile::LoadResult::Unreadable:
@@ -201,115 +284,88 @@ void requireProjectFile(const QString &path)
     }
     // A picture, an empty file or a UTF-16 text holds no readable "[SecCD]" section;
     // loading it would fill the page with missing-value markers.
-    if (!isProjectText(content))
+    if (!isProjectText(*content))
         throw ProjectError(
             QStringLiteral("Soubor „%1“ není projekt obalu CD: chybí v něm oddíl [SecCD].").arg(name));
 }
 
-void LoadProject(ProjectContext &c, const QString &path)
+DocumentSnapshot readProject(const QByteArray &content, const QString &base, const ProjectSideFiles &sides,
+                             const DocumentSnapshot &from)
 {
-    requireProjectFile(path);
-    const QFileInfo file(path);
-    c.INIFile.SetFilename(file.absoluteFilePath());
-    if (c.setCaption)
-        c.setCaption(projectCaption(path));
-    // The side files lie beside the project, wherever the program was started.
-    const QString base = projectSideFileBase(path);
-    const QDir folder = file.absoluteDir();
+    // A cover of its own to read into, as the one the project is read over, with the
+    // two lists emptied (their lines are appended) and no pictures (a project's
+    // pictures are those of its side files), its boxes at their first heights.
+    CoverPage page;
+    page.setState(from.page);
+    page.item(QStringLiteral("BTo")).clearLines();
+    page.item(QStringLiteral("BTit")).clearLines();
+    page.MainImg().clear();
+    page.BckImg().clear();
+    page.resetHeights();
+    SpinePictureState spine(page);
+    spine.restore(from.pictureSwitch, from.stretch, from.remembered);
 
-    CoverPage &page = c.page;
-    // A side file that loads under no candidate leaves the picture as it was, and the
-    // user is told which one it was.
-    // The three side files are read side by side: two photos decode in the time of one.
-    const auto start = [&](const char *extension) {
-        return std::async(std::launch::async, [path = folder.filePath(base + QLatin1String(extension))] {
-            return SideFile::read(findSideFile(path));
-        });
-    };
-    auto backRead = start(".im1"), frontRead = start(".im2"), spineRead = start(".im3");
-    const auto readSide = [&](std::future<SideFile> &reading, const char *extension) {
-        SideFile side = reading.get();
-        if (side.status == SideFile::Status::Unreadable) {
-            if (c.problems)
-                c.problems->append(sideFileProblem(base, extension, side.error));
-            if (c.unreadable)
-                c.unreadable->append(findSideFile(folder.filePath(base + QLatin1String(extension))));
-        }
-        return side;
-    };
-    const SideFile back = readSide(backRead, ".im1");
-    if (back.status == SideFile::Status::Loaded)
-        page.BckImg().setPicture(back.picture);
-    const SideFile front = readSide(frontRead, ".im2");
-    if (front.status == SideFile::Status::Loaded)
-        page.MainImg().setPicture(front.picture);
-    // The spine picture is read now, shown or not, so that the cover holds it: saved
+    const ProjectKeys ini(content);
+    // A side file that is there but gives no picture leaves the picture as it was.
+    if (sides.back.status == SideFile::Status::Loaded)
+        page.BckImg().setPicture(sides.back.picture);
+    if (sides.front.status == SideFile::Status::Loaded)
+        page.MainImg().setPicture(sides.front.picture);
+    // The spine picture is taken now, shown or not, so that the cover holds it: saved
     // elsewhere, it goes along.
-    c.spine.setFolder(folder.absolutePath());
-    const SideFile spine = readSide(spineRead, ".im3");
-    c.spine.rememberSideFile(base, spine.status == SideFile::Status::Loaded ? spine.picture : Picture());
+    spine.rememberSideFile(base, sides.spine.status == SideFile::Status::Loaded ? sides.spine.picture : Picture());
 
-    const int capacity = lineCapacity(path);
+    const int capacity = lineCapacity(content);
     for (const char *code : kReadOrder)
-        loadItem(c.INIFile, page.item(QString::fromLatin1(code)), capacity);
+        loadItem(ini, page.item(QString::fromLatin1(code)), capacity);
 
     // Pictures placed other than stretched; a project without these keys (every older
     // one) has its pictures stretched.
-    page.MainImg().setPlacement(readPlacement(c.INIFile, QStringLiteral("MImg")));
-    page.BckImg().setPlacement(readPlacement(c.INIFile, QStringLiteral("BImg")));
+    page.MainImg().setPlacement(readPlacement(ini, QStringLiteral("MImg")));
+    page.BckImg().setPlacement(readPlacement(ini, QStringLiteral("BImg")));
 
-    TKivINIEntry &ini = c.INIFile;
-    const QString lr = QStringLiteral("LR");
-    // Set the switch both ways so its procedure runs at least once and last in the
-    // final state, whatever state it was in before.
-    const bool gradient = ini.ReadBool(key(lr, "Grd"));
-    c.spine.setPictureSwitch(gradient);
-    c.spine.setPictureSwitch(!gradient);
+    loadSpine(ini, page, spine);
 
-    SpineBand &cdl = page.CDL();
-    SpineBand &cdr = page.CDR();
-    const BackImageMode mode = ini.ReadBool(key(lr, "ImgRoz")) ? BackImageMode::pbmStretch : BackImageMode::pbmTile;
-    cdr.setBackImageMode(mode);
-    cdl.setBackImageMode(mode);
-    // What a later save writes as the fitting is the stretch choice: it follows the
-    // file, so saving a project that was not changed writes what was read.
-    c.spine.setStretchChoice(mode == BackImageMode::pbmStretch);
+    DocumentSnapshot read;
+    read.page = page.state();
+    read.pictureSwitch = spine.pictureSwitch();
+    read.stretch = spine.stretchChoice();
+    read.remembered = spine.remembered();
+    return read;
+}
 
-    cdl.setCaption(ini.ReadString(key(lr, "Txt")));
-    cdr.setCaption(ini.ReadString(key(lr, "Txt")));
-    // Crossed on purpose: the first colour is kept as EndColor (top edge).
-    cdl.setEndColor(ColorRef(quint32(ini.ReadInteger(key(lr, "Grd-Strt")))));
-    cdr.setEndColor(ColorRef(quint32(ini.ReadInteger(key(lr, "Grd-Strt")))));
-    cdl.setStartColor(ColorRef(quint32(ini.ReadInteger(key(lr, "Grd-End")))));
-    cdr.setStartColor(ColorRef(quint32(ini.ReadInteger(key(lr, "Grd-End")))));
-
-    auto setFont = [](SpineBand &band, const std::function<void(ItemFont &)> &change) {
-        ItemFont font = band.titleFont();
-        change(font);
-        band.setTitleFont(font);
+ProjectReading readProjectFile(const QString &path, const DocumentSnapshot &from)
+{
+    // The text is read once: a file that changes meanwhile is read whole, old or new.
+    QByteArray content;
+    readProjectText(path, &content);
+    const QFileInfo file(path);
+    const QString base = projectSideFileBase(path);
+    const QDir folder = file.absoluteDir();
+    // The side files lie beside the project, wherever the program was started. The
+    // three are read side by side: two photos decode in the time of one.
+    const auto start = [&](const char *extension) {
+        return std::async(std::launch::async, [path = findSideFile(folder.filePath(base + QLatin1String(extension)))] {
+            return std::pair{path, SideFile::read(path)};
+        });
     };
-    for (SpineBand *band : {&cdl, &cdr}) {
-        const QString name = ini.ReadString(key(lr, "Ft"));
-        setFont(*band, [&](ItemFont &f) { f.name = name; });
-    }
-    for (SpineBand *band : {&cdl, &cdr}) {
-        const ColorRef color = ColorRef(quint32(ini.ReadInteger(key(lr, "Cl"))));
-        setFont(*band, [&](ItemFont &f) { f.color = color; });
-    }
-    for (SpineBand *band : {&cdl, &cdr}) {
-        const int size = ini.ReadInteger(key(lr, "Sz"));
-        if (size != TKivINIEntry::MissingInteger)
-            setFont(*band, [&](ItemFont &f) { f.setSize(size); });
-    }
-    for (SpineBand *band : {&cdl, &cdr}) {
-        const int height = ini.ReadInteger(key(lr, "Ht"));
-        if (height != TKivINIEntry::MissingInteger)
-            setFont(*band, [&](ItemFont &f) { f.height = height; });
-    }
-    for (SpineBand *band : {&cdl, &cdr}) {
-        const int style = readStyle(ini, lr, band->titleFont().style);
-        setFont(*band, [&](ItemFont &f) { f.style = style; });
-    }
+    auto backRead = start(".im1"), frontRead = start(".im2"), spineRead = start(".im3");
+    ProjectReading reading;
+    // A side file that loads under no candidate is reported, and kept on disk.
+    const auto take = [&](auto &future, const char *extension) {
+        auto [sideFile, side] = future.get();
+        if (side.status == SideFile::Status::Unreadable) {
+            reading.problems.append(sideFileProblem(base, extension, side.error));
+            reading.unreadable.append(sideFile);
+        }
+        return side;
+    };
+    ProjectSideFiles sides;
+    sides.back = take(backRead, ".im1");
+    sides.front = take(frontRead, ".im2");
+    sides.spine = take(spineRead, ".im3");
+    reading.snapshot = readProject(content, base, sides, from);
+    return reading;
 }
 
 namespace {
@@ -560,28 +616,6 @@ void saveProjectFiles(const DocumentSnapshot &snapshot, const QString &path)
     }
     for (SaveStep &step : steps)
         step.file.finish();
-}
-
-void SaveProject(ProjectContext &c, const QString &path)
-{
-    DocumentSnapshot snapshot;
-    snapshot.page = c.page.state();
-    snapshot.pictureSwitch = c.spine.pictureSwitch();
-    snapshot.stretch = c.spine.stretchChoice();
-    if (snapshot.page.cdl.gradient.Visible) {
-        try {
-            c.spine.rememberedPicture();
-        } catch (const std::exception &) {
-            // A remembered file that is gone: its side file is left as it is.
-        }
-    }
-    snapshot.remembered = c.spine.remembered();
-    if (c.unreadable)
-        snapshot.keptSideFiles = *c.unreadable;
-    saveProjectFiles(snapshot, path);
-    c.INIFile.SetFilename(QFileInfo(path).absoluteFilePath());
-    if (c.setCaption)
-        c.setCaption(projectCaption(path));
 }
 
 } // namespace korvel

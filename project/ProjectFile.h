@@ -3,31 +3,14 @@
 #include <QByteArray>
 #include <QList>
 #include <QStringList>
-#include <functional>
 #include <utility>
+
+#include "project/DocumentSnapshot.h"
+#include "project/SideFile.h"
 
 namespace korvel {
 
-class CoverPage;
-class SpinePictureState;
-class TKivINIEntry;
 struct DocumentSnapshot;
-
-// What the project reader and writer work on: the page, an INI entry (section
-// "SecCD") and the spine picture state. None of it needs a widget, so korvel-print
-// loads projects exactly as the designer does.
-struct ProjectContext {
-    CoverPage &page;
-    TKivINIEntry &INIFile;
-    SpinePictureState &spine;
-    std::function<void(const QString &caption)> setCaption;
-    // What the load could not read but went on without (a damaged picture side
-    // file), in Czech, one message each; none when null.
-    QStringList *problems = nullptr;
-    // The side files among those that exist but gave no picture (absolute paths); none
-    // kept when null.
-    QStringList *unreadable = nullptr;
-};
 
 inline constexpr const char *kProjectSection = "SecCD";
 
@@ -50,20 +33,39 @@ bool isProjectText(const QByteArray &content);
 // Throws ProjectError (in Czech, naming the file) unless path is a readable project
 // file: it exists, it is text and it has a "SecCD" section. Changes nothing.
 void requireProjectFile(const QString &path);
+// The same, giving the file's bytes, read once.
+void readProjectText(const QString &path, QByteArray *content);
 
-// Reads a project into the page, after requireProjectFile has accepted it. Only what
-// the file provides is set: everything else keeps its previous value. The caller
-// empties BTo and BTit first, since lines are appended. Pictures come from the side
-// files base.im1 (back), base.im2 (front) and base.im3 (spine) in the project's own
-// folder, whatever the program's working folder; the spine state remembers the bare
-// base and takes that folder for it. Throws ProjectError before anything changes for
-// a file that is not a project, and SettingsError or PictureError when the storage
-// or the spine picture fails part-way. A missing size or height key keeps the item's
-// own. The stretch choice follows the file's fitting, so an unchanged project saves
-// as it was read. A side file that is there but that no loader reads is reported in
-// context.problems ("Obrázek přední strany (album.im2) nelze načíst: …"); one that
-// is not there is no problem.
-void LoadProject(ProjectContext &context, const QString &path);
+// The project's picture side files as they were read: base.im1 (back), base.im2
+// (front), base.im3 (spine).
+struct ProjectSideFiles {
+    SideFile back, front, spine;
+};
+
+// Reading is the mirror of writing: the bytes of a project file (accepted by
+// isProjectText) and its side files, made into a cover. The section is parsed once.
+// The cover is read over from: what the file does not set keeps its value there (the
+// lists are emptied first, since their lines are appended), but its pictures are
+// only those of its side files. base is the side-file base, which the spine
+// remembers. A missing size or height key keeps the item's own; the stretch choice
+// follows the file's fitting, so an unchanged project saves as it was read.
+DocumentSnapshot readProject(const QByteArray &content, const QString &base, const ProjectSideFiles &sides,
+                             const DocumentSnapshot &from);
+
+// A project file read from disk: its text once, then its side files beside it (in
+// the project's own folder, whatever the program's working folder; a name that
+// differs only in case counts, see findSideFile).
+struct ProjectReading {
+    DocumentSnapshot snapshot;
+    // A side file that is there but that no loader reads, in Czech, one message each
+    // ("Obrázek přední strany (album.im2) nelze načíst: …"); one that is not there is
+    // no problem.
+    QStringList problems;
+    // Those side files (absolute paths): DocumentSnapshot::keptSideFiles.
+    QStringList unreadable;
+};
+// Throws ProjectError before anything is read for a file that is no project.
+ProjectReading readProjectFile(const QString &path, const DocumentSnapshot &from);
 
 // Every key a saved project gets, with its value as written, in the order of writing.
 QList<std::pair<QString, QString>> projectKeys(const DocumentSnapshot &snapshot);
@@ -92,9 +94,5 @@ void saveProjectFiles(const DocumentSnapshot &snapshot, const QString &path);
 // Removes what saves of this project (its file and side files) left in its folder
 // when they were killed half-way: hidden files no running save holds.
 void removeSaveLeftovers(const QString &path);
-
-// Writes the page the context holds as saveProjectFiles does; the INI entry is
-// pointed at the file and the caption names it.
-void SaveProject(ProjectContext &context, const QString &path);
 
 } // namespace korvel

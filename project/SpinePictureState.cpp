@@ -137,6 +137,12 @@ void SpinePictureState::setPictureSwitch(bool on)
     runSwitchProcedure();
 }
 
+void SpinePictureState::applyPictureSwitch(bool on)
+{
+    m_switch = on;
+    runSwitchProcedure();
+}
+
 void SpinePictureState::setStretchChoice(bool stretch)
 {
     if (stretch == m_stretch)

@@ -54,6 +54,9 @@ public:
     // after the switch has changed; the bands keep their previous pictures.
     bool pictureSwitch() const { return m_switch; }
     void setPictureSwitch(bool on);
+    // Sets the switch and runs its procedure whatever state it was in (a project
+    // read: the bands follow the file's flag and the remembered picture).
+    void applyPictureSwitch(bool on);
 
     // Stretch choice: true stretches the spine picture, false tiles it. Loading a
     // project does not touch it; the dialog brings it in line with the bands.

@@ -214,6 +214,59 @@ std::optional<QByteArrayView> findValue(QByteArrayView content, QByteArrayView s
     return value;
 }
 
+namespace {
+
+QByteArray folded(QByteArrayView name)
+{
+    QByteArray out(name.data(), name.size());
+    for (char &c : out)
+        c = foldAscii(c);
+    return out;
+}
+
+QByteArrayView unquoted(QByteArrayView value)
+{
+    if (value.size() >= 2 && isQuote(value.front()) && value.back() == value.front())
+        return value.sliced(1, value.size() - 2);
+    return value;
+}
+
+} // namespace
+
+SectionIndex::SectionIndex(QByteArrayView content, QByteArrayView section)
+{
+    // The lines of findValue's scan, all keys at once: the first section of the name,
+    // up to the next header, and of a key that comes twice the first line.
+    section = trimmed(section);
+    LineScanner scanner(content);
+    Line line;
+    bool inSection = false;
+    while (scanner.next(&line)) {
+        if (!inSection) {
+            ParsedLine header;
+            inSection = parseHeader(content, line, &header) && sameTrimmedName(header.name, section);
+            m_sectionFound = inSection;
+            continue;
+        }
+        const ParsedLine parsed = parseLine(content, line);
+        if (parsed.kind == LineKind::Header)
+            break;
+        if (parsed.kind != LineKind::Key)
+            continue;
+        const QByteArray name = folded(parsed.name);
+        if (!m_values.contains(name))
+            m_values.insert(name, unquoted(trimmed(content.sliced(parsed.equals + 1, line.end - parsed.equals - 1))));
+    }
+}
+
+std::optional<QByteArrayView> SectionIndex::value(QByteArrayView key) const
+{
+    const auto found = m_values.constFind(folded(trimmed(key)));
+    if (found == m_values.cend())
+        return std::nullopt;
+    return *found;
+}
+
 bool hasSection(QByteArrayView content, QByteArrayView section)
 {
     section = trimmed(section);

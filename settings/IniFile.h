@@ -1,6 +1,7 @@
 #pragma once
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <functional>
@@ -23,6 +24,20 @@ bool sameName(QByteArrayView a, QByteArrayView b);
 // Names are the encoded bytes; they are trimmed here.
 std::optional<QByteArrayView> findValue(QByteArrayView content, QByteArrayView section,
                                         QByteArrayView key);
+
+// The keys of one section, found in one pass over the content: for a reader that
+// asks for many keys of the same section (a whole project), each answer exactly what
+// findValue would give for it, without scanning the content again.
+class SectionIndex {
+public:
+    SectionIndex(QByteArrayView content, QByteArrayView section);
+    bool sectionFound() const { return m_sectionFound; }
+    std::optional<QByteArrayView> value(QByteArrayView key) const;
+
+private:
+    QHash<QByteArray, QByteArrayView> m_values; // by the key's name in ASCII lower case
+    bool m_sectionFound = false;
+};
 
 // True when a header of that name exists (keys need not).
 bool hasSection(QByteArrayView content, QByteArrayView section);

@@ -6,9 +6,10 @@
 #include <gtest/gtest.h>
 
 #include "project/CoverPage.h"
-#include "project/ProjectSession.h"
+#include "project/CoverDocument.h"
+#include "project/DocumentSnapshot.h"
+#include "project/ProjectFile.h"
 #include "settings/SettingsMessages.h"
-#include "settings/TKivINIEntry.h"
 #include "settings/TKivRegEntry.h"
 #include "settings/UserRegistry.h"
 #include "project/SpinePictureState.h"
@@ -42,8 +43,15 @@ inline Picture loadPicture(const QString &path)
     return p;
 }
 
-// A private folder for the test's files (work) and a registry store, the page with
-// an INI entry and a spine picture state, and every message shown. The process runs
+// The registry entry of the remembered spine picture: \Software\TORVA\Korvel, Temp.
+inline void configureSpinePictureEntry(TKivRegEntry &entry)
+{
+    entry.SetArea(QString::fromLatin1(SpinePictureState::kArea));
+    entry.SetSection(QString::fromLatin1(SpinePictureState::kSection));
+}
+
+// A private folder for the test's files (work) and a registry store, a page with a
+// spine picture state to build a cover on, and every message shown. The process runs
 // in another, empty folder (elsewhere): the program must find a project's files by
 // the project's folder, never by the folder it was started in.
 class ProjectFixture : public ::testing::Test {
@@ -57,7 +65,6 @@ protected:
         UserRegistry::setStorePath(work.filePath(QStringLiteral("registry/store.ini")));
         previousHandler = setSettingsMessageHandler(
             [this](const QString &, const QString &text) { messages << text; });
-        configureProjectEntry(ini);
         configureSpinePictureEntry(reg);
         spine.setFolder(work.path());
     }
@@ -68,14 +75,33 @@ protected:
         UserRegistry::setStorePath(QString());
     }
 
-    // A fresh window's worth of state to load into, as the designer has it.
+    // Saves the cover built on page and spine as the designer saves its cover.
+    void save(const QString &path)
+    {
+        DocumentSnapshot snapshot;
+        snapshot.page = page.state();
+        snapshot.pictureSwitch = spine.pictureSwitch();
+        snapshot.stretch = spine.stretchChoice();
+        if (snapshot.page.cdl.gradient.Visible) {
+            try {
+                spine.rememberedPicture(); // the side file holds the remembered picture
+            } catch (const std::exception &) {
+            }
+        }
+        snapshot.remembered = spine.remembered();
+        saveProjectFiles(snapshot, path);
+    }
+
+    // A document of its own, with the creation defaults, to open projects into as
+    // the designer does.
     struct Session {
-        CoverPage page;
-        QString caption;
-        ProjectSession session{page, [this](const QString &c) { caption = c; }};
-        SpinePictureState &spine = session.spine;
-        ProjectContext &context = session.context;
-        void open(const QString &path) { session.open(path); }
+        QTemporaryDir start;
+        CoverDocument document{start.path()};
+        CoverPage &page = document.page();
+        SpinePictureState &spine = document.spine();
+        QStringList open(const QString &path) { return document.open(path); }
+        void save(const QString &path) { document.save(path, true); }
+        QString caption() const { return document.caption(); }
     };
 
     QTemporaryDir work;
@@ -84,11 +110,8 @@ protected:
     SettingsMessageHandler previousHandler;
     QStringList messages;
     CoverPage page;
-    TKivINIEntry ini;
     TKivRegEntry reg;
     SpinePictureState spine{page};
-    QString caption;
-    ProjectContext context{page, ini, spine, [this](const QString &c) { caption = c; }};
 };
 
 } // namespace korvel::test

@@ -52,7 +52,7 @@ void leaveNextQuestion(bool escape, QString *asked)
 TEST_F(Document, AProjectStartedFromAnotherFolderKeepsItsFilesBesideIt)
 {
     page.MainImg().setPicture(loadPicture(testData("raster/gif_89a.gif")));
-    SaveProject(context, work.filePath(QStringLiteral("album.kvp")));
+    save(work.filePath(QStringLiteral("album.kvp")));
     // As the launcher starts it: in another folder, with the project's full path.
     Designer d(work.filePath(QStringLiteral("album.kvp")));
     EXPECT_EQ(d.window.page().MainImg().picture().format(), PictureFormat::Gif);
@@ -72,7 +72,7 @@ TEST_F(Document, WhatIsSavedIsWhatTheCoverHolds)
 {
     // Save As over another project takes none of its pictures.
     page.BckImg().setPicture(loadPicture(testData("raster/gif_89a.gif")));
-    SaveProject(context, work.filePath(QStringLiteral("p.kvp")));
+    save(work.filePath(QStringLiteral("p.kvp")));
     ASSERT_TRUE(QFile::exists(work.filePath(QStringLiteral("p.im1"))));
     {
         Designer d;
@@ -100,7 +100,7 @@ TEST_F(Document, WhatIsSavedIsWhatTheCoverHolds)
 TEST_F(Document, AFolderThatTakesNoNewFileOpensAndSavesInPlace)
 {
     page.MainImg().setPicture(loadPicture(testData("raster/gif_89a.gif")));
-    SaveProject(context, work.filePath(QStringLiteral("shared.kvp")));
+    save(work.filePath(QStringLiteral("shared.kvp")));
     const auto undo = refuseNewFiles(work.path()); // a colleague's folder, a CD
     if (!undo)
         GTEST_SKIP() << "this file system cannot make a folder refuse new files";
@@ -139,7 +139,7 @@ TEST_F(Document, AFullDiskLeavesTheProjectAsItWas)
     FullDisk disk(folder);
     ASSERT_TRUE(disk.isValid());
     page.MainImg().setPicture(loadPicture(testData("raster/gif_transparent.gif")));
-    SaveProject(context, folder + QStringLiteral("/full.kvp"));
+    save(folder + QStringLiteral("/full.kvp"));
     disk.fill();
     const QByteArray project = readBytes(folder + QStringLiteral("/full.kvp"));
     ASSERT_FALSE(project.isEmpty());
@@ -272,7 +272,7 @@ TEST(StoredPicture, HoldsTheFileBytesAndDecodesOnlyWhenNoOneHoldsThePixels)
 TEST_F(Document, ADamagedPictureSideFileIsNamedNotDroppedSilently)
 {
     page.item(QStringLiteral("MTN")).setText(QStringLiteral("Album"));
-    SaveProject(context, work.filePath(QStringLiteral("album.kvp")));
+    save(work.filePath(QStringLiteral("album.kvp")));
     writeBytes(work.filePath(QStringLiteral("album.im2")), readBytes(testData("raster/jpeg_baseline_420.jpg")).left(400));
     ErrorBoxes boxes;
     boxes.watch(1);
@@ -408,7 +408,7 @@ TEST_F(Document, ADamagedSideFileOutlivesRestoredWorkUndoAndRedoUntilTheUserRemo
 {
     const QString path = work.filePath(QStringLiteral("album.kvp"));
     page.item(QStringLiteral("MTN")).setText(QStringLiteral("Album"));
-    SaveProject(context, path);
+    save(path);
     const QString im2 = work.filePath(QStringLiteral("album.im2"));
     const QByteArray damaged = readBytes(testData("raster/jpeg_baseline_420.jpg")).left(400);
     writeBytes(im2, damaged);
@@ -454,7 +454,7 @@ TEST_F(Document, SideFilesWhoseNamesDifferOnlyInCaseBelongToTheProject)
     // As copied from another system or a CD: upper-case names throughout.
     page.item(QStringLiteral("MTN")).setText(QStringLiteral("CD"));
     page.MainImg().setPicture(loadPicture(testData("raster/gif_89a.gif")));
-    SaveProject(context, work.filePath(QStringLiteral("album.kvp")));
+    save(work.filePath(QStringLiteral("album.kvp")));
     ASSERT_TRUE(QFile::rename(work.filePath(QStringLiteral("album.kvp")), work.filePath(QStringLiteral("ALBUM.KVP"))));
     ASSERT_TRUE(QFile::rename(work.filePath(QStringLiteral("album.im2")), work.filePath(QStringLiteral("ALBUM.IM2"))));
     const QString path = work.filePath(QStringLiteral("ALBUM.KVP"));

@@ -72,7 +72,7 @@ protected:
 TEST_F(EditorHabits, ThreeEditsUndoneGiveBackThePageByteForByte)
 {
     writeBytes(work.filePath(QStringLiteral("photo.bmp")), readBytes(testData("raster/bmp_24bpp.bmp")));
-    SaveProject(context, work.filePath(QStringLiteral("a.kvp")));
+    save(work.filePath(QStringLiteral("a.kvp")));
     Designer d(work.filePath(QStringLiteral("a.kvp")));
     const QByteArray original = readBytes(work.filePath(QStringLiteral("a.kvp")));
 
@@ -261,7 +261,7 @@ TEST_F(EditorHabits, RecoveryOffersEveryAbandonedCopyAndKeepsWhatIsNotAnswered)
     QTemporaryDir home;
     const QString state = home.filePath(QStringLiteral("state"));
     page.item(QStringLiteral("MTN")).setText(QStringLiteral("Saved title"));
-    SaveProject(context, work.filePath(QStringLiteral("album.kvp")));
+    save(work.filePath(QStringLiteral("album.kvp")));
 
     // Two designers with unsaved work, killed: one in a project, one in a new cover.
     std::vector<std::unique_ptr<QProcess>> children;

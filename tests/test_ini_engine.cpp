@@ -9,10 +9,14 @@ using namespace korvel;
 
 namespace {
 
-// The value as the engine reads it, or "<none>".
+// The value as the engine reads it, or "<none>"; every rule holds for a key read
+// alone and for a key read from the section's one-pass index alike.
 std::string read(const char *content, const char *section, const char *key)
 {
     const auto v = ini::findValue(QByteArrayView(content), QByteArrayView(section), QByteArrayView(key));
+    const auto indexed = ini::SectionIndex(QByteArrayView(content), QByteArrayView(section)).value(QByteArrayView(key));
+    if (v.has_value() != indexed.has_value() || (v && *v != *indexed))
+        return "<the index reads otherwise>";
     return v ? v->toByteArray().toStdString() : std::string("<none>");
 }
 

@@ -51,14 +51,12 @@ using ProjectFile = ProjectFixture;
 
 TEST_F(ProjectFile, ANewProjectIsWrittenWithItsCreationDefaultsByteForByte)
 {
-    SaveProject(context, work.filePath(QStringLiteral("album.kvp")));
+    save(work.filePath(QStringLiteral("album.kvp")));
     const QByteArray written = readBytes(work.filePath(QStringLiteral("album.kvp")));
     const QByteArray expected = readBytes(testData("project/creation_defaults.kvp"));
     ASSERT_FALSE(expected.isEmpty());
     EXPECT_EQ(written.count('\n'), 162) << "159 keys, two list lines and the section header";
     EXPECT_EQ(written, expected);
-    EXPECT_EQ(caption, QStringLiteral("Lurdan CD 1.0 - druhé vydání - album.kvp"));
-    EXPECT_EQ(ini.Filename(), work.filePath(QStringLiteral("album.kvp")));
     // No pictures: no side files.
     EXPECT_FALSE(QFile::exists(work.filePath(QStringLiteral("album.im1"))));
     EXPECT_FALSE(QFile::exists(work.filePath(QStringLiteral("album.im2"))));
@@ -106,7 +104,7 @@ TEST_F(ProjectFile, EveryAttributeSurvivesARoundTrip)
     page.CDL().setBackImageMode(BackImageMode::pbmTile);
     page.CDR().setBackImageMode(BackImageMode::pbmTile);
 
-    SaveProject(context, work.filePath(QStringLiteral("album.kvp")));
+    save(work.filePath(QStringLiteral("album.kvp")));
     EXPECT_EQ(readBytes(work.filePath(QStringLiteral("album.im2"))), readBytes(testData("raster/jpeg_baseline_420.jpg")));
     EXPECT_EQ(readBytes(work.filePath(QStringLiteral("album.im1"))), readBytes(testData("raster/gif_89a.gif")));
     EXPECT_EQ(readBytes(work.filePath(QStringLiteral("album.im3"))), readBytes(testData("raster/bmp_24bpp.bmp")));
@@ -130,7 +128,7 @@ TEST_F(ProjectFile, EveryAttributeSurvivesARoundTrip)
     EXPECT_TRUE(loaded.page.BckImg().picture().sameAs(page.BckImg().picture()));
     EXPECT_EQ(loaded.page.MainImg().picture().format(), PictureFormat::Jpeg);
     EXPECT_EQ(loaded.page.BckImg().picture().format(), PictureFormat::Gif);
-    EXPECT_EQ(loaded.caption, QStringLiteral("Lurdan CD 1.0 - druhé vydání - album.kvp"));
+    EXPECT_EQ(loaded.caption(), QStringLiteral("Lurdan CD 1.0 - druhé vydání - album.kvp"));
     EXPECT_TRUE(messages.isEmpty()) << messages.join(QLatin1Char('|')).toStdString();
     // The side files keep their names; nothing is left under a candidate name.
     EXPECT_EQ(QDir(work.path()).entryList({QStringLiteral("album.*")}, QDir::Files),
@@ -183,7 +181,7 @@ TEST_F(ProjectFile, StylesOutsideTheSixKeysAreNotStoredAndLoadingKeepsTheOldStyl
 {
     page.item(QStringLiteral("MThn")).setStyle(fsBold | fsUnderline);
     page.item(QStringLiteral("MTN")).setStyle(0);
-    SaveProject(context, work.filePath(QStringLiteral("s.kvp")));
+    save(work.filePath(QStringLiteral("s.kvp")));
     const QByteArray bytes = readBytes(work.filePath(QStringLiteral("s.kvp")));
     for (const char *k : {"MThn-FsB=0", "MThn-FsI=0", "MThn-FsU=0", "MThn-FsS=0", "MThn-FsBI=0", "MThn-FsBIU=0",
                           "MTN-FsB=0"})
@@ -214,7 +212,7 @@ TEST_F(ProjectFile, FilesThatAreNoProjectAreRefusedBeforeAnythingChanges)
             EXPECT_TRUE(e.message().contains(QString::fromLatin1(name))) << e.message().toStdString();
         }
         EXPECT_TRUE(s.page.state() == before);
-        EXPECT_TRUE(s.caption.isEmpty());
+        EXPECT_TRUE(s.document.path().isEmpty());
     }
 }
 
@@ -266,7 +264,7 @@ TEST_F(ProjectFile, SideFilesAreReadInPlaceFromAFolderThatTakesNoChange)
 TEST_F(ProjectFile, APngPictureIsSavedAsItsOwnBytesAndComesBackFromTheSideFile)
 {
     page.MainImg().setPicture(loadPicture(testData("raster/png_rgba_qt.png")));
-    SaveProject(context, work.filePath(QStringLiteral("p.kvp")));
+    save(work.filePath(QStringLiteral("p.kvp")));
     EXPECT_EQ(readBytes(work.filePath(QStringLiteral("p.im2"))), readBytes(testData("raster/png_rgba_qt.png")));
 
     Session loaded;
@@ -283,9 +281,9 @@ TEST_F(ProjectFile, FewerLinesLeaveOldLineKeysThatTheReaderIgnores)
     bto.clearLines();
     for (int i = 1; i <= 10; ++i)
         bto.appendLine(QStringLiteral("track %1").arg(i));
-    SaveProject(context, work.filePath(QStringLiteral("t.kvp")));
+    save(work.filePath(QStringLiteral("t.kvp")));
     bto.setLines({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")});
-    SaveProject(context, work.filePath(QStringLiteral("t.kvp")));
+    save(work.filePath(QStringLiteral("t.kvp")));
     const QByteArray bytes = readBytes(work.filePath(QStringLiteral("t.kvp")));
     EXPECT_TRUE(bytes.contains("BTo-Tx-L=3\r\n"));
     EXPECT_TRUE(bytes.contains("BTo-Tx4=track 4\r\n"));
@@ -295,17 +293,18 @@ TEST_F(ProjectFile, FewerLinesLeaveOldLineKeysThatTheReaderIgnores)
     EXPECT_EQ(s.page.item(QStringLiteral("BTo")).lines(), (QStringList{"a", "b", "c"}));
 }
 
-TEST_F(ProjectFile, AProjectWithoutSideFilesKeepsThePreviousPictures)
+TEST_F(ProjectFile, AProjectWithoutSideFilesHasNoPicturesWhateverTheCoverHadBefore)
 {
     Session s;
     s.page.MainImg().setPicture(loadPicture(testData("raster/jpeg_baseline_420.jpg")));
     s.page.BckImg().setPicture(loadPicture(testData("raster/bmp_24bpp.bmp")));
     writeBytes(work.filePath(QStringLiteral("new.kvp")), "[SecCD]\r\n");
     s.open(work.filePath(QStringLiteral("new.kvp")));
-    EXPECT_EQ(s.page.MainImg().picture().format(), PictureFormat::Jpeg);
-    SaveProject(s.context, work.filePath(QStringLiteral("new.kvp")));
-    EXPECT_EQ(readBytes(work.filePath(QStringLiteral("new.im2"))), readBytes(testData("raster/jpeg_baseline_420.jpg")));
-    EXPECT_EQ(readBytes(work.filePath(QStringLiteral("new.im1"))), readBytes(testData("raster/bmp_24bpp.bmp")));
+    EXPECT_TRUE(s.page.MainImg().picture().isEmpty());
+    EXPECT_TRUE(s.page.BckImg().picture().isEmpty());
+    s.save(work.filePath(QStringLiteral("new.kvp")));
+    EXPECT_FALSE(QFile::exists(work.filePath(QStringLiteral("new.im2"))));
+    EXPECT_FALSE(QFile::exists(work.filePath(QStringLiteral("new.im1"))));
 }
 
 TEST_F(ProjectFile, SavedSideFilesAreWhatTheCoverHolds)
@@ -314,39 +313,39 @@ TEST_F(ProjectFile, SavedSideFilesAreWhatTheCoverHolds)
     writeBytes(work.filePath(QStringLiteral("cd.im1")), readBytes(testData("raster/gif_89a.gif")));
     writeBytes(work.filePath(QStringLiteral("cd.im3")), readBytes(testData("raster/gif_89a.gif")));
     spine.remember(QString::fromLatin1(SpinePictureState::kNone));
-    SaveProject(context, work.filePath(QStringLiteral("cd.kvp")));
+    save(work.filePath(QStringLiteral("cd.kvp")));
     EXPECT_FALSE(QFile::exists(work.filePath(QStringLiteral("cd.im1"))));
     EXPECT_FALSE(QFile::exists(work.filePath(QStringLiteral("cd.im3"))));
 
     // A remembered spine picture goes along, shown or not, also to another project.
     writeBytes(work.filePath(QStringLiteral("chosen.jpg")), readBytes(testData("raster/jpeg_baseline_420.jpg")));
     spine.remember(work.filePath(QStringLiteral("chosen.jpg")));
-    SaveProject(context, work.filePath(QStringLiteral("third.kvp")));
+    save(work.filePath(QStringLiteral("third.kvp")));
     EXPECT_EQ(readBytes(work.filePath(QStringLiteral("third.im3"))), readBytes(testData("raster/jpeg_baseline_420.jpg")));
     Session s;
     s.open(work.filePath(QStringLiteral("third.kvp")));
-    SaveProject(s.context, work.filePath(QStringLiteral("fourth.kvp")));
+    s.save(work.filePath(QStringLiteral("fourth.kvp")));
     EXPECT_EQ(readBytes(work.filePath(QStringLiteral("fourth.im3"))), readBytes(testData("raster/jpeg_baseline_420.jpg")));
     s.spine.setPictureSwitch(true);
     EXPECT_EQ(s.page.CDL().backImage().format(), PictureFormat::Jpeg);
 
     // An unchanged picture is not written again.
     page.MainImg().setPicture(loadPicture(testData("raster/bmp_24bpp.bmp")));
-    SaveProject(context, work.filePath(QStringLiteral("same.kvp")));
+    save(work.filePath(QStringLiteral("same.kvp")));
     const QString front = work.filePath(QStringLiteral("same.im2"));
     {
         QFile file(front);
         ASSERT_TRUE(file.open(QIODevice::ReadWrite));
         ASSERT_TRUE(file.setFileTime(QDateTime(QDate(2001, 1, 1), QTime(0, 0)), QFileDevice::FileModificationTime));
     }
-    SaveProject(context, work.filePath(QStringLiteral("same.kvp")));
+    save(work.filePath(QStringLiteral("same.kvp")));
     EXPECT_EQ(QFileInfo(front).lastModified().date().year(), 2001);
 }
 
 TEST_F(ProjectFile, ANameWithoutExtensionCutsTheBaseShort)
 {
     page.MainImg().setPicture(loadPicture(testData("raster/bmp_24bpp.bmp")));
-    SaveProject(context, work.filePath(QStringLiteral("album")));
+    save(work.filePath(QStringLiteral("album")));
     EXPECT_EQ(projectSideFileBase(QStringLiteral("/x/album")), QStringLiteral("a"));
     EXPECT_TRUE(QFile::exists(work.filePath(QStringLiteral("a.im2"))));
     Session s;
@@ -359,7 +358,7 @@ TEST_F(ProjectFile, ARefusedWriteStopsTheSaveAndSaysWhy)
     const QString path = work.filePath(QStringLiteral("no/such/folder/album.kvp"));
     page.MainImg().setPicture(loadPicture(testData("raster/bmp_24bpp.bmp")));
     try {
-        SaveProject(context, path);
+        save(path);
         FAIL() << "the save must not report success";
     } catch (const CommandError &e) {
         EXPECT_TRUE(e.message().contains(QStringLiteral("album.im2"))) << e.message().toStdString();
@@ -370,18 +369,18 @@ TEST_F(ProjectFile, ARefusedWriteStopsTheSaveAndSaysWhy)
 TEST_F(ProjectFile, TextTheCodePageCannotHoldIsReportedNotMangled)
 {
     page.item(QStringLiteral("MTN")).setText(QStringLiteral("日本"));
-    EXPECT_THROW(SaveProject(context, work.filePath(QStringLiteral("j.kvp"))), SettingsError);
+    EXPECT_THROW(save(work.filePath(QStringLiteral("j.kvp"))), SettingsError);
     EXPECT_FALSE(readBytes(work.filePath(QStringLiteral("j.kvp"))).contains("MTN-Tx=?"));
 
     // A save refused over an existing project leaves that file exactly as it was,
     // even when the refused text is written last (the spine title).
     page.item(QStringLiteral("MTN")).setText(QStringLiteral("Old title"));
-    SaveProject(context, work.filePath(QStringLiteral("k.kvp")));
+    save(work.filePath(QStringLiteral("k.kvp")));
     const QByteArray before = readBytes(work.filePath(QStringLiteral("k.kvp")));
     ASSERT_FALSE(before.isEmpty());
     page.item(QStringLiteral("MTN")).setText(QStringLiteral("New title"));
     page.CDL().setCaption(QStringLiteral("Пластинка"));
-    EXPECT_THROW(SaveProject(context, work.filePath(QStringLiteral("k.kvp"))), SettingsError);
+    EXPECT_THROW(save(work.filePath(QStringLiteral("k.kvp"))), SettingsError);
     EXPECT_EQ(readBytes(work.filePath(QStringLiteral("k.kvp"))), before);
 }
 
@@ -416,7 +415,7 @@ TEST_F(ProjectFile, KorvelPrintOfASavedProjectEqualsTheOpenedPage)
     page.CDL().setEndColor(rgbColor(0, 0, 255));
     page.CDR().setEndColor(rgbColor(0, 0, 255));
     QDir(work.path()).mkdir(QStringLiteral("covers"));
-    SaveProject(context, work.filePath(QStringLiteral("covers/album.kvp")));
+    save(work.filePath(QStringLiteral("covers/album.kvp")));
 
     Session opened;
     opened.open(work.filePath(QStringLiteral("covers/album.kvp")));
@@ -455,7 +454,7 @@ TEST_F(ProjectFile, KorvelPrintOfASavedProjectEqualsTheOpenedPage)
 TEST_F(ProjectFile, TheWindowOpensItsArgumentAndForgetsTheSpinePictureAtTheEnd)
 {
     page.item(QStringLiteral("MTN")).setText(QStringLiteral("Given"));
-    SaveProject(context, work.filePath(QStringLiteral("given.kvp")));
+    save(work.filePath(QStringLiteral("given.kvp")));
     reg.WriteString(QStringLiteral("ImgLR"), QStringLiteral("something"));
     {
         TFrmMain window;

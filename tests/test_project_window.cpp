@@ -52,7 +52,7 @@ TEST_F(ProjectWindow, StartWithoutArgumentLoadsTheTemplateOfTheStartDirectory)
 TEST_F(ProjectWindow, AProjectGivenAtStartIsSavedWithoutADialog)
 {
     page.item(QStringLiteral("MTN")).setText(QStringLiteral("Album"));
-    SaveProject(context, work.filePath(QStringLiteral("album.kvp")));
+    save(work.filePath(QStringLiteral("album.kvp")));
     Designer d(work.filePath(QStringLiteral("album.kvp")));
     EXPECT_EQ(d.window.page().item(QStringLiteral("MTN")).text(), QStringLiteral("Album"));
     EXPECT_EQ(d.window.editBox(QStringLiteral("MEN"))->text(), QStringLiteral("Album"));
@@ -255,7 +255,7 @@ TEST_F(ProjectWindow, ADottedNameGetsKvpAndSideFilesOfItsOwn)
 TEST_F(ProjectWindow, AnOpenThatFailsChangesNothingAndLeavesNoStep)
 {
     page.item(QStringLiteral("MTN")).setText(QStringLiteral("First"));
-    SaveProject(context, work.filePath(QStringLiteral("a.kvp")));
+    save(work.filePath(QStringLiteral("a.kvp")));
     writeBytes(work.filePath(QStringLiteral("b.kvp")), "[SecCD]\r\nMTN-Tx=Second\r\n");
     writeBytes(work.filePath(QStringLiteral("photo.kvp")), readBytes(testData("raster/jpeg_baseline_420.jpg")));
 
@@ -298,7 +298,7 @@ TEST_F(ProjectWindow, AnOpenThatFailsChangesNothingAndLeavesNoStep)
 
 TEST_F(ProjectWindow, ARefusedOverwriteKeepsTheNameAndTheOtherFile)
 {
-    SaveProject(context, work.filePath(QStringLiteral("a.kvp")));
+    save(work.filePath(QStringLiteral("a.kvp")));
     writeBytes(work.filePath(QStringLiteral("b.kvp")), "[SecCD]\r\nMTN-Tx=B\r\n");
     Designer d(work.filePath(QStringLiteral("a.kvp")));
     const QString caption = d.window.windowTitle();
@@ -318,7 +318,7 @@ TEST_F(ProjectWindow, AnUnchangedTiledProjectSavesTheKeysItRead)
     spine.setStretchChoice(false);
     page.CDL().setBackImageMode(BackImageMode::pbmTile);
     page.CDR().setBackImageMode(BackImageMode::pbmTile);
-    SaveProject(context, work.filePath(QStringLiteral("tiled.kvp")));
+    save(work.filePath(QStringLiteral("tiled.kvp")));
     Designer d(work.filePath(QStringLiteral("tiled.kvp")));
     d.answers << work.filePath(QStringLiteral("copy.kvp"));
     d.window.SaveAsClick();

@@ -106,6 +106,6 @@ TEST_F(SpineState, LoadingATiledProjectSetsTheStretchChoiceItSavesAgain)
     EXPECT_EQ(s.page.CDL().backImageMode(), BackImageMode::pbmTile);
     EXPECT_EQ(s.page.CDR().backImageMode(), BackImageMode::pbmTile);
     EXPECT_FALSE(s.spine.stretchChoice());
-    SaveProject(s.context, work.filePath(QStringLiteral("tiled.kvp")));
+    s.save(work.filePath(QStringLiteral("tiled.kvp")));
     EXPECT_TRUE(readBytes(work.filePath(QStringLiteral("tiled.kvp"))).contains("LR-ImgRoz=0\r\n"));
 }
