@@ -290,6 +290,20 @@ void TFrmMain::buildEditActions()
     });
     connect(stack, &QUndoStack::canUndoChanged, undo, &QAction::setEnabled);
     connect(stack, &QUndoStack::canRedoChanged, redo, &QAction::setEnabled);
+    // Each says which step it takes back or makes again: "Zpět: Písmo – Nadpis".
+    const auto name = [](QAction *action, const QString &command, const QString &step) {
+        const QString text = step.isEmpty() ? command : QStringLiteral("%1: %2").arg(command, step);
+        action->setText(text);
+        const QString hint = QStringLiteral("%1 (%2)").arg(text, action->shortcut().toString(QKeySequence::NativeText));
+        action->setToolTip(hint);
+        action->setStatusTip(hint);
+    };
+    connect(stack, &QUndoStack::undoTextChanged, undo,
+            [undo, name](const QString &step) { name(undo, QStringLiteral("Zpět"), step); });
+    connect(stack, &QUndoStack::redoTextChanged, redo,
+            [redo, name](const QString &step) { name(redo, QStringLiteral("Znovu"), step); });
+    name(undo, QStringLiteral("Zpět"), stack->undoText());
+    name(redo, QStringLiteral("Znovu"), stack->redoText());
 
     auto *help = new QAction(QStringLiteral("Nápověda"), this);
     help->setObjectName(QStringLiteral("Help"));

@@ -104,6 +104,7 @@ void CoverDocument::setTextFromBox(int index, const QString &text)
 
 void CoverDocument::clearTexts()
 {
+    nameNextChange(QStringLiteral("Vymazání textů"));
     for (TextItem &item : m_page->items())
         item.clearLines();
     m_page->CDL().setCaption(QString());
@@ -306,6 +307,11 @@ void CoverDocument::removePicture(bool front)
 void CoverDocument::nextChangeIsTyping(int key)
 {
     m_history->nextChangeIsTyping(key);
+}
+
+void CoverDocument::nameNextChange(const QString &label)
+{
+    m_history->nameNextStep(label);
 }
 
 void CoverDocument::enableRecovery(std::unique_ptr<RecoveryWriter> writer)

@@ -100,6 +100,9 @@ public:
 
     // Undo and redo in one place, for the windows' typing.
     void nextChangeIsTyping(int key);
+    // The changes this event is about to make are one undo step of this name (a
+    // command that fills many places at once: "Načtení skladeb").
+    void nameNextChange(const QString &label);
 
     // The recovery copy of unsaved work (none until enabled).
     void enableRecovery(std::unique_ptr<RecoveryWriter> writer);

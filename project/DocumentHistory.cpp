@@ -2,13 +2,16 @@
 
 #include <QTimer>
 #include <QUndoStack>
+#include <utility>
+
+#include "project/ChangeLabel.h"
 
 namespace korvel {
 
 class DocumentHistory::Step : public QUndoCommand {
 public:
-    Step(DocumentHistory &history, DocumentSnapshot before, DocumentSnapshot after, int key)
-        : QUndoCommand(key >= 0 ? QStringLiteral("psaní") : QStringLiteral("úprava"))
+    Step(DocumentHistory &history, DocumentSnapshot before, DocumentSnapshot after, int key, const QString &label)
+        : QUndoCommand(label)
         , m_history(history)
         , m_before(std::move(before))
         , m_after(std::move(after))
@@ -30,6 +33,7 @@ public:
         const auto *step = static_cast<const Step *>(other);
         if (step->m_key != m_key)
             return false;
+        // The run keeps the name of its first step: the same place, the same kind.
         m_after = step->m_after;
         // Typing that ends where it began changed nothing: no step at all.
         setObsolete(m_after == m_before);
@@ -95,6 +99,7 @@ void DocumentHistory::recordNow()
     if (!m_recordScheduled)
         return;
     const int key = m_typingKey;
+    const QString named = std::exchange(m_nextLabel, QString());
     m_recordScheduled = false;
     m_typingKey = -1;
     DocumentSnapshot now = m_take().stored();
@@ -102,11 +107,24 @@ void DocumentHistory::recordNow()
         emit cleanStateMayHaveChanged();
         return;
     }
+    const QString label = named.isEmpty() ? changeLabel(m_current, now) : named;
     DocumentSnapshot before = std::move(m_current);
     m_current = now;
     ++m_generation;
-    m_stack->push(new Step(*this, std::move(before), std::move(now), key));
+    m_stack->push(new Step(*this, std::move(before), std::move(now), key, label));
     emit cleanStateMayHaveChanged();
+}
+
+void DocumentHistory::nameNextStep(const QString &label)
+{
+    recordNow(); // what was changed before is a step of its own
+    m_nextLabel = label;
+    // The name is this event's: its changes are recorded under it once the event is
+    // over, and a command that changed nothing leaves no name for the next change.
+    QTimer::singleShot(0, this, [this] {
+        recordNow();
+        m_nextLabel.clear();
+    });
 }
 
 void DocumentHistory::reset()
@@ -114,6 +132,7 @@ void DocumentHistory::reset()
     m_stack->clear();
     m_recordScheduled = false;
     m_typingKey = -1;
+    m_nextLabel.clear();
     m_current = m_take().stored();
     ++m_generation;
     m_stack->setClean();

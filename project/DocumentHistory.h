@@ -17,6 +17,10 @@ namespace korvel {
 // Steps hold the cover before and after with pictures as their file bytes, so the
 // history of twenty chosen photos costs their files, not twenty decoded photos.
 //
+// Each step is named in Czech for the undo and redo commands ("Písmo – Nadpis"):
+// by what changed between the two covers (changeLabel), or by the command that made
+// it when it changes many things at once ("Vymazání textů").
+//
 // The stack's clean index is the state last saved (or opened): undoing back to it
 // makes the cover unsaved no more.
 class DocumentHistory : public QObject {
@@ -36,6 +40,9 @@ public:
     void nextChangeIsTyping(int key);
     // Records what changed since the last step now, rather than later.
     void recordNow();
+    // The changes this event is about to make are one step named label, whatever
+    // they change (a command that touches many places: "Vymazání textů").
+    void nameNextStep(const QString &label);
     // A gesture (dragging a picture's crop) changes the cover many times and is one
     // step: nothing is recorded between its beginning and its end.
     void beginGesture();
@@ -72,6 +79,7 @@ private:
     QUndoStack *m_stack;
     DocumentSnapshot m_current;
     int m_typingKey = -1; // the typing the pending step comes from, or -1
+    QString m_nextLabel;  // the name the pending step is given, or empty
     bool m_recordScheduled = false;
     bool m_applying = false;
     bool m_inGesture = false;

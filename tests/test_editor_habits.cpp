@@ -23,6 +23,8 @@
 #include "app/TFrmMain.h"
 #include "dialogs/TDotazFrm.h"
 #include "dialogs/TFrmHelp.h"
+#include "dialogs/TFrmNzvCD.h"
+#include "project/ChangeLabel.h"
 #include "project/DocumentHistory.h"
 #include "project/RecoveryStore.h"
 #include "dialogs/TFrmRecovery.h"
@@ -102,6 +104,132 @@ TEST_F(EditorHabits, ThreeEditsUndoneGiveBackThePageByteForByte)
     answerNextQuestion(false);
     d.window.FNewClick();
     EXPECT_EQ(d.window.history().stack()->count(), 0);
+}
+
+TEST_F(EditorHabits, UndoAndRedoSayWhichStepTheyTake)
+{
+    writeBytes(work.filePath(QStringLiteral("back.bmp")), readBytes(testData("raster/bmp_24bpp.bmp")));
+    Designer d;
+    QAction *undo = d.window.action(QStringLiteral("Undo"));
+    QAction *redo = d.window.action(QStringLiteral("Redo"));
+    EXPECT_EQ(undo->text(), QStringLiteral("Zpět")) << "nothing to undo";
+    EXPECT_EQ(redo->text(), QStringLiteral("Znovu"));
+    const auto undoText = [undo] {
+        QCoreApplication::processEvents(); // the step is recorded once the event is over
+        return undo->text();
+    };
+
+    QTest::keyClicks(d.window.editBox(QStringLiteral("MEN")), QStringLiteral("Abc"));
+    EXPECT_EQ(undoText(), QStringLiteral("Zpět: Text – Nadpis"));
+    EXPECT_EQ(undo->toolTip(), QStringLiteral("Zpět: Text – Nadpis (Ctrl+Z)"));
+    EXPECT_EQ(undo->statusTip(), undo->toolTip());
+    TextItem &title = d.window.page().item(QStringLiteral("MTN"));
+    ItemFont font = title.font();
+    font.name = QStringLiteral("Liberation Serif");
+    font.color = clRed;
+    title.setFont(font);
+    EXPECT_EQ(undoText(), QStringLiteral("Zpět: Písmo – Nadpis")) << "a font with its colour is a font";
+    title.setColor(clBlue);
+    EXPECT_EQ(undoText(), QStringLiteral("Zpět: Barva – Nadpis"));
+    d.window.findChild<QToolButton *>(QStringLiteral("SpeedButton3"))->click(); // MTht flush right
+    EXPECT_EQ(undoText(), QStringLiteral("Zpět: Zarovnání – Horní text (přední strana)"));
+    d.window.setOpenPictureDialog([this](QWidget *) { return work.filePath(QStringLiteral("back.bmp")); });
+    d.window.ImgBackClick();
+    EXPECT_EQ(undoText(), QStringLiteral("Zpět: Obrázek – Zadní strana"));
+    d.window.removePicture(false);
+    EXPECT_EQ(undoText(), QStringLiteral("Zpět: Odebrání obrázku – Zadní strana"));
+    TFrmNzvCD *spine = d.window.findChildren<TFrmNzvCD *>().last();
+    QTest::keyClicks(spine->Edt(), QStringLiteral("Hrbet"));
+    EXPECT_EQ(undoText(), QStringLiteral("Zpět: Text – Hřbet"));
+    const QString spineTitle = d.window.page().CDL().caption();
+    answerNextQuestion(true);
+    d.window.ClrTxtClick();
+    EXPECT_EQ(undoText(), QStringLiteral("Zpět: Vymazání textů")) << "the command names what changed many places";
+
+    // Undo names the step before; redo the step it makes again.
+    d.window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&d.window));
+    QTest::keyClick(d.window.editBox(QStringLiteral("MEN")), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(d.window.page().CDL().caption(), spineTitle) << "Ctrl+Z undid the clearing";
+    EXPECT_EQ(undo->text(), QStringLiteral("Zpět: Text – Hřbet"));
+    EXPECT_EQ(redo->text(), QStringLiteral("Znovu: Vymazání textů"));
+    EXPECT_EQ(redo->toolTip(), QStringLiteral("Znovu: Vymazání textů (Ctrl+Shift+Z)"));
+    while (undo->isEnabled())
+        undo->trigger();
+    EXPECT_EQ(undo->text(), QStringLiteral("Zpět"));
+    EXPECT_EQ(redo->text(), QStringLiteral("Znovu: Text – Nadpis"));
+    redo->trigger();
+    EXPECT_EQ(undo->text(), QStringLiteral("Zpět: Text – Nadpis"));
+    EXPECT_EQ(redo->text(), QStringLiteral("Znovu: Písmo – Nadpis"));
+    // The popup menu offers them under the same names.
+    const QList<QAction *> offered = d.window.PopUpMenuMain()->actions();
+    EXPECT_TRUE(offered.contains(undo) && offered.contains(redo));
+}
+
+TEST(ChangeLabels, NameWhatChangedAndWhere)
+{
+    CoverPage page;
+    SpinePictureState spine(page);
+    const auto snapshot = [&] {
+        DocumentSnapshot s;
+        s.page = page.state();
+        s.pictureSwitch = spine.pictureSwitch();
+        s.stretch = spine.stretchChoice();
+        s.remembered = spine.remembered();
+        return s;
+    };
+    const auto labelOf = [&](const std::function<void()> &change) {
+        const DocumentSnapshot before = snapshot();
+        change();
+        return changeLabel(before, snapshot());
+    };
+    page.MainImg().setPicture(loadPicture(testData("raster/bmp_24bpp.bmp")));
+    EXPECT_EQ(labelOf([&] {
+                  PicturePlacement p = page.MainImg().placement();
+                  p.fit = PicturePlacement::Fit::Fill;
+                  page.MainImg().setPlacement(p);
+              }),
+              QStringLiteral("Umístění obrázku – Přední strana"));
+    EXPECT_EQ(labelOf([&] {
+                  PicturePlacement p = page.MainImg().placement();
+                  p.zoom = 2000;
+                  page.MainImg().setPlacement(p);
+              }),
+              QStringLiteral("Výřez obrázku – Přední strana"));
+    EXPECT_EQ(labelOf([&] {
+                  page.item(QStringLiteral("MTN")).setText(QStringLiteral("A"));
+                  page.item(QStringLiteral("BTo")).setText(QStringLiteral("1\n2"));
+              }),
+              QStringLiteral("Text – Nadpis, Obsah"));
+    EXPECT_EQ(labelOf([&] {
+                  for (const char *code : {"MTN", "MThn", "MTdn"})
+                      page.item(QString::fromLatin1(code)).setAlignment(Alignment::Left);
+              }),
+              QStringLiteral("Zarovnání – více míst"));
+    EXPECT_EQ(labelOf([&] {
+                  page.item(QStringLiteral("MTN")).setText(QStringLiteral("B"));
+                  page.BckImg().setPicture(loadPicture(testData("raster/bmp_24bpp.bmp")));
+              }),
+              QStringLiteral("Úpravy obalu"));
+    EXPECT_EQ(labelOf([&] {
+                  page.CDL().setStartColor(clRed);
+                  page.CDR().setStartColor(clRed);
+              }),
+              QStringLiteral("Barvy přechodu – Hřbet"));
+    EXPECT_EQ(labelOf([&] { page.CDR().setBackImageMode(BackImageMode::pbmTile); }),
+              QStringLiteral("Umístění obrázku – Hřbet"))
+        << "either band is the spine";
+
+    // A side file that could not be read, taken away: the picture is removed.
+    DocumentSnapshot kept = snapshot();
+    kept.keptSideFiles = QStringList{QStringLiteral("/p/a.im1")};
+    DocumentSnapshot gone = kept;
+    gone.keptSideFiles.clear();
+    EXPECT_EQ(changeLabel(kept, gone), QStringLiteral("Odebrání obrázku – Zadní strana"));
+    // A box typed into that showed a sample: its text, even when it reads the same.
+    DocumentSnapshot sample = kept;
+    sample.samples[2] = true;
+    EXPECT_EQ(changeLabel(sample, kept), QStringLiteral("Text – Nadpis"));
 }
 
 TEST_F(EditorHabits, ShortcutsActOnlyWhereTheirCommandCan)

@@ -184,6 +184,7 @@ QStringList applyTracks(CoverDocument &document, const TrackList &list, const Tr
 {
     QStringList problems;
     CoverPage &page = document.page();
+    document.nameNextChange(QStringLiteral("Načtení skladeb"));
     if (plan.fillContents) {
         TextItem &item = page.item(kContents);
         item.setFont(plan.font);
