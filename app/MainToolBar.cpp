@@ -12,7 +12,8 @@ namespace korvel {
 namespace {
 
 struct ToolbarEntry {
-    const char *name;
+    QAction *ToolbarCommands::*command;
+    const char *name; // the action's, as the member
     const char *caption; // UTF-8; also the hint, with the shortcut
     bool separatorBefore;
     const char *shortcut; // portable text, or nullptr
@@ -21,19 +22,19 @@ struct ToolbarEntry {
 
 // The toolbar in order, with the gaps that set its groups apart.
 constexpr ToolbarEntry kToolbar[] = {
-    {"FNew", "Nový", false, "Ctrl+N", nullptr},
-    {"FOpen", "Otevřít", false, "Ctrl+O", nullptr},
-    {"Fsave", "Uložit", false, "Ctrl+S", nullptr},
-    {"SaveAs", "Uložit Jako", false, "Ctrl+Shift+S", nullptr},
-    {"ImgMain", "Obrázek přední strany", true, "Ctrl+I", nullptr},
-    {"ImgBack", "Obrázek zadní strany", false, "Ctrl+Shift+I", nullptr},
-    {"ClrTxt", "Vymazat texty", true, "Ctrl+Shift+Delete", nullptr},
-    {"ZoomIn", "Zvětšit", true, "Ctrl++", "Ctrl+="},
-    {"ZoomOut", "Zmenšit", false, "Ctrl+-", nullptr},
-    {"ZoomDef", "Standartní velikost", false, "Ctrl+0", nullptr},
-    {"View", "Náhled", true, "Ctrl+Shift+P", nullptr},
-    {"Tisk", "Tisk", false, "Ctrl+P", nullptr},
-    {"Info", "Informace", true, "Ctrl+F1", nullptr},
+    {&ToolbarCommands::FNew, "FNew", "Nový", false, "Ctrl+N", nullptr},
+    {&ToolbarCommands::FOpen, "FOpen", "Otevřít", false, "Ctrl+O", nullptr},
+    {&ToolbarCommands::Fsave, "Fsave", "Uložit", false, "Ctrl+S", nullptr},
+    {&ToolbarCommands::SaveAs, "SaveAs", "Uložit Jako", false, "Ctrl+Shift+S", nullptr},
+    {&ToolbarCommands::ImgMain, "ImgMain", "Obrázek přední strany", true, "Ctrl+I", nullptr},
+    {&ToolbarCommands::ImgBack, "ImgBack", "Obrázek zadní strany", false, "Ctrl+Shift+I", nullptr},
+    {&ToolbarCommands::ClrTxt, "ClrTxt", "Vymazat texty", true, "Ctrl+Shift+Delete", nullptr},
+    {&ToolbarCommands::ZoomIn, "ZoomIn", "Zvětšit", true, "Ctrl++", "Ctrl+="},
+    {&ToolbarCommands::ZoomOut, "ZoomOut", "Zmenšit", false, "Ctrl+-", nullptr},
+    {&ToolbarCommands::ZoomDef, "ZoomDef", "Standartní velikost", false, "Ctrl+0", nullptr},
+    {&ToolbarCommands::View, "View", "Náhled", true, "Ctrl+Shift+P", nullptr},
+    {&ToolbarCommands::Tisk, "Tisk", "Tisk", false, "Ctrl+P", nullptr},
+    {&ToolbarCommands::Info, "Info", "Informace", true, "Ctrl+F1", nullptr},
 };
 
 // The toolbar's buttons sit 3 pixels from its edge and side by side, whatever the
@@ -94,6 +95,7 @@ MainToolBar::MainToolBar(QWidget *parent)
         const QString name = QString::fromLatin1(entry.name);
         QAction *action = addAction(toolbarIcon(name), QString::fromUtf8(entry.caption));
         action->setObjectName(name);
+        m_commands.*entry.command = action;
         QString hint = action->text();
         if (entry.shortcut) {
             QList<QKeySequence> keys{QKeySequence(QString::fromLatin1(entry.shortcut))};

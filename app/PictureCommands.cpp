@@ -22,10 +22,10 @@ PictureCommands::PictureCommands(CoverDocument &document, QWidget &window)
 
 void PictureCommands::addRemoveActions(QMenu &menu)
 {
-    QAction *front = menu.addAction(QStringLiteral("Odebrat obrázek přední strany"));
+    QAction *front = m_removeFront = menu.addAction(QStringLiteral("Odebrat obrázek přední strany"));
     front->setObjectName(QStringLiteral("RemoveMainImg"));
     connect(front, &QAction::triggered, this, [this] { remove(true); });
-    QAction *back = menu.addAction(QStringLiteral("Odebrat obrázek zadní strany"));
+    QAction *back = m_removeBack = menu.addAction(QStringLiteral("Odebrat obrázek zadní strany"));
     back->setObjectName(QStringLiteral("RemoveBckImg"));
     connect(back, &QAction::triggered, this, [this] { remove(false); });
     connect(&menu, &QMenu::aboutToShow, this, [this, front, back] {

@@ -4,6 +4,7 @@
 #include <functional>
 #include <string_view>
 
+class QAction;
 class QMenu;
 class QWidget;
 
@@ -25,6 +26,7 @@ public:
     // "Odebrat obrázek přední strany" and "... zadní strany" in menu, offered only
     // while there is a picture to take away.
     void addRemoveActions(QMenu &menu);
+    QAction *removeAction(bool front) const { return front ? m_removeFront : m_removeBack; }
 
     // "Umístění obrázku" in menu: stretch, fill or fit for the picture the menu was
     // opened over (setMenuTarget), "Vycentrovat výřez" and "Výřez klávesnicí".
@@ -48,6 +50,8 @@ private:
     QWidget &m_window;
     std::function<QString(QWidget *)> m_openPicture;
     std::string_view m_menuTarget;
+    QAction *m_removeFront = nullptr;
+    QAction *m_removeBack = nullptr;
 };
 
 } // namespace korvel

@@ -268,10 +268,10 @@ void TFrmMain::buildEditActions()
 {
     // Undo and redo work wherever the user is in the program: the main window, the
     // multi-line editor or the spine window.
-    auto *undo = new QAction(QStringLiteral("Zpět"), this);
+    auto *undo = m_undo = new QAction(QStringLiteral("Zpět"), this);
     undo->setObjectName(QStringLiteral("Undo"));
     undo->setShortcuts(QKeySequence::Undo);
-    auto *redo = new QAction(QStringLiteral("Znovu"), this);
+    auto *redo = m_redo = new QAction(QStringLiteral("Znovu"), this);
     redo->setObjectName(QStringLiteral("Redo"));
     redo->setShortcuts({QKeySequence(QStringLiteral("Ctrl+Shift+Z")), QKeySequence(QStringLiteral("Ctrl+Y"))});
     for (QAction *a : {undo, redo}) {
@@ -305,7 +305,7 @@ void TFrmMain::buildEditActions()
     name(undo, QStringLiteral("Zpět"), stack->undoText());
     name(redo, QStringLiteral("Znovu"), stack->redoText());
 
-    auto *help = new QAction(QStringLiteral("Nápověda"), this);
+    auto *help = m_help = new QAction(QStringLiteral("Nápověda"), this);
     help->setObjectName(QStringLiteral("Help"));
     help->setShortcut(QKeySequence::HelpContents);
     help->setShortcutContext(Qt::ApplicationShortcut);
@@ -313,7 +313,7 @@ void TFrmMain::buildEditActions()
     connect(help, &QAction::triggered, this, [this] { TFrmHelp::showHelp(this); });
 
     // Ctrl+Q ends the program from any of its windows, through the usual question.
-    auto *quit = new QAction(QStringLiteral("Konec"), this);
+    auto *quit = m_quit = new QAction(QStringLiteral("Konec"), this);
     quit->setObjectName(QStringLiteral("Quit"));
     quit->setShortcut(QKeySequence(QStringLiteral("Ctrl+Q")));
     quit->setShortcutContext(Qt::ApplicationShortcut);
@@ -382,22 +382,33 @@ void TFrmMain::buildToolbar()
     m_bar = new MainToolBar(this);
     addToolBar(Qt::TopToolBarArea, m_bar);
     // Save is offered exactly while the cover differs from what was saved.
-    action(QStringLiteral("Fsave"))->setEnabled(false);
-    connect(m_document, &CoverDocument::modifiedChanged, action(QStringLiteral("Fsave")), &QAction::setEnabled);
+    const ToolbarCommands &c = commands();
+    c.Fsave->setEnabled(false);
+    connect(m_document, &CoverDocument::modifiedChanged, c.Fsave, &QAction::setEnabled);
 
-    connect(action(QStringLiteral("FNew")), &QAction::triggered, this, &TFrmMain::FNewClick);
-    connect(action(QStringLiteral("FOpen")), &QAction::triggered, this, &TFrmMain::FOpenClick);
-    connect(action(QStringLiteral("Fsave")), &QAction::triggered, this, &TFrmMain::FsaveClick);
-    connect(action(QStringLiteral("SaveAs")), &QAction::triggered, this, &TFrmMain::SaveAsClick);
-    connect(action(QStringLiteral("ImgMain")), &QAction::triggered, this, &TFrmMain::ImgMainClick);
-    connect(action(QStringLiteral("ImgBack")), &QAction::triggered, this, &TFrmMain::ImgBackClick);
-    connect(action(QStringLiteral("ClrTxt")), &QAction::triggered, this, &TFrmMain::ClrTxtClick);
-    connect(action(QStringLiteral("ZoomIn")), &QAction::triggered, this, &TFrmMain::ZoomInClick);
-    connect(action(QStringLiteral("ZoomOut")), &QAction::triggered, this, &TFrmMain::ZoomOutClick);
-    connect(action(QStringLiteral("ZoomDef")), &QAction::triggered, this, &TFrmMain::ZoomDefClick);
-    connect(action(QStringLiteral("View")), &QAction::triggered, this, &TFrmMain::ViewClick);
-    connect(action(QStringLiteral("Tisk")), &QAction::triggered, this, &TFrmMain::TiskClick);
-    connect(action(QStringLiteral("Info")), &QAction::triggered, this, &TFrmMain::InfoClick);
+    connect(c.FNew, &QAction::triggered, this, &TFrmMain::FNewClick);
+    connect(c.FOpen, &QAction::triggered, this, &TFrmMain::FOpenClick);
+    connect(c.Fsave, &QAction::triggered, this, &TFrmMain::FsaveClick);
+    connect(c.SaveAs, &QAction::triggered, this, &TFrmMain::SaveAsClick);
+    connect(c.ImgMain, &QAction::triggered, this, &TFrmMain::ImgMainClick);
+    connect(c.ImgBack, &QAction::triggered, this, &TFrmMain::ImgBackClick);
+    connect(c.ClrTxt, &QAction::triggered, this, &TFrmMain::ClrTxtClick);
+    connect(c.ZoomIn, &QAction::triggered, this, &TFrmMain::ZoomInClick);
+    connect(c.ZoomOut, &QAction::triggered, this, &TFrmMain::ZoomOutClick);
+    connect(c.ZoomDef, &QAction::triggered, this, &TFrmMain::ZoomDefClick);
+    connect(c.View, &QAction::triggered, this, &TFrmMain::ViewClick);
+    connect(c.Tisk, &QAction::triggered, this, &TFrmMain::TiskClick);
+    connect(c.Info, &QAction::triggered, this, &TFrmMain::InfoClick);
+}
+
+const ToolbarCommands &TFrmMain::commands() const
+{
+    return m_bar->commands();
+}
+
+QAction *TFrmMain::removePictureAction(bool front) const
+{
+    return m_pictures->removeAction(front);
 }
 
 void TFrmMain::resizeCanvas()
@@ -516,8 +527,8 @@ void TFrmMain::buildPopupMenu()
         dialog.exec();
     });
     m_popup->addSeparator();
-    m_popup->addAction(action(QStringLiteral("Undo")));
-    m_popup->addAction(action(QStringLiteral("Redo")));
+    m_popup->addAction(m_undo);
+    m_popup->addAction(m_redo);
     m_popup->addSeparator();
     m_commands->addRecentMenu(*m_popup);
     m_tracks->addMenuAction(*m_popup);
@@ -525,7 +536,7 @@ void TFrmMain::buildPopupMenu()
     m_pictures->addPlacementMenu(*m_popup);
     m_pictures->addRemoveActions(*m_popup);
     m_popup->addSeparator();
-    m_popup->addAction(action(QStringLiteral("Help")));
+    m_popup->addAction(m_help);
 
     // The Menu key reaches contextMenuEvent; Shift+F10, the other key for the popup
     // menu on every desktop, is the window's to catch.
@@ -551,11 +562,6 @@ void TFrmMain::showPopupFromKeyboard(QPoint at)
     else if (at.isNull())
         at = m_scroll->viewport()->mapToGlobal(QPoint(0, 0));
     m_popup->popup(at);
-}
-
-QAction *TFrmMain::action(const QString &name) const
-{
-    return findChild<QAction *>(name);
 }
 
 void TFrmMain::contextMenuEvent(QContextMenuEvent *event)

@@ -2,13 +2,14 @@
 #include <QMainWindow>
 #include <functional>
 
+#include "app/MainToolBar.h"
+
 class QAction;
 class QLineEdit;
 class QTimer;
 class QMenu;
 class QPrinter;
 class QScrollArea;
-class QToolBar;
 
 namespace korvel {
 
@@ -45,8 +46,17 @@ public:
     QToolBar *Bar() const { return m_bar; }
     QMenu *PopUpMenuMain() const { return m_popup; }
     QScrollArea *scrollArea() const { return m_scroll; }
-    // A toolbar or popup action by its name ("Fsave", "ZoomIn", "N1001", ...).
-    QAction *action(const QString &name) const;
+    // The toolbar's commands ("FNew" ... "Info"); each action is named as its member.
+    const ToolbarCommands &commands() const;
+    // Undo and redo of every change of the cover, the user guide and leaving the
+    // program, from any of its windows (actions "Undo", "Redo", "Help", "Quit").
+    QAction *Undo() const { return m_undo; }
+    QAction *Redo() const { return m_redo; }
+    QAction *Help() const { return m_help; }
+    QAction *Quit() const { return m_quit; }
+    // The popup menu's "Odebrat obrázek přední strany" or "... zadní strany"
+    // ("RemoveMainImg", "RemoveBckImg").
+    QAction *removePictureAction(bool front) const;
 
     // Stores the project named on the command line; it is opened when the window is
     // first shown.
@@ -159,8 +169,12 @@ private:
     QWidget *m_canvas;
     ItemEditors *m_editors;
     QScrollArea *m_scroll;
-    QToolBar *m_bar;
+    MainToolBar *m_bar;
     QMenu *m_popup;
+    QAction *m_undo = nullptr;
+    QAction *m_redo = nullptr;
+    QAction *m_help = nullptr;
+    QAction *m_quit = nullptr;
     ProjectCommands *m_commands;
     PrintCommands *m_print;
     PictureCommands *m_pictures;

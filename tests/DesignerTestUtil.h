@@ -35,7 +35,7 @@ protected:
             window.Params(argument);
             window.show();
         }
-        bool unsaved() const { return window.action(QStringLiteral("Fsave"))->isEnabled(); }
+        bool unsaved() const { return window.commands().Fsave->isEnabled(); }
         void type(const char *box, const QString &text) { window.editBox(QString::fromLatin1(box))->setText(text); }
     };
 };

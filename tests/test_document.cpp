@@ -86,11 +86,11 @@ TEST_F(Document, WhatIsSavedIsWhatTheCoverHolds)
     EXPECT_TRUE(d.window.page().BckImg().picture().isEmpty());
     d.window.page().BckImg().setPicture(loadPicture(testData("raster/bmp_24bpp.bmp")));
     ASSERT_TRUE(d.window.FsaveClick());
-    d.window.action(QStringLiteral("RemoveBckImg"))->trigger();
+    d.window.removePictureAction(false)->trigger();
     QCoreApplication::processEvents();
-    d.window.action(QStringLiteral("Undo"))->trigger();
+    d.window.Undo()->trigger();
     EXPECT_FALSE(d.window.page().BckImg().picture().isEmpty());
-    d.window.action(QStringLiteral("Redo"))->trigger();
+    d.window.Redo()->trigger();
     ASSERT_TRUE(d.window.FsaveClick());
     EXPECT_FALSE(QFile::exists(work.filePath(QStringLiteral("p.im1"))));
     Designer reopened(work.filePath(QStringLiteral("p.kvp")));
@@ -196,7 +196,7 @@ TEST_F(Document, UndoKnowsWhatWasSavedAndEmptyBoxesKeepTheirSamples)
     QTest::keyClicks(men, QStringLiteral("X"));
     QCoreApplication::processEvents();
     EXPECT_TRUE(d.unsaved());
-    d.window.action(QStringLiteral("Undo"))->trigger();
+    d.window.Undo()->trigger();
     EXPECT_FALSE(d.unsaved()) << "undone back to the start";
     EXPECT_TRUE(men->text().isEmpty()) << "the sample stays a hint";
     EXPECT_EQ(men->placeholderText(), QStringLiteral("Nadpis"));
@@ -210,9 +210,9 @@ TEST_F(Document, UndoKnowsWhatWasSavedAndEmptyBoxesKeepTheirSamples)
     QTest::keyClicks(men, QStringLiteral("Z"));
     QCoreApplication::processEvents();
     EXPECT_TRUE(d.unsaved());
-    d.window.action(QStringLiteral("Undo"))->trigger();
+    d.window.Undo()->trigger();
     EXPECT_FALSE(d.unsaved());
-    d.window.action(QStringLiteral("Redo"))->trigger();
+    d.window.Redo()->trigger();
     EXPECT_TRUE(d.unsaved());
 }
 
@@ -331,11 +331,11 @@ TEST_F(Document, ACropIsDraggedUndoneAndSaved)
                       Qt::ShiftModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(view, &wheel);
     EXPECT_EQ(d.window.page().MainImg().placement().zoom, 1100);
-    d.window.action(QStringLiteral("Undo"))->trigger();
+    d.window.Undo()->trigger();
     EXPECT_EQ(d.window.page().MainImg().placement(), dragged);
-    d.window.action(QStringLiteral("Undo"))->trigger();
+    d.window.Undo()->trigger();
     EXPECT_EQ(d.window.page().MainImg().placement().x, 500) << "Ctrl+Z puts the crop back";
-    d.window.action(QStringLiteral("Redo"))->trigger();
+    d.window.Redo()->trigger();
 
     d.answers << work.filePath(QStringLiteral("cropped.kvp"));
     d.window.SaveAsClick();

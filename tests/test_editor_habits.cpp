@@ -51,8 +51,8 @@ protected:
             window.Params(argument);
             window.show();
         }
-        bool unsaved() const { return window.action(QStringLiteral("Fsave"))->isEnabled(); }
-        void undo() { window.action(QStringLiteral("Undo"))->trigger(); }
+        bool unsaved() const { return window.commands().Fsave->isEnabled(); }
+        void undo() { window.Undo()->trigger(); }
     };
 
     // Drops a file on the window where the page shows element.
@@ -99,7 +99,7 @@ TEST_F(EditorHabits, ThreeEditsUndoneGiveBackThePageByteForByte)
     EXPECT_FALSE(QFile::exists(work.filePath(QStringLiteral("a.im1"))));
 
     // Redo brings the edits back; New empties the history.
-    d.window.action(QStringLiteral("Redo"))->trigger();
+    d.window.Redo()->trigger();
     EXPECT_EQ(d.window.page().item(QStringLiteral("MTN")).text(), QStringLiteral("New title"));
     answerNextQuestion(false);
     d.window.FNewClick();
@@ -110,8 +110,8 @@ TEST_F(EditorHabits, UndoAndRedoSayWhichStepTheyTake)
 {
     writeBytes(work.filePath(QStringLiteral("back.bmp")), readBytes(testData("raster/bmp_24bpp.bmp")));
     Designer d;
-    QAction *undo = d.window.action(QStringLiteral("Undo"));
-    QAction *redo = d.window.action(QStringLiteral("Redo"));
+    QAction *undo = d.window.Undo();
+    QAction *redo = d.window.Redo();
     EXPECT_EQ(undo->text(), QStringLiteral("Zpět")) << "nothing to undo";
     EXPECT_EQ(redo->text(), QStringLiteral("Znovu"));
     const auto undoText = [undo] {

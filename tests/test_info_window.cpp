@@ -22,7 +22,7 @@ TEST(InfoWindow, OpensModalAndCentredAndZavritClosesAndDestroysIt)
     for (const bool unsavedBefore : {false, true}) {
         TFrmMain window;
         window.show();
-        window.action(QStringLiteral("Fsave"))->setEnabled(unsavedBefore);
+        window.commands().Fsave->setEnabled(unsavedBefore);
         bool seen = false;
         whenModal<TFrmInfo>([&](TFrmInfo *info) {
             seen = true;
@@ -36,10 +36,10 @@ TEST(InfoWindow, OpensModalAndCentredAndZavritClosesAndDestroysIt)
             EXPECT_LE(std::abs(info->frameGeometry().center().y() - screen.center().y()), 1);
             QTest::mouseClick(info->KivOfficeButton1(), Qt::LeftButton, Qt::NoModifier, QPoint(48, 12));
         });
-        window.action(QStringLiteral("Info"))->trigger();
+        window.commands().Info->trigger();
         EXPECT_TRUE(seen);
         EXPECT_EQ(window.findChildren<TFrmInfo *>().size(), 0) << "destroyed when closed";
-        EXPECT_EQ(window.action(QStringLiteral("Fsave"))->isEnabled(), unsavedBefore);
+        EXPECT_EQ(window.commands().Fsave->isEnabled(), unsavedBefore);
     }
 }
 

@@ -42,7 +42,7 @@ namespace {
 
 bool saveEnabled(const TFrmMain &w)
 {
-    return w.action(QStringLiteral("Fsave"))->isEnabled();
+    return w.commands().Fsave->isEnabled();
 }
 
 // Types text as key events, letter by letter (QTest's own helpers take ASCII only).

@@ -88,18 +88,19 @@ TEST(KeyboardReach, PictureClearAndInfoCommandsHaveKeysNamedInHintsAndHelp)
 {
     Window w;
     const struct {
-        const char *action, *key, *caption;
-    } keys[] = {{"ImgMain", "Ctrl+I", "Obrázek přední strany"},
-                {"ImgBack", "Ctrl+Shift+I", "Obrázek zadní strany"},
-                {"ClrTxt", "Ctrl+Shift+Delete", "Vymazat texty"},
-                {"Info", "Ctrl+F1", "Informace"}};
+        QAction *ToolbarCommands::*action;
+        const char *key, *caption;
+    } keys[] = {{&ToolbarCommands::ImgMain, "Ctrl+I", "Obrázek přední strany"},
+                {&ToolbarCommands::ImgBack, "Ctrl+Shift+I", "Obrázek zadní strany"},
+                {&ToolbarCommands::ClrTxt, "Ctrl+Shift+Delete", "Vymazat texty"},
+                {&ToolbarCommands::Info, "Ctrl+F1", "Informace"}};
     QFile helpFile(QStringLiteral(":/help.html"));
     ASSERT_TRUE(helpFile.open(QIODevice::ReadOnly));
     const QString help = QString::fromUtf8(helpFile.readAll());
     for (const auto &k : keys) {
-        QAction *action = w.window.action(QString::fromLatin1(k.action));
-        ASSERT_NE(action, nullptr) << k.action;
-        EXPECT_EQ(action->shortcut(), QKeySequence(QString::fromLatin1(k.key))) << k.action;
+        QAction *action = w.window.commands().*k.action;
+        ASSERT_NE(action, nullptr) << k.key;
+        EXPECT_EQ(action->shortcut(), QKeySequence(QString::fromLatin1(k.key))) << k.key;
         EXPECT_EQ(action->toolTip(), QStringLiteral("%1 (%2)").arg(QString::fromUtf8(k.caption), QString::fromLatin1(k.key)));
         EXPECT_TRUE(help.contains(QStringLiteral("<tr><td>%1</td><td>%2").arg(QString::fromLatin1(k.key), QString::fromUtf8(k.caption))))
             << k.key << " in the help's table of keys";
@@ -223,8 +224,8 @@ TEST(KeyboardReach, TheCropIsChosenWithKeysAsOneStep)
     EXPECT_EQ(w.window.page().MainImg().placement().x, 500);
     EXPECT_EQ(w.window.page().MainImg().placement().y, 500);
     EXPECT_EQ(w.window.page().MainImg().placement().zoom, 1100);
-    w.window.action(QStringLiteral("Undo"))->trigger();
-    w.window.action(QStringLiteral("Undo"))->trigger();
+    w.window.Undo()->trigger();
+    w.window.Undo()->trigger();
     EXPECT_EQ(w.window.page().MainImg().placement().x, 500);
     EXPECT_EQ(w.window.page().MainImg().placement().zoom, 1000) << "the keys' crop was one step";
 }

@@ -51,7 +51,7 @@ TEST(MainWindow, ToolbarHasItsThirteenCommandsInOrder)
                                "Obrázek zadní strany", "Vymazat texty", "Zvětšit", "Zmenšit",
                                "Standartní velikost", "Náhled", "Tisk", "Informace"};
     for (int i = 0; i < expected.size(); ++i) {
-        QAction *a = window.action(expected[i]);
+        QAction *a = window.findChild<QAction *>(expected[i]);
         ASSERT_NE(a, nullptr);
         EXPECT_EQ(a->text(), captions[i]);
         // The hint is the caption, naming the shortcut where there is one.
@@ -61,14 +61,16 @@ TEST(MainWindow, ToolbarHasItsThirteenCommandsInOrder)
         EXPECT_EQ(a->toolTip(), hint);
         EXPECT_FALSE(a->icon().isNull());
     }
-    EXPECT_FALSE(window.action(QStringLiteral("Fsave"))->isEnabled()) << "nothing to save at start";
+    EXPECT_FALSE(window.commands().Fsave->isEnabled()) << "nothing to save at start";
+    EXPECT_EQ(window.commands().Fsave, window.findChild<QAction *>(QStringLiteral("Fsave")));
+    EXPECT_EQ(window.commands().Info, window.Bar()->actions().last());
     EXPECT_EQ(window.Bar()->height(), 29);
 
     // Buttons of 24 x 23 pixels, 3 pixels from the toolbar's edge, in groups.
     window.show();
     const int lefts[] = {3, 27, 51, 75, 107, 131, 163, 195, 219, 243, 275, 299, 331};
     for (int i = 0; i < expected.size(); ++i) {
-        const QWidget *button = window.Bar()->widgetForAction(window.action(expected[i]));
+        const QWidget *button = window.Bar()->widgetForAction(window.findChild<QAction *>(expected[i]));
         ASSERT_NE(button, nullptr);
         EXPECT_EQ(button->geometry(), QRect(lefts[i], 3, 24, 23)) << expected[i].toStdString();
     }
@@ -233,7 +235,7 @@ TEST(MainWindow, PreviewIsNotStartedTwice)
     EXPECT_TRUE(secondReturnedAtOnce);
     EXPECT_FALSE(window.isPreparingPrint());
     EXPECT_EQ(window.page().zoom(), 100);
-    EXPECT_FALSE(window.action(QStringLiteral("Fsave"))->isEnabled()) << "preview changes nothing";
+    EXPECT_FALSE(window.commands().Fsave->isEnabled()) << "preview changes nothing";
 }
 
 TEST(MainWindow, PlacementIsRememberedPerUser)

@@ -281,7 +281,7 @@ TEST_F(ProjectWindow, AnOpenThatFailsChangesNothingAndLeavesNoStep)
     EXPECT_EQ(d.window.windowTitle(), caption);
     EXPECT_EQ(d.window.history().stack()->count(), steps);
     EXPECT_TRUE(d.unsaved());
-    d.window.action(QStringLiteral("Undo"))->trigger();
+    d.window.Undo()->trigger();
     EXPECT_EQ(d.window.page().item(QStringLiteral("MTht")).text(), QStringLiteral("Horní text"));
     EXPECT_EQ(d.window.savePath(), work.filePath(QStringLiteral("a.kvp")));
 

@@ -53,7 +53,7 @@ protected:
         ProjectFixture::TearDown();
     }
     CoverPage &cover() { return window->page(); }
-    bool unsaved() const { return window->action(QStringLiteral("Fsave"))->isEnabled(); }
+    bool unsaved() const { return window->commands().Fsave->isEnabled(); }
     QString status() const { return dialog->txtimg()->text(); }
     QString regValue(const char *name) { return dialog->state().registry()->ReadString(QString::fromLatin1(name)); }
 
@@ -462,11 +462,11 @@ TEST_F(SpineDialog, TheSwitchTheStatusLineAndTheBandsAlwaysAgree)
     dialog->Obr()->click();
     agree("switched on");
     for (int i = 0; i < 4; ++i) {
-        window->action(QStringLiteral("Undo"))->trigger();
+        window->Undo()->trigger();
         agree("undone");
     }
     EXPECT_EQ(cover().CDL().backImage().format(), PictureFormat::Jpeg) << "back to the first picture";
-    window->action(QStringLiteral("Undo"))->trigger();
+    window->Undo()->trigger();
     agree("undone to the start");
     EXPECT_FALSE(dialog->Obr()->isChecked());
 }

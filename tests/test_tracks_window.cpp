@@ -103,7 +103,8 @@ TEST_F(TracksWindow, ADroppedFolderIsAppliedAsOneStepSavedAndReopened)
     EXPECT_EQ(page.MainImg().picture().format(), PictureFormat::Jpeg) << "the cover embedded in b.flac";
 
     // Undo takes all of it back at once.
-    d.window.action(QStringLiteral("Undo"))->trigger();
+    EXPECT_EQ(d.window.Undo()->text(), QStringLiteral("Zpět: Načtení skladeb"));
+    d.window.Undo()->trigger();
     EXPECT_TRUE(d.window.page().item(QStringLiteral("BTo")).lines().isEmpty());
     EXPECT_TRUE(d.window.page().MainImg().picture().isEmpty());
     EXPECT_TRUE(d.window.editBox(QStringLiteral("MEN"))->text().isEmpty());
