@@ -38,9 +38,6 @@ int runDesigner(int argc, char **argv)
 
     // The one folder the program reads from where it was started: default.kvd.
     TFrmMain window(QDir::currentPath());
-    // The first spine title dialog exists before any project is loaded: it holds
-    // the spine picture state that loading sets.
-    window.createSpineDialog();
     window.Params(project);
     window.showMaximized();
     const int rc = app.exec();

@@ -294,7 +294,6 @@ void ItemEditors::alignmentClicked(int row, int alignment)
 {
     m_document.page().item(QString::fromLatin1(kItemControls[std::size_t(row)].code)).setAlignment(Alignment(alignment));
     showAlignment(row); // a click on the pressed button must not release it
-    emit alignmentChanged();
 }
 
 void ItemEditors::showPage()

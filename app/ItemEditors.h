@@ -49,8 +49,6 @@ public:
 signals:
     // A short note for the status line (characters a project file cannot hold).
     void notice(const QString &text);
-    // An alignment changed: an open multi-line editor shows it too.
-    void alignmentChanged();
     // The " Editace" buttons: the contents list, the information text, the spine.
     void editContents();
     void editInfo();

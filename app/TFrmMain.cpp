@@ -105,7 +105,6 @@ TFrmMain::TFrmMain(const QString &startFolder, QWidget *parent)
     m_print = new PrintCommands(*m_document, *this);
     m_pictures = new PictureCommands(*m_document, *this);
     m_tracks = new TrackCommands(*m_document, *this);
-    connect(m_tracks, &TrackCommands::applied, this, &TFrmMain::coverReplaced);
     connect(m_commands, &ProjectCommands::notice, this, &TFrmMain::showNotice);
     connect(m_pictures, &PictureCommands::notice, this, &TFrmMain::showNotice);
     buildToolbar();
@@ -113,7 +112,6 @@ TFrmMain::TFrmMain(const QString &startFolder, QWidget *parent)
     buildPopupMenu();
     m_editors = new ItemEditors(*m_document, m_canvas, this);
     connect(m_editors, &ItemEditors::notice, this, &TFrmMain::showNotice);
-    connect(m_editors, &ItemEditors::alignmentChanged, this, &TFrmMain::refreshToolWindows);
     connect(m_editors, &ItemEditors::editContents, this, &TFrmMain::BEoClick);
     connect(m_editors, &ItemEditors::editInfo, this, &TFrmMain::BEitClick);
     connect(m_editors, &ItemEditors::editSpine, this, &TFrmMain::LRBtnClick);
@@ -133,6 +131,7 @@ TFrmMain::TFrmMain(const QString &startFolder, QWidget *parent)
     connect(m_document, &CoverDocument::captionChanged, this, &QWidget::setWindowTitle);
     connect(m_document, &CoverDocument::replaced, this, &TFrmMain::coverReplaced);
     connect(m_document, &CoverDocument::applied, this, &TFrmMain::coverReplaced);
+    connect(m_document, &CoverDocument::rewritten, this, &TFrmMain::coverReplaced);
     // The boxes' hints, the alignment buttons and the warnings follow the page once
     // per burst of changes, not once per line a project load appends.
     m_pageChangedTimer->setSingleShot(true);
@@ -244,18 +243,9 @@ void TFrmMain::showEvent(QShowEvent *event)
     }
 }
 
-void TFrmMain::refreshToolWindows()
-{
-    for (TFrmEdit *editor : findChildren<TFrmEdit *>())
-        editor->refreshFromPage();
-    for (TFrmNzvCD *dialog : findChildren<TFrmNzvCD *>())
-        dialog->refreshFromPage();
-}
-
 void TFrmMain::coverReplaced()
 {
     m_editors->showTexts();
-    refreshToolWindows();
     pageChanged();
 }
 
@@ -446,18 +436,31 @@ void TFrmMain::ClrTxtClick()
 {
     if (!Ask(QStringLiteral("Smazat text ?"), QStringLiteral("Smazat všechen text ?"), 2))
         return;
-    m_document->clearTexts();
-    m_editors->showTexts();
-    refreshToolWindows();
+    m_document->clearTexts(); // the boxes and the tool windows follow the document
 }
 
-void TFrmMain::openEditor(int target)
+TFrmEdit *TFrmMain::listEditor(int target)
 {
-    auto *editor = new TFrmEdit(page(), this);
+    if (target != TFrmEdit::kTargetContents && target != TFrmEdit::kTargetInfo)
+        return nullptr;
+    TFrmEdit *&editor = m_listEditors[std::size_t(target - 1)];
+    if (editor)
+        return editor;
+    editor = new TFrmEdit(page(), this);
     connect(editor, &TFrmEdit::notice, this, &TFrmMain::showNotice);
     connect(editor, &TFrmEdit::typing, this, [this, target] { m_document->nextChangeIsTyping(100 + target); });
     connect(editor, &TFrmEdit::readTracks, m_tracks, [this] { m_tracks->open(); });
     editor->WhatEdit(target);
+    // It shows the item as the cover holds it whenever the cover changed past it.
+    for (auto signal : {&CoverDocument::replaced, &CoverDocument::applied, &CoverDocument::rewritten})
+        connect(m_document, signal, editor, &TFrmEdit::refreshFromPage);
+    return editor;
+}
+
+void TFrmMain::openEditor(int target)
+{
+    // One window per item: a second click brings it back where it was.
+    TFrmEdit *editor = listEditor(target);
     editor->show();
     // Whoever opened it, from the keyboard too, goes on typing in it.
     editor->raise();
@@ -482,25 +485,21 @@ void TFrmMain::InfoClick()
     info.exec();
 }
 
-TFrmNzvCD *TFrmMain::createSpineDialog()
+TFrmNzvCD *TFrmMain::spineDialog()
 {
-    auto *dialog = new TFrmNzvCD(page(), spineState(), this);
-    connect(dialog, &TFrmNzvCD::changed, this, [this, dialog] {
-        // The other open spine windows show the same spine.
-        for (TFrmNzvCD *other : findChildren<TFrmNzvCD *>())
-            if (other != dialog)
-                other->refreshFromPage();
-    });
-    connect(dialog, &TFrmNzvCD::notice, this, &TFrmMain::showNotice);
-    connect(dialog, &TFrmNzvCD::typing, this, [this] { m_document->nextChangeIsTyping(200); });
-    return dialog;
+    if (m_spineDialog)
+        return m_spineDialog;
+    m_spineDialog = new TFrmNzvCD(page(), spineState(), this);
+    connect(m_spineDialog, &TFrmNzvCD::notice, this, &TFrmMain::showNotice);
+    connect(m_spineDialog, &TFrmNzvCD::typing, this, [this] { m_document->nextChangeIsTyping(200); });
+    for (auto signal : {&CoverDocument::replaced, &CoverDocument::applied, &CoverDocument::rewritten})
+        connect(m_document, signal, m_spineDialog, &TFrmNzvCD::refreshFromPage);
+    return m_spineDialog;
 }
 
 void TFrmMain::LRBtnClick()
 {
-    // A new dialog each time, which becomes the current holder of the spine picture
-    // state; earlier ones live on, hidden or open, until the program ends.
-    TFrmNzvCD *dialog = createSpineDialog();
+    TFrmNzvCD *dialog = spineDialog();
     dialog->show();
     dialog->raise();
     dialog->activateWindow();

@@ -1,5 +1,6 @@
 #pragma once
 #include <QMainWindow>
+#include <array>
 #include <functional>
 
 #include "app/MainToolBar.h"
@@ -26,6 +27,7 @@ class RecoveryWriter;
 class SpinePictureState;
 class StatusLine;
 class TrackCommands;
+class TFrmEdit;
 class TFrmNzvCD;
 
 // The main window: the toolbar, the A4 cover page with its editing controls and its
@@ -89,9 +91,13 @@ public:
     void setProjectDialog(ProjectDialog dialog);
     // The filter labels of the project dialogs, in their order.
     static QStringList projectFilters();
-    // A new spine title dialog, owned by this window. Every one of them shows the
-    // document's one spine picture state. One is made at start-up, one more by each LRBtn.
-    TFrmNzvCD *createSpineDialog();
+    // The spine title dialog, owned by this window and made when first asked for;
+    // LRBtn shows it.
+    TFrmNzvCD *spineDialog();
+    // The multi-line editor of the contents list (TFrmEdit::kTargetContents) or of
+    // the back's information text (kTargetInfo), made when first asked for; its
+    // " Editace" button shows it.
+    TFrmEdit *listEditor(int target);
     SpinePictureState &spineState();
 
     // Opens a project as Open does after its dialog: all or nothing. Returns whether
@@ -143,8 +149,6 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    // Tells every open tool window to show the cover as it is now.
-    void refreshToolWindows();
     // A short note in the status line (dropped characters and the like).
     void showNotice(const QString &text);
     void buildEditActions();
@@ -155,7 +159,7 @@ private:
     void showPopupFromKeyboard(QPoint at);
     // Placeholders, alignment buttons and the print warnings follow the page.
     void pageChanged();
-    // The whole cover changed (New, Open, undo): boxes and tool windows show it.
+    // The whole cover changed (New, Open, undo, clearing): the boxes show it.
     void coverReplaced();
     void FormDestroy();
     void resizeCanvas();
@@ -181,6 +185,8 @@ private:
     TrackCommands *m_tracks;
     PictureCropper *m_cropper;
     QTimer *m_pageChangedTimer;
+    TFrmNzvCD *m_spineDialog = nullptr;
+    std::array<TFrmEdit *, 2> m_listEditors{}; // by target - 1
     StatusLine *m_statusLine = nullptr;
     QString m_argument;
     bool m_shown = false;

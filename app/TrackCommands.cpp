@@ -46,7 +46,6 @@ void TrackCommands::open(const QString &source)
         if (m_sourceDialog)
             m_open->setSourceDialog(m_sourceDialog);
         connect(m_open, &TFrmTracks::applied, this, [this](const QStringList &problems) {
-            emit applied();
             m_window.statusBar()->showMessage(problems.isEmpty() ? QStringLiteral("Skladby jsou na obalu.")
                                                                  : problems.join(QLatin1Char(' ')),
                                               10000);

@@ -34,10 +34,6 @@ public slots:
     // Opens the window; it asks for a source, or reads source when one is given.
     void open(const QString &source = QString());
 
-signals:
-    // The cover has taken the tracks: the boxes and tool windows must show it.
-    void applied();
-
 private:
     CoverDocument &m_document;
     QMainWindow &m_window;

@@ -196,6 +196,9 @@ TFrmEdit::TFrmEdit(CoverPage &page, QWidget *owner)
     m_readTracks->hide();
     connect(m_readTracks, &QToolButton::clicked, this, &TFrmEdit::readTracks);
 
+    // An alignment chosen in the main window, for the item this window edits, shows
+    // here too.
+    connect(&page, &CoverPage::changed, this, &TFrmEdit::showAlignment);
     connect(m_text, &QPlainTextEdit::textChanged, this, &TFrmEdit::TextChange);
     connect(SpeedButton1(), &QToolButton::clicked, this, &TFrmEdit::SpeedButton1Click);
     connect(SpeedButton2(), &QToolButton::clicked, this, &TFrmEdit::SpeedButton2Click);

@@ -52,6 +52,7 @@ CoverDocument::CoverDocument(QString startFolder, QObject *parent)
     connect(m_spine, &SpinePictureState::switchProcedureRan, m_history, &DocumentHistory::changed);
     connect(m_spine, &SpinePictureState::rememberedChanged, m_history, &DocumentHistory::changed);
     connect(m_history, &DocumentHistory::applied, this, &CoverDocument::applied);
+    connect(m_history, &DocumentHistory::commandRecorded, this, &CoverDocument::rewritten);
     connect(m_history, &DocumentHistory::cleanStateMayHaveChanged, this, &CoverDocument::updateModified);
     m_template = snapshot();
 }
@@ -112,6 +113,7 @@ void CoverDocument::clearTexts()
     m_samples.fill(false);
     // Clearing is a change even when every text was empty already.
     m_history->changed();
+    m_history->recordNow();
 }
 
 namespace {

@@ -17,7 +17,10 @@ class SpinePictureState;
 // The cover as one document: the page, the spine picture state, the project's file
 // and folder, whether Save writes without asking (named), the undo history and the
 // recovery copy of unsaved work. The windows show it and change it; they observe it
-// through its signals and keep nothing of it themselves.
+// through its signals and keep nothing of it themselves: a change made through one
+// window's controls shows in that window at once, and the others follow the page's
+// changes and the document's replaced, applied and rewritten, which say that the
+// cover changed past every window.
 //
 // "Unsaved" is exactly "the history is not where it was when the project was last
 // saved or opened": undoing back to the saved state makes the cover saved again, and
@@ -61,7 +64,8 @@ public:
     // takes it and is a sample no more. Its edit box shows it when the main window next
     // shows the whole cover.
     void setText(int index, const QString &text) { setTextFromBox(index, text); }
-    // Clears every text of the cover, both spine titles included (one step).
+    // Clears every text of the cover, both spine titles included (one step, and the
+    // windows show the cover anew: rewritten).
     void clearTexts();
 
     DocumentSnapshot snapshot() const;
@@ -100,8 +104,10 @@ public:
 
     // Undo and redo in one place, for the windows' typing.
     void nextChangeIsTyping(int key);
-    // The changes this event is about to make are one undo step of this name (a
-    // command that fills many places at once: "Načtení skladeb").
+    // The changes this event is about to make are one undo step of this name: a
+    // command that changes many places at once ("Načtení skladeb"). Once the step is
+    // recorded (at the end of the event, or at history().recordNow()) the windows
+    // show the cover anew (rewritten).
     void nameNextChange(const QString &label);
 
     // The recovery copy of unsaved work (none until enabled).
@@ -115,6 +121,9 @@ signals:
     void replaced();
     // An undo or redo put a state back.
     void applied();
+    // A command changed many places at once, past the windows' own controls (every
+    // text cleared, tracks read from music).
+    void rewritten();
 
 private:
     DocumentSnapshot read(const QString &path, const DocumentSnapshot &from, QStringList *problems,

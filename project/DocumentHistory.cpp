@@ -113,6 +113,8 @@ void DocumentHistory::recordNow()
     ++m_generation;
     m_stack->push(new Step(*this, std::move(before), std::move(now), key, label));
     emit cleanStateMayHaveChanged();
+    if (!named.isEmpty())
+        emit commandRecorded();
 }
 
 void DocumentHistory::nameNextStep(const QString &label)

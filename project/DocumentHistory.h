@@ -67,6 +67,8 @@ public:
 signals:
     // An undo or redo has put a state back.
     void applied();
+    // A step named by the command that made it (nameNextStep) has been recorded.
+    void commandRecorded();
     // Whether the cover differs from what was saved may have changed.
     void cleanStateMayHaveChanged();
 

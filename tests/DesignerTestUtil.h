@@ -18,7 +18,7 @@ protected:
     // answered from `answers`; an unexpected one fails.
     struct Designer {
         TFrmMain window;
-        SpinePictureState &state = window.createSpineDialog()->state();
+        SpinePictureState &state = window.spineDialog()->state();
         QStringList answers;
         int dialogs = 0;
         explicit Designer(const QString &argument = QString(), const QString &startFolder = QString())

@@ -44,7 +44,7 @@ protected:
         explicit Designer(const QString &argument = QString(), const QString &startFolder = QString())
             : window(startFolder)
         {
-            window.createSpineDialog();
+            window.spineDialog();
             window.setProjectDialog([this](QWidget *, bool, const QString &) {
                 return answers.isEmpty() ? QString() : answers.takeFirst();
             });

@@ -302,23 +302,28 @@ TEST(ItemControls, ClearTextsAsksAndClearsOnlyTexts)
     EXPECT_EQ(window.page().item(QStringLiteral("MTN")).font(), font);
 }
 
-TEST(ItemControls, EachEditButtonClickOpensAnotherEditor)
+TEST(ItemControls, EachListHasOneEditorThatItsButtonBringsBack)
 {
     TFrmMain window;
     window.show();
-    window.findChild<QToolButton *>(QStringLiteral("BEo"))->click();
+    auto *contentsButton = window.findChild<QToolButton *>(QStringLiteral("BEo"));
+    contentsButton->click();
     EXPECT_TRUE(saveEnabled(window));
-    window.findChild<QToolButton *>(QStringLiteral("BEo"))->click();
+    contentsButton->click();
     window.findChild<QToolButton *>(QStringLiteral("BEit"))->click();
-    const QList<TFrmEdit *> editors = window.findChildren<TFrmEdit *>();
-    ASSERT_EQ(editors.size(), 3);
-    EXPECT_EQ(editors[0]->target(), 1);
-    EXPECT_EQ(editors[1]->target(), 1);
-    EXPECT_EQ(editors[2]->target(), 2);
-    editors[0]->close();
-    EXPECT_FALSE(editors[0]->isVisible());
-    EXPECT_TRUE(editors[1]->isVisible()) << "closing the first leaves the second open";
-    EXPECT_EQ(window.findChildren<TFrmEdit *>().size(), 3) << "closed editors are only hidden";
+    ASSERT_EQ(window.findChildren<TFrmEdit *>().size(), 2) << "a second click brings back the one editor";
+    TFrmEdit *contents = window.listEditor(TFrmEdit::kTargetContents);
+    TFrmEdit *info = window.listEditor(TFrmEdit::kTargetInfo);
+    EXPECT_EQ(contents->target(), TFrmEdit::kTargetContents);
+    EXPECT_EQ(info->target(), TFrmEdit::kTargetInfo);
+    EXPECT_TRUE(contents->isVisible());
+    EXPECT_TRUE(info->isVisible());
+    contents->close();
+    EXPECT_FALSE(contents->isVisible());
+    EXPECT_TRUE(info->isVisible()) << "closing one leaves the other open";
+    contentsButton->click();
+    EXPECT_TRUE(contents->isVisible()) << "closed, it was only hidden";
+    EXPECT_EQ(window.findChildren<TFrmEdit *>().size(), 2);
 }
 
 TEST(ItemControls, EditsInAnEditorLeftOpenAcrossASaveCountAsUnsaved)

@@ -9,6 +9,7 @@
 #include <QCheckBox>
 #include <QStatusBar>
 #include <QTest>
+#include <QToolButton>
 #include <QUndoStack>
 
 #include "DesignerTestUtil.h"
@@ -345,7 +346,7 @@ TEST_F(ProjectWindow, NewDropsThePicturesAndARemovedPictureStaysRemoved)
     EXPECT_TRUE(d.window.page().MainImg().picture().isEmpty());
 }
 
-TEST_F(ProjectWindow, ToolWindowsShowTheNewProjectAfterOpenAndClear)
+TEST_F(ProjectWindow, ToolWindowsFollowOpenUndoAndClearing)
 {
     writeBytes(work.filePath(QStringLiteral("a.kvp")), "[SecCD]\r\nBTo-Tx-L=1\r\nBTo-Tx1=Old track\r\nLR-Txt=Old\r\n");
     writeBytes(work.filePath(QStringLiteral("b.kvp")), "[SecCD]\r\nBTo-Tx-L=2\r\nBTo-Tx1=New 1\r\nBTo-Tx2=New 2\r\nLR-Txt=New\r\n");
@@ -353,33 +354,41 @@ TEST_F(ProjectWindow, ToolWindowsShowTheNewProjectAfterOpenAndClear)
     d.window.BEoClick();
     d.window.LRBtnClick();
     d.window.LRBtnClick();
-    auto *editor = d.window.findChild<TFrmEdit *>();
-    const QList<TFrmNzvCD *> spines = d.window.findChildren<TFrmNzvCD *>();
-    ASSERT_TRUE(editor);
+    ASSERT_EQ(d.window.findChildren<TFrmNzvCD *>().size(), 1) << "one spine window, shown again";
+    TFrmEdit *editor = d.window.listEditor(TFrmEdit::kTargetContents);
+    TFrmNzvCD *spine = d.window.spineDialog();
     answerNextQuestion(false); // opening the tool windows counted as a change
     d.answers << work.filePath(QStringLiteral("b.kvp"));
     d.window.FOpenClick();
     EXPECT_EQ(editor->Text()->toPlainText(), QStringLiteral("New 1\nNew 2"));
-    for (TFrmNzvCD *spine : spines)
-        EXPECT_EQ(spine->Edt()->text(), QStringLiteral("New"));
+    EXPECT_EQ(spine->Edt()->text(), QStringLiteral("New"));
     QTest::keyClicks(editor->Text(), QStringLiteral("!"));
     EXPECT_EQ(d.window.page().item(QStringLiteral("BTo")).lines().size(), 2);
+    QCoreApplication::processEvents();
 
-    // Two spine windows show one spine state.
-    TFrmNzvCD *first = spines.last(), *second = spines.first();
-    first->Obr()->click();
-    EXPECT_EQ(second->Obr()->isChecked(), first->Obr()->isChecked());
-    second->Vdl()->click();
-    EXPECT_TRUE(first->Vdl()->isChecked());
-    EXPECT_FALSE(d.window.spineState().stretchChoice());
+    // An alignment chosen in the main window shows in the editor; undo puts back
+    // what both windows show.
+    d.window.findChild<QToolButton *>(QStringLiteral("SpeedButton30"))->click(); // BTo flush right
+    EXPECT_TRUE(editor->SpeedButton4()->isChecked());
+    d.window.Undo()->trigger();
+    EXPECT_FALSE(editor->SpeedButton4()->isChecked());
+    d.window.Undo()->trigger();
+    EXPECT_EQ(editor->Text()->toPlainText(), QStringLiteral("New 1\nNew 2"));
+    QTest::keyClicks(spine->Edt(), QStringLiteral("er"));
+    QCoreApplication::processEvents();
+    d.window.Undo()->trigger();
+    EXPECT_EQ(spine->Edt()->text(), QStringLiteral("New"));
 
     // Clearing the texts empties what every window shows and counts as a change.
     d.window.FsaveClick();
     answerNextQuestion(true);
     d.window.ClrTxtClick();
     EXPECT_TRUE(editor->Text()->toPlainText().isEmpty());
-    EXPECT_TRUE(first->Edt()->text().isEmpty());
+    EXPECT_TRUE(spine->Edt()->text().isEmpty());
     EXPECT_TRUE(d.unsaved());
+    d.window.Undo()->trigger();
+    EXPECT_EQ(editor->Text()->toPlainText(), QStringLiteral("New 1\nNew 2"));
+    EXPECT_EQ(spine->Edt()->text(), QStringLiteral("New"));
 }
 
 TEST_F(ProjectWindow, ClearingTextsAfterNewEnablesSave)

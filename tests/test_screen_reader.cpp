@@ -103,7 +103,7 @@ TEST(ScreenReader, TheToolWindowsAndThePictureDialogNameEveryControl)
 {
     TFrmMain window;
     window.show();
-    TFrmNzvCD *spine = window.createSpineDialog();
+    TFrmNzvCD *spine = window.spineDialog();
     spine->show();
     EXPECT_TRUE(unnamed(spine).isEmpty()) << unnamed(spine).join(QLatin1String(", ")).toStdString();
     EXPECT_EQ(accessible(spine->Edt())->text(QAccessible::Name), QStringLiteral("Název CD na hřbetu"));
