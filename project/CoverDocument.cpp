@@ -78,6 +78,11 @@ QString CoverDocument::caption() const
     return m_path.isEmpty() ? QString::fromUtf8(kUnsavedCaption) : projectCaption(m_path);
 }
 
+quint64 CoverDocument::generation() const
+{
+    return m_history->generation();
+}
+
 bool CoverDocument::isModified() const
 {
     return !m_history->isClean();
@@ -319,6 +324,7 @@ void CoverDocument::nameNextChange(const QString &label)
 void CoverDocument::enableRecovery(std::unique_ptr<RecoveryWriter> writer)
 {
     m_recovery = std::move(writer);
+    connect(this, &CoverDocument::modifiedChanged, m_recovery.get(), &RecoveryWriter::modifiedChanged);
 }
 
 } // namespace korvel

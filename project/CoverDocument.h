@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "project/DocumentSnapshot.h"
+#include "project/RecoverySource.h"
 
 class QUndoStack;
 
@@ -28,7 +29,7 @@ class SpinePictureState;
 //
 // Folders are values here: the project's side files lie in the project's own folder,
 // and the folder the program was started in is given, never read from the process.
-class CoverDocument : public QObject {
+class CoverDocument : public QObject, public RecoverySource {
     Q_OBJECT
 public:
     static constexpr const char *kUnsavedCaption = "Lurdan CD 1.0 - druhé vydání - Neuložen";
@@ -46,13 +47,13 @@ public:
 
     const QString &startFolder() const { return m_startFolder; }
     // The project's file (absolute), or empty while the cover has none.
-    const QString &path() const { return m_path; }
+    const QString &path() const override { return m_path; }
     // The project's folder, or the start folder while the cover has no file.
     QString folder() const;
     // Whether Save writes to path() without a dialog.
-    bool isNamed() const { return m_named; }
+    bool isNamed() const override { return m_named; }
     QString caption() const;
-    bool isModified() const;
+    bool isModified() const override;
 
     // Whether the edit box of item index (page order) is empty while the page prints
     // the item's text as a sample (the template's texts after New).
@@ -68,7 +69,9 @@ public:
     // windows show the cover anew: rewritten).
     void clearTexts();
 
-    DocumentSnapshot snapshot() const;
+    DocumentSnapshot snapshot() const override;
+    // Moves with every recorded change and every undo or redo (DocumentHistory).
+    quint64 generation() const override;
     // Puts a whole cover in place (the page repaints, the tool windows follow).
     void apply(const DocumentSnapshot &snapshot);
 
@@ -110,7 +113,8 @@ public:
     // show the cover anew (rewritten).
     void nameNextChange(const QString &label);
 
-    // The recovery copy of unsaved work (none until enabled).
+    // The recovery copy of unsaved work (none until enabled): a writer made for this
+    // document, which it tells when the cover becomes saved or unsaved.
     void enableRecovery(std::unique_ptr<RecoveryWriter> writer);
     RecoveryWriter *recovery() const { return m_recovery.get(); }
 

@@ -2,14 +2,11 @@
 
 #include <QTimer>
 
-#include "project/CoverDocument.h"
-#include "project/DocumentHistory.h"
-
 namespace korvel {
 
-RecoveryWriter::RecoveryWriter(CoverDocument &document, std::unique_ptr<RecoveryStore> store, QObject *parent)
+RecoveryWriter::RecoveryWriter(const RecoverySource &source, std::unique_ptr<RecoveryStore> store, QObject *parent)
     : QObject(parent)
-    , m_document(document)
+    , m_source(source)
     , m_store(store ? std::move(store) : std::make_unique<RecoveryStore>())
     , m_timer(new QTimer(this))
 {
@@ -18,7 +15,6 @@ RecoveryWriter::RecoveryWriter(CoverDocument &document, std::unique_ptr<Recovery
     m_timer->setObjectName(QStringLiteral("RecoveryTimer"));
     m_timer->setInterval(60 * 1000);
     connect(m_timer, &QTimer::timeout, this, &RecoveryWriter::writeIfChanged);
-    connect(&m_document, &CoverDocument::modifiedChanged, this, &RecoveryWriter::documentModifiedChanged);
     m_timer->start();
 }
 
@@ -39,9 +35,9 @@ void RecoveryWriter::wait()
 
 void RecoveryWriter::writeIfChanged()
 {
-    if (!m_document.isModified())
+    if (!m_source.isModified())
         return;
-    const quint64 generation = m_document.history().generation();
+    const quint64 generation = m_source.generation();
     if (m_hasWritten && generation == m_writtenGeneration)
         return; // nothing new since the last copy
     if (m_pool.activeThreadCount() > 0)
@@ -49,9 +45,9 @@ void RecoveryWriter::writeIfChanged()
     m_writtenGeneration = generation;
     m_hasWritten = true;
     // Taken here, written there: the value shares its texts and picture bytes.
-    DocumentSnapshot snapshot = m_document.snapshot().stored();
-    const QString path = m_document.path();
-    const bool named = m_document.isNamed();
+    DocumentSnapshot snapshot = m_source.snapshot().stored();
+    const QString path = m_source.path();
+    const bool named = m_source.isNamed();
     RecoveryStore *store = m_store.get();
     // This object outlives the task (its destructor waits for the thread), and a
     // report that arrives after it is gone is dropped by Qt.
@@ -72,9 +68,9 @@ void RecoveryWriter::writeIfChanged()
 bool RecoveryWriter::writeNow(QString *error)
 {
     m_pool.waitForDone();
-    m_writtenGeneration = m_document.history().generation();
+    m_writtenGeneration = m_source.generation();
     m_hasWritten = true;
-    if (m_store->write(m_document.snapshot().stored(), m_document.path(), m_document.isNamed(), error))
+    if (m_store->write(m_source.snapshot().stored(), m_source.path(), m_source.isNamed(), error))
         return true;
     m_hasWritten = false;
     return false;
@@ -87,7 +83,7 @@ void RecoveryWriter::remove()
     m_hasWritten = false;
 }
 
-void RecoveryWriter::documentModifiedChanged(bool modified)
+void RecoveryWriter::modifiedChanged(bool modified)
 {
     // Saved (or undone back to what was saved): there is nothing to recover. Removed
     // whether or not the last write succeeded: a failed one leaves the copy before it.

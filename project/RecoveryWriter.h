@@ -4,12 +4,11 @@
 #include <memory>
 
 #include "project/RecoveryStore.h"
+#include "project/RecoverySource.h"
 
 class QTimer;
 
 namespace korvel {
-
-class CoverDocument;
 
 // Keeps the recovery copy of a document's unsaved work: every interval (60 s) while
 // the cover is unsaved and has changed since the last copy, and at once when asked.
@@ -19,7 +18,7 @@ class CoverDocument;
 class RecoveryWriter : public QObject {
     Q_OBJECT
 public:
-    explicit RecoveryWriter(CoverDocument &document, std::unique_ptr<RecoveryStore> store = {},
+    explicit RecoveryWriter(const RecoverySource &source, std::unique_ptr<RecoveryStore> store = {},
                             QObject *parent = nullptr);
     ~RecoveryWriter() override;
 
@@ -36,14 +35,16 @@ public:
     // Waits until the writing thread is idle.
     void wait();
 
+    // The cover became saved or unsaved (the owner's report): once it is saved, or
+    // undone back to what was saved, there is nothing to recover.
+    void modifiedChanged(bool modified);
+
 signals:
     // A copy could not be written; the previous one stays.
     void failed(const QString &message);
 
 private:
-    void documentModifiedChanged(bool modified);
-
-    CoverDocument &m_document;
+    const RecoverySource &m_source;
     std::unique_ptr<RecoveryStore> m_store;
     QTimer *m_timer;
     QThreadPool m_pool;
