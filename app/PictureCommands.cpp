@@ -109,12 +109,9 @@ void PictureCommands::choose(bool front)
     const QString file = m_openPicture ? m_openPicture(&m_window) : runOpenPictureDialog(&m_window, area, &fit);
     if (file.isEmpty())
         return; // cancelled: nothing changed
-    QString error;
     // On failure the picture keeps what it had.
-    if (!element.loadFromFile(QFileInfo(file).absoluteFilePath(), &error)) {
-        showErrorBox(&m_window, error);
+    if (!runCommand(&m_window, [&] { m_document.loadPicture(front, QFileInfo(file).absoluteFilePath()); }))
         return;
-    }
     PicturePlacement placement = element.placement();
     placement.fit = fit;
     element.setPlacement(placement); // the same event: one step with the picture
@@ -146,12 +143,7 @@ bool PictureCommands::drop(const QString &path, const QPoint &onPage)
     const QString file = QFileInfo(path).absoluteFilePath();
     if (target == "CDL" || target == "CDR") // as " Otevřít" in the spine window would do it
         return runCommand(&m_window, [&] { m_document.spine().choosePicture(file); });
-    QString error;
-    PictureElement &element = target == "MainImg" ? page.MainImg() : page.BckImg();
-    if (element.loadFromFile(file, &error))
-        return true;
-    showErrorBox(&m_window, error);
-    return false;
+    return runCommand(&m_window, [&] { m_document.loadPicture(target == "MainImg", file); });
 }
 
 } // namespace korvel

@@ -4,7 +4,6 @@
 #include <QMessageBox>
 
 #include "project/CommandError.h"
-#include "settings/SettingsError.h"
 #include "settings/SettingsMessages.h"
 
 namespace korvel {
@@ -21,8 +20,6 @@ bool runCommand(QWidget *parent, const std::function<void()> &command)
     try {
         command();
         return true;
-    } catch (const SettingsError &e) {
-        showErrorBox(parent, e.message());
     } catch (const CommandError &e) {
         showErrorBox(parent, e.message());
     } catch (const std::exception &e) {

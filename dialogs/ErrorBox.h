@@ -11,7 +11,8 @@ namespace korvel {
 void showErrorBox(QWidget *parent, const QString &message);
 
 // Runs a user command; an error that ends it (storage refused, a picture that cannot
-// be read) is shown in the error box. Returns whether the command completed.
+// be read: a CommandError, see CommandError.h) is shown in the error box. Returns
+// whether the command completed.
 bool runCommand(QWidget *parent, const std::function<void()> &command);
 
 // Routes the settings components' messages to modal message boxes.

@@ -264,7 +264,11 @@ void CoverDocument::save(const QString &path, bool named)
             // A remembered file that is gone: the project's side file is left as it is.
         }
     }
-    saveProjectFiles(snapshot(), absolute);
+    try {
+        saveProjectFiles(snapshot(), absolute);
+    } catch (const SettingsError &e) {
+        throw CommandError(e.message()); // what the file cannot hold, named as the user sees it
+    }
     m_history->setClean();
     setPath(absolute, named || m_named);
     updateModified();
@@ -292,6 +296,14 @@ bool isSideFileOf(const QString &path, bool front)
 }
 
 } // namespace
+
+void CoverDocument::loadPicture(bool front, const QString &path)
+{
+    QString error;
+    // On failure the element keeps its picture.
+    if (!(front ? m_page->MainImg() : m_page->BckImg()).loadFromFile(path, &error))
+        throw PictureError(error);
+}
 
 bool CoverDocument::hasPictureToRemove(bool front) const
 {

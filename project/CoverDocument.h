@@ -98,6 +98,10 @@ public:
     void restore(const QString &copyPath, const QString &projectPath, bool named,
                  const QStringList &keptSideFiles = {});
 
+    // Puts the picture of the file at path (absolute) on the front or back, keeping
+    // how the picture lies. Throws PictureError when the file cannot be read: the
+    // element keeps its picture then.
+    void loadPicture(bool front, const QString &path);
     // Takes the front or back picture away (the popup menu's command): the next save
     // removes its side file, also one that was there but could not be read.
     void removePicture(bool front);

@@ -6,6 +6,7 @@
 #include "project/CoverPage.h"
 #include "project/SideFile.h"
 #include "project/picture/PictureError.h"
+#include "settings/SettingsError.h"
 #include "settings/TKivRegEntry.h"
 
 namespace korvel {
@@ -60,9 +61,13 @@ void SpinePictureState::mirror(bool both)
 {
     if (!m_reg)
         return;
-    m_reg->WriteString(kImgLR, m_remembered.imgLR);
-    if (both)
-        m_reg->WriteString(kImgLRName, m_remembered.imgLRName);
+    try {
+        m_reg->WriteString(kImgLR, m_remembered.imgLR);
+        if (both)
+            m_reg->WriteString(kImgLRName, m_remembered.imgLRName);
+    } catch (const SettingsError &e) {
+        throw CommandError(e.message());
+    }
 }
 
 QString SpinePictureState::resolve(const QString &name) const

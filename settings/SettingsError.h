@@ -6,8 +6,9 @@ namespace korvel {
 
 // A failure of settings storage that must end the user's command: the file or the
 // per-user store refused a write, or the text cannot be stored without loss. It is
-// not caught inside the settings components; the command that called them catches
-// it and shows message() in the application's error box.
+// not caught inside the settings components; the model that called them passes it
+// on as a CommandError with the same message (see CommandError.h), which the
+// command shows in the application's error box.
 class SettingsError : public std::runtime_error {
 public:
     enum class Kind {

@@ -20,6 +20,8 @@
 #include "project/RecoveryWriter.h"
 #include "project/RecoveryStore.h"
 #include "project/CommandError.h"
+#include "project/SpinePictureState.h"
+#include "settings/UserRegistry.h"
 
 #include <sys/stat.h>
 
@@ -561,4 +563,38 @@ TEST(Messages, DamagedPicturesAndMissingFilesAreToldInCzech)
     const auto [refused, why] = runPrint({QStringLiteral("--bogus"), dir.filePath(QStringLiteral("out.png"))}, bare);
     EXPECT_EQ(refused, 2);
     EXPECT_TRUE(why.startsWith(QStringLiteral("korvel-print: neznámá volba „--bogus“\n"))) << why.toStdString();
+}
+
+TEST_F(Document, RefusalsOfTheStorageReachTheWindowsAsCommandErrors)
+{
+    CoverDocument document(work.path());
+    document.start(QString());
+    document.spine().mirrorToRegistry();
+    // Text the project file cannot hold: refused by the settings, named as the user
+    // sees it, and the work stays unsaved.
+    document.setText(2, QStringLiteral("日本"));
+    try {
+        document.save(work.filePath(QStringLiteral("j.kvp")), true);
+        ADD_FAILURE() << "the save must not report success";
+    } catch (const CommandError &e) {
+        EXPECT_TRUE(e.message().contains(QStringLiteral("Nadpis"))) << e.message().toStdString();
+    }
+    EXPECT_TRUE(document.isModified());
+    EXPECT_FALSE(QFile::exists(work.filePath(QStringLiteral("j.kvp"))));
+
+    // The per-user store refusing a write ends the spine command with its own message.
+    writeBytes(work.filePath(QStringLiteral("not-a-folder")), "x");
+    UserRegistry::setStorePath(work.filePath(QStringLiteral("not-a-folder/store.ini")));
+    try {
+        document.spine().remember(QString::fromLatin1(SpinePictureState::kNone));
+        ADD_FAILURE() << "the refused write must end the command";
+    } catch (const CommandError &e) {
+        EXPECT_TRUE(e.message().startsWith(QStringLiteral("Failed to"))) << e.message().toStdString();
+    }
+    UserRegistry::setStorePath(work.filePath(QStringLiteral("registry/store.ini")));
+
+    // A picture that cannot be read leaves the element as it was.
+    writeBytes(work.filePath(QStringLiteral("broken.bmp")), "BM not a bitmap");
+    EXPECT_THROW(document.loadPicture(true, work.filePath(QStringLiteral("broken.bmp"))), CommandError);
+    EXPECT_TRUE(document.page().MainImg().picture().isEmpty());
 }
