@@ -159,7 +159,8 @@ private:
     void showPopupFromKeyboard(QPoint at);
     // Placeholders, alignment buttons and the print warnings follow the page.
     void pageChanged();
-    // The whole cover changed (New, Open, undo, clearing): the boxes show it.
+    // The whole cover changed (New, Open, undo, a command that rewrote it): the
+    // boxes show it.
     void coverReplaced();
     void FormDestroy();
     void resizeCanvas();
