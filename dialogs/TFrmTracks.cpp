@@ -110,7 +110,8 @@ TFrmTracks::TFrmTracks(CoverDocument &document, QWidget *parent)
 
 TFrmTracks::~TFrmTracks()
 {
-    // The reading thread stops before anything it reports to goes.
+    // The reading under way is abandoned, never waited for: what it still finds is
+    // dropped with the reader.
     delete m_reader;
 }
 
@@ -377,7 +378,9 @@ void TFrmTracks::refresh()
         problems << QStringLiteral("Nenalezeny: %1").arg(m_list.missing.join(QStringLiteral(", ")));
     if (!m_plan.dropped.isEmpty())
         problems << QStringLiteral("Tyto znaky projekt neuloží, vynechají se: %1").arg(m_plan.dropped);
-    if (!reading && !m_source.isEmpty() && m_list.tracks.isEmpty())
+    if (!m_list.error.isEmpty())
+        problems << m_list.error;
+    else if (!reading && !m_source.isEmpty() && m_list.tracks.isEmpty())
         problems << QStringLiteral("Nenalezena žádná skladba.");
     m_problems->setText(problems.join(QLatin1Char('\n')));
     if (QPushButton *apply = findChild<QPushButton *>(QStringLiteral("Apply")))
@@ -388,6 +391,12 @@ void TFrmTracks::fitFont()
 {
     m_fontSize = fittingSize(m_document, m_plan);
     refresh();
+}
+
+void TFrmTracks::reject()
+{
+    m_reader->cancel();
+    QDialog::reject();
 }
 
 void TFrmTracks::accept()

@@ -42,6 +42,7 @@ public:
     void setSourceDialog(SourceDialog dialog) { m_sourceDialog = std::move(dialog); }
 
     const TrackList &tracks() const { return m_list; }
+    TrackReader *reader() const { return m_reader; }
     TrackChoices choices() const;
     const TrackPlan &plan() const { return m_plan; }
     // The page the preview is painted from.
@@ -49,6 +50,8 @@ public:
 
 public slots:
     void accept() override;
+    // Returns at once, a reading under way or not.
+    void reject() override;
     // "Zmenšit písmo, aby se vešlo".
     void fitFont();
 

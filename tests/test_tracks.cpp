@@ -7,7 +7,9 @@
 #include <QTemporaryDir>
 #include <QUndoStack>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include "AudioTestUtil.h"
 #include "project/CoverDocument.h"
 #include "project/CoverPage.h"
 #include "project/DocumentHistory.h"
@@ -176,6 +178,93 @@ TEST(TrackReading, CueSheetsAndPlaylistsInTheirEncodings)
     EXPECT_EQ(TrackReader::kindOf(audio("playlist.m3u8")), TrackReader::Kind::Playlist);
     EXPECT_EQ(TrackReader::kindOf(audio("cue")), TrackReader::Kind::Folder);
     EXPECT_EQ(TrackReader::kindOf(audio("make.sh")), TrackReader::Kind::None);
+}
+
+// Reads path on the reader's thread; nothing when the reading does not end within
+// the wait (it would hang the window that started it).
+std::optional<TrackList> readThreaded(const QString &path)
+{
+    TrackReader reader;
+    std::optional<TrackList> result;
+    QObject::connect(&reader, &TrackReader::finished, [&](const TrackList &list, TextEncoding) { result = list; });
+    reader.read(path);
+    if (!QTest::qWaitFor([&] { return result.has_value(); }, 10000))
+        return std::nullopt;
+    return result;
+}
+
+TEST(TrackReading, SheetsPlaylistsAndMusicThatAreNoFilesAreRefusedAtOnce)
+{
+    QTemporaryDir dir;
+    const QByteArray fifo = QFile::encodeName(dir.filePath(QStringLiteral("roura.cue")));
+    ASSERT_EQ(::mkfifo(fifo.constData(), 0600), 0);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(dir.filePath(QStringLiteral("roura.m3u"))).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), dir.filePath(QStringLiteral("nuly.m3u8"))));
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), dir.filePath(QStringLiteral("nuly.cue"))));
+    // A sheet larger than any sheet: a hole of 5 MB.
+    QFile large(dir.filePath(QStringLiteral("velký.cue")));
+    ASSERT_TRUE(large.open(QIODevice::WriteOnly) && large.write("TITLE \"x\"\n") > 0 && large.resize(5 * 1024 * 1024));
+    large.close();
+
+    const struct {
+        const char *name;
+        const char *reason;
+    } refused[] = {{"roura.cue", "není obyčejný soubor"},
+                   {"roura.m3u", "není obyčejný soubor"},
+                   {"nuly.m3u8", "není obyčejný soubor"},
+                   {"nuly.cue", "není obyčejný soubor"},
+                   {"velký.cue", "je větší než 4 MB"},
+                   {"chybí.cue", "neexistuje"}};
+    for (const auto &r : refused) {
+        const std::optional<TrackList> list = readThreaded(dir.filePath(QString::fromUtf8(r.name)));
+        ASSERT_TRUE(list) << r.name << ": the reading did not end";
+        EXPECT_TRUE(list->tracks.isEmpty()) << r.name;
+        EXPECT_TRUE(list->error.contains(QString::fromUtf8(r.name))) << list->error.toStdString();
+        EXPECT_TRUE(list->error.contains(QString::fromUtf8(r.reason))) << list->error.toStdString();
+    }
+
+    // A folder of music with a FIFO and links to devices named like music and like its
+    // cover: the music is read, the rest passed over.
+    QTemporaryDir folder;
+    for (const char *name : {"a.flac", "b.flac"})
+        ASSERT_TRUE(QFile::copy(audio("album/") + QString::fromLatin1(name), folder.filePath(QString::fromLatin1(name))));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(folder.filePath(QStringLiteral("c.flac"))).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), folder.filePath(QStringLiteral("d.mp3"))));
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/urandom"), folder.filePath(QStringLiteral("folder.jpg"))));
+    const std::optional<TrackList> music = readThreaded(folder.path());
+    ASSERT_TRUE(music) << "the reading did not end";
+    EXPECT_EQ(music->tracks.size(), 2);
+    EXPECT_EQ(music->cover.source, QStringLiteral("b.flac")) << "the embedded cover, not the device";
+    EXPECT_TRUE(readCoverFile(folder.filePath(QStringLiteral("folder.jpg"))).isEmpty());
+    EXPECT_FALSE(readAudioFile(folder.filePath(QStringLiteral("c.flac"))));
+    EXPECT_FALSE(readAudioFile(folder.filePath(QStringLiteral("d.mp3"))));
+}
+
+TEST(TrackReading, AHugeMp3WithoutALengthHeaderIsReadWithoutSearchingItAll)
+{
+    // 2 GB, all but a few frames of it a hole: TagLib alone searches every byte of it
+    // backwards for the last frame. The length is then the stream's size at the
+    // first frame's bitrate.
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("dlouhá.mp3"));
+    const qint64 size = 2LL * 1024 * 1024 * 1024;
+    ASSERT_TRUE(test::writeMp3WithoutLengthHeader(path, "Dlouha", size));
+    const std::optional<AudioFile> file = readAudioFile(path);
+    ASSERT_TRUE(file);
+    EXPECT_EQ(file->track.title, QStringLiteral("Dlouha"));
+    EXPECT_EQ(file->track.durationMs, 0) << "longer than a day: no real length";
+
+    const qint64 hour = 3600LL * 128000 / 8; // bytes at 128 kbit/s
+    ASSERT_TRUE(test::writeMp3WithoutLengthHeader(path, "Hodina", hour));
+    const std::optional<AudioFile> shorter = readAudioFile(path);
+    ASSERT_TRUE(shorter);
+    EXPECT_NEAR(shorter->track.durationMs, 3600 * 1000, 1000);
+
+    // The same file with its frames to the end: TagLib finds the last frame itself.
+    ASSERT_TRUE(test::writeMp3WithoutLengthHeader(path, "Cela", 0, 2000));
+    const std::optional<AudioFile> real = readAudioFile(path);
+    ASSERT_TRUE(real);
+    EXPECT_NEAR(real->track.durationMs, 2000 * 417 * 8 / 128, 30) << "2000 frames of 417 bytes at 128 kbit/s";
 }
 
 TEST(TrackReading, EncodingsNumbersAndOddInputs)

@@ -11,6 +11,12 @@
 #include <QToolButton>
 #include <QUndoStack>
 #include <QUrl>
+#include <atomic>
+#include <fcntl.h>
+#include <memory>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 #include "DesignerTestUtil.h"
 #include "app/PageView.h"
@@ -18,6 +24,7 @@
 #include "dialogs/TFrmTracks.h"
 #include "project/CoverDocument.h"
 #include "project/DocumentHistory.h"
+#include "project/tracks/TrackReader.h"
 
 using namespace korvel;
 using namespace korvel::test;
@@ -169,4 +176,93 @@ TEST_F(TracksWindow, FromTheMenuAndTheEditorWithEncodingFittingAndCancel)
     click(tracks, "Apply");
     EXPECT_EQ(contentsEditor->Text()->toPlainText().split(QLatin1Char('\n')).value(0), QStringLiteral("CD 1"))
         << "the editor shows the new list";
+}
+
+TEST_F(TracksWindow, AReadingThatHangsNeverHoldsUpTheWindow)
+{
+    Designer d;
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath(QStringLiteral("roura.cue"));
+    const QByteArray native = QFile::encodeName(fifo);
+    ASSERT_EQ(::mkfifo(native.constData(), 0600), 0);
+    d.window.history().recordNow();
+    const DocumentSnapshot before = d.window.document().snapshot();
+    const int steps = d.window.history().stack()->count();
+
+    // A sheet that is a FIFO is refused at once, and the window says why.
+    drop(d.window, fifo, "BTo");
+    TFrmTracks *tracks = readWindow(d.window);
+    ASSERT_TRUE(tracks);
+    EXPECT_TRUE(tracks->findChild<QLabel *>(QStringLiteral("Problems"))->text().contains(QStringLiteral("není obyčejný soubor")));
+
+    // A reading that waits in the system all the same (a read of that FIFO, as a
+    // network file system that hangs would wait), then gives tracks late: cancelled
+    // once, closed the other time.
+    for (const bool closed : {false, true}) {
+        SCOPED_TRACE(closed ? "closed" : "cancelled");
+        if (!tracks) {
+            drop(d.window, audio("album"), "BTo");
+            tracks = readWindow(d.window);
+            ASSERT_TRUE(tracks);
+        }
+        struct Hang {
+            std::atomic<bool> entered{false}, left{false}, released{false}, forced{false};
+        };
+        auto hang = std::make_shared<Hang>();
+        tracks->reader()->setReadFunction([hang](const QString &path, std::optional<TextEncoding>, TextEncoding *,
+                                                 const std::function<bool(int, int)> &) {
+            hang->entered = true;
+            QFile file(path);
+            TrackList list;
+            if (file.open(QIODevice::ReadOnly)) { // waits for a writer
+                const QByteArray text = file.readAll();
+                list = TrackList();
+                Track t;
+                t.title = QString::fromUtf8(text).trimmed();
+                list.tracks << t;
+            }
+            hang->left = true;
+            return list;
+        });
+        tracks->readSource(fifo);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return hang->entered.load(); }, 5000));
+        EXPECT_TRUE(tracks->isReading());
+        // Should the window wait for the reading after all, this lets it go on after
+        // ten seconds, and the test fails instead of hanging.
+        std::thread watchdog([hang, native] {
+            for (int i = 0; i < 1000 && !hang->released; ++i)
+                ::usleep(10000);
+            if (hang->released)
+                return;
+            hang->forced = true;
+            const int fd = ::open(native.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+            if (fd >= 0)
+                ::close(fd);
+        });
+        QPointer<TFrmTracks> window(tracks);
+        if (closed)
+            tracks->close();
+        else
+            click(tracks, "Cancel");
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); // the window goes
+        EXPECT_FALSE(window) << "the window is gone";
+        EXPECT_FALSE(hang->left) << "still reading";
+        EXPECT_FALSE(hang->forced) << "the window waited for the reading";
+
+        // The reading ends late with a track: it goes nowhere.
+        hang->released = true;
+        watchdog.join();
+        if (!hang->forced) {
+            const int fd = ::open(native.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+            ASSERT_GE(fd, 0);
+            EXPECT_EQ(::write(fd, "Pozde\n", 6), 6);
+            ::close(fd);
+        }
+        ASSERT_TRUE(QTest::qWaitFor([&] { return hang->left.load(); }, 5000));
+        QTest::qWait(50);
+        EXPECT_TRUE(d.window.document().snapshot() == before);
+        EXPECT_EQ(d.window.history().stack()->count(), steps);
+        EXPECT_FALSE(d.window.findChild<TFrmTracks *>());
+        tracks = nullptr;
+    }
 }

@@ -2,7 +2,10 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <memory>
+
+#include <unistd.h>
 
 #include <aifffile.h>
 #include <apefile.h>
@@ -16,6 +19,7 @@
 #include <mp4file.h>
 #include <mp4tag.h>
 #include <mpegfile.h>
+#include <mpegheader.h>
 #include <opusfile.h>
 #include <tbytevectorstream.h>
 #include <tdebuglistener.h>
@@ -26,6 +30,7 @@
 #include <xiphcomment.h>
 
 #include "project/picture/Picture.h"
+#include "project/tracks/RegularFile.h"
 
 namespace korvel {
 
@@ -46,6 +51,77 @@ void silenceTagLib()
     }();
     (void)once;
 }
+
+// A file as TagLib reads it, with a limit on what one file may cost. Tags and
+// pictures are read in a few large reads near the start and the end. A search for
+// the first or the last frame of sound (an MP3 without a length header and with
+// something else at its end, an Ogg file cut short) reads small block after small
+// block through the whole stream instead: minutes for a file of gigabytes. Past the
+// limit such reads give nothing, as at the end of a file, and cost nothing either:
+// TagLib's backward search for the last MP3 frame walks on to the file's start
+// whatever it reads, so a seek and a read that gives nothing must not touch the file.
+class BoundedStream : public TagLib::IOStream {
+public:
+    explicit BoundedStream(TagLib::IOStream &inner)
+        : m_inner(inner)
+        , m_length(inner.length())
+        , m_innerPosition(inner.tell())
+    {
+    }
+    // A fresh allowance of small reads, for one more search of our own.
+    void renew() { m_small = kSmallReads; }
+
+    TagLib::FileName name() const override { return m_inner.name(); }
+    TagLib::ByteVector readBlock(unsigned long length) override
+    {
+        // What a damaged size asks for is cut to what the file holds.
+        const long left = std::max(0L, m_length - m_position);
+        length = std::min<unsigned long>(length, static_cast<unsigned long>(left));
+        qint64 &allowance = length < kSmallRead ? m_small : m_large;
+        if (length == 0 || qint64(length) > allowance)
+            return nothing(); // a shared empty block: no allocation per refused read
+        if (m_innerPosition != m_position)
+            m_inner.seek(m_position);
+        TagLib::ByteVector block = m_inner.readBlock(length);
+        allowance -= qint64(block.size());
+        m_position += long(block.size());
+        m_innerPosition = m_position;
+        return block;
+    }
+    void writeBlock(const TagLib::ByteVector &) override {}
+    void insert(const TagLib::ByteVector &, unsigned long, unsigned long) override {}
+    void removeBlock(unsigned long, unsigned long) override {}
+    bool readOnly() const override { return true; }
+    bool isOpen() const override { return m_inner.isOpen(); }
+    void seek(long offset, Position p) override
+    {
+        const long base = p == Beginning ? 0 : p == Current ? m_position : m_length;
+        m_position = std::max(0L, base + offset);
+    }
+    void clear() override { m_inner.clear(); }
+    long tell() const override { return m_position; }
+    long length() override { return m_length; }
+    void truncate(long) override {}
+
+private:
+    static const TagLib::ByteVector &nothing()
+    {
+        static const TagLib::ByteVector empty;
+        return empty;
+    }
+    // TagLib searches in blocks of 1 KB; tags, pictures and Ogg pages come in larger
+    // ones. A megabyte of searching takes some 30 ms; no tag needs 128 MB.
+    static constexpr unsigned long kSmallRead = 4096;
+    static constexpr qint64 kSmallReads = 1024 * 1024;
+    static constexpr qint64 kLargeReads = 128 * 1024 * 1024;
+
+    TagLib::IOStream &m_inner;
+    const long m_length;
+    long m_position = 0;
+    long m_innerPosition;
+    qint64 m_small = kSmallReads;
+    qint64 m_large = kLargeReads;
+};
 
 // No real piece of music is longer; anything longer is a damaged header.
 constexpr qint64 kLongestMs = 24LL * 3600 * 1000;
@@ -200,13 +276,37 @@ std::unique_ptr<TagLib::File> openByExtension(TagLib::IOStream *stream, const QS
     return nullptr;
 }
 
-std::optional<AudioFile> readStream(TagLib::IOStream *stream, const QString &fileName)
+// The length of an MP3 whose last frame TagLib gave up looking for: its stream's
+// size at the bitrate of its first frame, as TagLib reckons a file without a length
+// header when it does find the last frame. 0 when there is no frame of sound.
+qint64 estimatedMpegLength(TagLib::MPEG::File &mpeg, BoundedStream &stream, int *sampleRate)
+{
+    stream.renew();
+    const long first = mpeg.firstFrameOffset();
+    if (first < 0)
+        return 0;
+    const TagLib::MPEG::Header header(&mpeg, first, false);
+    if (!header.isValid() || header.bitrate() <= 0)
+        return 0;
+    *sampleRate = header.sampleRate();
+    const long end = mpeg.length() - (mpeg.hasID3v1Tag() ? 128 : 0);
+    return end > first ? qint64(end - first) * 8 / header.bitrate() : 0;
+}
+
+std::optional<AudioFile> readStream(BoundedStream *stream, const QString &fileName)
 {
     silenceTagLib();
     std::unique_ptr<TagLib::File> file = openByExtension(stream, QFileInfo(fileName).suffix());
-    // A file without a stream of sound in it is no music, whatever tags it has.
     const TagLib::AudioProperties *properties = file ? file->audioProperties() : nullptr;
-    if (!properties || (properties->sampleRate() <= 0 && properties->lengthInMilliseconds() <= 0))
+    if (!properties)
+        return std::nullopt;
+    qint64 ms = properties->lengthInMilliseconds();
+    int sampleRate = properties->sampleRate();
+    if (ms <= 0)
+        if (auto *mpeg = dynamic_cast<TagLib::MPEG::File *>(file.get()))
+            ms = estimatedMpegLength(*mpeg, *stream, &sampleRate);
+    // A file without a stream of sound in it is no music, whatever tags it has.
+    if (sampleRate <= 0 && ms <= 0)
         return std::nullopt;
     AudioFile result;
     Track &t = result.track;
@@ -219,7 +319,6 @@ std::optional<AudioFile> readStream(TagLib::IOStream *stream, const QString &fil
     t.disc = leadingNumber(firstValue(tags, "DISCNUMBER"), 99);
     const int year = leadingNumber(firstValue(tags, "DATE"), 9999);
     t.year = year >= 1000 ? year : 0;
-    const qint64 ms = properties->lengthInMilliseconds();
     t.durationMs = ms > 0 && ms <= kLongestMs ? ms : 0;
     result.cover = embeddedCover(*file);
     return result;
@@ -239,10 +338,18 @@ bool isAudioFileName(const QString &fileName)
 
 std::optional<AudioFile> readAudioFile(const QString &path)
 {
-    const QByteArray name = QFile::encodeName(path);
-    TagLib::FileStream stream(name.constData(), true);
-    if (!stream.isOpen())
+    // Named like music but a FIFO or a link to a device: nothing is read from it.
+    qint64 size = 0;
+    QString reason;
+    const int fd = openRegularFile(path, &size, &reason);
+    if (fd < 0)
         return std::nullopt;
+    TagLib::FileStream file(fd, true); // takes fd over once it has opened it
+    if (!file.isOpen()) {
+        ::close(fd);
+        return std::nullopt;
+    }
+    BoundedStream stream(file);
     std::optional<AudioFile> result = readStream(&stream, path);
     if (result)
         result->track.file = path;
@@ -251,7 +358,8 @@ std::optional<AudioFile> readAudioFile(const QString &path)
 
 std::optional<AudioFile> readAudioData(const QByteArray &bytes, const QString &fileName)
 {
-    TagLib::ByteVectorStream stream(TagLib::ByteVector(bytes.constData(), unsigned(bytes.size())));
+    TagLib::ByteVectorStream data(TagLib::ByteVector(bytes.constData(), unsigned(bytes.size())));
+    BoundedStream stream(data);
     std::optional<AudioFile> result = readStream(&stream, fileName);
     if (result)
         result->track.file = fileName;

@@ -153,21 +153,24 @@ QString findListedFile(const QString &folder, const QString &name)
     return sameBase;
 }
 
-QByteArray readListFile(const QString &path)
+RegularFileContent readListFile(const QString &path, const QString &what)
 {
-    QFile file(path);
-    if (file.size() > 4 * 1024 * 1024 || !file.open(QIODevice::ReadOnly))
-        return QByteArray();
-    return file.readAll();
+    return readRegularFile(path, kMaxListFileSize, what);
 }
 
 TrackList readCueSheet(const QString &path, std::optional<TextEncoding> encoding, TextEncoding *used,
                        const std::function<bool(int, int)> &progress)
 {
-    const QByteArray bytes = readListFile(path);
+    const RegularFileContent file = readListFile(path, QStringLiteral("Soubor CUE"));
+    const QByteArray &bytes = file.bytes;
     const TextEncoding chosen = encoding ? *encoding : detectEncoding(bytes);
     if (used)
         *used = chosen;
+    if (!file.error.isEmpty()) {
+        TrackList refused;
+        refused.error = file.error;
+        return refused;
+    }
     const CueSheet sheet = parseCueSheet(decodeText(bytes, chosen));
     const QString folder = QFileInfo(path).absolutePath();
     // First which files the tracks want a length from (nothing is read for that), so

@@ -4,6 +4,7 @@
 #include <functional>
 #include <optional>
 
+#include "project/tracks/RegularFile.h"
 #include "project/tracks/TextEncoding.h"
 #include "project/tracks/TrackList.h"
 
@@ -43,7 +44,7 @@ TrackList cueTracks(const CueSheet &sheet, const std::function<qint64(const QStr
 // beside it: by their name, in any case, or with another audio extension (a sheet
 // written for "album.wav" beside "album.flac"). The cover is one embedded in them,
 // else the folder's picture file. Throws nothing: a file that cannot be read gives
-// no tracks. progress(done, total) is called after each audio file looked for, as
+// no tracks and says why in the list's error. progress(done, total) is called after each audio file looked for, as
 // readFolder calls it; false stops there (the files not read give no length).
 TrackList readCueSheet(const QString &path, std::optional<TextEncoding> encoding = std::nullopt,
                        TextEncoding *used = nullptr,
@@ -53,8 +54,10 @@ TrackList readCueSheet(const QString &path, std::optional<TextEncoding> encoding
 // case, or (audio) the same name with another audio extension. Empty when none.
 QString findListedFile(const QString &folder, const QString &name);
 
-// Reads a text file a list is in (CUE sheet, playlist), at most 4 MB; empty when it
-// cannot be read.
-QByteArray readListFile(const QString &path);
+// Reads the text file a list is in (CUE sheet, playlist): a regular file of at most
+// kMaxListFileSize bytes. A FIFO, a device, a link to one or a larger file is refused
+// at once with a Czech sentence saying why; what names the file in it ("Soubor CUE").
+RegularFileContent readListFile(const QString &path, const QString &what);
+inline constexpr qint64 kMaxListFileSize = 4 * 1024 * 1024;
 
 } // namespace korvel

@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "project/picture/Picture.h"
+#include "project/tracks/RegularFile.h"
 
 namespace korvel {
 
@@ -47,10 +48,10 @@ QString folderCoverFile(const QString &folder)
 
 FoundCover readCoverFile(const QString &path)
 {
-    QFile file(path);
-    if (path.isEmpty() || file.size() > 64 * 1024 * 1024 || !file.open(QIODevice::ReadOnly))
+    if (path.isEmpty())
         return {};
-    const QByteArray bytes = file.readAll();
+    // Named like a picture but a FIFO or a link to a device is no cover either.
+    const QByteArray bytes = readRegularFile(path, kMaxCoverFileSize, QString()).bytes;
     const QString extension = Picture::extensionBySignature(bytes);
     if (extension.isEmpty())
         return {};

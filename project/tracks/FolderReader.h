@@ -39,8 +39,10 @@ TrackList assembleTracks(const QList<ReadFile> &files);
 // .jpeg, .png; any case), empty when there is none.
 QString folderCoverFile(const QString &folder);
 // A picture file as a found cover; empty when its first bytes are no picture
-// Picture::extensionBySignature knows, or it is larger than any cover.
+// Picture::extensionBySignature knows, it is larger than any cover
+// (kMaxCoverFileSize), or it is no regular file.
 FoundCover readCoverFile(const QString &path);
+inline constexpr qint64 kMaxCoverFileSize = 64 * 1024 * 1024;
 
 // Reads every audio file of a folder (listAudioFiles) into a track list; the cover
 // is an embedded one, else the folder's picture file. progress(done, total) is

@@ -53,11 +53,17 @@ QList<PlaylistEntry> parsePlaylist(const QString &text)
 TrackList readPlaylist(const QString &path, std::optional<TextEncoding> encoding, TextEncoding *used,
                        const std::function<bool(int, int)> &progress)
 {
-    const QByteArray bytes = readListFile(path);
+    const RegularFileContent file = readListFile(path, QStringLiteral("Seznam skladeb"));
+    const QByteArray &bytes = file.bytes;
     // An .m3u8 is UTF-8 by its name; the contents still decide when they are not.
     const TextEncoding chosen = encoding ? *encoding : detectEncoding(bytes);
     if (used)
         *used = chosen;
+    if (!file.error.isEmpty()) {
+        TrackList refused;
+        refused.error = file.error;
+        return refused;
+    }
     const QList<PlaylistEntry> entries = parsePlaylist(decodeText(bytes, chosen));
     const QString folder = QFileInfo(path).absolutePath();
     TrackList list;

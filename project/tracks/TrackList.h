@@ -36,6 +36,9 @@ struct TrackList {
     QStringList unreadable; // file names, as the window lists them
     QStringList missing;    // files a CUE sheet or playlist names that are not there
     FoundCover cover;
+    // Why nothing could be read, as a whole Czech sentence (a sheet that is a FIFO or
+    // too large, a failure of the reading itself); empty when the source was read.
+    QString error;
 
     // The album as most tracks name it; empty when none does.
     QString album() const;

@@ -1,12 +1,48 @@
 #include "project/tracks/TrackReader.h"
 
 #include <QFileInfo>
+#include <mutex>
+#include <new>
+#include <thread>
 
 #include "project/tracks/CueSheet.h"
 #include "project/tracks/FolderReader.h"
 #include "project/tracks/Playlist.h"
 
 namespace korvel {
+
+// What a reading's thread and the reader share. The thread reports through it only
+// while the reader still wants the reading: cancelling clears the receiver under the
+// lock, so no report is posted after that, and the reader's end drops those already
+// posted with it.
+struct TrackReader::Channel {
+    std::mutex lock;
+    TrackReader *receiver = nullptr;
+    std::atomic<bool> cancelled{false};
+
+    // Runs f on the reader's thread, unless the reading was abandoned meanwhile.
+    static void post(const std::shared_ptr<Channel> &channel, std::function<void(TrackReader &)> f)
+    {
+        const std::lock_guard<std::mutex> guard(channel->lock);
+        TrackReader *reader = channel->receiver;
+        if (!reader)
+            return;
+        QMetaObject::invokeMethod(
+            reader,
+            [reader, channel, f = std::move(f)] {
+                // Abandoned after this was posted: a later reading may be under way.
+                if (reader->m_channel == channel)
+                    f(*reader);
+            },
+            Qt::QueuedConnection);
+    }
+    void abandon()
+    {
+        cancelled = true;
+        const std::lock_guard<std::mutex> guard(lock);
+        receiver = nullptr;
+    }
+};
 
 TrackReader::Kind TrackReader::kindOf(const QString &path)
 {
@@ -23,20 +59,20 @@ TrackReader::Kind TrackReader::kindOf(const QString &path)
 
 TrackReader::TrackReader(QObject *parent)
     : QObject(parent)
+    , m_read(&TrackReader::readNow)
 {
 }
 
 TrackReader::~TrackReader()
 {
-    stop();
+    cancel();
 }
 
-void TrackReader::stop()
+void TrackReader::cancel()
 {
-    if (m_cancel)
-        m_cancel->store(true);
-    if (m_thread.joinable())
-        m_thread.join();
+    if (m_channel)
+        m_channel->abandon();
+    m_channel.reset();
     m_reading = false;
 }
 
@@ -60,32 +96,40 @@ TrackList TrackReader::readNow(const QString &path, std::optional<TextEncoding> 
 
 void TrackReader::read(const QString &path, std::optional<TextEncoding> encoding)
 {
-    stop();
-    const quint64 generation = ++m_generation;
-    auto cancel = std::make_shared<std::atomic<bool>>(false);
-    m_cancel = cancel;
+    cancel();
+    auto channel = std::make_shared<Channel>();
+    channel->receiver = this;
+    m_channel = channel;
     m_reading = true;
-    // Results are posted to this object; the destructor joins the thread first, and
-    // deleting the object drops what is still posted to it.
-    m_thread = std::thread([this, path, encoding, cancel, generation] {
-        auto post = [this](std::function<void()> f) { QMetaObject::invokeMethod(this, std::move(f), Qt::QueuedConnection); };
+    // Detached: the thread owns its share of the channel and whatever it reads, so it
+    // may outlive the reader, the window and everything else it was started from.
+    std::thread([channel, read = m_read, path, encoding] {
         TextEncoding used = TextEncoding::Utf8;
-        TrackList list = readNow(path, encoding, &used, [&](int done, int total) {
-            post([this, done, total, generation] {
-                if (generation == m_generation)
-                    emit progress(done, total);
+        TrackList list;
+        // Nothing a damaged or hostile source does may end the program from here: what
+        // escapes the readers is the reading's failure, told like any other.
+        try {
+            list = read(path, encoding, &used, [&channel](int done, int total) {
+                Channel::post(channel, [done, total](TrackReader &reader) { emit reader.progress(done, total); });
+                return !channel->cancelled.load();
             });
-            return !cancel->load();
-        });
-        if (cancel->load())
+        } catch (const std::bad_alloc &) {
+            list = TrackList();
+            list.error = QStringLiteral("Na čtení „%1“ nestačila paměť.").arg(QFileInfo(path).fileName());
+        } catch (const std::exception &e) {
+            list = TrackList();
+            list.error = QStringLiteral("Čtení „%1“ selhalo: %2").arg(QFileInfo(path).fileName(), QString::fromLocal8Bit(e.what()));
+        } catch (...) {
+            list = TrackList();
+            list.error = QStringLiteral("Čtení „%1“ selhalo.").arg(QFileInfo(path).fileName());
+        }
+        if (channel->cancelled.load())
             return;
-        post([this, list = std::move(list), used, generation] {
-            if (generation != m_generation)
-                return;
-            m_reading = false;
-            emit finished(list, used);
+        Channel::post(channel, [list = std::move(list), used](TrackReader &reader) {
+            reader.m_reading = false;
+            emit reader.finished(list, used);
         });
-    });
+    }).detach();
 }
 
 } // namespace korvel
