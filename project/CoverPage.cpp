@@ -242,7 +242,10 @@ const TextLayout &CoverPage::ensureLayout(int index, int zoom) const
     const QRect box = roundedRect(QRectF(g.left, g.top, g.width, m_heights[std::size_t(index)]), k);
     // Tab stops are measured on the page, with the font at 100 %, and scaled.
     const qreal tabStop = 8 * QFontMetricsF(item.font().toQFont(100)).averageCharWidth() * zoom / 100.0;
-    TextLayout result = TextLayout::build(item.lines(), item.font().toQFont(zoom), box.width(), zoom, tabStop);
+    // The contents list's last tab on each line stands at the box's right edge: the
+    // durations of a track list in one column, flush right, whatever the alignment.
+    const qreal rightStop = item.code() == QLatin1String("BTo") ? box.width() : 0;
+    TextLayout result = TextLayout::build(item.lines(), item.font().toQFont(zoom), box.width(), zoom, tabStop, rightStop);
 
 
     if (zoom == 100) {
@@ -453,13 +456,19 @@ void CoverPage::paintText(QPainter &painter, int index, const QRectF &, const Pa
             x += (box.width() - layout.widths[i]) / 2;
         else if (item.alignment() == Alignment::Right)
             x += box.width() - layout.widths[i];
+        const qreal baseline = box.top() + top + layout.ascent;
         // Each piece between tabs is drawn where its tab stop is, never as a tab
         // character, which every device would expand its own way (or not at all).
-        const QStringList pieces = line.split(QLatin1Char('\t'));
-        const QVector<qreal> starts = TextLayout::pieceStarts(line, metrics, layout.tabStop);
-        for (qsizetype p = 0; p < pieces.size(); ++p)
-            if (!pieces[p].isEmpty())
-                painter.drawText(QPointF(x + starts[p], box.top() + top + layout.ascent), pieces[p]);
+        const TextLayout::Placement placed = layout.placement(i);
+        for (qsizetype p = 0; p < placed.pieces.size(); ++p)
+            if (!placed.pieces[p].isEmpty())
+                painter.drawText(QPointF(x + placed.starts[p], baseline), placed.pieces[p]);
+        if (placed.hasLeader()) {
+            qreal at = 0;
+            const QString dots = TextLayout::leaderDots(placed.leaderFrom, placed.leaderTo, metrics, &at);
+            if (!dots.isEmpty())
+                painter.drawText(QPointF(x + at, baseline), dots);
+        }
     }
     painter.restore();
 }

@@ -200,6 +200,70 @@ TEST(TextLayout, BreaksGreedilyAtSpaces)
     EXPECT_EQ(l.lineHeight, QFontMetrics(font).ascent() + QFontMetrics(font).descent());
 }
 
+TEST(TextLayout, TheContentsListsLastTabIsARightStopAtTheBoxEdge)
+{
+    ItemFont itemFont;
+    itemFont.setSize(10);
+    const QFont font = itemFont.toQFont(100);
+    const QFontMetricsF m(font);
+    const qreal width = 487, tabStop = 8 * m.averageCharWidth();
+    const auto build = [&](const QStringList &lines, qreal rightStop) {
+        return TextLayout::build(lines, font, width, 100, tabStop, rightStop);
+    };
+    // Titles of every length: each duration starts where its own width ends it at the
+    // box's edge, and every line fills the box, so no alignment moves it.
+    const QStringList list{QStringLiteral("1. Jaro\t3:41"), QStringLiteral("2. Velmi dlouhé léto u řeky\t12:05"),
+                           QStringLiteral("Celkem\t1:02:03")};
+    TextLayout l = build(list, width);
+    ASSERT_EQ(l.lines, list);
+    for (qsizetype i = 0; i < l.lines.size(); ++i) {
+        const TextLayout::Placement p = l.placement(i);
+        EXPECT_EQ(l.widths[i], width) << i;
+        EXPECT_NEAR(p.starts.last() + m.horizontalAdvance(p.pieces.last()), width, 1.0) << i;
+        EXPECT_GT(p.starts.last(), m.horizontalAdvance(p.pieces.first()) + 1) << i;
+    }
+    // Without a right stop (every other text) the same lines keep the regular stops.
+    const TextLayout regular = build(list, 0);
+    EXPECT_EQ(regular.placement(0).starts, TextLayout::pieceStarts(list[0], m, tabStop));
+    EXPECT_LT(regular.widths[0], width / 2);
+
+    // Earlier tabs keep the regular stops; trailing tabs take no width; a line without
+    // a tab is as it was.
+    l = build({QStringLiteral("1\tJaro\t3:41"), QStringLiteral("Jaro\t3:41\t\t"), QStringLiteral("Jen text")}, width);
+    EXPECT_EQ(l.placement(0).starts[1], tabStop);
+    EXPECT_NEAR(l.placement(0).starts[2], l.placement(1).starts[1], 1e-9);
+    EXPECT_EQ(l.placement(1).pieces, (QStringList{QStringLiteral("Jaro"), QStringLiteral("3:41")}));
+    EXPECT_EQ(l.widths[2], m.horizontalAdvance(QStringLiteral("Jen text")));
+    EXPECT_FALSE(l.rightTabs[2]);
+
+    // A title too long for one line wraps; its duration stands at the edge on the last
+    // display line, the one that holds the tab.
+    const QString words = QStringLiteral("slovo ").repeated(30).trimmed();
+    l = build({QStringLiteral("3. ") + words + QStringLiteral("\t4:20")}, width);
+    ASSERT_GE(l.lines.size(), 2);
+    EXPECT_EQ(l.rightTabs, QVector<bool>(l.lines.size() - 1, false) << true);
+    EXPECT_TRUE(l.lines.last().endsWith(QStringLiteral("\t4:20")));
+    EXPECT_EQ(l.widths.last(), width);
+
+    // "…" before the tab asks for dots from the title to the duration; with no room
+    // for them the tab is a regular one and the "…" stays.
+    l = build({QStringLiteral("1. Jaro…\t3:41")}, width);
+    TextLayout::Placement p = l.placement(0);
+    EXPECT_EQ(p.pieces.first(), QStringLiteral("1. Jaro"));
+    ASSERT_TRUE(p.hasLeader());
+    EXPECT_GT(p.leaderFrom, m.horizontalAdvance(QStringLiteral("1. Jaro")));
+    EXPECT_LT(p.leaderTo, p.starts.last());
+    qreal at = 0;
+    const QString dots = TextLayout::leaderDots(p.leaderFrom, p.leaderTo, m, &at);
+    EXPECT_GE(at, p.leaderFrom);
+    EXPECT_LE(at + m.horizontalAdvance(dots), p.leaderTo + 1e-6);
+    EXPECT_GT(dots.count(QLatin1Char('.')), 20);
+    p = TextLayout::place(QStringLiteral("1. Jaro…\t3:41"), font, tabStop, m.horizontalAdvance(QStringLiteral("1. Jaro3:41")));
+    EXPECT_FALSE(p.hasLeader());
+    EXPECT_EQ(p.pieces.first(), QStringLiteral("1. Jaro…"));
+    EXPECT_EQ(p.starts, TextLayout::pieceStarts(QStringLiteral("1. Jaro…\t3:41"), m, tabStop));
+}
+
 TEST(TextLayout, FontsScaleWithTheZoomToWholePoints)
 {
     ItemFont itemFont;

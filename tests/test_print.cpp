@@ -355,7 +355,9 @@ TEST(Printing, TabColumnsPrintAsTheyShowAtEveryZoomAndResolution)
     CoverPage page;
     emptyAllTexts(page);
     page.setCaptionsVisible(false);
-    TextItem &contents = page.item(QStringLiteral("BTo"));
+    // The back's information text: tabs at the regular stops (the contents list has its
+    // own rule for the last tab, tested below).
+    TextItem &contents = page.item(QStringLiteral("BTit"));
     contents.setAlignment(Alignment::Left);
     contents.setLines({QStringLiteral("A\t3:42"), QStringLiteral("Bb\t12:05"), QStringLiteral("C\t0:59\t")});
 
@@ -367,7 +369,7 @@ TEST(Printing, TabColumnsPrintAsTheyShowAtEveryZoomAndResolution)
         EXPECT_TRUE(text.contains(QString::fromLatin1(duration))) << duration << " missing in: " << text.toStdString();
     const QImage paper = rasteriseAt(pdf, 96, dir);
     const QImage png = renderPaper(page, 96);
-    const QRect box = page.elementPixelRect("BTo", 100);
+    const QRect box = page.elementPixelRect("BTit", 100);
     const QRect expected = inkBox(png, box), found = inkBox(paper, box);
     ASSERT_FALSE(expected.isEmpty());
     EXPECT_LE((found.topLeft() - expected.topLeft()).manhattanLength(), 1);
@@ -376,14 +378,14 @@ TEST(Printing, TabColumnsPrintAsTheyShowAtEveryZoomAndResolution)
     // The column is measured on the page: the same millimetres from the box's edge
     // at every zoom.
     const auto columnMm = [&](int zoom) {
-        const TextLayout &layout = page.layout(QStringLiteral("BTo"), zoom);
+        const TextLayout &layout = page.layout(QStringLiteral("BTit"), zoom);
         const qreal pixelsPerMm = 96.0 / 25.4 * zoom / 100;
         return TextLayout::pieceStarts(layout.lines[0], QFontMetricsF(layout.font), layout.tabStop)[1] / pixelsPerMm;
     };
     const double at100 = columnMm(100);
     EXPECT_GT(at100, 5.0);
     // A trailing tab takes no width: a centred line with one stays centred.
-    const TextLayout &layout = page.layout(QStringLiteral("BTo"), 100);
+    const TextLayout &layout = page.layout(QStringLiteral("BTit"), 100);
     const QFontMetricsF metrics(layout.font);
     EXPECT_EQ(TextLayout::advance(QStringLiteral("C\t0:59\t"), metrics, layout.tabStop),
               TextLayout::advance(QStringLiteral("C\t0:59"), metrics, layout.tabStop));
@@ -391,11 +393,11 @@ TEST(Printing, TabColumnsPrintAsTheyShowAtEveryZoomAndResolution)
         EXPECT_NEAR(columnMm(zoom), at100, 0.1) << "zoom " << zoom;
 
     // And on paper at any resolution: the ink of "3:42" starts just after that place.
-    const double boxLeftMm = page.elementRect("BTo").left() / 10.0;
+    const double boxLeftMm = page.elementRect("BTit").left() / 10.0;
     for (int dpi : {300, 600}) {
         const QImage image = renderPaper(page, dpi);
         const double perMm = dpi / 25.4;
-        const QRectF boxMm = page.elementRect("BTo");
+        const QRectF boxMm = page.elementRect("BTit");
         const QRect band(qRound((boxLeftMm + at100 - 1) * perMm), qRound(boxMm.top() / 10.0 * perMm),
                          qRound(15 * perMm), qRound(4 * perMm));
         const QRect ink = inkBox(image, band);
@@ -403,6 +405,132 @@ TEST(Printing, TabColumnsPrintAsTheyShowAtEveryZoomAndResolution)
         const double inkMm = ink.left() / perMm - boxLeftMm;
         EXPECT_GE(inkMm, at100 - 0.1) << dpi << " dpi";
         EXPECT_LE(inkMm, at100 + 0.3) << dpi << " dpi"; // the glyph's own left bearing
+    }
+}
+
+// Sub-pixel x where the ink of each text line of a box ends: per row the rightmost
+// pixel with any ink, plus how much of it is covered; the largest over the line's rows.
+// Lines are the layout's display lines, scaled by k; the image may be a crop at origin.
+QVector<double> inkEnds(const QImage &image, QPoint origin, const QRectF &box, int lineHeight, int lines, double k)
+{
+    QVector<double> ends;
+    for (int i = 0; i < lines; ++i) {
+        double end = -1;
+        const int top = int(std::floor((box.top() + i * lineHeight) * k)), bottom = int(std::ceil((box.top() + (i + 1) * lineHeight) * k));
+        for (int y = top; y < bottom; ++y)
+            for (int x = int((box.right() + 4) * k); x >= int(box.left() * k); --x) {
+                const QPoint at = QPoint(x, y) - origin;
+                if (!image.rect().contains(at))
+                    continue;
+                const int gray = qGray(image.pixel(at));
+                if (gray < 250) {
+                    end = std::max(end, x + (255 - gray) / 255.0);
+                    break;
+                }
+            }
+        ends << end;
+    }
+    return ends;
+}
+
+// Rasterises a region of page 1 of a PDF (in pixels at dpi).
+QImage rasteriseRegion(const QString &pdf, int dpi, const QRect &region, const QTemporaryDir &dir)
+{
+    const QString prefix = dir.filePath(QStringLiteral("region%1").arg(dpi));
+    QProcess p;
+    p.start(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-x"), QString::number(region.x()),
+                                         QStringLiteral("-y"), QString::number(region.y()), QStringLiteral("-W"),
+                                         QString::number(region.width()), QStringLiteral("-H"), QString::number(region.height()),
+                                         QStringLiteral("-png"), QStringLiteral("-singlefile"), pdf, prefix});
+    if (!p.waitForFinished(60000) || p.exitCode() != 0)
+        return QImage();
+    return QImage(prefix + QStringLiteral(".png")).convertToFormat(QImage::Format_RGB32);
+}
+
+QString pdfLayoutText(const QString &pdf)
+{
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+    p.waitForFinished(60000);
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+TEST(Printing, TheContentsListsDurationsEndAtTheBoxEdgeInEveryAlignment)
+{
+    QTemporaryDir dir;
+    CoverPage page;
+    emptyAllTexts(page);
+    page.setCaptionsVisible(false);
+    TextItem &contents = page.item(QStringLiteral("BTo"));
+    // Titles of every length, the last digits of every shape, a dot leader, a total.
+    const QStringList lines{QStringLiteral("1. Jaro\t3:41"), QStringLiteral("2. Velmi dlouhé léto u řeky\t12:05"),
+                            QStringLiteral("3. Podzim…\t0:58"), QStringLiteral("10. Zima\t7:17"),
+                            QStringLiteral("Celkem\t1:02:03")};
+    contents.setLines(lines);
+    const QRectF box = page.elementPixelRect("BTo", 100); // whole pixels at 96 dpi
+    const TextLayout &layout = page.layout(QStringLiteral("BTo"), 100);
+    ASSERT_EQ(layout.lines.size(), lines.size());
+
+    for (Alignment alignment : {Alignment::Center, Alignment::Left, Alignment::Right}) {
+        contents.setAlignment(alignment);
+        SCOPED_TRACE(int(alignment));
+        QList<std::pair<QString, QVector<double>>> found; // in millimetres from the box's right edge
+        for (int dpi : {96, 600}) {
+            const double k = dpi / 96.0, perMm = dpi / 25.4;
+            auto fromEdge = [&](const QVector<double> &ends) {
+                QVector<double> mm;
+                for (double end : ends)
+                    mm << (end - (box.left() + box.width()) * k) / perMm;
+                return mm;
+            };
+            found << std::pair(QStringLiteral("PNG at %1 dpi").arg(dpi),
+                               fromEdge(inkEnds(renderPaper(page, dpi), QPoint(), box, layout.lineHeight, int(lines.size()), k)));
+            if (dpi == 96) {
+                page.setZoom(100);
+                found << std::pair(QStringLiteral("screen"), fromEdge(inkEnds(renderScreen(page), QPoint(), box, layout.lineHeight,
+                                                                                 int(lines.size()), k)));
+            } else {
+                const QString pdf = dir.filePath(QStringLiteral("contents%1.pdf").arg(int(alignment)));
+                ASSERT_TRUE(printPdf(page, pdf));
+                const QRect region(int(box.left() * k) - 20, int(box.top() * k) - 20, int(box.width() * k) + 60,
+                                   int(layout.lineHeight * lines.size() * k) + 40);
+                const QImage image = rasteriseRegion(pdf, dpi, region, dir);
+                ASSERT_FALSE(image.isNull());
+                found << std::pair(QStringLiteral("PDF at %1 dpi").arg(dpi),
+                                   fromEdge(inkEnds(image, region.topLeft(), box, layout.lineHeight, int(lines.size()), k)));
+                // The text in the PDF: each duration on its title's line, the leader's dots
+                // between, and the durations in one column right of every title. (The
+                // columns of -layout are characters of an average width, so durations of
+                // 4 and 7 characters that end at one x may end a character apart.)
+                const QString layoutText = pdfLayoutText(pdf);
+                const QStringList text = layoutText.split(QLatin1Char('\n'));
+                QList<qsizetype> ends;
+                qsizetype titlesEnd = 0, durationsStart = 1000;
+                for (const QString &line : lines) {
+                    const QString duration = line.section(QLatin1Char('\t'), -1);
+                    const QString title = line.section(QLatin1Char('\t'), 0, 0).remove(QChar(u'…'));
+                    const auto row = std::find_if(text.begin(), text.end(), [&](const QString &t) { return t.contains(title); });
+                    ASSERT_NE(row, text.end()) << title.toStdString() << " in " << layoutText.toStdString();
+                    const QString trimmed = row->trimmed();
+                    EXPECT_TRUE(trimmed.endsWith(duration)) << row->toStdString();
+                    ends << row->lastIndexOf(duration) + duration.size();
+                    titlesEnd = std::max(titlesEnd, row->indexOf(title) + title.size());
+                    durationsStart = std::min(durationsStart, row->lastIndexOf(duration));
+                    if (line.contains(QChar(u'…')))
+                        EXPECT_TRUE(trimmed.contains(QStringLiteral(". . . . ."))) << row->toStdString();
+                }
+                EXPECT_LE(*std::max_element(ends.begin(), ends.end()) - *std::min_element(ends.begin(), ends.end()), 2)
+                    << layoutText.toStdString();
+                EXPECT_GT(durationsStart, titlesEnd + 10) << layoutText.toStdString();
+            }
+        }
+        for (const auto &[what, ends] : found) {
+            SCOPED_TRACE(what.toStdString());
+            ASSERT_EQ(ends.size(), lines.size());
+            for (qsizetype i = 0; i < ends.size(); ++i)
+                EXPECT_NEAR(ends[i], 0.0, 0.1) << lines[i].toStdString();
+            EXPECT_LE(*std::max_element(ends.begin(), ends.end()) - *std::min_element(ends.begin(), ends.end()), 0.1);
+        }
     }
 }
 

@@ -336,9 +336,18 @@ TEST(TrackFormatting, StylesOptionsDiscsAndTotals)
     list.tracks[1].artist = QStringLiteral("Bohouš");
     EXPECT_EQ(formatTracks(list, f).value(1), QStringLiteral("02. Bohouš – Léto"));
     EXPECT_EQ(suggestedFormat(list).style, TrackFormat::Style::WithArtist);
+    // The column style: a tab before each length and before the total, which the
+    // contents list stands at its right edge; dots lead to them when asked for, and a
+    // title's own "…" asks for none.
     f.style = TrackFormat::Style::Column;
     f.durations = true;
-    EXPECT_EQ(formatTracks(list, f).value(0), QStringLiteral("01. Jaro\t3:45"));
+    f.total = true;
+    list.tracks[1].title = QStringLiteral("Léto…");
+    EXPECT_EQ(formatTracks(list, f), (QStringList{QStringLiteral("01. Jaro\t3:45"), QStringLiteral("02. Léto..."),
+                                                  QStringLiteral("10. Podzim\t1:02:03"), QStringLiteral("Celkem\t65:48")}));
+    f.dotLeader = true;
+    EXPECT_EQ(formatTracks(list, f).value(0), QStringLiteral("01. Jaro…\t3:45"));
+    EXPECT_EQ(formatTracks(list, f).value(3), QStringLiteral("Celkem\t65:48"));
 
     // Two discs: a heading before each, numbers from each disc's start where missing.
     TrackList discs;
@@ -346,6 +355,15 @@ TEST(TrackFormatting, StylesOptionsDiscsAndTotals)
     EXPECT_EQ(formatTracks(discs, TrackFormat()), (QStringList{QStringLiteral("CD 1"), QStringLiteral("1. A (0:01)"),
                                                                QStringLiteral("2. B (0:01)"), QStringLiteral("CD 2"),
                                                                QStringLiteral("1. C (1:01)")}));
+    // Without headings the disc goes into every number, when asked for.
+    TrackFormat numbered;
+    numbered.discHeadings = false;
+    numbered.discNumbers = true;
+    EXPECT_EQ(formatTracks(discs, numbered), (QStringList{QStringLiteral("1-01. A (0:01)"), QStringLiteral("1-02. B (0:01)"),
+                                                          QStringLiteral("2-01. C (1:01)")}));
+    numbered.style = TrackFormat::Style::Plain;
+    EXPECT_EQ(formatTracks(discs, numbered).value(2), QStringLiteral("2-01 C 1:01"));
+    EXPECT_EQ(formatTracks(list, numbered).value(0), QStringLiteral("01 Jaro 3:45")) << "one disc: no disc number";
 }
 
 class TrackImporting : public ::testing::Test {
@@ -423,17 +441,20 @@ TEST_F(TrackImporting, ALongListIsFittedByThePagesOwnRules)
     choices.fontSize += 1;
     EXPECT_GT(planTracks(document, list, choices).hiddenLines, 0) << "the largest size that fits";
 
-    // A column of lengths: every length at the same tab stop, the list flush left,
-    // also the one whose title loses characters a project file cannot hold.
+    // A column of lengths: each line's length at the box's right edge, the list
+    // flush left, also the one whose title loses characters a project file cannot hold.
     choices.format.style = TrackFormat::Style::Column;
     list.tracks[0].title += QStringLiteral(" 日本");
     plan = planTracks(document, list, choices);
-    EXPECT_EQ(plan.lines.value(0).section(QLatin1Char('\t'), 0, 0), QStringLiteral("1. Píseň 1"));
+    EXPECT_EQ(plan.lines.value(0), QStringLiteral("1. Píseň 1\t3:21"));
     EXPECT_EQ(plan.alignment, Alignment::Left);
     const std::unique_ptr<CoverPage> preview = previewPage(document, plan);
     const TextLayout &layout = preview->layout(QStringLiteral("BTo"), 100);
-    const QFontMetricsF metrics(layout.font);
-    const qreal first = TextLayout::pieceStarts(layout.lines.value(0), metrics, layout.tabStop).last();
-    for (const QString &line : layout.lines.mid(0, 20))
-        EXPECT_EQ(TextLayout::pieceStarts(line, metrics, layout.tabStop).last(), first) << line.toStdString();
+    const QRect box = preview->elementPixelRect("BTo", 100);
+    ASSERT_GE(layout.lines.size(), 20);
+    for (qsizetype i = 0; i < 20; ++i) {
+        const TextLayout::Placement placed = layout.placement(i);
+        EXPECT_NEAR(placed.starts.last() + QFontMetricsF(layout.font).horizontalAdvance(placed.pieces.last()), box.width(), 1.0)
+            << layout.lines[i].toStdString();
+    }
 }

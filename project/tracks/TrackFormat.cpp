@@ -63,6 +63,11 @@ QStringList formatTracks(const TrackList &list, const TrackFormat &format)
     int width = 1;
     if (format.leadingZeros || format.style == Style::Plain)
         width = std::max(2, int(QString::number(largest).size()));
+    // "1-01": the track's place on its disc always two digits at least, as CD
+    // booklets of several discs write it.
+    const bool discNumbers = format.discNumbers && list.discCount() > 1;
+    if (discNumbers)
+        width = std::max(2, int(QString::number(largest).size()));
 
     QStringList lines;
     previousDisc = -1;
@@ -72,10 +77,15 @@ QStringList formatTracks(const TrackList &list, const TrackFormat &format)
         if (severalDiscs && disc != previousDisc)
             lines << QStringLiteral("CD %1").arg(disc);
         previousDisc = disc;
-        const QString number = QStringLiteral("%1").arg(numbers[i], width, 10, QLatin1Char('0'));
+        QString number = QStringLiteral("%1").arg(numbers[i], width, 10, QLatin1Char('0'));
+        if (discNumbers)
+            number = QStringLiteral("%1-%2").arg(disc).arg(number);
         QString name = t.title.simplified();
         if (withArtist && !t.artist.trimmed().isEmpty())
             name = t.artist.simplified() + QStringLiteral(" – ") + name;
+        // A title's own "…" before the tab would ask the contents list for a leader.
+        if (format.style == Style::Column && !format.dotLeader && name.endsWith(QChar(u'…')))
+            name = name.chopped(1) + QStringLiteral("...");
         const bool length = format.durations && t.durationMs > 0;
         const QString duration = length ? formatDuration(t.durationMs) : QString();
         switch (format.style) {
@@ -83,7 +93,8 @@ QStringList formatTracks(const TrackList &list, const TrackFormat &format)
             lines << number + QLatin1Char(' ') + name + (length ? QLatin1Char(' ') + duration : QString());
             break;
         case Style::Column:
-            lines << number + QStringLiteral(". ") + name + (length ? QLatin1Char('\t') + duration : QString());
+            lines << number + QStringLiteral(". ") + name
+                         + (length ? (format.dotLeader ? QStringLiteral("…\t") : QStringLiteral("\t")) + duration : QString());
             break;
         case Style::Dotted:
         case Style::WithArtist:
@@ -91,8 +102,11 @@ QStringList formatTracks(const TrackList &list, const TrackFormat &format)
             break;
         }
     }
+    // The total stands under the lengths in the column style.
     if (format.total && list.totalMs() > 0)
-        lines << QStringLiteral("Celkem %1").arg(formatTotal(list.totalMs()));
+        lines << QStringLiteral("Celkem%1%2")
+                     .arg(format.style == Style::Column ? QLatin1Char('\t') : QLatin1Char(' '))
+                     .arg(formatTotal(list.totalMs()));
     return lines;
 }
 

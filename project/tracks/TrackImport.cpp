@@ -1,7 +1,5 @@
 #include "project/tracks/TrackImport.h"
 
-#include <QFontMetricsF>
-#include <cmath>
 
 #include "project/CoverDocument.h"
 #include "project/CoverPage.h"
@@ -26,7 +24,7 @@ const QString kContents = QStringLiteral("BTo");
 // The text as a project file can hold it; what it cannot goes into *dropped, once.
 // A word left out leaves its spaces behind: two in a row, or one at an end or beside
 // a tab. Only those spaces go; the column style's tab between a title and its length
-// has to stay, or the length would leave the column.
+// has to stay, or the length would leave the column, and so does a "…" before it.
 QString storable(const QString &text, QString *dropped)
 {
     QString left;
@@ -74,31 +72,6 @@ bool isSpineFillable(const CoverDocument &document)
     return true;
 }
 
-QStringList alignColumn(const QStringList &lines, const ItemFont &font)
-{
-    const QFontMetricsF metrics(font.toQFont(100));
-    const qreal stop = 8 * metrics.averageCharWidth();
-    if (stop <= 0)
-        return lines;
-    // The stop each line's first tab reaches, and the farthest of them.
-    QList<int> reached;
-    int farthest = 0;
-    for (const QString &line : lines) {
-        const qsizetype tab = line.indexOf(QLatin1Char('\t'));
-        const int n = tab < 0 ? 0 : int(std::floor(metrics.horizontalAdvance(line.left(tab)) / stop + 1e-9)) + 1;
-        reached << n;
-        farthest = std::max(farthest, n);
-    }
-    QStringList out;
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        QString line = lines[i];
-        if (reached[i] > 0)
-            line.insert(line.indexOf(QLatin1Char('\t')), QString(farthest - reached[i], QLatin1Char('\t')));
-        out << line;
-    }
-    return out;
-}
-
 TrackPlan planTracks(const CoverDocument &document, const TrackList &list, const TrackChoices &choices)
 {
     TrackPlan plan;
@@ -111,11 +84,11 @@ TrackPlan planTracks(const CoverDocument &document, const TrackList &list, const
     QStringList lines = formatTracks(list, choices.format);
     for (QString &line : lines)
         line = storable(line, &plan.dropped);
-    if (choices.format.style == TrackFormat::Style::Column) {
-        // A column stands only in lines that start at the same place.
+    // The lengths stand flush right whatever the alignment (the contents list's last
+    // tab is a stop at its right edge); the titles start at one place only when the
+    // list is flush left.
+    if (choices.format.style == TrackFormat::Style::Column)
         plan.alignment = Alignment::Left;
-        lines = alignColumn(lines, plan.font);
-    }
     plan.lines = lines;
 
     plan.album = storable(list.album(), &plan.dropped);
@@ -152,28 +125,12 @@ std::unique_ptr<CoverPage> previewPage(const CoverDocument &document, const Trac
 
 int fittingSize(const CoverDocument &document, const TrackPlan &plan)
 {
-    TrackPlan trial = plan;
     std::unique_ptr<CoverPage> page = previewPage(document, plan);
     TextItem &item = page->item(kContents);
+    ItemFont font = plan.font;
     for (int size = plan.font.size(); size >= kSmallestFittingSize; --size) {
-        trial.font.setSize(size);
-        item.setFont(trial.font);
-        // The column's tabs follow the font's widths.
-        if (std::any_of(plan.lines.begin(), plan.lines.end(), [](const QString &l) { return l.contains(QLatin1Char('\t')); })) {
-            QStringList plain;
-            for (const QString &line : plan.lines) {
-                QString l = line;
-                const qsizetype tab = l.indexOf(QLatin1Char('\t'));
-                if (tab >= 0) {
-                    qsizetype end = tab;
-                    while (end < l.size() && l[end] == QLatin1Char('\t'))
-                        ++end;
-                    l.replace(tab, end - tab, QStringLiteral("\t"));
-                }
-                plain << l;
-            }
-            item.setLines(alignColumn(plain, trial.font));
-        }
+        font.setSize(size);
+        item.setFont(font);
         if (page->hiddenLines(kContents) == 0)
             return size;
     }

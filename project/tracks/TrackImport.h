@@ -70,8 +70,4 @@ inline constexpr int kSmallestFittingSize = 6;
 // picture that does not load), one Czech message each.
 QStringList applyTracks(CoverDocument &document, const TrackList &list, const TrackPlan &plan);
 
-// The lines of the column style with as many tabs as make every length stand at the
-// same tab stop with this font, measured as the page measures it.
-QStringList alignColumn(const QStringList &lines, const ItemFont &font);
-
 } // namespace korvel
