@@ -4,8 +4,10 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QStatusBar>
+#include <QUndoStack>
 
 #include "dialogs/TFrmTracks.h"
+#include "project/CoverDocument.h"
 #include "project/tracks/TrackReader.h"
 
 namespace korvel {
@@ -15,6 +17,16 @@ TrackCommands::TrackCommands(CoverDocument &document, QMainWindow &window)
     , m_document(document)
     , m_window(window)
 {
+    // The note of an import goes with the import: once undone it would tell of
+    // tracks no longer on the cover.
+    connect(m_document.undoStack(), &QUndoStack::indexChanged, this, [this](int index) {
+        if (m_notice.isEmpty() || index >= m_appliedStep)
+            return;
+        // Held apart from the window: the stack also empties while the window goes.
+        if (m_statusBar && m_statusBar->currentMessage() == m_notice)
+            m_statusBar->clearMessage();
+        m_notice.clear();
+    });
 }
 
 TFrmTracks *TrackCommands::window() const
@@ -46,16 +58,17 @@ void TrackCommands::open(const QString &source)
         if (m_sourceDialog)
             m_open->setSourceDialog(m_sourceDialog);
         connect(m_open, &TFrmTracks::applied, this, [this](const QStringList &problems) {
-            m_window.statusBar()->showMessage(problems.isEmpty() ? QStringLiteral("Skladby jsou na obalu.")
-                                                                 : problems.join(QLatin1Char(' ')),
-                                              10000);
+            m_notice = problems.isEmpty() ? QStringLiteral("Skladby jsou na obalu.") : problems.join(QLatin1Char(' '));
+            m_appliedStep = m_document.undoStack()->index();
+            m_statusBar = m_window.statusBar();
+            m_statusBar->showMessage(m_notice, 10000);
         });
     }
     if (!source.isEmpty())
         m_open->readSource(source);
-    // Modal to the main window but not blocking here: a drop handler returns at once,
-    // and the window stays responsive while the files are read.
-    m_open->open();
+    // Not modal: the page stays editable and takes drops while it is open (a
+    // folder dropped there comes here), and a drop handler returns at once.
+    m_open->show();
     m_open->raise();
     m_open->activateWindow();
 }

@@ -1,10 +1,12 @@
 #pragma once
 #include <QObject>
 #include <QPointer>
+#include <QString>
 #include <functional>
 
 class QMainWindow;
 class QMenu;
+class QStatusBar;
 class QWidget;
 
 namespace korvel {
@@ -38,6 +40,9 @@ private:
     CoverDocument &m_document;
     QMainWindow &m_window;
     QPointer<TFrmTracks> m_open;
+    QString m_notice;      // what the status line says of the last import
+    int m_appliedStep = 0; // the undo stack's index right after it
+    QPointer<QStatusBar> m_statusBar;
     std::function<QString(QWidget *, bool)> m_sourceDialog;
 };
 

@@ -1,9 +1,11 @@
 #include "dialogs/TFrmTracks.h"
 
 #include <QCheckBox>
-#include <QDir>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFormLayout>
@@ -11,14 +13,20 @@
 #include <QHBoxLayout>
 #include <QImage>
 #include <QLabel>
+#include <QMimeData>
 #include <QPainter>
 #include <QPixmap>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
+#include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
 
 #include "project/CoverDocument.h"
 #include "project/CoverPage.h"
+#include "project/tracks/TrackFormatMemory.h"
 #include "project/tracks/TrackReader.h"
 
 namespace korvel {
@@ -34,36 +42,65 @@ QString count(int n, const char *one, const char *few, const char *many)
     return QStringLiteral("%1 %2").arg(n).arg(QString::fromUtf8(word));
 }
 
-// The contents list's box as the page prints it, painted by the page itself.
+// A check box takes "&" for the mark of its shortcut letter: "Čáp & Řeřicha" would
+// lose it and underline the space.
+QString literal(QString text)
+{
+    return text.replace(QLatin1Char('&'), QStringLiteral("&&"));
+}
+
+// A tool tip of text as it is, whatever it holds ("<", "&").
+QString plainToolTip(const QString &text)
+{
+    return text.isEmpty() ? QString() : QStringLiteral("<p>%1</p>").arg(text.toHtmlEscaped());
+}
+
+// The single local path of a drag, when it is a source of tracks; empty otherwise.
+QString trackSource(const QMimeData *mime)
+{
+    if (!mime || !mime->hasUrls() || mime->urls().size() != 1 || !mime->urls().first().isLocalFile())
+        return QString();
+    const QString path = mime->urls().first().toLocalFile();
+    return TrackReader::kindOf(path) == TrackReader::Kind::None ? QString() : path;
+}
+
+// The contents list's box as the page prints it, painted by the page itself: its
+// lines as laid out for paper, scaled down where the window has no room for the box
+// at its full size.
 class TrackPreview : public QWidget {
 public:
     explicit TrackPreview(QWidget *parent)
         : QWidget(parent)
     {
         setObjectName(QStringLiteral("Preview"));
-        setMinimumSize(box().size() + QSize(2 * kMargin, 2 * kMargin));
+        const QSize full = box().size();
+        setMinimumSize(QSize(full.width() * 3 / 5, full.height() * 3 / 5) + QSize(2 * kMargin, 2 * kMargin));
     }
     void setPage(const CoverPage *page)
     {
         m_page = page;
         update();
     }
-    QSize sizeHint() const override { return minimumSize(); }
+    QSize sizeHint() const override { return box().size() + QSize(2 * kMargin, 2 * kMargin); }
 
 protected:
     void paintEvent(QPaintEvent *) override
     {
         QPainter painter(this);
         painter.fillRect(rect(), palette().window());
-        const QRect r = box();
-        const QRect target(QPoint(kMargin, kMargin), r.size());
+        const QSize full = box().size();
+        const qreal f = std::min({1.0, (width() - 2.0 * kMargin) / full.width(), (height() - 2.0 * kMargin) / full.height()});
+        const QRect target(kMargin, kMargin, int(std::lround(full.width() * f)), int(std::lround(full.height() * f)));
         painter.fillRect(target, Qt::white);
         if (m_page) {
             painter.save();
             painter.setClipRect(target);
-            painter.translate(target.topLeft() - r.topLeft());
             PageRenderOptions options = PageRenderOptions::forScreen(100);
             options.screenExtras = false; // what prints, nothing else
+            options.scale *= f;
+            const QRectF r = page().elementRect("BTo"); // tenths of a millimetre
+            painter.translate(QPointF(target.topLeft()) - QPointF(std::round(r.left() * options.scale),
+                                                                  std::round(r.top() * options.scale)));
             m_page->paint(painter, options);
             painter.restore();
         }
@@ -73,13 +110,12 @@ protected:
 
 private:
     static constexpr int kMargin = 6;
-    QRect box() const
+    const CoverPage &page() const
     {
-        if (m_page)
-            return m_page->elementPixelRect("BTo", 100);
         static const CoverPage blank;
-        return blank.elementPixelRect("BTo", 100);
+        return m_page ? *m_page : blank;
     }
+    QRect box() const { return page().elementPixelRect("BTo", 100); }
     const CoverPage *m_page = nullptr;
 };
 
@@ -92,6 +128,7 @@ TFrmTracks::TFrmTracks(CoverDocument &document, QWidget *parent)
 {
     setObjectName(QStringLiteral("FrmTracks"));
     setWindowTitle(QStringLiteral("Načíst skladby"));
+    setAcceptDrops(true);
     m_sourceDialog = [](QWidget *parent, bool folder) {
         if (folder)
             return QFileDialog::getExistingDirectory(parent, QStringLiteral("Složka s hudbou"));
@@ -99,12 +136,18 @@ TFrmTracks::TFrmTracks(CoverDocument &document, QWidget *parent)
                                             QStringLiteral("CUE a seznamy skladeb (*.cue *.m3u *.m3u8);;Všechny soubory (*)"));
     };
     build();
+    setFormat(rememberedTrackFormat());
     connect(m_reader, &TrackReader::progress, this, [this](int done, int total) {
         m_progress->setMaximum(total);
         m_progress->setValue(done);
         m_progress->setFormat(QStringLiteral("Čtu soubor %1 z %2").arg(done).arg(total));
     });
     connect(m_reader, &TrackReader::finished, this, &TFrmTracks::readDone);
+    // The cover stays editable while the window is open: what it would fill and
+    // keep follows every change.
+    connect(&m_document.page(), &CoverPage::changed, this, &TFrmTracks::scheduleRefresh);
+    connect(&m_document, &CoverDocument::replaced, this, &TFrmTracks::scheduleRefresh);
+    connect(&m_document, &CoverDocument::applied, this, &TFrmTracks::scheduleRefresh);
     refresh();
 }
 
@@ -120,9 +163,9 @@ void TFrmTracks::build()
     auto *layout = new QVBoxLayout(this);
 
     auto *sourceRow = new QHBoxLayout;
-    m_sourceLabel = new QLabel(QStringLiteral("Vyberte složku s hudbou, soubor CUE nebo seznam skladeb (M3U)."), this);
+    m_sourceLabel = new QLabel(this);
     m_sourceLabel->setObjectName(QStringLiteral("Source"));
-    m_sourceLabel->setWordWrap(true);
+    m_sourceLabel->setTextFormat(Qt::PlainText);
     auto *folder = new QPushButton(QStringLiteral("Složka…"), this);
     folder->setObjectName(QStringLiteral("ChooseFolder"));
     auto *file = new QPushButton(QStringLiteral("Soubor…"), this);
@@ -133,9 +176,16 @@ void TFrmTracks::build()
     sourceRow->addWidget(folder);
     sourceRow->addWidget(file);
     layout->addLayout(sourceRow);
+    showShortened(m_sourceLabel, QStringLiteral("Vyberte složku s hudbou, soubor CUE nebo seznam skladeb (M3U)."),
+                  Qt::ElideRight);
     m_progress = new QProgressBar(this);
     m_progress->setObjectName(QStringLiteral("Progress"));
     m_progress->setTextVisible(true);
+    // Its place is kept while it is hidden: nothing below jumps when a reading
+    // starts or ends.
+    QSizePolicy keep = m_progress->sizePolicy();
+    keep.setRetainSizeWhenHidden(true);
+    m_progress->setSizePolicy(keep);
     m_progress->hide();
     layout->addWidget(m_progress);
 
@@ -155,13 +205,15 @@ void TFrmTracks::build()
     m_leadingZeros->setObjectName(QStringLiteral("LeadingZeros"));
     m_durations = new QCheckBox(QStringLiteral("Délky skladeb"), formatBox);
     m_durations->setObjectName(QStringLiteral("Durations"));
-    m_durations->setChecked(true);
+    m_dotLeader = new QCheckBox(QStringLiteral("K délkám tečky (Název . . . 3:45)"), formatBox);
+    m_dotLeader->setObjectName(QStringLiteral("DotLeader"));
     m_total = new QCheckBox(QStringLiteral("Na konci celková délka (Celkem 47:12)"), formatBox);
     m_total->setObjectName(QStringLiteral("Total"));
     m_discHeadings = new QCheckBox(QStringLiteral("Před každým diskem nadpis (CD 1, CD 2)"), formatBox);
     m_discHeadings->setObjectName(QStringLiteral("DiscHeadings"));
-    m_discHeadings->setChecked(true);
-    for (QCheckBox *box : {m_leadingZeros, m_durations, m_total, m_discHeadings})
+    m_discNumbers = new QCheckBox(QStringLiteral("Čísla s diskem (1-01, 2-01…)"), formatBox);
+    m_discNumbers->setObjectName(QStringLiteral("DiscNumbers"));
+    for (QCheckBox *box : {m_leadingZeros, m_durations, m_dotLeader, m_total, m_discHeadings, m_discNumbers})
         form->addRow(box);
     m_encodingBox = new QComboBox(formatBox);
     m_encodingBox->setObjectName(QStringLiteral("Encoding"));
@@ -171,6 +223,7 @@ void TFrmTracks::build()
     form->addRow(QStringLiteral("Kódování textu:"), m_encodingBox);
     m_sample = new QLabel(formatBox);
     m_sample->setObjectName(QStringLiteral("Sample"));
+    m_sample->setTextFormat(Qt::PlainText);
     form->addRow(QStringLiteral("Ukázka:"), m_sample);
     left->addWidget(formatBox);
 
@@ -206,16 +259,16 @@ void TFrmTracks::build()
     m_problems->setObjectName(QStringLiteral("Problems"));
     m_problems->setWordWrap(true);
     m_problems->setTextFormat(Qt::PlainText);
-    m_problems->setMaximumWidth(360);
+    m_problems->setMaximumWidth(textWidth());
     left->addWidget(m_problems);
     left->addStretch(1);
 
     auto *right = new QVBoxLayout;
-    columns->addLayout(right);
+    columns->addLayout(right, 1);
     right->addWidget(new QLabel(QStringLiteral("Obsah, jak se vytiskne:"), this));
     auto *preview = new TrackPreview(this);
     m_previewWidget = preview;
-    right->addWidget(m_previewWidget);
+    right->addWidget(m_previewWidget, 1);
     m_fit = new QLabel(this);
     m_fit->setObjectName(QStringLiteral("Fit"));
     m_fit->setWordWrap(true);
@@ -237,16 +290,100 @@ void TFrmTracks::build()
 
     // Every choice shows at once in the sample and the preview.
     connect(m_format, &QComboBox::currentIndexChanged, this, &TFrmTracks::refresh);
-    for (QCheckBox *box : {m_leadingZeros, m_durations, m_total, m_discHeadings, m_fillContents, m_fillTitle,
-                           m_fillHeading, m_fillSpine, m_fillYear, m_fillCover, m_overwrite})
+    for (QCheckBox *box : {m_leadingZeros, m_durations, m_dotLeader, m_total, m_discHeadings, m_discNumbers,
+                           m_fillContents, m_fillTitle, m_fillHeading, m_fillSpine, m_fillYear, m_fillCover, m_overwrite})
         connect(box, &QCheckBox::toggled, this, &TFrmTracks::refresh);
     connect(m_encodingBox, &QComboBox::currentIndexChanged, this, [this] {
         if (m_updating || m_source.isEmpty())
             return;
         m_encoding = TextEncoding(m_encodingBox->currentData().toInt());
+        m_progress->show();
         m_reader->read(m_source, m_encoding);
         refresh();
     });
+}
+
+void TFrmTracks::setFormat(const TrackFormat &format)
+{
+    m_updating = true;
+    m_format->setCurrentIndex(std::max(0, m_format->findData(int(format.style))));
+    m_leadingZeros->setChecked(format.leadingZeros);
+    m_durations->setChecked(format.durations);
+    m_dotLeader->setChecked(format.dotLeader);
+    m_total->setChecked(format.total);
+    m_discHeadings->setChecked(format.discHeadings);
+    m_discNumbers->setChecked(format.discNumbers);
+    m_updating = false;
+}
+
+int TFrmTracks::textWidth() const
+{
+    // Half the screen at most, less the box's margins: the preview and the buttons
+    // always keep their room beside it.
+    const QScreen *s = screen();
+    const int available = s ? s->availableGeometry().width() : 1024;
+    return std::clamp(available / 2 - 80, 160, 400);
+}
+
+void TFrmTracks::showShortened(QCheckBox *box, const QString &text)
+{
+    const QString shown = box->fontMetrics().elidedText(text, Qt::ElideRight, textWidth());
+    box->setText(literal(shown));
+    box->setToolTip(shown == text ? QString() : plainToolTip(text));
+}
+
+void TFrmTracks::showShortened(QLabel *label, const QString &text, Qt::TextElideMode mode)
+{
+    const QString shown = label->fontMetrics().elidedText(text, mode, textWidth());
+    label->setText(shown);
+    label->setToolTip(shown == text ? QString() : plainToolTip(text));
+}
+
+void TFrmTracks::fitToScreen()
+{
+    const QScreen *s = screen();
+    if (!s)
+        return;
+    const QRect available = s->availableGeometry();
+    const QSize frame = isVisible() ? frameGeometry().size() - size() : QSize(0, 0);
+    setMaximumSize(available.size() - frame);
+    if (isVisible()) {
+        // Whole on its screen, title bar included.
+        QRect where = frameGeometry();
+        where.moveLeft(std::clamp(where.left(), available.left(), std::max(available.left(), available.right() + 1 - where.width())));
+        where.moveTop(std::clamp(where.top(), available.top(), std::max(available.top(), available.bottom() + 1 - where.height())));
+        if (where.topLeft() != frameGeometry().topLeft())
+            move(where.topLeft());
+    }
+}
+
+void TFrmTracks::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    fitToScreen();
+}
+
+void TFrmTracks::resizeEvent(QResizeEvent *event)
+{
+    QDialog::resizeEvent(event);
+    // Grown for what was read: still whole on the screen.
+    if (isVisible())
+        fitToScreen();
+}
+
+void TFrmTracks::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (!trackSource(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void TFrmTracks::dropEvent(QDropEvent *event)
+{
+    const QString path = trackSource(event->mimeData());
+    if (path.isEmpty())
+        return;
+    event->acceptProposedAction();
+    readSource(path);
 }
 
 void TFrmTracks::chooseSource(bool folder)
@@ -263,7 +400,7 @@ void TFrmTracks::readSource(const QString &path)
     m_list = TrackList();
     m_fontSize = 0;
     const TrackReader::Kind kind = TrackReader::kindOf(path);
-    m_sourceLabel->setText(QDir::toNativeSeparators(path));
+    showShortened(m_sourceLabel, QDir::toNativeSeparators(path), Qt::ElideMiddle);
     m_encodingBox->setEnabled(kind == TrackReader::Kind::CueSheet || kind == TrackReader::Kind::Playlist);
     m_progress->setRange(0, 0); // busy until the files are counted
     m_progress->setFormat(QStringLiteral("Čtu…"));
@@ -287,9 +424,11 @@ void TFrmTracks::readDone(const TrackList &list, TextEncoding used)
         m_updating = true;
         m_encodingBox->setCurrentIndex(m_encodingBox->findData(int(used)));
         if (first) {
-            // A compilation names each track's artist; the cover is offered ticked
-            // only where the front has no picture yet.
-            m_format->setCurrentIndex(m_format->findData(int(suggestedFormat(list).style)));
+            // A compilation names each track's artist: the plain numbered style
+            // becomes the one with artists (which on one artist's album is the same).
+            if (list.isCompilation() && m_format->currentData().toInt() == int(TrackFormat::Style::Dotted))
+                m_format->setCurrentIndex(m_format->findData(int(TrackFormat::Style::WithArtist)));
+            // The cover is offered ticked only where the front has no picture yet.
             m_fillCover->setChecked(m_document.page().MainImg().picture().isEmpty());
         }
         m_updating = false;
@@ -308,8 +447,10 @@ TrackChoices TFrmTracks::choices() const
     c.format.style = TrackFormat::Style(m_format->currentData().toInt());
     c.format.leadingZeros = m_leadingZeros->isChecked();
     c.format.durations = m_durations->isChecked();
+    c.format.dotLeader = m_dotLeader->isChecked();
     c.format.total = m_total->isChecked();
     c.format.discHeadings = m_discHeadings->isChecked();
+    c.format.discNumbers = m_discNumbers->isChecked();
     c.contents = m_fillContents->isChecked();
     c.title = m_fillTitle->isChecked();
     c.heading = m_fillHeading->isChecked();
@@ -326,8 +467,19 @@ void TFrmTracks::showFillChoice(QCheckBox *box, const QString &what, const QStri
     QString text = value.isEmpty() ? what : QStringLiteral("%1: %2").arg(what, value);
     if (!value.isEmpty() && box->isChecked() && !fills)
         text += QStringLiteral(" (vyplněno, ponechá se)");
-    box->setText(text);
+    showShortened(box, text);
     box->setEnabled(!value.isEmpty());
+}
+
+void TFrmTracks::scheduleRefresh()
+{
+    if (m_refreshPending)
+        return;
+    m_refreshPending = true;
+    QTimer::singleShot(0, this, [this] {
+        m_refreshPending = false;
+        refresh();
+    });
 }
 
 void TFrmTracks::refresh()
@@ -335,11 +487,13 @@ void TFrmTracks::refresh()
     if (m_updating)
         return;
     const bool reading = m_reader->isReading();
-    m_plan = planTracks(m_document, m_list, choices());
+    const TrackChoices chosen = choices();
+    m_plan = planTracks(m_document, m_list, chosen);
     m_preview = korvel::previewPage(m_document, m_plan);
     if (!m_plan.fillContents)
         m_preview->item(kContents).setLines(m_document.page().item(kContents).lines());
     static_cast<TrackPreview *>(m_previewWidget)->setPage(m_preview.get());
+    m_dotLeader->setEnabled(chosen.format.style == TrackFormat::Style::Column && chosen.format.durations);
 
     // The first track as its line will read.
     QString sample;
@@ -348,12 +502,21 @@ void TFrmTracks::refresh()
             sample = line;
             break;
         }
+    sample.replace(QStringLiteral("…\t"), QStringLiteral(" . . . . "));
     sample.replace(QLatin1Char('\t'), QStringLiteral("    "));
-    m_sample->setText(sample.isEmpty() ? QStringLiteral("—") : sample);
+    showShortened(m_sample, sample.isEmpty() ? QStringLiteral("—") : sample, Qt::ElideRight);
 
+    // The contents list is what the window is for: ticked from the start, and what
+    // it replaces that the user typed is said before it goes.
     const int tracks = int(m_list.tracks.size());
-    showFillChoice(m_fillContents, QStringLiteral("Obsah"), tracks ? count(tracks, "skladba", "skladby", "skladeb") : QString(),
-                   m_plan.fillContents);
+    QString contents = tracks ? count(tracks, "skladba", "skladby", "skladeb") : QString();
+    int own = 0;
+    if (!isFillable(m_document, kContents))
+        for (const QString &line : m_document.page().item(kContents).lines())
+            own += line.trimmed().isEmpty() ? 0 : 1;
+    if (tracks && own > 0 && m_fillContents->isChecked())
+        contents += QStringLiteral(", nahradí %1").arg(count(own, "vlastní řádek", "vlastní řádky", "vlastních řádků"));
+    showFillChoice(m_fillContents, QStringLiteral("Obsah"), contents, m_plan.fillContents);
     showFillChoice(m_fillTitle, QStringLiteral("Nadpis"), m_plan.album, m_plan.fillTitle);
     showFillChoice(m_fillHeading, QStringLiteral("Horní nadpis"), m_plan.artist, m_plan.fillHeading);
     showFillChoice(m_fillSpine, QStringLiteral("Hřbet"), m_plan.spine, m_plan.fillSpine);
@@ -403,7 +566,11 @@ void TFrmTracks::accept()
 {
     if (m_reader->isReading() || m_list.tracks.isEmpty())
         return;
+    // The cover may have changed since the window last showed it.
+    const TrackChoices chosen = choices();
+    m_plan = planTracks(m_document, m_list, chosen);
     const QStringList problems = applyTracks(m_document, m_list, m_plan);
+    rememberTrackFormat(chosen.format);
     emit applied(problems);
     QDialog::accept();
 }

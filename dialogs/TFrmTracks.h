@@ -10,6 +10,10 @@
 
 class QCheckBox;
 class QComboBox;
+class QDragEnterEvent;
+class QDropEvent;
+class QResizeEvent;
+class QShowEvent;
 class QDialogButtonBox;
 class QLabel;
 class QProgressBar;
@@ -26,6 +30,12 @@ class TrackReader;
 // exactly as the page will print it, with what else they fill: the title, the
 // headings, the spine and the front picture. "Použít" puts it all on the cover as one
 // undo step; "Zrušit" changes nothing.
+//
+// The window blocks nothing: the cover stays editable meanwhile (what the window
+// shows follows it), and a folder, sheet or playlist dropped on the page or on the
+// window is read here. It is never wider than its screen: texts from tags that
+// would make it so are shortened, in full in their tool tips. The format chosen
+// last is remembered per user.
 class TFrmTracks : public QDialog {
     Q_OBJECT
 public:
@@ -49,6 +59,7 @@ public:
     const CoverPage *previewPage() const { return m_preview.get(); }
 
 public slots:
+    // Applies what the window shows, worked out anew from the cover as it is now.
     void accept() override;
     // Returns at once, a reading under way or not.
     void reject() override;
@@ -59,8 +70,22 @@ signals:
     // The tracks were put on the cover; problems: what could not be done.
     void applied(const QStringList &problems);
 
+protected:
+    void showEvent(QShowEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+
 private:
     void build();
+    void setFormat(const TrackFormat &format);
+    void scheduleRefresh();
+    void fitToScreen();
+    // The widest a text from tags may show, in pixels, on this window's screen.
+    int textWidth() const;
+    // Shows text shortened to textWidth(), in full in the tool tip when shortened.
+    void showShortened(QCheckBox *box, const QString &text);
+    void showShortened(QLabel *label, const QString &text, Qt::TextElideMode mode);
     void chooseSource(bool folder);
     void readDone(const TrackList &list, TextEncoding used);
     void refresh();
@@ -76,6 +101,7 @@ private:
     std::unique_ptr<CoverPage> m_preview;
     int m_fontSize = 0;
     bool m_updating = false;
+    bool m_refreshPending = false;
 
     QLabel *m_sourceLabel;
     QProgressBar *m_progress;
@@ -85,6 +111,8 @@ private:
     QCheckBox *m_durations;
     QCheckBox *m_total;
     QCheckBox *m_discHeadings;
+    QCheckBox *m_discNumbers;
+    QCheckBox *m_dotLeader;
     QLabel *m_sample;
     QCheckBox *m_fillContents;
     QCheckBox *m_fillTitle;

@@ -6,7 +6,10 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
+#include <QStatusBar>
 #include <QTest>
 #include <QToolButton>
 #include <QUndoStack>
@@ -59,6 +62,26 @@ protected:
             EXPECT_TRUE(QTest::qWaitFor([tracks] { return !tracks->isReading(); }, 20000));
         }
         return tracks;
+    }
+    // Drops a file or folder on a window itself.
+    static bool dropOn(QWidget *target, const QString &path)
+    {
+        QMimeData mime;
+        mime.setUrls({QUrl::fromLocalFile(path)});
+        const QPoint at = target->rect().center();
+        QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &enter);
+        if (!enter.isAccepted())
+            return false;
+        QDropEvent event(QPointF(at), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &event);
+        return event.isAccepted();
+    }
+    static QCheckBox *box(QWidget *parent, const char *name)
+    {
+        auto *b = parent->findChild<QCheckBox *>(QString::fromLatin1(name));
+        EXPECT_TRUE(b) << name;
+        return b;
     }
     static void click(QWidget *parent, const char *name)
     {
@@ -265,4 +288,166 @@ TEST_F(TracksWindow, AReadingThatHangsNeverHoldsUpTheWindow)
         EXPECT_FALSE(d.window.findChild<TFrmTracks *>());
         tracks = nullptr;
     }
+}
+
+TEST_F(TracksWindow, TagsWithAmpersandsAndLongTitlesKeepTheWindowOnTheScreen)
+{
+    Designer d;
+    QTemporaryDir dir;
+    const QString title = QStringLiteral("Velmi dlouhý název alba ").repeated(7); // 168 characters
+    ASSERT_EQ(title.size(), 168);
+    const QString cue = dir.filePath(QStringLiteral("deska.cue"));
+    QFile file(cue);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(QStringLiteral("PERFORMER \"Kvartet Čáp & Řeřicha\"\nTITLE \"%1\"\nFILE \"deska.wav\" WAVE\n"
+                              "  TRACK 01 AUDIO\n    TITLE \"%1\"\n    INDEX 01 00:00:00\n"
+                              "  TRACK 02 AUDIO\n    TITLE \"<b>Krátká</b>\"\n    INDEX 01 03:00:00\n")
+                   .arg(title)
+                   .toUtf8());
+    file.close();
+    drop(d.window, cue, "BTo");
+    TFrmTracks *tracks = readWindow(d.window);
+    ASSERT_TRUE(tracks);
+    QCoreApplication::processEvents();
+
+    // The window and its buttons stand on the screen.
+    const QRect screen = tracks->screen()->availableGeometry();
+    EXPECT_LE(tracks->frameGeometry().width(), screen.width());
+    EXPECT_TRUE(screen.contains(tracks->frameGeometry())) << tracks->frameGeometry().x() << "," << tracks->frameGeometry().width();
+    for (const char *name : {"Apply", "Cancel"}) {
+        QWidget *button = tracks->findChild<QPushButton *>(QString::fromLatin1(name));
+        EXPECT_TRUE(tracks->rect().contains(QRect(button->mapTo(tracks, QPoint()), button->size()))) << name;
+    }
+
+    // "&" shows as itself in every label made from tags, never as a shortcut's mark;
+    // what is too long for the window is shortened there, whole in its tool tip.
+    for (const char *name : {"FillHeading", "FillSpine", "FillTitle", "FillContents"}) {
+        const QString text = box(tracks, name)->text();
+        EXPECT_TRUE(QKeySequence::mnemonic(text).isEmpty()) << name << ": " << text.toStdString();
+    }
+    EXPECT_EQ(box(tracks, "FillHeading")->text(), QStringLiteral("Horní nadpis: Kvartet Čáp && Řeřicha"));
+    const QCheckBox *spine = box(tracks, "FillSpine");
+    EXPECT_TRUE(spine->text().startsWith(QStringLiteral("Hřbet: Kvartet Čáp && Řeřicha – Velmi")));
+    EXPECT_TRUE(spine->text().endsWith(QStringLiteral("…")));
+    EXPECT_TRUE(spine->toolTip().contains(QStringLiteral("Kvartet Čáp &amp; Řeřicha – ") + title.trimmed().toHtmlEscaped()));
+    auto *sample = tracks->findChild<QLabel *>(QStringLiteral("Sample"));
+    EXPECT_TRUE(sample->text().startsWith(QStringLiteral("1. Velmi dlouhý")));
+    EXPECT_TRUE(sample->text().endsWith(QStringLiteral("…")));
+    EXPECT_LT(sample->sizeHint().width(), screen.width() / 2);
+    EXPECT_EQ(sample->textFormat(), Qt::PlainText);
+    EXPECT_EQ(tracks->previewPage()->item(QStringLiteral("BTo")).lines().value(1), QStringLiteral("2. <b>Krátká</b>"))
+        << "a title is text, whatever it looks like";
+}
+
+TEST_F(TracksWindow, ItBlocksNothingTakesDropsAndRemembersTheChoices)
+{
+    Designer d;
+    int contentsIndex = 0;
+    while (kTextItemDefaults[std::size_t(contentsIndex)].code != "BTo")
+        ++contentsIndex;
+    d.window.document().setTextFromBox(contentsIndex, QStringLiteral("Moje první\nMoje druhá\n\nMoje třetí"));
+    d.window.history().recordNow();
+    const QStringList own = d.window.page().item(QStringLiteral("BTo")).lines();
+
+    drop(d.window, audio("album"), "BTo");
+    TFrmTracks *tracks = readWindow(d.window);
+    ASSERT_TRUE(tracks);
+    EXPECT_EQ(tracks->windowModality(), Qt::NonModal);
+    EXPECT_FALSE(QApplication::activeModalWidget()) << "the page stays in reach";
+    // The contents list has its own check box, ticked, that says what it replaces.
+    EXPECT_TRUE(box(tracks, "FillContents")->isChecked());
+    EXPECT_EQ(box(tracks, "FillContents")->text(), QStringLiteral("Obsah: 3 skladby, nahradí 3 vlastní řádky"));
+    box(tracks, "FillContents")->setChecked(false);
+    EXPECT_FALSE(tracks->plan().fillContents);
+    box(tracks, "FillContents")->setChecked(true);
+
+    // A source dropped on the page or on the window goes to the open window.
+    drop(d.window, audio("cue/deska.cue"), "MainImg");
+    EXPECT_EQ(readWindow(d.window), tracks);
+    EXPECT_EQ(d.window.findChildren<TFrmTracks *>().size(), 1);
+    EXPECT_EQ(tracks->tracks().tracks.value(1).title, QStringLiteral("Říční"));
+    EXPECT_FALSE(dropOn(tracks, audio("make.sh"))) << "no source of tracks";
+    EXPECT_TRUE(dropOn(tracks, audio("twodisc")));
+    tracks = readWindow(d.window);
+    ASSERT_EQ(tracks->tracks().tracks.size(), 4);
+
+    // Discs without headings, numbered "1-01"; the lengths in a column led to by dots,
+    // the total under them.
+    auto *format = tracks->findChild<QComboBox *>(QStringLiteral("Format"));
+    format->setCurrentIndex(format->findData(int(TrackFormat::Style::Column)));
+    box(tracks, "DiscHeadings")->setChecked(false);
+    box(tracks, "DiscNumbers")->setChecked(true);
+    box(tracks, "Total")->setChecked(true);
+    ASSERT_TRUE(box(tracks, "DotLeader")->isEnabled());
+    box(tracks, "DotLeader")->setChecked(true);
+    const QStringList lines{QStringLiteral("1-01. Disk jedna 1…\t0:01"), QStringLiteral("1-02. Disk jedna 2…\t0:01"),
+                            QStringLiteral("2-01. Disk dva 1…\t0:01"), QStringLiteral("2-02. Disk dva 2…\t0:01"),
+                            QStringLiteral("Celkem\t0:04")};
+    EXPECT_EQ(tracks->plan().lines, lines);
+    EXPECT_EQ(tracks->findChild<QLabel *>(QStringLiteral("Sample"))->text(), QStringLiteral("1-01. Disk jedna 1 . . . . 0:01"));
+    box(tracks, "Durations")->setChecked(false);
+    EXPECT_FALSE(box(tracks, "DotLeader")->isEnabled()) << "no lengths, no dots";
+    box(tracks, "Durations")->setChecked(true);
+
+    // The cover is edited while the window is open: the window follows.
+    EXPECT_FALSE(box(tracks, "FillTitle")->text().contains(QStringLiteral("ponechá se")));
+    d.type("MEN", QStringLiteral("Můj vlastní název"));
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(box(tracks, "FillTitle")->text().contains(QStringLiteral("ponechá se")));
+    // (No events between: a status tip of whatever the offscreen mouse stands on
+    // would take the status line.)
+    click(tracks, "Apply");
+    EXPECT_EQ(d.window.page().item(QStringLiteral("BTo")).lines(), lines);
+    EXPECT_EQ(d.window.page().item(QStringLiteral("MTN")).text(), QStringLiteral("Můj vlastní název"));
+    EXPECT_EQ(d.window.statusBar()->currentMessage(), QStringLiteral("Skladby jsou na obalu."));
+
+    // Undone, the import takes its note with it.
+    d.window.action(QStringLiteral("Undo"))->trigger();
+    EXPECT_EQ(d.window.page().item(QStringLiteral("BTo")).lines(), own);
+    EXPECT_TRUE(d.window.statusBar()->currentMessage().isEmpty());
+
+    // The next window starts with the choices made here.
+    d.window.PopUpMenuMain()->findChild<QAction *>(QStringLiteral("ReadTracks"))->trigger();
+    tracks = d.window.findChild<TFrmTracks *>();
+    ASSERT_TRUE(tracks);
+    EXPECT_EQ(TrackFormat::Style(tracks->findChild<QComboBox *>(QStringLiteral("Format"))->currentData().toInt()),
+              TrackFormat::Style::Column);
+    EXPECT_FALSE(box(tracks, "DiscHeadings")->isChecked());
+    EXPECT_TRUE(box(tracks, "DiscNumbers")->isChecked());
+    EXPECT_TRUE(box(tracks, "Total")->isChecked());
+    EXPECT_TRUE(box(tracks, "DotLeader")->isChecked());
+    EXPECT_TRUE(box(tracks, "Durations")->isChecked());
+    EXPECT_FALSE(box(tracks, "LeadingZeros")->isChecked());
+    click(tracks, "Cancel");
+}
+
+TEST_F(TracksWindow, TheProgressBarsPlaceIsKeptWhileItIsHidden)
+{
+    Designer d;
+    d.window.PopUpMenuMain()->findChild<QAction *>(QStringLiteral("ReadTracks"))->trigger();
+    TFrmTracks *tracks = d.window.findChild<TFrmTracks *>();
+    ASSERT_TRUE(tracks);
+    auto go = std::make_shared<std::atomic<bool>>(false);
+    tracks->reader()->setReadFunction([go](const QString &path, std::optional<TextEncoding> encoding, TextEncoding *used,
+                                           const std::function<bool(int, int)> &progress) {
+        while (!*go)
+            ::usleep(1000);
+        return TrackReader::readNow(path, encoding, used, progress);
+    });
+    auto *format = tracks->findChild<QComboBox *>(QStringLiteral("Format"));
+    auto *progress = tracks->findChild<QProgressBar *>(QStringLiteral("Progress"));
+    QCoreApplication::processEvents();
+    const int before = format->mapTo(tracks, QPoint()).y();
+    EXPECT_FALSE(progress->isVisible());
+
+    tracks->readSource(audio("album"));
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(progress->isVisible());
+    EXPECT_EQ(format->mapTo(tracks, QPoint()).y(), before) << "nothing moves when the bar shows";
+    *go = true;
+    tracks = readWindow(d.window);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(progress->isVisible());
+    EXPECT_EQ(format->mapTo(tracks, QPoint()).y(), before);
+    EXPECT_EQ(tracks->tracks().tracks.size(), 3);
 }
