@@ -14,16 +14,25 @@ namespace {
 
 void writeEveryWay(const TrackList &list)
 {
-    for (TrackFormat::Style style : kTrackStyles) {
-        TrackFormat format;
-        format.style = style;
-        format.leadingZeros = true;
-        format.total = true;
-        const QStringList lines = formatTracks(list, format);
-        // One line per track at least, a heading per disc and the total at most.
-        if (lines.size() < list.tracks.size() || lines.size() > 2 * list.tracks.size() + 1)
-            __builtin_trap();
-    }
+    for (TrackFormat::Style style : kTrackStyles)
+        for (bool discNumbers : {false, true}) {
+            TrackFormat format;
+            format.style = style;
+            format.leadingZeros = true;
+            format.total = true;
+            format.discNumbers = discNumbers;
+            format.discHeadings = !discNumbers;
+            format.dotLeader = discNumbers;
+            const QStringList lines = formatTracks(list, format);
+            // One line per track at least, a heading per disc and the total at most.
+            if (lines.size() < list.tracks.size() || lines.size() > 2 * list.tracks.size() + 1)
+                __builtin_trap();
+            // The contents list's last tab stands each length at its right edge: a
+            // line has at most one tab, and only the column style writes it.
+            for (const QString &line : lines)
+                if (line.count(QLatin1Char('\t')) > (style == TrackFormat::Style::Column ? 1 : 0))
+                    __builtin_trap();
+        }
     (void)list.album();
     (void)list.artist();
     (void)list.year();

@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
+#include <functional>
 #include <memory>
 
 #include <unistd.h>
@@ -75,7 +76,7 @@ public:
     TagLib::ByteVector readBlock(unsigned long length) override
     {
         // What a damaged size asks for is cut to what the file holds.
-        const long left = std::max(0L, m_length - m_position);
+        const long left = m_position < 0 ? 0 : std::max(0L, m_length - m_position);
         length = std::min<unsigned long>(length, static_cast<unsigned long>(left));
         qint64 &allowance = length < kSmallRead ? m_small : m_large;
         if (length == 0 || qint64(length) > allowance)
@@ -95,8 +96,14 @@ public:
     bool isOpen() const override { return m_inner.isOpen(); }
     void seek(long offset, Position p) override
     {
+        // A damaged size can send a search before the start or past any number:
+        // nothing is read from there. (Put back at the start instead, TagLib would
+        // parse the same objects over and over.)
         const long base = p == Beginning ? 0 : p == Current ? m_position : m_length;
-        m_position = std::max(0L, base + offset);
+        long position = -1;
+        if (base < 0 || __builtin_add_overflow(base, offset, &position) || position < 0)
+            position = -1;
+        m_position = position;
     }
     void clear() override { m_inner.clear(); }
     long tell() const override { return m_position; }
@@ -242,6 +249,59 @@ FoundCover embeddedCover(TagLib::File &file)
     return {};
 }
 
+// TagLib's ASF reader takes the number of records of three objects of the header
+// (extended content description, metadata, metadata library) from the file and
+// parses that many, up to 65,535, past the end of the object and of the file alike:
+// a damaged WMA of 300 bytes costs it a quarter of a second, and many times that
+// where every allocation is checked. A header that claims more records than its
+// objects can hold is damaged; it is refused before TagLib sees it.
+bool asfCountsFit(TagLib::IOStream &stream)
+{
+    static const TagLib::ByteVector header("\x30\x26\xB2\x75\x8E\x66\xCF\x11\xA6\xD9\x00\xAA\x00\x62\xCE\x6C", 16);
+    static const TagLib::ByteVector extension("\xB5\x03\xBF\x5F\x2E\xA9\xCF\x11\x8E\xE3\x00\xC0\x0C\x20\x53\x65", 16);
+    static const TagLib::ByteVector contents("\x40\xA4\xD0\xD2\x07\xE3\xD2\x11\x97\xF0\x00\xA0\xC9\x5E\xA8\x50", 16);
+    static const TagLib::ByteVector metadata("\xEA\xCB\xF8\xC5\xAF\x5B\x77\x48\x84\x67\xAA\x8C\x44\xFA\x4C\xCA", 16);
+    static const TagLib::ByteVector library("\x94\x1C\x23\x44\x98\x94\xD1\x49\xA1\x41\x1D\x13\x4E\x45\x70\x54", 16);
+
+    stream.seek(0);
+    const TagLib::ByteVector head = stream.readBlock(30);
+    if (head.size() < 30 || head.mid(0, 16) != header)
+        return true; // not ASF: its reader refuses it at once
+    const long long size = head.toLongLong(16, false);
+    if (size <= 30)
+        return true;
+    const TagLib::ByteVector body = stream.readBlock(static_cast<unsigned long>(std::min<long long>(size - 30, 1LL << 30)));
+    // Whether every object in data[from, to) holds the records it counts, at least
+    // min bytes each after its count; nested: the objects of the header extension.
+    std::function<bool(unsigned, unsigned, bool)> objectsFit = [&](unsigned from, unsigned to, bool nested) {
+        for (unsigned at = from; at + 24 <= to;) {
+            const TagLib::ByteVector guid = body.mid(at, 16);
+            const long long objectSize = body.toLongLong(at + 16, false);
+            if (objectSize < 24)
+                return true; // TagLib stops here too
+            const unsigned end = unsigned(std::min<long long>(to, at + objectSize));
+            const unsigned data = at + 24;
+            unsigned least = 0;
+            if (!nested && guid == contents)
+                least = 6; // name length, type, value length
+            else if (nested && (guid == metadata || guid == library))
+                least = 12; // language or reserved, stream, name length, type, data length
+            if (least > 0) {
+                const unsigned count = data + 2 <= end ? body.toUShort(data, false) : 0;
+                if (data + 2 > end || qint64(count) * least > qint64(end - data - 2))
+                    return false;
+            }
+            if (!nested && guid == extension && data + 22 <= end && !objectsFit(data + 22, end, true))
+                return false;
+            if (objectSize >= to - at)
+                break;
+            at += unsigned(objectSize);
+        }
+        return true;
+    };
+    return objectsFit(0, body.size(), false);
+}
+
 // The file object of the kind the extension names, on stream; for ".ogg" both Ogg
 // codecs are tried.
 std::unique_ptr<TagLib::File> openByExtension(TagLib::IOStream *stream, const QString &extension)
@@ -269,8 +329,12 @@ std::unique_ptr<TagLib::File> openByExtension(TagLib::IOStream *stream, const QS
         return valid(std::make_unique<TagLib::RIFF::WAV::File>(stream));
     if (ext == QLatin1String("aif") || ext == QLatin1String("aiff") || ext == QLatin1String("aifc"))
         return valid(std::make_unique<TagLib::RIFF::AIFF::File>(stream));
-    if (ext == QLatin1String("wma") || ext == QLatin1String("asf"))
+    if (ext == QLatin1String("wma") || ext == QLatin1String("asf")) {
+        if (!asfCountsFit(*stream))
+            return nullptr;
+        stream->seek(0);
         return valid(std::make_unique<TagLib::ASF::File>(stream));
+    }
     if (ext == QLatin1String("ape"))
         return valid(std::make_unique<TagLib::APE::File>(stream));
     return nullptr;
