@@ -45,9 +45,11 @@ public:
 
 void silenceTagLib()
 {
-    static QuietTagLib quiet;
+    // Never destroyed: an abandoned reading may still be in TagLib while the
+    // program ends.
+    static QuietTagLib *const quiet = new QuietTagLib;
     static const bool once = [] {
-        TagLib::setDebugListener(&quiet);
+        TagLib::setDebugListener(quiet);
         return true;
     }();
     (void)once;
@@ -94,7 +96,7 @@ public:
     void removeBlock(unsigned long, unsigned long) override {}
     bool readOnly() const override { return true; }
     bool isOpen() const override { return m_inner.isOpen(); }
-    void seek(long offset, Position p) override
+    void seek(long offset, Position p = Beginning) override
     {
         // A damaged size can send a search before the start or past any number:
         // nothing is read from there. (Put back at the start instead, TagLib would
@@ -251,60 +253,175 @@ FoundCover embeddedCover(TagLib::File &file)
 
 // TagLib's ASF reader takes the number of records of three objects of the header
 // (extended content description, metadata, metadata library) from the file and
-// parses that many, up to 65,535, past the end of the object and of the file alike:
-// a damaged WMA of 300 bytes costs it a quarter of a second, and many times that
-// where every allocation is checked. A header that claims more records than its
-// objects can hold is damaged; it is refused before TagLib sees it.
-bool asfCountsFit(TagLib::IOStream &stream)
-{
-    static const TagLib::ByteVector header("\x30\x26\xB2\x75\x8E\x66\xCF\x11\xA6\xD9\x00\xAA\x00\x62\xCE\x6C", 16);
-    static const TagLib::ByteVector extension("\xB5\x03\xBF\x5F\x2E\xA9\xCF\x11\x8E\xE3\x00\xC0\x0C\x20\x53\x65", 16);
-    static const TagLib::ByteVector contents("\x40\xA4\xD0\xD2\x07\xE3\xD2\x11\x97\xF0\x00\xA0\xC9\x5E\xA8\x50", 16);
-    static const TagLib::ByteVector metadata("\xEA\xCB\xF8\xC5\xAF\x5B\x77\x48\x84\x67\xAA\x8C\x44\xFA\x4C\xCA", 16);
-    static const TagLib::ByteVector library("\x94\x1C\x23\x44\x98\x94\xD1\x49\xA1\x41\x1D\x13\x4E\x45\x70\x54", 16);
+// parses that many, up to 65,535 each, whether the file holds them or not: past its
+// end every record costs allocations and reads nothing, and a damaged WMA of a few
+// hundred bytes takes a quarter of a second, one of a megabyte hours. The header is
+// therefore first walked as TagLib 1.13 walks it, reading only the sizes; a file
+// whose counted records would run past its end is damaged and refused. A file that
+// passes costs TagLib at most one record per 6 of its bytes.
+class AsfWalk {
+public:
+    explicit AsfWalk(TagLib::IOStream &stream)
+        : m_stream(stream)
+        , m_length(stream.length())
+    {
+    }
 
-    stream.seek(0);
-    const TagLib::ByteVector head = stream.readBlock(30);
-    if (head.size() < 30 || head.mid(0, 16) != header)
-        return true; // not ASF: its reader refuses it at once
-    const long long size = head.toLongLong(16, false);
-    if (size <= 30)
-        return true;
-    const TagLib::ByteVector body = stream.readBlock(static_cast<unsigned long>(std::min<long long>(size - 30, 1LL << 30)));
-    // Whether every object in data[from, to) holds the records it counts, at least
-    // min bytes each after its count; nested: the objects of the header extension.
-    std::function<bool(unsigned, unsigned, bool)> objectsFit = [&](unsigned from, unsigned to, bool nested) {
-        for (unsigned at = from; at + 24 <= to;) {
-            const TagLib::ByteVector guid = body.mid(at, 16);
-            const long long objectSize = body.toLongLong(at + 16, false);
-            if (objectSize < 24)
-                return true; // TagLib stops here too
-            const unsigned end = unsigned(std::min<long long>(to, at + objectSize));
-            const unsigned data = at + 24;
-            unsigned least = 0;
-            if (!nested && guid == contents)
-                least = 6; // name length, type, value length
-            else if (nested && (guid == metadata || guid == library))
-                least = 12; // language or reserved, stream, name length, type, data length
-            if (least > 0) {
-                const unsigned count = data + 2 <= end ? body.toUShort(data, false) : 0;
-                if (data + 2 > end || qint64(count) * least > qint64(end - data - 2))
+    // Whether TagLib would read every counted record from within the file.
+    bool recordsFit()
+    {
+        static const TagLib::ByteVector header = guid("\x30\x26\xB2\x75\x8E\x66\xCF\x11\xA6\xD9\x00\xAA\x00\x62\xCE\x6C");
+        static const TagLib::ByteVector extension = guid("\xB5\x03\xBF\x5F\x2E\xA9\xCF\x11\x8E\xE3\x00\xC0\x0C\x20\x53\x65");
+        static const TagLib::ByteVector description = guid("\x33\x26\xB2\x75\x8E\x66\xCF\x11\xA6\xD9\x00\xAA\x00\x62\xCE\x6C");
+        static const TagLib::ByteVector contents = guid("\x40\xA4\xD0\xD2\x07\xE3\xD2\x11\x97\xF0\x00\xA0\xC9\x5E\xA8\x50");
+        static const TagLib::ByteVector metadata = guid("\xEA\xCB\xF8\xC5\xAF\x5B\x77\x48\x84\x67\xAA\x8C\x44\xFA\x4C\xCA");
+        static const TagLib::ByteVector library = guid("\x94\x1C\x23\x44\x98\x94\xD1\x49\xA1\x41\x1D\x13\x4E\x45\x70\x54");
+
+        m_stream.seek(0);
+        if (read(16) != header)
+            return true; // no ASF: TagLib refuses it at once
+        bool ok = true;
+        read(8); // the header's size, which TagLib does not go by
+        const qint32 objects = qint32(dword(&ok)); // a count TagLib takes as signed
+        if (!ok)
+            return true;
+        m_stream.seek(2, TagLib::IOStream::Current);
+        for (qint32 i = 0; i < objects; ++i) {
+            const TagLib::ByteVector id = read(16);
+            const qint64 size = qword(&ok);
+            if (id.size() != 16 || !ok)
+                return true;
+            if (id == contents) {
+                if (!attributesFit(0))
                     return false;
+            } else if (id == description) {
+                unsigned lengths = 0;
+                for (int n = 0; n < 5; ++n)
+                    lengths += word(&ok);
+                skipRead(lengths);
+            } else if (id == extension) {
+                m_stream.seek(18, TagLib::IOStream::Current);
+                const qint64 data = dword(&ok);
+                for (qint64 done = 0; ok && done < data;) {
+                    const TagLib::ByteVector nested = read(16);
+                    const qint64 nestedSize = qword(&ok);
+                    // TagLib leaves the extension here, and reads on as the header.
+                    if (nested.size() != 16 || !ok || nestedSize < 0 || nestedSize > data - done)
+                        break;
+                    if ((nested == metadata || nested == library) && !attributesFit(nested == metadata ? 1 : 2))
+                        return false;
+                    if (nested != metadata && nested != library)
+                        skipObject(nestedSize);
+                    done += nestedSize;
+                }
+            } else {
+                skipObject(size);
             }
-            if (!nested && guid == extension && data + 22 <= end && !objectsFit(data + 22, end, true))
+        }
+        return !m_blind;
+    }
+
+private:
+    static TagLib::ByteVector guid(const char *bytes) { return TagLib::ByteVector(bytes, 16); }
+    // A read that gives less than the file holds there (the stream's limit): the walk
+    // can no longer tell where TagLib would be.
+    TagLib::ByteVector read(unsigned long n)
+    {
+        const long at = m_stream.tell();
+        TagLib::ByteVector v = m_stream.readBlock(n);
+        if (at >= 0 && at < m_length && v.size() < std::min<qint64>(qint64(n), m_length - at))
+            m_blind = true;
+        return v;
+    }
+    quint32 word(bool *ok)
+    {
+        const TagLib::ByteVector v = read(2);
+        *ok = *ok && v.size() == 2;
+        return v.size() == 2 ? v.toUShort(false) : 0;
+    }
+    quint32 dword(bool *ok)
+    {
+        const TagLib::ByteVector v = read(4);
+        *ok = *ok && v.size() == 4;
+        return v.size() == 4 ? v.toUInt(false) : 0;
+    }
+    qint64 qword(bool *ok)
+    {
+        const TagLib::ByteVector v = read(8);
+        *ok = *ok && v.size() == 8;
+        return v.size() == 8 ? v.toLongLong(false) : 0;
+    }
+    // What TagLib reads and passes over: as far as the file goes.
+    void skipRead(qint64 n)
+    {
+        const long at = m_stream.tell();
+        if (at >= 0 && at < m_length)
+            m_stream.seek(long(std::min<qint64>(n, m_length - at)), TagLib::IOStream::Current);
+    }
+    // An object TagLib reads whole, when its size is one the file can hold (both cut
+    // to 32 bits, as TagLib compares them); otherwise it reads nothing of it.
+    void skipObject(qint64 size)
+    {
+        const quint32 size32 = quint32(size);
+        if (size32 > 24 && size32 <= quint32(m_length))
+            skipRead(size32 - 24);
+    }
+    // The records of a content description (kind 0), metadata (1) or metadata library
+    // (2) object, as TagLib's ASF::Attribute::parse reads them.
+    bool attributesFit(int kind)
+    {
+        bool ok = true;
+        quint32 count = word(&ok);
+        while (count-- > 0) {
+            if (m_blind || m_stream.tell() < 0 || m_stream.tell() >= m_length)
                 return false;
-            if (objectSize >= to - at)
+            quint32 nameLength = 0, type = 0, size = 0;
+            if (kind == 0) {
+                nameLength = word(&ok);
+                skipRead(nameLength);
+                type = word(&ok);
+                size = word(&ok);
+            } else {
+                word(&ok);
+                word(&ok);
+                nameLength = word(&ok);
+                type = word(&ok);
+                size = dword(&ok);
+                skipRead(nameLength);
+            }
+            switch (type) {
+            case 5: // word
+                skipRead(2);
                 break;
-            at += unsigned(objectSize);
+            case 2: // bool
+                skipRead(kind == 0 ? 4 : 2);
+                break;
+            case 3: // dword
+                skipRead(4);
+                break;
+            case 4: // qword
+                skipRead(8);
+                break;
+            case 0: // text
+            case 1: // bytes
+            case 6: // GUID
+                skipRead(size);
+                break;
+            default:
+                break;
+            }
         }
         return true;
-    };
-    return objectsFit(0, body.size(), false);
-}
+    }
+
+    TagLib::IOStream &m_stream;
+    const long m_length;
+    bool m_blind = false;
+};
 
 // The file object of the kind the extension names, on stream; for ".ogg" both Ogg
 // codecs are tried.
-std::unique_ptr<TagLib::File> openByExtension(TagLib::IOStream *stream, const QString &extension)
+std::unique_ptr<TagLib::File> openByExtension(BoundedStream *stream, const QString &extension)
 {
     const QString ext = extension.toLower();
     auto valid = [](std::unique_ptr<TagLib::File> file) {
@@ -330,8 +447,9 @@ std::unique_ptr<TagLib::File> openByExtension(TagLib::IOStream *stream, const QS
     if (ext == QLatin1String("aif") || ext == QLatin1String("aiff") || ext == QLatin1String("aifc"))
         return valid(std::make_unique<TagLib::RIFF::AIFF::File>(stream));
     if (ext == QLatin1String("wma") || ext == QLatin1String("asf")) {
-        if (!asfCountsFit(*stream))
+        if (!AsfWalk(*stream).recordsFit())
             return nullptr;
+        stream->renew();
         stream->seek(0);
         return valid(std::make_unique<TagLib::ASF::File>(stream));
     }
