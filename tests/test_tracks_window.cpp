@@ -402,7 +402,7 @@ TEST_F(TracksWindow, ItBlocksNothingTakesDropsAndRemembersTheChoices)
     EXPECT_EQ(d.window.statusBar()->currentMessage(), QStringLiteral("Skladby jsou na obalu."));
 
     // Undone, the import takes its note with it.
-    d.window.action(QStringLiteral("Undo"))->trigger();
+    d.window.Undo()->trigger();
     EXPECT_EQ(d.window.page().item(QStringLiteral("BTo")).lines(), own);
     EXPECT_TRUE(d.window.statusBar()->currentMessage().isEmpty());
 
