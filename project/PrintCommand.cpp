@@ -1,6 +1,5 @@
 #include "project/PrintCommand.h"
 
-#include <QBuffer>
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
@@ -93,33 +92,27 @@ bool writePdf(const PagePrinter &print, const OutputCheck &photosWhole, const QS
         *error = outputError(output, file, errno);
         return false;
     }
-    // Drawn into memory first: the photos' own JPEG bytes go in afterwards.
-    QBuffer drawn;
-    drawn.open(QIODevice::WriteOnly);
-    PdfPhotoEmbedder photos;
-    {
-        QPdfWriter writer(&drawn);
-        writer.setCreator(QStringLiteral("Korvel"));
-        writer.setTitle(QFileInfo(output).completeBaseName());
-        writer.setResolution(1200);
-        writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0),
-                                         QPageLayout::Millimeter));
-        if (!print(writer)) {
-            *error = QStringLiteral("stranu nelze vykreslit do %1").arg(output);
-            file.cancelWriting();
-            return false;
-        }
-    }
-    QByteArray pdf = drawn.buffer();
-    // The photos go in while their checks may still run; nothing is written until
-    // they have passed.
-    const bool embedded = photos.embed(&pdf, error);
-    if (!photosWhole()) {
-        error->clear(); // the damaged photo has been named
+    // Drawn into memory first: the photos' own JPEG bytes go in afterwards, while
+    // their checks may still run; nothing is written until they have passed.
+    QByteArray pdf;
+    const bool drawn = PdfPhotoEmbedder::drawWithPhotos(
+        [&](QIODevice &device) {
+            QPdfWriter writer(&device);
+            writer.setCreator(QStringLiteral("Korvel"));
+            writer.setTitle(QFileInfo(output).completeBaseName());
+            writer.setResolution(1200);
+            writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0),
+                                             QPageLayout::Millimeter));
+            return print(writer);
+        },
+        &pdf);
+    if (!drawn) {
+        *error = QStringLiteral("stranu nelze vykreslit do %1").arg(output);
         file.cancelWriting();
         return false;
     }
-    if (!embedded) {
+    if (!photosWhole()) {
+        error->clear(); // the damaged photo has been named
         file.cancelWriting();
         return false;
     }

@@ -15,6 +15,7 @@
 
 #include "PageTestUtil.h"
 #include "PdfImageStreams.h"
+#include "project/picture/PdfPhotoEmbedder.h"
 
 using namespace korvel;
 using namespace korvel::test;
@@ -777,4 +778,134 @@ TEST(Printing, PhotosReachThePdfAsTheirOwnFiles)
     EXPECT_EQ(rc, 1);
     EXPECT_TRUE(out.contains(QStringLiteral("Obrázek přední strany (p.im2) nelze načíst"))) << out.toStdString();
     EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("p.pdf"))));
+}
+
+namespace {
+
+QByteArray fileBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QByteArray pngBytes(const QImage &image)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
+}
+
+// The mean difference per channel of two images over a region, every other pixel.
+double meanDifference(const QImage &a, const QImage &b, const QRect &region)
+{
+    qint64 difference = 0, samples = 0;
+    for (int y = region.top(); y <= region.bottom(); y += 2)
+        for (int x = region.left(); x <= region.right(); x += 2, ++samples) {
+            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+            difference += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) + std::abs(qBlue(p) - qBlue(q));
+        }
+    return samples ? double(difference) / (samples * 3) : 255;
+}
+
+// The front and back pictures' areas at 96 dpi, inside their outlines.
+const QRect kFrontArea(60, 92, 440, 440);
+const QRect kBackArea(84, 592, 500, 424);
+
+} // namespace
+
+TEST(Printing, APictureOfAStandInsSizeStaysOnItsOwnPlace)
+{
+    // The back picture is a grey strip of 4099 × 3 pixels, the size and colour the
+    // photos' stand-ins once had; the front is a photo.
+    QTemporaryDir dir;
+    QImage strip(4099, 3, QImage::Format_RGB32);
+    strip.fill(QColor(128, 128, 128));
+    const QByteArray photo = fileBytes(QStringLiteral(KORVEL_TEST_DATA "/raster/jpeg_baseline_420.jpg"));
+    ASSERT_FALSE(photo.isEmpty());
+    {
+        QFile kvp(dir.filePath(QStringLiteral("p.kvp"))), back(dir.filePath(QStringLiteral("p.im1"))),
+            front(dir.filePath(QStringLiteral("p.im2")));
+        ASSERT_TRUE(kvp.open(QIODevice::WriteOnly) && back.open(QIODevice::WriteOnly) && front.open(QIODevice::WriteOnly));
+        kvp.write("[SecCD]\r\n");
+        back.write(pngBytes(strip));
+        front.write(photo);
+    }
+    int rc = -1;
+    const QString project = dir.filePath(QStringLiteral("p.kvp"));
+    const QString pdf = dir.filePath(QStringLiteral("p.pdf")), png = dir.filePath(QStringLiteral("p.png"));
+    ASSERT_EQ((run({project, pdf}, &rc), rc), 0);
+    ASSERT_EQ((run({project, png}, &rc), rc), 0);
+
+    EXPECT_EQ(pdfImageStreams(pdf).count(photo), 1) << "the photo goes in once, as its file";
+    const QImage paper = rasteriseAt(pdf, 96, dir);
+    const QImage expected = QImage(png).convertToFormat(QImage::Format_RGB32);
+    EXPECT_LT(meanDifference(paper, expected, kFrontArea), 6.0) << "the photo on the front";
+    EXPECT_LT(meanDifference(paper, expected, kBackArea), 6.0) << "the strip on the back";
+    EXPECT_NEAR(qGray(paper.pixel(kBackArea.center())), 128, 6);
+}
+
+TEST(Printing, APictureCopyingAStandInIsNeverTakenForIt)
+{
+    // The worst case: an image with the very pixels and size of a photo's stand-in in
+    // the same PDF, drawn losslessly beside the photo.
+    Picture photo;
+    QString error;
+    ASSERT_TRUE(photo.loadFromFile(QStringLiteral(KORVEL_TEST_DATA "/raster/jpeg_baseline_420.jpg"), &error))
+        << error.toStdString();
+    const QRectF photoArea(100, 100, 5500, 4125), copyArea(100, 5000, 4099, 300);
+    QImage copy;
+    const auto draw = [&](QIODevice &device) {
+        QPdfWriter writer(&device);
+        writer.setResolution(1200);
+        writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF()));
+        QPainter painter(&writer);
+        if (PdfPhotoEmbedder *embedder = PdfPhotoEmbedder::current())
+            if (const QImage *standIn = embedder->standInFor(photo))
+                copy = standIn->copy();
+        photo.draw(painter, photoArea, DrawTarget::Paper);
+        painter.setRenderHint(QPainter::LosslessImageRendering);
+        painter.drawImage(copyArea, copy);
+        return true;
+    };
+
+    // Found twice, the stand-in is not swapped: the PDF stays as it was drawn.
+    {
+        PdfPhotoEmbedder embedder;
+        QBuffer drawn;
+        drawn.open(QIODevice::WriteOnly);
+        ASSERT_TRUE(draw(drawn));
+        ASSERT_FALSE(copy.isNull());
+        ASSERT_EQ(copy.size(), QSize(4099, 3));
+        QByteArray pdf = drawn.buffer();
+        const QByteArray before = pdf;
+        EXPECT_FALSE(embedder.embed(&pdf, &error));
+        EXPECT_TRUE(pdf == before) << "the PDF was changed";
+    }
+
+    // Printed as korvel-print prints: drawn again with the photo as pixels.
+    QByteArray pdf;
+    ASSERT_TRUE(PdfPhotoEmbedder::drawWithPhotos(draw, &pdf));
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("copy.pdf"));
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(pdf);
+    }
+    const QByteArrayList streams = pdfImageStreams(path);
+    EXPECT_EQ(streams.size(), 2) << "the photo and the copy";
+    EXPECT_EQ(streams.count(photo.bytes()), 0) << "the photo's file is not swapped in for either";
+    // The photo shows where it was drawn, as it does drawn at 96 dpi here.
+    const QImage paper = rasteriseAt(path, 96, dir);
+    QImage expected(paper.size(), QImage::Format_RGB32);
+    expected.fill(Qt::white);
+    {
+        QPainter painter(&expected);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.scale(96.0 / 1200, 96.0 / 1200);
+        photo.draw(painter, photoArea, DrawTarget::Paper);
+    }
+    EXPECT_LT(meanDifference(paper, expected, QRect(12, 12, 430, 320)), 6.0);
 }

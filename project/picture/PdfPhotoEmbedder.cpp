@@ -1,12 +1,16 @@
 #include "project/picture/PdfPhotoEmbedder.h"
 
+#include <qpdf/Buffer.hh>
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFObjectHandle.hh>
 #include <qpdf/Pipeline.hh>
 #include <qpdf/QPDFWriter.hh>
 
-#include <algorithm>
+#include <QBuffer>
+#include <QRandomGenerator>
+#include <cstring>
 #include <exception>
+#include <memory>
 
 #include "project/picture/DeferredJpeg.h"
 #include "project/picture/Picture.h"
@@ -31,15 +35,45 @@ private:
     QByteArray &m_out;
 };
 
-// The stand-ins' sizes: a height and a run of widths no photo of a cover has.
+// The stand-ins' sizes: a height and a run of widths, so that only a few images of
+// a PDF need their pixels compared. The size alone tells nothing: a picture of the
+// user's may have it.
 constexpr int kStandInHeight = 3;
 constexpr int kStandInWidth = 4099;
+
+// SplitMix64: a stream of well-mixed numbers from any seed.
+quint64 nextMixed(quint64 &state)
+{
+    quint64 z = (state += 0x9E3779B97F4A7C15ull);
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+    return z ^ (z >> 31);
+}
+
+// Whether an image stream's pixels, decoded, are exactly mark. A stream that does not
+// decode is no stand-in.
+bool holdsMark(QPDFObjectHandle &image, const QByteArray &mark)
+{
+    QPDFObjectHandle dict = image.getDict();
+    if (!dict.getKey("/ColorSpace").isNameAndEquals("/DeviceRGB") || !dict.getKey("/BitsPerComponent").isInteger()
+        || dict.getKey("/BitsPerComponent").getIntValue() != 8 || dict.hasKey("/SMask") || dict.hasKey("/Mask"))
+        return false;
+    try {
+        const std::shared_ptr<Buffer> data = image.getStreamData(qpdf_dl_generalized);
+        return data && data->getSize() == std::size_t(mark.size())
+               && std::memcmp(data->getBuffer(), mark.constData(), std::size_t(mark.size())) == 0;
+    } catch (const std::exception &) {
+        return false;
+    }
+}
 
 } // namespace
 
 PdfPhotoEmbedder::PdfPhotoEmbedder()
     : m_previous(t_current)
 {
+    // New for every print: a stand-in of one print never passes for one of another.
+    QRandomGenerator::system()->fillRange(m_token);
     t_current = this;
 }
 
@@ -68,9 +102,25 @@ const QImage *PdfPhotoEmbedder::standInFor(const Picture &picture)
     // EXIF orientation is applied keeps its pixels.
     if (info.orientation != 1 || (info.components != 1 && info.components != 3 && info.components != 4))
         return nullptr;
-    QImage standIn(kStandInWidth + int(m_photos.size()), kStandInHeight, QImage::Format_RGB32);
-    standIn.fill(QColor(128, 128, 128));
-    m_photos.push_back(Photo{bytes, info, standIn});
+    // The pixels come from the token and the photo's number. Its first pixel is a
+    // colour, never a grey, so every stand-in is kept as RGB.
+    const int index = int(m_photos.size());
+    QImage standIn(kStandInWidth + index, kStandInHeight, QImage::Format_RGB32);
+    QByteArray mark;
+    mark.reserve(qsizetype(standIn.width()) * kStandInHeight * 3);
+    quint64 state = m_token[0] ^ (m_token[1] + quint64(index) * 0xD1B54A32D192ED03ull);
+    for (int y = 0; y < kStandInHeight; ++y) {
+        auto *line = reinterpret_cast<QRgb *>(standIn.scanLine(y));
+        for (int x = 0; x < standIn.width(); ++x) {
+            const quint64 bits = nextMixed(state);
+            QRgb pixel = qRgb(int(bits & 0xFF), int(bits >> 8 & 0xFF), int(bits >> 16 & 0xFF));
+            if (x == 0 && y == 0)
+                pixel = qRgb(255, int(bits & 0x7F), int(bits >> 8 & 0x7F));
+            line[x] = pixel;
+            mark.append(char(qRed(pixel))).append(char(qGreen(pixel))).append(char(qBlue(pixel)));
+        }
+    }
+    m_photos.push_back(Photo{bytes, info, standIn, mark});
     return &m_photos.back().standIn;
 }
 
@@ -82,8 +132,9 @@ bool PdfPhotoEmbedder::embed(QByteArray *pdf, QString *error) const
         QPDF document;
         document.setSuppressWarnings(true);
         document.processMemoryFile("cover.pdf", pdf->constData(), size_t(pdf->size()));
-        // Which photos found their stand-in: one left out would print as a grey block.
-        std::vector<bool> replaced(m_photos.size(), false);
+        // Where each photo's stand-in is. One left out would print as a strip of noise,
+        // and one found twice means a picture holds its pixels: then nothing is sure.
+        std::vector<std::vector<QPDFObjectHandle>> found(m_photos.size());
         for (QPDFObjectHandle object : document.getAllObjects()) {
             if (!object.isStream())
                 continue;
@@ -96,7 +147,18 @@ bool PdfPhotoEmbedder::embed(QByteArray *pdf, QString *error) const
             const long long index = width.getIntValue() - kStandInWidth;
             if (index < 0 || index >= (long long)m_photos.size())
                 continue;
-            const Photo &photo = m_photos[std::size_t(index)];
+            if (holdsMark(object, m_photos[std::size_t(index)].mark))
+                found[std::size_t(index)].push_back(object);
+        }
+        for (const std::vector<QPDFObjectHandle> &places : found)
+            if (places.size() != 1) {
+                *error = QStringLiteral("Fotografie se do PDF nepodařilo vložit.");
+                return false;
+            }
+        for (std::size_t index = 0; index < m_photos.size(); ++index) {
+            QPDFObjectHandle object = found[index].front();
+            QPDFObjectHandle dict = object.getDict();
+            const Photo &photo = m_photos[index];
             const JpegDecoder::Info &info = photo.info;
             // Colour: as the file stores it. Three and four components say whether they
             // are stored transformed (YCbCr, YCCK) or not (RGB, CMYK).
@@ -131,11 +193,6 @@ bool PdfPhotoEmbedder::embed(QByteArray *pdf, QString *error) const
             }
             dict.removeKey("/SMask");
             dict.removeKey("/Mask");
-            replaced[std::size_t(index)] = true;
-        }
-        if (std::find(replaced.begin(), replaced.end(), false) != replaced.end()) {
-            *error = QStringLiteral("Fotografie se do PDF nepodařilo vložit.");
-            return false;
         }
         QByteArray rewritten;
         qsizetype photoBytes = 0;
@@ -155,6 +212,32 @@ bool PdfPhotoEmbedder::embed(QByteArray *pdf, QString *error) const
         *error = QStringLiteral("PDF nelze dokončit: %1").arg(QString::fromLocal8Bit(e.what()));
         return false;
     }
+}
+
+bool PdfPhotoEmbedder::drawWithPhotos(const std::function<bool(QIODevice &)> &draw, QByteArray *pdf)
+{
+    {
+        PdfPhotoEmbedder photos;
+        QBuffer drawn;
+        drawn.open(QIODevice::WriteOnly);
+        if (!draw(drawn))
+            return false;
+        QByteArray made = drawn.buffer();
+        drawn.close();
+        drawn.setData(QByteArray()); // one copy of the drawing at a time
+        QString ignored;
+        if (photos.embed(&made, &ignored)) {
+            *pdf = std::move(made);
+            return true;
+        }
+    }
+    // The stand-ins are still in: the photos go in as pixels instead.
+    QBuffer drawn;
+    drawn.open(QIODevice::WriteOnly);
+    if (!draw(drawn))
+        return false;
+    *pdf = drawn.buffer();
+    return true;
 }
 
 } // namespace korvel
