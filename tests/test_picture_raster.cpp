@@ -204,6 +204,7 @@ const Fixture kFixtures[] = {
     {"ico_32px_4bpp_im.ico", 32, 32},
     {"ico_48px_8bpp_im.ico", 48, 48},
     {"ico_pil_png_entries.ico", 256, 256},
+    {"jpeg_arithmetic.jpg", 319, 237},
     {"jpeg_baseline_420.jpg", 319, 237},
     {"jpeg_baseline_444.jpg", 319, 237},
     {"jpeg_cmyk.jpg", 319, 237},
@@ -410,6 +411,56 @@ TEST(RasterPicture, JpegVariantsDecodeToThePhoto)
     const QImage cmyk = shown(loadPicture(QStringLiteral("jpeg_cmyk.jpg")));
     EXPECT_NEAR(qRed(cmyk.pixel(0, 0)), 0x2b, 8);
     EXPECT_NEAR(qGreen(cmyk.pixel(0, 0)), 0x45, 8);
+    // The same coefficients coded arithmetically ("jpegtran -arithmetic"): the same pixels.
+    EXPECT_TRUE(samePixels(shown(loadPicture(QStringLiteral("jpeg_arithmetic.jpg"))),
+                           shown(loadPicture(QStringLiteral("jpeg_baseline_420.jpg")))));
+}
+
+TEST(RasterPicture, JpegHeaderTellsWhichKindsAPdfMayCarryAsTheyAre)
+{
+    struct Kind {
+        const char *name;
+        bool baseline, progressive, arithmetic, readableInPdf;
+    };
+    for (const Kind &kind : {Kind{"jpeg_baseline_420.jpg", true, false, false, true},
+                             Kind{"jpeg_progressive.jpg", false, true, false, true},
+                             Kind{"jpeg_cmyk.jpg", true, false, false, true},
+                             Kind{"jpeg_arithmetic.jpg", false, false, true, false}}) {
+        SCOPED_TRACE(kind.name);
+        JpegDecoder::Info info;
+        ASSERT_TRUE(JpegDecoder::readHeader(readBytes(QString::fromLatin1(kind.name)), &info));
+        EXPECT_EQ(info.baseline, kind.baseline);
+        EXPECT_EQ(info.progressive, kind.progressive);
+        EXPECT_EQ(info.arithmetic, kind.arithmetic);
+        EXPECT_EQ(info.precision, 8);
+        EXPECT_EQ(info.readableInPdf(), kind.readableInPdf);
+    }
+
+    // The baseline file with its frame marked extended sequential (SOF1), behind a
+    // few fill bytes: it decodes to the same photo, but is no baseline.
+    const QByteArray baseline = readBytes(QStringLiteral("jpeg_baseline_420.jpg"));
+    QByteArray extended = baseline;
+    const qsizetype frame = extended.indexOf("\xFF\xC0");
+    ASSERT_GT(frame, 0);
+    extended[frame + 1] = char(0xC1);
+    extended.insert(frame, "\xFF\xFF\xFF");
+    JpegDecoder::Info info;
+    ASSERT_TRUE(JpegDecoder::readHeader(extended, &info));
+    EXPECT_FALSE(info.baseline);
+    EXPECT_FALSE(info.readableInPdf());
+    QString error;
+    EXPECT_TRUE(samePixels(shown(loadBytes(extended, QStringLiteral(".jpg"), &error)), shown(loadBytes(baseline, QStringLiteral(".jpg"), &error))))
+        << error.toStdString();
+
+    // 12 bits per sample and the lossless process: never read as a PDF's photo.
+    QByteArray twelveBits = baseline;
+    twelveBits[frame + 4] = char(12);
+    QByteArray lossless = baseline;
+    lossless[frame + 1] = char(0xC3);
+    for (const QByteArray &bytes : {twelveBits, lossless}) {
+        info = JpegDecoder::Info();
+        EXPECT_FALSE(JpegDecoder::readHeader(bytes, &info) && info.readableInPdf());
+    }
 }
 
 TEST(RasterPicture, ExifOrientationIsShownUpright)

@@ -138,6 +138,34 @@ void progressMonitor(j_common_ptr cinfo)
     }
 }
 
+// The marker of the frame header (SOF0 to SOF15) that precedes the first scan, as
+// libjpeg found it, or 0. libjpeg 6.2's interface does not tell a baseline frame
+// from an extended sequential one, so the segments are walked here.
+int frameMarker(const uchar *data, qint64 size)
+{
+    const ByteReader file(data, size);
+    qint64 at = 2; // after SOI
+    while (file.has(at, 2)) {
+        if (file.u8(at) != 0xFF)
+            return 0;
+        const int marker = file.u8(at + 1);
+        if (marker == 0xFF) { // fill byte
+            ++at;
+            continue;
+        }
+        if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) { // no length
+            at += 2;
+            continue;
+        }
+        if (marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC)
+            return marker;
+        if (marker == 0xDA || marker == 0xD9 || !file.has(at + 2, 2))
+            return 0;
+        at += 2 + file.be16(at + 2);
+    }
+    return 0;
+}
+
 inline uchar cmykChannel(int ink, int black, bool inverted)
 {
     // Adobe writes CMYK inverted (0 = full ink); others store it plainly.
@@ -207,7 +235,10 @@ bool runDecode(JpegSession *s)
                          : cinfo->jpeg_color_space == JCS_RGB ? JpegDecoder::Info::Rgb
                                                               : JpegDecoder::Info::YCbCr;
     s->info.invertedCmyk = inverted;
+    s->info.baseline = frameMarker(s->data, qint64(s->size)) == 0xC0;
     s->info.progressive = cinfo->progressive_mode;
+    s->info.arithmetic = cinfo->arith_code;
+    s->info.precision = cinfo->data_precision;
     for (jpeg_saved_marker_ptr m = cinfo->marker_list; m; m = m->next) {
         if (m->marker == JPEG_APP0 + 1) {
             const int o = JpegDecoder::exifOrientation(m->data, m->data_length);

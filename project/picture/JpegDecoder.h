@@ -22,8 +22,16 @@ public:
         int components = 0;
         ColorSpace colorSpace = YCbCr;
         bool invertedCmyk = false; // Adobe's CMYK, 0 meaning full ink
+        bool baseline = false;     // the plainest process, which every reader has
         bool progressive = false;
-        int orientation = 1; // EXIF, 1 (upright) to 8
+        bool arithmetic = false;   // arithmetic coding in place of Huffman's
+        int precision = 8;         // bits per sample
+        int orientation = 1;       // EXIF, 1 (upright) to 8
+
+        // Whether a PDF may carry the file as it is (/DCTDecode): baseline or
+        // progressive, Huffman-coded, 8 bits. PDF readers are not bound to read any
+        // other kind, and some show those as nothing.
+        bool readableInPdf() const { return precision == 8 && !arithmetic && (baseline || progressive); }
     };
     // Reads the whole file as decode() does, so a damaged one fails with the same
     // message, but turns only an eighth of its size into pixels: for a print that

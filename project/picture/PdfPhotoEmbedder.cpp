@@ -99,8 +99,10 @@ const QImage *PdfPhotoEmbedder::standInFor(const Picture &picture)
     else if (!JpegDecoder::readHeader(bytes, &info))
         return nullptr;
     // As stored is how the PDF shows it: a photo that stands upright only once its
-    // EXIF orientation is applied keeps its pixels.
-    if (info.orientation != 1 || (info.components != 1 && info.components != 3 && info.components != 4))
+    // EXIF orientation is applied keeps its pixels, and so does one coded in a way
+    // that not every PDF reader reads (arithmetic coding, 12 bits, lossless).
+    if (info.orientation != 1 || !info.readableInPdf()
+        || (info.components != 1 && info.components != 3 && info.components != 4))
         return nullptr;
     // The pixels come from the token and the photo's number. Its first pixel is a
     // colour, never a grey, so every stand-in is kept as RGB.
