@@ -72,6 +72,8 @@ TFrmMain::TFrmMain(const QString &startFolder, QWidget *parent)
     initKorvelResources();
     // The designer's spine state keeps the per-user values ImgLR and ImgLRName.
     m_document->spine().mirrorToRegistry();
+    // This window shows the page: a project's photos are decoded for its zoom first.
+    m_document->setShownOnScreen(true);
     m_document->enableRecovery(std::make_unique<RecoveryWriter>(*m_document));
     connect(&recovery(), &RecoveryWriter::failed, this,
             [this](const QString &error) { showNotice(QStringLiteral("Záložní kopii neuložené práce nelze zapsat: %1").arg(error)); });

@@ -176,7 +176,7 @@ void CoverDocument::replaceWith(const DocumentSnapshot &snapshot)
 DocumentSnapshot CoverDocument::read(const QString &path, const DocumentSnapshot &from, QStringList *problems,
                                       bool keepUnreadable) const
 {
-    ProjectReading reading = readProjectFile(path, from);
+    ProjectReading reading = readProjectFile(path, from, m_shownOnScreen ? m_page->zoom() : 0);
     if (problems)
         *problems = reading.problems;
     if (keepUnreadable)

@@ -109,6 +109,11 @@ public:
     // side file the program could not read.
     bool hasPictureToRemove(bool front) const;
 
+    // Whether the page is shown on a screen (the designer's window): the photos of a
+    // project opened then are decoded for the page's zoom first, whole in the
+    // background. Off, they are decoded whole as they are read.
+    void setShownOnScreen(bool shown) { m_shownOnScreen = shown; }
+
     // Undo and redo in one place, for the windows' typing.
     void nextChangeIsTyping(int key);
     // The changes this event is about to make are one undo step of this name: a
@@ -153,6 +158,7 @@ private:
     QStringList m_keptSideFiles;
     bool m_named = false;
     bool m_modified = false;
+    bool m_shownOnScreen = false;
 };
 
 } // namespace korvel

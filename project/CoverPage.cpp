@@ -217,7 +217,12 @@ QRectF CoverPage::elementRect(std::string_view name) const
 
 QRect CoverPage::elementPixelRect(std::string_view name, int zoom) const
 {
-    return roundedRect(elementRect(name), scaleAtZoom(zoom));
+    return pixelRect(elementRect(name), zoom);
+}
+
+QRect CoverPage::pixelRect(const QRectF &tenthMm, int zoom)
+{
+    return roundedRect(tenthMm, scaleAtZoom(zoom));
 }
 
 const TextLayout &CoverPage::layout(const QString &code, int zoom) const

@@ -127,6 +127,9 @@ public:
     // millimetre: its area, or a rectangle of its proportions for fill and fit.
     QRectF pictureRect(std::string_view name) const;
     QRect elementPixelRect(std::string_view name, int zoom) const;
+    // A rectangle in tenths of a millimetre in screen pixels at a zoom, rounded as
+    // the page rounds its elements.
+    static QRect pixelRect(const QRectF &tenthMm, int zoom);
 
     // The display lines of a text item at a zoom (laid out on demand and cached).
     const TextLayout &layout(const QString &code, int zoom) const;

@@ -4,10 +4,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <future>
+#include <optional>
 #include <vector>
 
 #include "project/CoverPage.h"
 #include "project/picture/PictureError.h"
+#include "project/picture/ScreenArea.h"
 #include "project/ProjectError.h"
 #include "settings/Cp1250.h"
 #include "settings/IniFile.h"
@@ -334,7 +336,7 @@ DocumentSnapshot readProject(const QByteArray &content, const QString &base, con
     return read;
 }
 
-ProjectReading readProjectFile(const QString &path, const DocumentSnapshot &from)
+ProjectReading readProjectFile(const QString &path, const DocumentSnapshot &from, int screenZoom)
 {
     // The text is read once: a file that changes meanwhile is read whole, old or new.
     QByteArray content;
@@ -342,14 +344,27 @@ ProjectReading readProjectFile(const QString &path, const DocumentSnapshot &from
     const QFileInfo file(path);
     const QString base = projectSideFileBase(path);
     const QDir folder = file.absoluteDir();
+    // A photo shown on the screen is decoded for the size it is shown at, which its
+    // placement decides.
+    const ProjectKeys ini(content);
+    const auto shownAt = [&](const char *element, const char *prefix) -> std::optional<ScreenArea> {
+        if (screenZoom <= 0)
+            return std::nullopt;
+        const QRectF area = findElement(element)->rect();
+        return ScreenArea{QSizeF(CoverPage::pixelRect(area, screenZoom).size()),
+                          readPlacement(ini, QString::fromLatin1(prefix))};
+    };
     // The side files lie beside the project, wherever the program was started. The
     // three are read side by side: two photos decode in the time of one.
-    const auto start = [&](const char *extension) {
-        return std::async(std::launch::async, [path = findSideFile(folder.filePath(base + QLatin1String(extension)))] {
-            return std::pair{path, SideFile::read(path)};
-        });
+    const auto start = [&](const char *extension, const std::optional<ScreenArea> &area) {
+        return std::async(std::launch::async,
+                          [path = findSideFile(folder.filePath(base + QLatin1String(extension))), area] {
+                              return std::pair{path, SideFile::read(path, area ? &*area : nullptr)};
+                          });
     };
-    auto backRead = start(".im1"), frontRead = start(".im2"), spineRead = start(".im3");
+    auto backRead = start(".im1", shownAt("BckImg", "BImg"));
+    auto frontRead = start(".im2", shownAt("MainImg", "MImg"));
+    auto spineRead = start(".im3", std::nullopt);
     ProjectReading reading;
     // A side file that loads under no candidate is reported, and kept on disk.
     const auto take = [&](auto &future, const char *extension) {

@@ -65,7 +65,10 @@ struct ProjectReading {
     QStringList unreadable;
 };
 // Throws ProjectError before anything is read for a file that is no project.
-ProjectReading readProjectFile(const QString &path, const DocumentSnapshot &from);
+// screenZoom: the zoom the cover is shown at on a screen, or 0 when it is shown on
+// none (korvel-print): the front and back photos are then decoded for that zoom first
+// (Picture::loadFromData), and whole in the background.
+ProjectReading readProjectFile(const QString &path, const DocumentSnapshot &from, int screenZoom = 0);
 
 // Every key a saved project gets, with its value as written, in the order of writing.
 QList<std::pair<QString, QString>> projectKeys(const DocumentSnapshot &snapshot);

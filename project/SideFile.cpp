@@ -37,7 +37,7 @@ QString sideFileBase(const QString &sideFile)
     return sideFile.left(std::max<qsizetype>(0, sideFile.size() - 4));
 }
 
-SideFile SideFile::read(const QString &path)
+SideFile SideFile::read(const QString &path, const ScreenArea *shownAt)
 {
     SideFile result;
     QFile file(path);
@@ -61,7 +61,7 @@ SideFile SideFile::read(const QString &path)
     for (const QString &candidate : sideFileCandidates()) {
         Picture picture;
         QString error;
-        if (picture.loadFromData(bytes, candidate, &error)) {
+        if (picture.loadFromData(bytes, candidate, &error, shownAt)) {
             result.picture = picture;
             result.status = Status::Loaded;
         } else if (candidate == own) {

@@ -23,7 +23,8 @@ struct SideFile {
     // Why an existing side file gave no picture: the last loader's or the system's words.
     QString error;
 
-    static SideFile read(const QString &path);
+    // shownAt: where the picture will be shown on the screen, if it will.
+    static SideFile read(const QString &path, const ScreenArea *shownAt = nullptr);
 };
 
 // The side file to use for path: path itself when there is a file of exactly that

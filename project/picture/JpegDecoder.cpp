@@ -42,7 +42,10 @@ struct JpegSession {
     bool outOfMemory = false;
     bool unsupportedColors = false;
     bool tooShort = false;
-    // Read the whole file for its errors, but decode only an eighth of its size.
+    // Each side divided by this (1, 2, 4 or 8) by libjpeg's scaled inverse DCT: every
+    // coefficient is still read, so a damaged file fails as at full size.
+    int reduction = 1;
+    // Read the whole file for its errors, but keep none of the pixels.
     bool inspectOnly = false;
     // Only what the header and markers say.
     bool headerOnly = false;
@@ -251,12 +254,10 @@ bool runDecode(JpegSession *s)
     s->info.orientation = s->orientation;
     if (s->headerOnly)
         return true;
-    if (s->inspectOnly) {
-        // Every coefficient is still read (a damaged file fails as in a full decode),
-        // but only the DC terms are turned into pixels.
-        cinfo->scale_num = 1;
-        cinfo->scale_denom = 8;
-    }
+    // Every coefficient is still read (a damaged file fails as in a full decode); a
+    // reduction of 8 turns only the DC terms into pixels.
+    cinfo->scale_num = 1;
+    cinfo->scale_denom = s->inspectOnly ? 8 : s->reduction;
 
     jpeg_start_decompress(cinfo);
     const JDIMENSION width = cinfo->output_width;
@@ -421,9 +422,10 @@ bool JpegDecoder::inspect(const QByteArray &bytes, Info *info, QString *error)
     return true;
 }
 
-QImage JpegDecoder::decode(const QByteArray &bytes, QString *error)
+QImage JpegDecoder::decode(const QByteArray &bytes, QString *error, int reduction)
 {
     JpegSession s;
+    s.reduction = reduction == 2 || reduction == 4 || reduction == 8 ? reduction : 1;
     if (!runSession(bytes, s, error))
         return QImage();
     return applyOrientation(s.image, s.orientation);

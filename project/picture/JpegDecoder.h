@@ -12,7 +12,10 @@ namespace korvel {
 // upright, as photo viewers show it.
 class JpegDecoder {
 public:
-    static QImage decode(const QByteArray &bytes, QString *error);
+    // reduction 2, 4 or 8 divides each side by it (rounded up), through libjpeg's
+    // scaled inverse DCT: the whole file is read and checked as at full size, but
+    // far fewer pixels are made.
+    static QImage decode(const QByteArray &bytes, QString *error, int reduction = 1);
 
     // What a JPEG file holds, as its header and markers say.
     struct Info {

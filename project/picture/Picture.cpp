@@ -185,7 +185,8 @@ bool Picture::loadFromFile(const QString &path, QString *error)
     return loadFromData(bytes, QLatin1Char('.') + ext, error);
 }
 
-bool Picture::loadFromData(const QByteArray &bytes, const QString &extension, QString *error)
+bool Picture::loadFromData(const QByteArray &bytes, const QString &extension, QString *error,
+                           const ScreenArea *shownAt)
 {
     QString ext = extension.toLower();
     if (ext.startsWith(QLatin1Char('.')))
@@ -204,6 +205,11 @@ bool Picture::loadFromData(const QByteArray &bytes, const QString &extension, QS
 
     QString why;
     std::shared_ptr<const PictureContent> content = recentlyDecoded(bytes, format);
+    // The same photo reduced for a smaller area (the front's photo on the back too) is
+    // decoded again for this one rather than shown from too few pixels.
+    if (const auto *deferred = dynamic_cast<const DeferredJpeg *>(content.get()))
+        if (shownAt && !deferred->servesScreenAt(*shownAt))
+            content.reset();
     if (!content) {
         if (format == PictureFormat::Jpeg && DeferredJpeg::enabled()) {
             // The header now, the whole file in the background (DeferredJpeg::problem),
@@ -212,6 +218,9 @@ bool Picture::loadFromData(const QByteArray &bytes, const QString &extension, QS
             JpegDecoder::Info info;
             if (JpegDecoder::readHeader(bytes, &info) || JpegDecoder::inspect(bytes, &info, &why))
                 content = std::make_shared<DeferredJpeg>(bytes, info);
+        } else if (format == PictureFormat::Jpeg && shownAt) {
+            // Reduced for the screen now, whole in the background once shown.
+            content = DeferredJpeg::forScreen(bytes, *shownAt, &why);
         } else {
             content = format == PictureFormat::Metafile ? decodeMetafile(bytes, &why) : decodeRaster(bytes, format, &why);
         }
@@ -339,6 +348,13 @@ void Picture::draw(QPainter &painter, const QRectF &target, DrawTarget where) co
     // is made in the background (RasterContent::screenCopy); a smooth copy that has
     // arrived since the last paint takes the quick one's place, same size, same spot.
     const auto *raster = dynamic_cast<const RasterContent *>(m_content.get());
+    // A photo loaded for the screen at a reduced scale is shown from those pixels while
+    // they cover the size, from the whole picture beyond it.
+    std::shared_ptr<const RasterContent> source;
+    if (const auto *deferred = dynamic_cast<const DeferredJpeg *>(m_content.get())) {
+        source = deferred->screenSource(want);
+        raster = source.get();
+    }
     if (cache.smooth)
         for (int i = 0; i < 2; ++i)
             if (cache.quick[i])

@@ -19,6 +19,8 @@ class SmoothScreenCopy;
 // vectors, a photo is embedded once at full resolution).
 enum class DrawTarget { Screen, Paper };
 
+struct ScreenArea;
+
 // Decoded content of a picture: its own size and how to draw itself stretched.
 class PictureContent {
 public:
@@ -47,7 +49,9 @@ public:
     // (.ext)". On failure *this is left untouched and *error says why.
     bool loadFromFile(const QString &path, QString *error);
     // The same for bytes already in memory; extension as in a file name ("" or ".jpg").
-    bool loadFromData(const QByteArray &bytes, const QString &extension, QString *error);
+    // shownAt: where the picture will be shown on the screen first, if it will.
+    bool loadFromData(const QByteArray &bytes, const QString &extension, QString *error,
+                      const ScreenArea *shownAt = nullptr);
 
     // Writes the picture in its own format, replacing an existing file. An absent or
     // empty picture writes nothing and succeeds. The file is replaced atomically.

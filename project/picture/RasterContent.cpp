@@ -169,11 +169,11 @@ struct RasterContent::Levels {
     std::vector<QImage> halves; // 1/2, 1/4, ... as far as made; never changed once made
 };
 
-RasterContent::RasterContent(QImage image)
+RasterContent::RasterContent(QImage image, bool quickFirst)
     : m_image(toDrawFormat(std::move(image)))
 {
     // A quarter, a sixteenth, ...: a third of the picture's memory in all.
-    if (area(m_image.size()) > kLevelsFrom)
+    if (area(m_image.size()) > kLevelsFrom || (quickFirst && !m_image.isNull()))
         m_levels = std::make_shared<Levels>(m_image);
 }
 

@@ -49,6 +49,7 @@ signals:
 
 private:
     friend class RasterContent;
+    friend class DeferredJpeg;
     ScreenScaling() = default;
     // One job at a time, so the GUI thread always keeps a core and a thread of the pool.
     static void run(std::function<void()> job);
@@ -61,7 +62,10 @@ private:
 // when it has transparency.
 class RasterContent final : public PictureContent {
 public:
-    explicit RasterContent(QImage image);
+    // quickFirst: shown at a new size from a quick scaling first and smooth from the
+    // background, as a large picture is, however small it is (a photo decoded for the
+    // screen while a project opens: the window waits for that first paint).
+    explicit RasterContent(QImage image, bool quickFirst = false);
 
     ~RasterContent() override;
 
