@@ -41,10 +41,13 @@ int main(int argc, char **argv)
         return peakOf(argv + 2);
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    // The windows made here must not touch the real user's settings.
+    // The windows made here must not touch the real user's settings, nor leave
+    // recovery copies of what the benchmarks typed among the user's.
     QTemporaryDir config;
-    if (config.isValid())
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
+    if (config.isValid()) {
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path() + QStringLiteral("/config")));
+        qputenv("XDG_STATE_HOME", QFile::encodeName(config.path() + QStringLiteral("/state")));
+    }
     QApplication app(argc, argv);
     korvel::installFontSubstitutes();
     benchmark::Initialize(&argc, argv);

@@ -3,16 +3,25 @@
 #include <QApplication>
 #include <QBuffer>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QImage>
+#include <QLineEdit>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QTemporaryDir>
+#include <QTest>
+#include <algorithm>
 #include <benchmark/benchmark.h>
+#include <vector>
 
 #include "BenchData.h"
 #include "app/PageView.h"
 #include "app/TFrmMain.h"
+#include "project/CoverDocument.h"
 #include "project/CoverPage.h"
+#include "project/ProjectSession.h"
 #include "project/picture/RasterContent.h"
+#include "settings/UserRegistry.h"
 
 using namespace korvel;
 
@@ -197,6 +206,98 @@ void BM_PrintToPdfWithTwoPhotos(benchmark::State &state)
     state.counters["pdf_bytes"] = double(bytes);
 }
 BENCHMARK(BM_PrintToPdfWithTwoPhotos)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// Counts the paints of a widget.
+class PaintCounter final : public QObject {
+public:
+    explicit PaintCounter(QWidget *widget) { widget->installEventFilter(this); }
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        paints += event->type() == QEvent::Paint;
+        return false;
+    }
+};
+
+// A keystroke into the title box of the real main window, with two 12-megapixel photos
+// on the cover and 200 lines in its contents list: from the key press until the page
+// has repainted what it changed and the window is idle again. Letters and backspaces
+// take turns, so the title keeps its length. Reports the median and the 99th
+// percentile of all keystrokes (counters median_us, p99_us).
+void BM_KeystrokeInTheMainWindowWithTwoPhotos(benchmark::State &state)
+{
+    QTemporaryDir folder;
+    UserRegistry::setStorePath(folder.filePath(QStringLiteral("registry.ini")));
+    const QString project = folder.filePath(QStringLiteral("album.kvp"));
+    {
+        CoverPage page;
+        ProjectSession session(page);
+        QStringList lines;
+        for (int i = 0; i < 200; ++i)
+            lines << QStringLiteral("%1. Skladba číslo %1\t3:%2").arg(i + 1).arg(i % 60, 2, 10, QLatin1Char('0'));
+        page.item(QStringLiteral("BTo")).setLines(lines);
+        session.save(project);
+        const std::pair<const char *, QColor> photos[] = {{"album.im1", Qt::blue}, {"album.im2", Qt::red}};
+        for (const auto &[name, seed] : photos) {
+            QFile file(folder.filePath(QString::fromLatin1(name)));
+            const QByteArray bytes = bigJpeg(seed);
+            if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) {
+                state.SkipWithError("the project could not be written");
+                return;
+            }
+        }
+    }
+    {
+        TFrmMain window(folder.path());
+        window.show();
+        if (!window.openProject(project) || window.page().MainImg().picture().isEmpty()
+            || window.page().item(QStringLiteral("BTo")).lines().size() != 200) {
+            state.SkipWithError("the project did not open");
+            return;
+        }
+        QLineEdit *title = window.editBox(QStringLiteral("MEN"));
+        title->setFocus();
+        PaintCounter counter(window.QR());
+        // Settled: the photos' whole decodes and smooth copies made, the page painted.
+        for (int i = 0; i < 3; ++i) {
+            QCoreApplication::processEvents();
+            ScreenScaling::waitForBackground();
+            window.QR()->repaint();
+        }
+        QCoreApplication::processEvents();
+
+        std::vector<double> samples;
+        int i = 0;
+        for (auto _ : state) {
+            const int before = counter.paints;
+            QElapsedTimer timer;
+            timer.start();
+            if (i++ % 2 == 0)
+                QTest::keyClick(title, Qt::Key_A);
+            else
+                QTest::keyClick(title, Qt::Key_Backspace);
+            for (int round = 0; round < 1000 && counter.paints == before; ++round)
+                QCoreApplication::processEvents();
+            QCoreApplication::processEvents(); // what else the keystroke left to do
+            const double elapsed = timer.nsecsElapsed() / 1e9;
+            state.SetIterationTime(elapsed);
+            samples.push_back(elapsed * 1e6);
+            if (counter.paints == before) {
+                state.SkipWithError("the page did not repaint");
+                break;
+            }
+        }
+        std::sort(samples.begin(), samples.end());
+        if (!samples.empty()) {
+            state.counters["median_us"] = samples[samples.size() / 2];
+            state.counters["p99_us"] = samples[std::min(samples.size() - 1, samples.size() * 99 / 100)];
+        }
+    }
+    UserRegistry::setStorePath(QString());
+}
+BENCHMARK(BM_KeystrokeInTheMainWindowWithTwoPhotos)->Unit(benchmark::kMicrosecond)->UseManualTime()->Iterations(400);
 
 void BM_StartupToFirstPaintedWindow(benchmark::State &state)
 {
