@@ -19,7 +19,6 @@
 #include "app/TFrmMain.h"
 #include "project/CoverDocument.h"
 #include "project/CoverPage.h"
-#include "project/ProjectSession.h"
 #include "project/picture/RasterContent.h"
 #include "settings/UserRegistry.h"
 
@@ -232,13 +231,13 @@ void BM_KeystrokeInTheMainWindowWithTwoPhotos(benchmark::State &state)
     UserRegistry::setStorePath(folder.filePath(QStringLiteral("registry.ini")));
     const QString project = folder.filePath(QStringLiteral("album.kvp"));
     {
-        CoverPage page;
-        ProjectSession session(page);
+        CoverDocument document(folder.path());
+        CoverPage &page = document.page();
         QStringList lines;
         for (int i = 0; i < 200; ++i)
             lines << QStringLiteral("%1. Skladba číslo %1\t3:%2").arg(i + 1).arg(i % 60, 2, 10, QLatin1Char('0'));
         page.item(QStringLiteral("BTo")).setLines(lines);
-        session.save(project);
+        document.save(project, true);
         const std::pair<const char *, QColor> photos[] = {{"album.im1", Qt::blue}, {"album.im2", Qt::red}};
         for (const auto &[name, seed] : photos) {
             QFile file(folder.filePath(QString::fromLatin1(name)));
