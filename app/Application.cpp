@@ -9,7 +9,7 @@
 #include "dialogs/ErrorBox.h"
 #include "app/TFrmMain.h"
 #include "dialogs/CzechTranslations.h"
-#include "project/Fonts.h"
+#include "settings/Fonts.h"
 
 namespace korvel {
 

@@ -4,7 +4,7 @@
 #include <QPointer>
 #include <string_view>
 
-#include "project/picture/PicturePlacement.h"
+#include "picture/PicturePlacement.h"
 
 namespace korvel {
 

@@ -15,7 +15,7 @@
 #include "dialogs/ErrorBox.h"
 #include "project/CoverDocument.h"
 #include "project/CoverPage.h"
-#include "project/picture/PdfPhotoEmbedder.h"
+#include "picture/PdfPhotoEmbedder.h"
 #include "settings/FileReplacement.h"
 
 namespace korvel {

@@ -8,7 +8,7 @@
 
 #include "dialogs/TFrmTracks.h"
 #include "project/CoverDocument.h"
-#include "project/tracks/TrackReader.h"
+#include "tracks/TrackReader.h"
 
 namespace korvel {
 

@@ -17,9 +17,9 @@
 #include "project/CoverPage.h"
 #include "project/DocumentHistory.h"
 #include "project/RecoveryWriter.h"
-#include "project/picture/DeferredJpeg.h"
-#include "project/picture/JpegDecoder.h"
-#include "project/picture/RasterContent.h"
+#include "picture/DeferredJpeg.h"
+#include "picture/JpegDecoder.h"
+#include "picture/RasterContent.h"
 
 #include <QUndoStack>
 

@@ -10,7 +10,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "project/Fonts.h"
+#include "settings/Fonts.h"
 
 namespace {
 

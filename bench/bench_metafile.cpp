@@ -1,4 +1,4 @@
-#include "project/picture/Picture.h"
+#include "picture/Picture.h"
 
 #include <QFile>
 #include <QImage>

@@ -19,7 +19,7 @@
 #include "app/TFrmMain.h"
 #include "project/CoverDocument.h"
 #include "project/CoverPage.h"
-#include "project/picture/RasterContent.h"
+#include "picture/RasterContent.h"
 #include "settings/UserRegistry.h"
 
 using namespace korvel;

@@ -6,8 +6,8 @@
 #include <benchmark/benchmark.h>
 
 #include "BenchData.h"
-#include "project/picture/Picture.h"
-#include "project/picture/RasterContent.h"
+#include "picture/Picture.h"
+#include "picture/RasterContent.h"
 
 using namespace korvel;
 

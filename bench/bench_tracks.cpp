@@ -12,9 +12,9 @@
 
 #include "tests/AudioTestUtil.h"
 
-#include "project/tracks/CueSheet.h"
-#include "project/tracks/FolderReader.h"
-#include "project/tracks/TrackFormat.h"
+#include "tracks/CueSheet.h"
+#include "tracks/FolderReader.h"
+#include "tracks/TrackFormat.h"
 
 using namespace korvel;
 

@@ -3,7 +3,7 @@
 #include <QApplication>
 #include <QMessageBox>
 
-#include "project/CommandError.h"
+#include "settings/CommandError.h"
 #include "settings/SettingsMessages.h"
 
 namespace korvel {

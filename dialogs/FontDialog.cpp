@@ -19,7 +19,7 @@
 #include <QStyledItemDelegate>
 #include <QVBoxLayout>
 
-#include "project/Fonts.h"
+#include "settings/Fonts.h"
 #include "project/MulDiv.h"
 
 namespace korvel {

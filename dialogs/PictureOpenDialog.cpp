@@ -15,7 +15,7 @@
 #include <algorithm>
 
 #include "dialogs/FileDialogFilters.h"
-#include "project/picture/Picture.h"
+#include "picture/Picture.h"
 
 namespace korvel {
 

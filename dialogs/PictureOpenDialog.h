@@ -2,7 +2,7 @@
 #include <QString>
 
 #include "dialogs/FileDialogFilters.h"
-#include "project/picture/PicturePlacement.h"
+#include "picture/PicturePlacement.h"
 
 class QWidget;
 

@@ -28,7 +28,7 @@
 #include "controls/TKivGradient.h"
 #include "dialogs/WindowPlacement.h"
 #include "project/CoverPage.h"
-#include "project/picture/PictureError.h"
+#include "picture/PictureError.h"
 #include "settings/TKivRegEntry.h"
 #include "project/SpinePictureState.h"
 

@@ -26,8 +26,8 @@
 
 #include "project/CoverDocument.h"
 #include "project/CoverPage.h"
-#include "project/tracks/TrackFormatMemory.h"
-#include "project/tracks/TrackReader.h"
+#include "tracks/TrackFormatMemory.h"
+#include "tracks/TrackReader.h"
 
 namespace korvel {
 

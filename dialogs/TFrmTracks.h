@@ -4,9 +4,9 @@
 #include <memory>
 #include <optional>
 
-#include "project/tracks/TextEncoding.h"
-#include "project/tracks/TrackImport.h"
-#include "project/tracks/TrackList.h"
+#include "tracks/TextEncoding.h"
+#include "project/TrackImport.h"
+#include "tracks/TrackList.h"
 
 class QCheckBox;
 class QComboBox;

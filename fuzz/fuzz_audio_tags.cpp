@@ -5,10 +5,10 @@
 // "0" all come this way.
 #include <QCoreApplication>
 
-#include "project/picture/Picture.h"
-#include "project/tracks/AudioTags.h"
-#include "project/tracks/FolderReader.h"
-#include "project/tracks/TrackFormat.h"
+#include "picture/Picture.h"
+#include "tracks/AudioTags.h"
+#include "tracks/FolderReader.h"
+#include "tracks/TrackFormat.h"
 
 using namespace korvel;
 

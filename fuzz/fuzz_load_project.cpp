@@ -11,8 +11,8 @@
 #include <cstdlib>
 
 #include "project/CoverPage.h"
-#include "project/Fonts.h"
-#include "project/picture/PictureError.h"
+#include "settings/Fonts.h"
+#include "picture/PictureError.h"
 #include "project/ProjectError.h"
 #include "project/CoverDocument.h"
 #include "settings/SettingsError.h"

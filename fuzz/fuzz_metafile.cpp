@@ -1,6 +1,6 @@
 // Feeds arbitrary bytes to the metafile decoder and plays whatever it accepts into
 // a small image, so every record handler sees damaged input.
-#include "project/picture/Picture.h"
+#include "picture/Picture.h"
 
 #include <QGuiApplication>
 #include <QImage>

@@ -4,8 +4,8 @@
 #include <QCoreApplication>
 #include <QImage>
 
-#include "project/picture/Picture.h"
-#include "project/picture/ScreenArea.h"
+#include "picture/Picture.h"
+#include "picture/ScreenArea.h"
 
 namespace {
 const char *const kExtensions[] = {".bmp", ".gif", ".jpg", ".ico", ".jpeg", ".png"};

@@ -3,10 +3,10 @@
 // as the lines of the contents list in every style.
 #include <QCoreApplication>
 
-#include "project/tracks/CueSheet.h"
-#include "project/tracks/Playlist.h"
-#include "project/tracks/TextEncoding.h"
-#include "project/tracks/TrackFormat.h"
+#include "tracks/CueSheet.h"
+#include "tracks/Playlist.h"
+#include "tracks/TextEncoding.h"
+#include "tracks/TrackFormat.h"
 
 using namespace korvel;
 

@@ -12,7 +12,7 @@
 #include "project/ProjectFile.h"
 #include "project/RecoveryWriter.h"
 #include "project/SpinePictureState.h"
-#include "project/picture/PictureError.h"
+#include "picture/PictureError.h"
 #include "settings/SettingsError.h"
 
 // The built-in template lives in this static library, so it is registered by hand.

@@ -8,7 +8,7 @@
 #include <cmath>
 
 #include "project/MulDiv.h"
-#include "project/picture/RasterContent.h"
+#include "picture/RasterContent.h"
 
 namespace korvel {
 

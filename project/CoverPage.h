@@ -6,8 +6,8 @@
 #include <memory>
 
 #include "project/PageGeometry.h"
-#include "project/picture/Picture.h"
-#include "project/picture/PicturePlacement.h"
+#include "picture/Picture.h"
+#include "picture/PicturePlacement.h"
 #include "project/TextItem.h"
 #include "project/TextLayout.h"
 #include "settings/PrinterCalibration.h"

@@ -3,7 +3,7 @@
 #include <QFontMetricsF>
 #include <cmath>
 
-#include "project/Fonts.h"
+#include "settings/Fonts.h"
 #include "project/MulDiv.h"
 
 namespace korvel {

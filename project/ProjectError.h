@@ -1,5 +1,5 @@
 #pragma once
-#include "project/CommandError.h"
+#include "settings/CommandError.h"
 
 namespace korvel {
 

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "project/CoverPage.h"
-#include "project/picture/PictureError.h"
-#include "project/picture/ScreenArea.h"
+#include "picture/PictureError.h"
+#include "picture/ScreenArea.h"
 #include "project/ProjectError.h"
 #include "settings/Cp1250.h"
 #include "settings/IniFile.h"
@@ -19,7 +19,7 @@
 #include "project/SideFile.h"
 #include "project/DocumentSnapshot.h"
 #include "settings/FileReplacement.h"
-#include "project/CommandError.h"
+#include "settings/CommandError.h"
 #include "project/SpinePictureState.h"
 
 namespace korvel {

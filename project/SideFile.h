@@ -2,7 +2,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "project/picture/Picture.h"
+#include "picture/Picture.h"
 
 namespace korvel {
 

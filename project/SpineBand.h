@@ -5,7 +5,7 @@
 
 #include "project/Colors.h"
 #include "project/ItemFont.h"
-#include "project/picture/Picture.h"
+#include "picture/Picture.h"
 
 class QPainter;
 

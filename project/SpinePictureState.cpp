@@ -5,7 +5,7 @@
 
 #include "project/CoverPage.h"
 #include "project/SideFile.h"
-#include "project/picture/PictureError.h"
+#include "picture/PictureError.h"
 #include "settings/SettingsError.h"
 #include "settings/TKivRegEntry.h"
 

@@ -3,7 +3,7 @@
 #include <QPointer>
 #include <QString>
 
-#include "project/picture/Picture.h"
+#include "picture/Picture.h"
 
 namespace korvel {
 

@@ -1,9 +1,11 @@
 # Fails when a source file includes a folder of a higher layer than its own:
-# settings/ -> project/ -> controls/ -> dialogs/ -> app/. Run by CTest as
+# settings/ -> picture/ -> tracks/ -> project/ -> controls/ -> dialogs/ -> app/. Run by CTest as
 #   cmake -DROOT=<source dir> -P layers.cmake
-set(layers settings project controls dialogs app)
+set(layers settings picture tracks project controls dialogs app)
 set(violations "")
-foreach(rank RANGE 0 4)
+list(LENGTH layers count)
+math(EXPR last "${count} - 1")
+foreach(rank RANGE 0 ${last})
   list(GET layers ${rank} layer)
   file(GLOB_RECURSE files "${ROOT}/${layer}/*.h" "${ROOT}/${layer}/*.cpp")
   foreach(file IN LISTS files)

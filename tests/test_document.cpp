@@ -19,7 +19,7 @@
 #include "project/DocumentHistory.h"
 #include "project/RecoveryWriter.h"
 #include "project/RecoveryStore.h"
-#include "project/CommandError.h"
+#include "settings/CommandError.h"
 #include "project/SpinePictureState.h"
 #include "settings/UserRegistry.h"
 

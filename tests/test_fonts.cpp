@@ -8,7 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "project/CoverPage.h"
-#include "project/Fonts.h"
+#include "settings/Fonts.h"
 
 using namespace korvel;
 

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "dialogs/CzechTranslations.h"
-#include "project/Fonts.h"
+#include "settings/Fonts.h"
 
 // One QApplication for the whole test process: widget tests need it and the page
 // needs a font database. Without a display the offscreen platform is used.

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "project/picture/Picture.h"
-#include "project/picture/metafile/Renderer.h"
+#include "picture/Picture.h"
+#include "picture/metafile/Renderer.h"
 
 #include <QDir>
 #include <QFile>

@@ -9,8 +9,8 @@
 #include <QtEndian>
 #include <cstring>
 
-#include "project/picture/JpegDecoder.h"
-#include "project/picture/Picture.h"
+#include "picture/JpegDecoder.h"
+#include "picture/Picture.h"
 
 using namespace korvel;
 

@@ -15,7 +15,7 @@
 
 #include "PageTestUtil.h"
 #include "PdfImageStreams.h"
-#include "project/picture/PdfPhotoEmbedder.h"
+#include "picture/PdfPhotoEmbedder.h"
 
 using namespace korvel;
 using namespace korvel::test;

@@ -10,7 +10,7 @@
 #include "ProjectTestUtil.h"
 #include "project/PageGeometry.h"
 #include "project/ProjectError.h"
-#include "project/picture/PictureError.h"
+#include "picture/PictureError.h"
 #include "settings/SettingsError.h"
 
 using namespace korvel;

@@ -13,11 +13,11 @@
 #include "PageTestUtil.h"
 #include "project/CoverDocument.h"
 #include "project/CoverPage.h"
-#include "project/picture/DeferredJpeg.h"
-#include "project/picture/JpegDecoder.h"
-#include "project/picture/Picture.h"
-#include "project/picture/RasterContent.h"
-#include "project/picture/ScreenArea.h"
+#include "picture/DeferredJpeg.h"
+#include "picture/JpegDecoder.h"
+#include "picture/Picture.h"
+#include "picture/RasterContent.h"
+#include "picture/ScreenArea.h"
 
 using namespace korvel;
 using namespace korvel::test;

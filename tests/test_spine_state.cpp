@@ -3,7 +3,7 @@
 
 #include "PageTestUtil.h"
 #include "ProjectTestUtil.h"
-#include "project/picture/PictureError.h"
+#include "picture/PictureError.h"
 
 using namespace korvel;
 using namespace korvel::test;

@@ -13,14 +13,14 @@
 #include "project/CoverDocument.h"
 #include "project/CoverPage.h"
 #include "project/DocumentHistory.h"
-#include "project/tracks/AudioTags.h"
-#include "project/tracks/CueSheet.h"
-#include "project/tracks/FolderReader.h"
-#include "project/tracks/Playlist.h"
-#include "project/tracks/TextEncoding.h"
-#include "project/tracks/TrackFormat.h"
-#include "project/tracks/TrackImport.h"
-#include "project/tracks/TrackReader.h"
+#include "tracks/AudioTags.h"
+#include "tracks/CueSheet.h"
+#include "tracks/FolderReader.h"
+#include "tracks/Playlist.h"
+#include "tracks/TextEncoding.h"
+#include "tracks/TrackFormat.h"
+#include "project/TrackImport.h"
+#include "tracks/TrackReader.h"
 
 using namespace korvel;
 

@@ -27,7 +27,7 @@
 #include "dialogs/TFrmTracks.h"
 #include "project/CoverDocument.h"
 #include "project/DocumentHistory.h"
-#include "project/tracks/TrackReader.h"
+#include "tracks/TrackReader.h"
 
 using namespace korvel;
 using namespace korvel::test;
