@@ -7,7 +7,7 @@
 #include <QPainter>
 #include <QToolButton>
 
-#include "app/ItemControls.h"
+#include "project/layouts/JewelCase.h"
 #include "controls/Cp1250Validator.h"
 #include "controls/EnterClicksFilter.h"
 #include "controls/UndoKeyFilter.h"
@@ -110,15 +110,15 @@ ItemEditors::ItemEditors(CoverDocument &document, QWidget *canvas, QWidget *dial
         button->setAccessibleDescription(hint);
         EnterClicksFilter::install(button);
     };
-    for (int row = 0; row < int(kItemControls.size()); ++row) {
-        const ItemControlRow &r = kItemControls[std::size_t(row)];
+    for (int row = 0; row < int(kJewelCase.controls.size()); ++row) {
+        const ControlRow &r = kJewelCase.controls[std::size_t(row)];
         const QString label = itemLabel(QString::fromLatin1(r.code));
         if (r.editBox) {
             auto *box = new QLineEdit(canvas);
             m_controls << box;
             box->setObjectName(QString::fromLatin1(r.editBox));
             box->setAccessibleName(label);
-            box->setGeometry(r.editLeft, r.editTop - kToolbarHeight, r.editWidth, 22);
+            box->setGeometry(r.editLeft, r.editTop - kJewelCase.controlsTop, r.editWidth, 22);
             auto *validator = new Cp1250Validator(box);
             connect(validator, &Cp1250Validator::dropped, this,
                     [this](const QString &characters) { emit notice(droppedCharactersNotice(characters)); });
@@ -134,7 +134,7 @@ ItemEditors::ItemEditors(CoverDocument &document, QWidget *canvas, QWidget *dial
             m_editBoxes << box;
         } else {
             // The lists are edited in their own window: its button stands first.
-            auto *edit = makeWindowButton(canvas, row == kContentsRow ? kWindowButtons[0] : kWindowButtons[1]);
+            auto *edit = makeWindowButton(canvas, row == kContentsRow ? kJewelCase.windowButtons[0] : kJewelCase.windowButtons[1]);
             belongsTo(edit, row);
             nextInTabOrder(edit);
         }
@@ -156,7 +156,7 @@ ItemEditors::ItemEditors(CoverDocument &document, QWidget *canvas, QWidget *dial
         auto *panel = new QFrame(canvas);
         m_controls << panel;
         panel->setObjectName(QStringLiteral("Panel%1").arg(row + 1));
-        panel->setGeometry(r.panelLeft, r.panelTop - kToolbarHeight, 79, 27);
+        panel->setGeometry(r.panelLeft, r.panelTop - kJewelCase.controlsTop, 79, 27);
         // It reaches past the sheet: it covers the sheet's shadow rather than show it through.
         panel->setAutoFillBackground(true);
         QPalette white = panel->palette();
@@ -184,7 +184,7 @@ ItemEditors::ItemEditors(CoverDocument &document, QWidget *canvas, QWidget *dial
         }
         // The spine's button stands between the contents list and the information text.
         if (row == kContentsRow) {
-            QToolButton *spine = makeWindowButton(canvas, kWindowButtons[2]);
+            QToolButton *spine = makeWindowButton(canvas, kJewelCase.windowButtons[2]);
             spine->setProperty(kFrontProperty, false); // the spines belong to the back inlay
             nextInTabOrder(spine);
         }
@@ -233,7 +233,7 @@ QList<QKeySequence> ItemEditors::itemKeys()
             QKeySequence(QStringLiteral("Ctrl+Shift+E"))};
 }
 
-QToolButton *ItemEditors::makeWindowButton(QWidget *canvas, const WindowButtonRow &w)
+QToolButton *ItemEditors::makeWindowButton(QWidget *canvas, const WindowButton &w)
 {
     QFont font(QStringLiteral("Arial"));
     font.setPointSize(9);
@@ -283,7 +283,7 @@ QLineEdit *ItemEditors::editBox(const QString &name) const
 
 void ItemEditors::fontButtonClicked(int row)
 {
-    TextItem &item = m_document.page().item(QString::fromLatin1(kItemControls[std::size_t(row)].code));
+    TextItem &item = m_document.page().item(QString::fromLatin1(kJewelCase.controls[std::size_t(row)].code));
     FontDialog dialog(m_dialogParent);
     dialog.setItemFont(item.font());
     if (dialog.exec() == QDialog::Accepted)
@@ -292,14 +292,14 @@ void ItemEditors::fontButtonClicked(int row)
 
 void ItemEditors::alignmentClicked(int row, int alignment)
 {
-    m_document.page().item(QString::fromLatin1(kItemControls[std::size_t(row)].code)).setAlignment(Alignment(alignment));
+    m_document.page().item(QString::fromLatin1(kJewelCase.controls[std::size_t(row)].code)).setAlignment(Alignment(alignment));
     showAlignment(row); // a click on the pressed button must not release it
 }
 
 void ItemEditors::showPage()
 {
-    for (int row = 0; row < int(kItemControls.size()); ++row) {
-        const ItemControlRow &r = kItemControls[std::size_t(row)];
+    for (int row = 0; row < int(kJewelCase.controls.size()); ++row) {
+        const ControlRow &r = kJewelCase.controls[std::size_t(row)];
         const TextItem &item = m_document.page().item(QString::fromLatin1(r.code));
         // An empty box shows, in grey, the text the page prints for it (the sample
         // texts of the template after New).
@@ -314,7 +314,7 @@ void ItemEditors::showPage()
 
 void ItemEditors::showAlignment(int row)
 {
-    const Alignment alignment = m_document.page().item(QString::fromLatin1(kItemControls[std::size_t(row)].code)).alignment();
+    const Alignment alignment = m_document.page().item(QString::fromLatin1(kJewelCase.controls[std::size_t(row)].code)).alignment();
     const int pressed = alignment == Alignment::Left ? 1 : alignment == Alignment::Center ? 2 : 3;
     for (int i = 1; i <= 3; ++i)
         if (auto *button = m_panels[std::size_t(row)]->findChild<QToolButton *>(QStringLiteral("SpeedButton%1").arg(3 * row + i)))
@@ -325,8 +325,8 @@ void ItemEditors::showAlignment(int row)
 void ItemEditors::showTexts()
 {
     // The boxes show what the cover now holds, without their change handling.
-    for (int row = 0; row < int(kItemControls.size()); ++row) {
-        const ItemControlRow &r = kItemControls[std::size_t(row)];
+    for (int row = 0; row < int(kJewelCase.controls.size()); ++row) {
+        const ControlRow &r = kJewelCase.controls[std::size_t(row)];
         if (!r.editBox)
             continue;
         QLineEdit *box = editBox(QString::fromLatin1(r.editBox));

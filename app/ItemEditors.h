@@ -5,7 +5,7 @@
 #include <array>
 #include <string_view>
 
-#include "app/ItemControls.h"
+#include "project/layouts/JewelCase.h"
 
 class QFrame;
 class QKeySequence;
@@ -57,7 +57,7 @@ signals:
 private:
     // The keys the items take: font, the three alignments, the contents list.
     static QList<QKeySequence> itemKeys();
-    QToolButton *makeWindowButton(QWidget *canvas, const WindowButtonRow &row);
+    QToolButton *makeWindowButton(QWidget *canvas, const WindowButton &row);
     void fontButtonClicked(int row);
     // The button of the item's alignment is pressed, the other two are not.
     void showAlignment(int row);

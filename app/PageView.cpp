@@ -4,20 +4,22 @@
 #include <QPainter>
 
 #include "project/CoverPage.h"
+#include "project/SheetView.h"
 
 namespace korvel {
 
 PageView::PageView(CoverPage &page, QWidget *parent)
     : QWidget(parent)
     , m_page(page)
+    , m_view(new SheetView(page, this))
 {
     setObjectName(QStringLiteral("QR"));
     setAttribute(Qt::WA_OpaquePaintEvent);
     setContextMenuPolicy(Qt::NoContextMenu); // the window's popup menu serves the page too
     setAccessibleName(QStringLiteral("Obal na listu A4"));
     resizeToPage();
-    connect(&m_page, &CoverPage::changed, this, [this](const QRect &r) { update(r); });
-    connect(&m_page, &CoverPage::zoomChanged, this, [this] {
+    connect(m_view, &SheetView::changed, this, [this](const QRect &r) { update(r); });
+    connect(m_view, &SheetView::zoomChanged, this, [this] {
         resizeToPage();
         update();
     });
@@ -25,7 +27,7 @@ PageView::PageView(CoverPage &page, QWidget *parent)
 
 void PageView::resizeToPage()
 {
-    setFixedSize(m_page.pixelSize());
+    setFixedSize(m_view->pixelSize());
 }
 
 void PageView::paintEvent(QPaintEvent *event)
@@ -33,7 +35,7 @@ void PageView::paintEvent(QPaintEvent *event)
     QPainter painter(this);
     painter.setClipRegion(event->region());
     painter.fillRect(event->rect(), Qt::white);
-    m_page.paintScreen(painter);
+    m_view->paint(painter);
     // The sheet's edge is the canvas's shadow around this view (PageCanvas).
 }
 

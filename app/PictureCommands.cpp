@@ -9,13 +9,15 @@
 #include "dialogs/PictureOpenDialog.h"
 #include "project/CoverDocument.h"
 #include "project/CoverPage.h"
+#include "project/SheetView.h"
 #include "project/SpinePictureState.h"
 
 namespace korvel {
 
-PictureCommands::PictureCommands(CoverDocument &document, QWidget &window)
+PictureCommands::PictureCommands(CoverDocument &document, const SheetView &view, QWidget &window)
     : QObject(&window)
     , m_document(document)
+    , m_view(view)
     , m_window(window)
 {
 }
@@ -129,10 +131,9 @@ bool PictureCommands::drop(const QString &path, const QPoint &onPage)
         emit notice(QStringLiteral("Tento soubor nelze použít: „%1“ není obrázek ani projekt.").arg(QFileInfo(path).fileName()));
         return false;
     }
-    CoverPage &page = m_document.page();
     std::string_view target;
     for (std::string_view element : {"CDL", "CDR", "MainImg", "BckImg"})
-        if (page.elementPixelRect(element, page.zoom()).contains(onPage)) {
+        if (m_view.elementPixelRect(element).contains(onPage)) {
             target = element;
             break;
         }

@@ -12,13 +12,14 @@ namespace korvel {
 
 class CoverDocument;
 class PageView;
+class SheetView;
 
 // The front and back pictures: chosen in the picture dialog, taken away from the
 // popup menu, or dropped on the page (a spine band takes a dropped picture too).
 class PictureCommands : public QObject {
     Q_OBJECT
 public:
-    PictureCommands(CoverDocument &document, QWidget &window);
+    PictureCommands(CoverDocument &document, const SheetView &view, QWidget &window);
 
     // The open-picture dialog (replaceable, for tests).
     void setOpenPictureDialog(std::function<QString(QWidget *)> dialog) { m_openPicture = std::move(dialog); }
@@ -47,6 +48,7 @@ signals:
 
 private:
     CoverDocument &m_document;
+    const SheetView &m_view;
     QWidget &m_window;
     std::function<QString(QWidget *)> m_openPicture;
     std::string_view m_menuTarget;

@@ -8,6 +8,7 @@
 #include "app/PageView.h"
 #include "project/CoverDocument.h"
 #include "project/CoverPage.h"
+#include "project/SheetView.h"
 #include "project/DocumentHistory.h"
 #include "project/PageGeometry.h"
 
@@ -33,9 +34,8 @@ PictureCropper::PictureCropper(CoverDocument &document, PageView &view)
 
 std::string_view PictureCropper::pictureAt(const QPoint &onView) const
 {
-    const CoverPage &page = m_document.page();
     for (std::string_view name : {"MainImg", "BckImg"})
-        if (page.elementPixelRect(name, page.zoom()).contains(onView))
+        if (m_view.view().elementPixelRect(name).contains(onView))
             return name;
     return {};
 }
@@ -172,7 +172,7 @@ bool PictureCropper::eventFilter(QObject *watched, QEvent *event)
         auto *mouse = static_cast<QMouseEvent *>(event);
         std::string_view name;
         // Dragged at 100 % only, where the page is edited.
-        if (mouse->button() != Qt::LeftButton || page.zoom() != 100)
+        if (mouse->button() != Qt::LeftButton || m_view.view().zoom() != 100)
             return false;
         if (PictureElement *element = fillingAt(mouse->position().toPoint(), &name)) {
             m_dragged = element;
@@ -188,7 +188,7 @@ bool PictureCropper::eventFilter(QObject *watched, QEvent *event)
         auto *mouse = static_cast<QMouseEvent *>(event);
         if (!m_dragged) {
             std::string_view name;
-            const bool movable = page.zoom() == 100 && fillingAt(mouse->position().toPoint(), &name);
+            const bool movable = m_view.view().zoom() == 100 && fillingAt(mouse->position().toPoint(), &name);
             m_view.setCursor(movable ? Qt::OpenHandCursor : Qt::ArrowCursor);
             return false;
         }

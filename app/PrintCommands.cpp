@@ -15,6 +15,7 @@
 #include "dialogs/ErrorBox.h"
 #include "project/CoverDocument.h"
 #include "project/CoverPage.h"
+#include "project/SheetRenderer.h"
 #include "picture/PdfPhotoEmbedder.h"
 #include "settings/FileReplacement.h"
 
@@ -56,7 +57,7 @@ bool PrintCommands::printOn(QPrinter &printer)
     std::optional<PdfPhotoEmbedder> photos;
     if (toPdfFile)
         photos.emplace();
-    bool ok = m_document.page().printTo(printer, calibration);
+    bool ok = SheetRenderer::printTo(m_document.page(), printer, calibration);
     if (ok && photos && photos->photoCount() > 0) {
         QString error;
         QFile file(printer.outputFileName());
@@ -66,7 +67,7 @@ bool PrintCommands::printOn(QPrinter &printer)
             // The file holds the stand-ins: printed again with the photos as pixels,
             // it is whole (only larger); a failure there is told below.
             photos.reset();
-            ok = m_document.page().printTo(printer, calibration);
+            ok = SheetRenderer::printTo(m_document.page(), printer, calibration);
         }
     }
     photos.reset();
@@ -105,7 +106,7 @@ void PrintCommands::preview()
         preview.setWindowTitle(QStringLiteral("Náhled"));
         // The preview shows the page itself: no printer's calibration reaches it.
         connect(&preview, &QPrintPreviewDialog::paintRequested, this,
-                [this](QPrinter *p) { m_document.page().previewTo(*p); });
+                [this](QPrinter *p) { SheetRenderer::previewTo(m_document.page(), *p); });
         preview.exec();
         print = preview.printRequested();
     });

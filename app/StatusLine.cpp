@@ -4,6 +4,7 @@
 #include <QStatusBar>
 
 #include "project/CoverPage.h"
+#include "project/SheetView.h"
 
 namespace korvel {
 
@@ -20,7 +21,7 @@ QString linesThatWillNotPrint(int n)
 
 } // namespace
 
-StatusLine::StatusLine(const CoverPage &page, QStatusBar &bar)
+StatusLine::StatusLine(const CoverPage &page, const SheetView &view, QStatusBar &bar)
     : QObject(&bar)
     , m_page(page)
     , m_warnings(new QLabel(&bar))
@@ -37,8 +38,8 @@ StatusLine::StatusLine(const CoverPage &page, QStatusBar &bar)
     m_zoom->setAlignment(Qt::AlignCenter);
     bar.addPermanentWidget(m_zoom);
     const auto showZoom = [this](int zoom) { m_zoom->setText(QStringLiteral("%1 %").arg(zoom)); };
-    showZoom(page.zoom());
-    connect(&page, &CoverPage::zoomChanged, this, showZoom);
+    showZoom(view.zoom());
+    connect(&view, &SheetView::zoomChanged, this, showZoom);
 }
 
 void StatusLine::showWarnings()

@@ -7,6 +7,7 @@ class QStatusBar;
 namespace korvel {
 
 class CoverPage;
+class SheetView;
 
 // The main window's status line beside the notices: the zoom, and in red what will
 // not come out right on paper (text lines that do not fit their box, pictures too
@@ -14,7 +15,7 @@ class CoverPage;
 class StatusLine : public QObject {
     Q_OBJECT
 public:
-    StatusLine(const CoverPage &page, QStatusBar &bar);
+    StatusLine(const CoverPage &page, const SheetView &view, QStatusBar &bar);
 
     // The warnings follow the page as it is now.
     void showWarnings();

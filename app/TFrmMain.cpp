@@ -24,7 +24,7 @@
 #include <QUndoStack>
 #include <QWheelEvent>
 
-#include "app/ItemControls.h"
+#include "project/layouts/JewelCase.h"
 #include "app/ItemEditors.h"
 #include "app/MainToolBar.h"
 #include "app/PageCanvas.h"
@@ -44,6 +44,7 @@
 #include "dialogs/TFrmNzvCD.h"
 #include "project/CoverDocument.h"
 #include "project/CoverPage.h"
+#include "project/SheetView.h"
 #include "project/DocumentHistory.h"
 #include "project/RecoveryWriter.h"
 #include "project/SpinePictureState.h"
@@ -72,8 +73,6 @@ TFrmMain::TFrmMain(const QString &startFolder, QWidget *parent)
     initKorvelResources();
     // The designer's spine state keeps the per-user values ImgLR and ImgLRName.
     m_document->spine().mirrorToRegistry();
-    // This window shows the page: a project's photos are decoded for its zoom first.
-    m_document->setShownOnScreen(true);
     m_document->enableRecovery(std::make_unique<RecoveryWriter>(*m_document));
     connect(&recovery(), &RecoveryWriter::failed, this,
             [this](const QString &error) { showNotice(QStringLiteral("Záložní kopii neuložené práce nelze zapsat: %1").arg(error)); });
@@ -100,12 +99,15 @@ TFrmMain::TFrmMain(const QString &startFolder, QWidget *parent)
     m_view = new PageView(page(), m_canvas);
     canvas->setPage(m_view);
     m_scroll->setWidget(m_canvas);
-    connect(&page(), &CoverPage::zoomChanged, this, &TFrmMain::resizeCanvas);
+    connect(&view(), &SheetView::zoomChanged, this, &TFrmMain::resizeCanvas);
+    // This window shows the page: a project's photos are decoded for its zoom first.
+    m_document->setScreenZoom(view().zoom());
+    connect(&view(), &SheetView::zoomChanged, m_document, &CoverDocument::setScreenZoom);
     setCentralWidget(m_scroll);
 
     m_commands = new ProjectCommands(*m_document, *this);
     m_print = new PrintCommands(*m_document, *this);
-    m_pictures = new PictureCommands(*m_document, *this);
+    m_pictures = new PictureCommands(*m_document, view(), *this);
     m_tracks = new TrackCommands(*m_document, *this);
     connect(m_commands, &ProjectCommands::notice, this, &TFrmMain::showNotice);
     connect(m_pictures, &PictureCommands::notice, this, &TFrmMain::showNotice);
@@ -126,7 +128,7 @@ TFrmMain::TFrmMain(const QString &startFolder, QWidget *parent)
         else
             statusBar()->showMessage(text);
     });
-    m_statusLine = new StatusLine(page(), *statusBar());
+    m_statusLine = new StatusLine(page(), view(), *statusBar());
     resizeCanvas();
     restorePlacement();
 
@@ -158,6 +160,11 @@ void TFrmMain::FormDestroy()
     } catch (const std::exception &) {
         // The window is going away; there is nobody left to tell.
     }
+}
+
+SheetView &TFrmMain::view() const
+{
+    return m_view->view();
 }
 
 CoverPage &TFrmMain::page()
@@ -581,15 +588,15 @@ void TFrmMain::SetEditorsVisible(bool visible)
 {
     m_editorsVisible = visible;
     m_editors->setVisible(visible);
-    page().setCaptionsVisible(visible);
+    view().setCaptionsVisible(visible);
     resizeCanvas();
 }
 
 void TFrmMain::changeZoom(int delta)
 {
     SetEditorsVisible(false);
-    page().setZoom(page().zoom() + delta); // out of 1..300: ignored by the page
-    if (page().zoom() == 100)
+    view().setZoom(view().zoom() + delta); // out of 1..300: ignored by the view
+    if (view().zoom() == 100)
         SetEditorsVisible(true);
 }
 
@@ -606,7 +613,7 @@ void TFrmMain::ZoomOutClick()
 void TFrmMain::ZoomDefClick()
 {
     SetEditorsVisible(true);
-    page().setZoom(100);
+    view().setZoom(100);
 }
 
 bool TFrmMain::isPreparingPrint() const

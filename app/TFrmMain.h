@@ -18,6 +18,7 @@ class CoverDocument;
 class CoverPage;
 class DocumentHistory;
 class PageView;
+class SheetView;
 class PictureCommands;
 class PictureCropper;
 class PrintCommands;
@@ -45,6 +46,8 @@ public:
     CoverDocument &document() { return *m_document; }
     CoverPage &page();
     PageView *QR() const { return m_view; }
+    // The page as this window shows it: its zoom and screen marks.
+    SheetView &view() const;
     QToolBar *Bar() const { return m_bar; }
     QMenu *PopUpMenuMain() const { return m_popup; }
     QScrollArea *scrollArea() const { return m_scroll; }

@@ -15,6 +15,7 @@
 #include "BenchData.h"
 #include "project/CoverDocument.h"
 #include "project/CoverPage.h"
+#include "project/SheetView.h"
 #include "project/DocumentHistory.h"
 #include "project/RecoveryWriter.h"
 #include "picture/DeferredJpeg.h"
@@ -164,9 +165,10 @@ void BM_OpenToFirstPaintWithTwoPhotos(benchmark::State &state)
         }
     }
     CoverDocument document(folder.path());
-    document.setShownOnScreen(true);
+    SheetView view(document.page());
+    document.setScreenZoom(view.zoom());
     document.start(QString());
-    QImage screen(document.page().pixelSize(), QImage::Format_RGB32);
+    QImage screen(view.pixelSize(), QImage::Format_RGB32);
     std::vector<double> opened, whole;
     for (auto _ : state) {
         QElapsedTimer wholeTimer;
@@ -182,7 +184,7 @@ void BM_OpenToFirstPaintWithTwoPhotos(benchmark::State &state)
         document.open(project);
         {
             QPainter painter(&screen);
-            document.page().paintScreen(painter);
+            view.paint(painter);
         }
         const double elapsed = timer.nsecsElapsed() / 1e9;
         opened.push_back(elapsed * 1e3);

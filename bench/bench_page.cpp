@@ -19,6 +19,9 @@
 #include "app/TFrmMain.h"
 #include "project/CoverDocument.h"
 #include "project/CoverPage.h"
+#include "project/SheetRenderer.h"
+#include "project/SheetView.h"
+#include "project/SheetView.h"
 #include "picture/RasterContent.h"
 #include "settings/UserRegistry.h"
 
@@ -44,7 +47,7 @@ qint64 printToPdf(const CoverPage &page)
         writer.setResolution(1200);
         writer.setPageSize(QPageSize(QPageSize::A4));
         writer.setPageMargins(QMarginsF(0, 0, 0, 0));
-        page.printTo(writer);
+        SheetRenderer::printTo(page, writer);
     }
     return buffer.size();
 }
@@ -61,23 +64,24 @@ void loadPhotos(CoverPage &page)
 
 // The page painted once and the photos' smooth copies for this zoom made: what the
 // user sees a moment after the zoom or the photos changed.
-void paintSettled(const CoverPage &page, QImage &screen)
+void paintSettled(const SheetView &view, QImage &screen)
 {
     {
         QPainter p(&screen);
-        page.paintScreen(p);
+        view.paint(p);
     }
     ScreenScaling::waitForBackground();
     QPainter p(&screen);
-    page.paintScreen(p);
+    view.paint(p);
 }
 
 void BM_KeystrokeRelayoutAndRepaint(benchmark::State &state)
 {
     CoverPage page;
+    SheetView view(page);
     QRect dirty;
-    QObject::connect(&page, &CoverPage::changed, [&](const QRect &r) { dirty = dirty.united(r); });
-    QImage screen(page.pixelSize(), QImage::Format_RGB32);
+    QObject::connect(&view, &SheetView::changed, [&](const QRect &r) { dirty = dirty.united(r); });
+    QImage screen(view.pixelSize(), QImage::Format_RGB32);
     QString text = QStringLiteral("Nadpis");
     int i = 0;
     for (auto _ : state) {
@@ -90,7 +94,7 @@ void BM_KeystrokeRelayoutAndRepaint(benchmark::State &state)
         QPainter p(&screen);
         p.setClipRect(dirty);
         p.fillRect(dirty, Qt::white);
-        page.paintScreen(p);
+        view.paint(p);
     }
 }
 BENCHMARK(BM_KeystrokeRelayoutAndRepaint)->Unit(benchmark::kMicrosecond);
@@ -98,14 +102,15 @@ BENCHMARK(BM_KeystrokeRelayoutAndRepaint)->Unit(benchmark::kMicrosecond);
 void BM_FullRepaintWithTwoPhotos(benchmark::State &state)
 {
     CoverPage page;
+    SheetView view(page);
     loadPhotos(page);
-    page.setZoom(int(state.range(0)));
-    QImage screen(page.pixelSize(), QImage::Format_RGB32);
-    paintSettled(page, screen); // the first paint scales the photos for this zoom
+    view.setZoom(int(state.range(0)));
+    QImage screen(view.pixelSize(), QImage::Format_RGB32);
+    paintSettled(view, screen); // the first paint scales the photos for this zoom
     for (auto _ : state) {
         QPainter p(&screen);
         p.fillRect(screen.rect(), Qt::white);
-        page.paintScreen(p);
+        view.paint(p);
     }
 }
 BENCHMARK(BM_FullRepaintWithTwoPhotos)->Arg(100)->Arg(300)->Unit(benchmark::kMillisecond);
@@ -115,15 +120,16 @@ BENCHMARK(BM_FullRepaintWithTwoPhotos)->Arg(100)->Arg(300)->Unit(benchmark::kMil
 void BM_CropDragRepaintWithTwoPhotos(benchmark::State &state)
 {
     CoverPage page;
+    SheetView view(page);
     loadPhotos(page);
     PicturePlacement fill;
     fill.fit = PicturePlacement::Fit::Fill;
     fill.zoom = 1500;
     page.MainImg().setPlacement(fill);
     page.BckImg().setPlacement(fill);
-    QImage screen(page.pixelSize(), QImage::Format_RGB32);
-    paintSettled(page, screen);
-    const QRect area = page.elementPixelRect("MainImg", 100);
+    QImage screen(view.pixelSize(), QImage::Format_RGB32);
+    paintSettled(view, screen);
+    const QRect area = SheetView::pixelRect(page.elementRect("MainImg"), 100);
     int step = 0;
     for (auto _ : state) {
         step = (step + 1) % 40;
@@ -133,7 +139,7 @@ void BM_CropDragRepaintWithTwoPhotos(benchmark::State &state)
         QPainter p(&screen);
         p.setClipRect(area.adjusted(-1, -1, 1, 1));
         p.fillRect(area, Qt::white);
-        page.paintScreen(p);
+        view.paint(p);
     }
 }
 BENCHMARK(BM_CropDragRepaintWithTwoPhotos)->Unit(benchmark::kMillisecond);
@@ -143,15 +149,16 @@ BENCHMARK(BM_CropDragRepaintWithTwoPhotos)->Unit(benchmark::kMillisecond);
 void BM_FirstPaintAfterZoomWithTwoPhotos(benchmark::State &state)
 {
     CoverPage page;
+    SheetView view(page);
     loadPhotos(page);
-    QImage screen(page.pixelSize() * 3, QImage::Format_RGB32);
-    paintSettled(page, screen);
+    QImage screen(view.pixelSize() * 3, QImage::Format_RGB32);
+    paintSettled(view, screen);
     bool big = false;
     for (auto _ : state) {
         big = !big;
-        page.setZoom(big ? 300 : 100);
+        view.setZoom(big ? 300 : 100);
         QPainter p(&screen);
-        page.paintScreen(p);
+        view.paint(p);
     }
     ScreenScaling::waitForBackground();
 }
@@ -166,18 +173,19 @@ BENCHMARK(BM_FirstPaintAfterZoomWithTwoPhotos)->Unit(benchmark::kMillisecond)->U
 void zoomStepByStep(benchmark::State &state, bool untilSmooth)
 {
     CoverPage page;
+    SheetView view(page);
     loadPhotos(page);
-    QImage screen(page.pixelSize() * 3, QImage::Format_RGB32);
-    paintSettled(page, screen);
+    QImage screen(view.pixelSize() * 3, QImage::Format_RGB32);
+    paintSettled(view, screen);
     int step = 0;
     for (auto _ : state) {
         step = (step + 1) % 20;
-        page.setZoom(110 + 10 * step);
+        view.setZoom(110 + 10 * step);
         if (untilSmooth) {
-            paintSettled(page, screen);
+            paintSettled(view, screen);
         } else {
             QPainter p(&screen);
-            page.paintScreen(p);
+            view.paint(p);
         }
     }
     ScreenScaling::waitForBackground();

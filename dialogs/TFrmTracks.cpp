@@ -26,6 +26,8 @@
 
 #include "project/CoverDocument.h"
 #include "project/CoverPage.h"
+#include "project/SheetRenderer.h"
+#include "project/SheetView.h"
 #include "tracks/TrackFormatMemory.h"
 #include "tracks/TrackReader.h"
 
@@ -95,13 +97,13 @@ protected:
         if (m_page) {
             painter.save();
             painter.setClipRect(target);
+            // What prints, nothing else: the renderer alone, without a view's marks.
             PageRenderOptions options = PageRenderOptions::forScreen(100);
-            options.screenExtras = false; // what prints, nothing else
             options.scale *= f;
             const QRectF r = page().elementRect("BTo"); // tenths of a millimetre
             painter.translate(QPointF(target.topLeft()) - QPointF(std::round(r.left() * options.scale),
                                                                   std::round(r.top() * options.scale)));
-            m_page->paint(painter, options);
+            SheetRenderer::paint(*m_page, painter, options);
             painter.restore();
         }
         painter.setPen(QColor(160, 160, 160));
@@ -115,7 +117,7 @@ private:
         static const CoverPage blank;
         return m_page ? *m_page : blank;
     }
-    QRect box() const { return page().elementPixelRect("BTo", 100); }
+    QRect box() const { return SheetView::pixelRect(page().elementRect("BTo"), 100); }
     const CoverPage *m_page = nullptr;
 };
 
@@ -511,7 +513,7 @@ void TFrmTracks::refresh()
     const int tracks = int(m_list.tracks.size());
     QString contents = tracks ? count(tracks, "skladba", "skladby", "skladeb") : QString();
     int own = 0;
-    if (!isFillable(m_document, kContents))
+    if (!isFillable(m_document, Role::Contents))
         for (const QString &line : m_document.page().item(kContents).lines())
             own += line.trimmed().isEmpty() ? 0 : 1;
     if (tracks && own > 0 && m_fillContents->isChecked())

@@ -75,8 +75,8 @@ void pictureChange(QList<Change> &changes, const Picture &before, const Picture 
 void spineChange(QList<Change> &changes, const DocumentSnapshot &before, const DocumentSnapshot &after)
 {
     // Both bands always carry the same; a change of either is one of the spine.
-    const SpineBand::State &b = before.page.cdl == after.page.cdl ? before.page.cdr : before.page.cdl;
-    const SpineBand::State &a = before.page.cdl == after.page.cdl ? after.page.cdr : after.page.cdl;
+    const SpineBand::State &b = before.cover().cdl() == after.cover().cdl() ? before.cover().cdr() : before.cover().cdl();
+    const SpineBand::State &a = before.cover().cdl() == after.cover().cdl() ? after.cover().cdr() : after.cover().cdl();
     const QString place = QStringLiteral("Hřbet");
     if (!b.backImage.sameAs(a.backImage) || b.gradient.Visible != a.gradient.Visible
         || before.pictureSwitch != after.pictureSwitch || before.remembered != after.remembered)
@@ -95,11 +95,18 @@ void spineChange(QList<Change> &changes, const DocumentSnapshot &before, const D
 
 QString changeLabel(const DocumentSnapshot &before, const DocumentSnapshot &after)
 {
+    // Covers of different shapes (one not yet taken from a page) are told apart by
+    // nothing finer than a change of the cover.
+    const PageState &b0 = before.cover(), &a0 = after.cover();
+    if (b0.items.size() != a0.items.size() || b0.pictures.size() != a0.pictures.size()
+        || b0.bands.size() != a0.bands.size() || a0.bands.size() < 2 || a0.pictures.size() < 2
+        || before.samples.size() != after.samples.size() || after.samples.size() < a0.items.size())
+        return QStringLiteral("Úpravy obalu");
     QList<Change> changes;
-    for (std::size_t i = 0; i < before.page.items.size(); ++i) {
-        const PageState::Item &b = before.page.items[i];
-        const PageState::Item &a = after.page.items[i];
-        const QString place = QString::fromUtf8(kTextItemDefaults[i].label);
+    for (qsizetype i = 0; i < before.cover().items.size(); ++i) {
+        const PageState::Item &b = before.cover().items[i];
+        const PageState::Item &a = after.cover().items[i];
+        const QString place = QString::fromUtf8(kJewelCase.texts[std::size_t(i)].label);
         // A box that was empty over a sample text and is typed into is a change of
         // the text, even when it is typed to read the same.
         if (b.lines != a.lines || before.samples[i] != after.samples[i])
@@ -109,9 +116,9 @@ QString changeLabel(const DocumentSnapshot &before, const DocumentSnapshot &afte
         else if (b.alignment != a.alignment)
             changes.append({Kind::Alignment, place});
     }
-    pictureChange(changes, before.page.mainImg, after.page.mainImg, before.page.mainPlacement,
-                  after.page.mainPlacement, keptSideFileGone(before, after, true), QStringLiteral("Přední strana"));
-    pictureChange(changes, before.page.bckImg, after.page.bckImg, before.page.bckPlacement, after.page.bckPlacement,
+    pictureChange(changes, before.cover().mainImg(), after.cover().mainImg(), before.cover().mainPlacement(),
+                  after.cover().mainPlacement(), keptSideFileGone(before, after, true), QStringLiteral("Přední strana"));
+    pictureChange(changes, before.cover().bckImg(), after.cover().bckImg(), before.cover().bckPlacement(), after.cover().bckPlacement(),
                   keptSideFileGone(before, after, false), QStringLiteral("Zadní strana"));
     spineChange(changes, before, after);
 

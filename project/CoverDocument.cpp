@@ -23,31 +23,19 @@ static void initTemplateResource()
 
 namespace korvel {
 
-namespace {
-
-constexpr int kItemCount = int(kTextItemDefaults.size());
-
-int indexOf(const QString &code)
-{
-    for (int i = 0; i < kItemCount; ++i)
-        if (kTextItemDefaults[std::size_t(i)].code == code.toStdString())
-            return i;
-    return -1;
-}
-
-} // namespace
-
 CoverDocument::CoverDocument(QString startFolder, QObject *parent)
     : QObject(parent)
     , m_startFolder(QDir(startFolder).absolutePath())
     , m_page(new CoverPage(this))
+    , m_sheets{m_page}
     , m_spine(new SpinePictureState(*m_page, this))
 {
     initTemplateResource();
     m_spine->setFolder(m_startFolder);
     m_history = new DocumentHistory([this] { return snapshot(); },
                                     [this](const DocumentSnapshot &s) { apply(s); }, this);
-    connect(m_page, &CoverPage::changed, m_history, &DocumentHistory::changed);
+    for (CoverPage *sheet : std::as_const(m_sheets))
+        connect(sheet, &CoverPage::changed, m_history, &DocumentHistory::changed);
     connect(m_spine, &SpinePictureState::stretchChoiceChanged, m_history, &DocumentHistory::changed);
     connect(m_spine, &SpinePictureState::switchProcedureRan, m_history, &DocumentHistory::changed);
     connect(m_spine, &SpinePictureState::rememberedChanged, m_history, &DocumentHistory::changed);
@@ -99,10 +87,10 @@ void CoverDocument::updateModified()
 
 void CoverDocument::setTextFromBox(int index, const QString &text)
 {
-    if (index < 0 || index >= kItemCount)
+    if (index < 0 || index >= m_samples.size())
         return;
-    const bool wasSample = m_samples[std::size_t(index)];
-    m_samples[std::size_t(index)] = false;
+    const bool wasSample = m_samples[index];
+    m_samples[index] = false;
     m_page->items()[std::size_t(index)].setText(text);
     if (wasSample)
         m_history->changed(); // the box's state is part of the cover even when the text is not new
@@ -127,7 +115,7 @@ namespace {
 DocumentSnapshot snapshotOf(const CoverPage &page, const SpinePictureState &spine)
 {
     DocumentSnapshot s;
-    s.page = page.state();
+    s.cover() = page.state();
     s.pictureSwitch = spine.pictureSwitch();
     s.stretch = spine.stretchChoice();
     s.remembered = spine.remembered();
@@ -139,6 +127,9 @@ DocumentSnapshot snapshotOf(const CoverPage &page, const SpinePictureState &spin
 DocumentSnapshot CoverDocument::snapshot() const
 {
     DocumentSnapshot s = snapshotOf(*m_page, *m_spine);
+    s.sheets.clear();
+    for (const CoverPage *sheet : m_sheets)
+        s.sheets.append(sheet->state());
     s.samples = m_samples;
     s.keptSideFiles = m_keptSideFiles;
     return s;
@@ -148,8 +139,9 @@ void CoverDocument::apply(const DocumentSnapshot &s)
 {
     m_samples = s.samples;
     m_keptSideFiles = s.keptSideFiles;
-    // The page first: the spine windows that follow the restored switch read it.
-    m_page->setState(s.page);
+    // The sheets first: the spine windows that follow the restored switch read the page.
+    for (qsizetype i = 0; i < m_sheets.size() && i < s.sheets.size(); ++i)
+        m_sheets[i]->setState(s.sheets[i]);
     m_spine->restore(s.pictureSwitch, s.stretch, s.remembered);
 }
 
@@ -176,7 +168,7 @@ void CoverDocument::replaceWith(const DocumentSnapshot &snapshot)
 DocumentSnapshot CoverDocument::read(const QString &path, const DocumentSnapshot &from, QStringList *problems,
                                       bool keepUnreadable) const
 {
-    ProjectReading reading = readProjectFile(path, from, m_shownOnScreen ? m_page->zoom() : 0);
+    ProjectReading reading = readProjectFile(path, from, m_screenZoom);
     if (problems)
         *problems = reading.problems;
     if (keepUnreadable)
@@ -189,8 +181,9 @@ QStringList CoverDocument::start(const QString &argument)
     // The template: the creation defaults with empty lists, then default.kvd of the
     // start folder read over them, or the program's own.
     DocumentSnapshot base = snapshot();
-    base.page.items[std::size_t(indexOf(QStringLiteral("BTo")))].lines.clear();
-    base.page.items[std::size_t(indexOf(QStringLiteral("BTit")))].lines.clear();
+    for (qsizetype i = 0; i < base.cover().items.size(); ++i)
+        if (m_page->layout().texts[std::size_t(i)].multiLine)
+            base.cover().items[i].lines.clear();
     const QString own = QDir(m_startFolder).filePath(QStringLiteral("default.kvd"));
     bool haveTemplate = false;
     if (QFile::exists(own)) {

@@ -39,6 +39,8 @@ public:
     explicit CoverDocument(QString startFolder, QObject *parent = nullptr);
     ~CoverDocument() override;
 
+    // The document's sheets, the cover's page first (the only one so far).
+    const QList<CoverPage *> &sheets() const { return m_sheets; }
     CoverPage &page() { return *m_page; }
     const CoverPage &page() const { return *m_page; }
     SpinePictureState &spine() { return *m_spine; }
@@ -57,7 +59,7 @@ public:
 
     // Whether the edit box of item index (page order) is empty while the page prints
     // the item's text as a sample (the template's texts after New).
-    bool isSample(int index) const { return m_samples[std::size_t(index)]; }
+    bool isSample(int index) const { return m_samples.value(index); }
     // The user typed into the edit box of a single-line item: the item takes the text
     // and it is a sample no more.
     void setTextFromBox(int index, const QString &text);
@@ -109,10 +111,11 @@ public:
     // side file the program could not read.
     bool hasPictureToRemove(bool front) const;
 
-    // Whether the page is shown on a screen (the designer's window): the photos of a
-    // project opened then are decoded for the page's zoom first, whole in the
-    // background. Off, they are decoded whole as they are read.
-    void setShownOnScreen(bool shown) { m_shownOnScreen = shown; }
+    // The zoom the page is shown at on a screen (the designer's window), or 0 while it
+    // is shown on none: the photos of a project opened then are decoded for that zoom
+    // first, whole in the background; without a screen they are decoded whole as
+    // they are read.
+    void setScreenZoom(int zoom) { m_screenZoom = zoom; }
 
     // Undo and redo in one place, for the windows' typing.
     void nextChangeIsTyping(int key);
@@ -147,18 +150,19 @@ private:
     void spineFolderFollows();
 
     QString m_startFolder;
-    CoverPage *m_page;
+    CoverPage *m_page; // the cover's sheet
+    QList<CoverPage *> m_sheets;
     SpinePictureState *m_spine;
     DocumentHistory *m_history;
     std::unique_ptr<RecoveryWriter> m_recovery;
     DocumentSnapshot m_template;
-    std::array<bool, 12> m_samples{};
+    QList<bool> m_samples = QList<bool>(qsizetype(kJewelCase.texts.size()), false);
     QString m_path;
     // DocumentSnapshot::keptSideFiles of the cover shown.
     QStringList m_keptSideFiles;
     bool m_named = false;
     bool m_modified = false;
-    bool m_shownOnScreen = false;
+    int m_screenZoom = 0;
 };
 
 } // namespace korvel

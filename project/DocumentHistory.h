@@ -47,8 +47,6 @@ public:
     // step: nothing is recorded between its beginning and its end.
     void beginGesture();
     void endGesture();
-    // Whether a change is waiting to be recorded.
-    bool pending() const { return m_recordScheduled; }
 
     // Forgets every step: the cover as it is now is where undo stops, and it is
     // saved (after New, Open and start-up).

@@ -17,6 +17,7 @@
 
 #include "project/CalibrationPage.h"
 #include "project/CoverPage.h"
+#include "project/SheetRenderer.h"
 #include "settings/Fonts.h"
 #include "picture/DeferredJpeg.h"
 #include "picture/PdfPhotoEmbedder.h"
@@ -295,14 +296,14 @@ int runPrintCommand(int argc, char **argv)
     const QString target; // a file names no printer
     const PagePrinter print = [&](QPagedPaintDevice &device) {
         return calibrationPage ? CalibrationPage::printTo(device, target, calibration)
-                               : page.printTo(device, calibration);
+                               : SheetRenderer::printTo(page, device, calibration);
     };
     const PagePainter paint = [&](QPainter &painter, double at) {
         painter.setWorldTransform(calibration.forDevice(at, at), true);
         if (calibrationPage)
             CalibrationPage::paint(painter, at, target, calibration);
         else
-            page.paint(painter, PageRenderOptions::forPaper(at));
+            SheetRenderer::paint(page, painter, PageRenderOptions::forPaper(at));
     };
     // A photo that is damaged beyond its header leaves the project as unprintable as
     // one that does not load: it is named, and nothing is written.

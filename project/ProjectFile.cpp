@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "project/CoverPage.h"
+#include "project/SheetView.h"
 #include "picture/PictureError.h"
 #include "picture/ScreenArea.h"
 #include "project/ProjectError.h"
@@ -26,13 +27,12 @@ namespace korvel {
 
 namespace {
 
-// Reading order of the items.
-constexpr const char *kReadOrder[] = {"MTht", "MThn", "MTN", "MTdn", "MTit", "MTdit",
-                                      "MTdt", "BTht", "BTno", "BTo",  "BTit", "BTdt"};
-// Writing order: the single-line items, then the two lists.
-constexpr const char *kWriteOrderSingle[] = {"MTht", "MThn", "MTN", "MTdn", "MTit",
-                                             "MTdit", "MTdt", "BTht", "BTno", "BTdt"};
-constexpr const char *kWriteOrderLists[] = {"BTo", "BTit"};
+// The cover's texts are read in the layout's text order, and written single-line
+// items first, then the lists, each in that order.
+QString fromView(std::string_view text)
+{
+    return QString::fromLatin1(text.data(), qsizetype(text.size()));
+}
 
 // The six storable styles, in key order; each key is "1" only for exactly its set.
 struct StyleKey {
@@ -54,12 +54,6 @@ QString key(const QString &prefix, const char *suffix)
     return prefix + QLatin1Char('-') + QLatin1String(suffix);
 }
 
-// The reader asks for the title's keys as "MTn-..."; names match without regard
-// to case, so files written with "MTN-..." read the same.
-QString readPrefix(const QString &code)
-{
-    return code == QLatin1String("MTN") ? QStringLiteral("MTn") : code;
-}
 
 QString alignmentWord(Alignment a)
 {
@@ -131,9 +125,9 @@ int lineCapacity(const QByteArray &content)
     return int(std::min<qint64>(lines, INT32_MAX));
 }
 
-void loadItem(const ProjectKeys &ini, TextItem &item, int capacity)
+void loadItem(const ProjectKeys &ini, const TextSpec &spec, TextItem &item, int capacity)
 {
-    const QString prefix = readPrefix(item.code());
+    const QString prefix = fromView(spec.readPrefix);
     if (item.isMultiLine()) {
         const int n = std::min(ini.ReadInteger(key(prefix, "Tx-L")), capacity);
         for (int i = 1; i <= n; ++i)
@@ -298,7 +292,7 @@ DocumentSnapshot readProject(const QByteArray &content, const QString &base, con
     // two lists emptied (their lines are appended) and no pictures (a project's
     // pictures are those of its side files), its boxes at their first heights.
     CoverPage page;
-    page.setState(from.page);
+    page.setState(from.cover());
     page.item(QStringLiteral("BTo")).clearLines();
     page.item(QStringLiteral("BTit")).clearLines();
     page.MainImg().clear();
@@ -318,18 +312,19 @@ DocumentSnapshot readProject(const QByteArray &content, const QString &base, con
     spine.rememberSideFile(base, sides.spine.status == SideFile::Status::Loaded ? sides.spine.picture : Picture());
 
     const int capacity = lineCapacity(content);
-    for (const char *code : kReadOrder)
-        loadItem(ini, page.item(QString::fromLatin1(code)), capacity);
+    for (std::size_t i = 0; i < page.layout().texts.size(); ++i)
+        loadItem(ini, page.layout().texts[i], page.items()[i], capacity);
 
     // Pictures placed other than stretched; a project without these keys (every older
     // one) has its pictures stretched.
-    page.MainImg().setPlacement(readPlacement(ini, QStringLiteral("MImg")));
-    page.BckImg().setPlacement(readPlacement(ini, QStringLiteral("BImg")));
+    for (std::size_t e = 0; e < page.layout().elements.size(); ++e)
+        if (page.layout().elements[e].kind == ElementKind::Picture)
+            page.picture(ElementId{int(e)}).setPlacement(readPlacement(ini, fromView(page.layout().elements[e].fileKey)));
 
     loadSpine(ini, page, spine);
 
     DocumentSnapshot read;
-    read.page = page.state();
+    read.cover() = page.state();
     read.pictureSwitch = spine.pictureSwitch();
     read.stretch = spine.stretchChoice();
     read.remembered = spine.remembered();
@@ -350,8 +345,8 @@ ProjectReading readProjectFile(const QString &path, const DocumentSnapshot &from
     const auto shownAt = [&](const char *element, const char *prefix) -> std::optional<ScreenArea> {
         if (screenZoom <= 0)
             return std::nullopt;
-        const QRectF area = findElement(element)->rect();
-        return ScreenArea{QSizeF(CoverPage::pixelRect(area, screenZoom).size()),
+        const QRectF area = kJewelCase.element(kJewelCase.find(element)).shape.rect();
+        return ScreenArea{QSizeF(SheetView::pixelRect(area, screenZoom).size()),
                           readPlacement(ini, QString::fromLatin1(prefix))};
     };
     // The side files lie beside the project, wherever the program was started. The
@@ -400,29 +395,28 @@ void forEachSavedKey(const DocumentSnapshot &s, Put &&put)
         for (const StyleKey &k : kStyleKeys)
             put(key(prefix, k.suffix), flag(f.style == k.style));
     };
-    const auto itemOf = [&](const char *code) -> const PageState::Item & {
-        for (std::size_t i = 0; i < kTextItemDefaults.size(); ++i)
-            if (kTextItemDefaults[i].code == code)
-                return s.page.items[i];
-        Q_UNREACHABLE();
-    };
-    for (const char *code : kWriteOrderSingle) {
-        const PageState::Item &item = itemOf(code);
-        const QString prefix = QString::fromLatin1(code);
+    const std::span<const TextSpec> texts = kJewelCase.texts;
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        if (texts[i].multiLine)
+            continue;
+        const PageState::Item &item = s.cover().items[qsizetype(i)];
+        const QString prefix = fromView(texts[i].code);
         put(key(prefix, "Tx"), item.lines.value(0));
         put(key(prefix, "Al"), alignmentWord(item.alignment));
         font(prefix, item.font);
     }
-    for (const char *code : kWriteOrderLists) {
-        const PageState::Item &item = itemOf(code);
-        const QString prefix = QString::fromLatin1(code);
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        if (!texts[i].multiLine)
+            continue;
+        const PageState::Item &item = s.cover().items[qsizetype(i)];
+        const QString prefix = fromView(texts[i].code);
         put(key(prefix, "Tx-L"), number(item.lines.size()));
-        for (qsizetype i = 0; i < item.lines.size(); ++i)
-            put(prefix + QStringLiteral("-Tx%1").arg(i + 1), item.lines[i]);
+        for (qsizetype l = 0; l < item.lines.size(); ++l)
+            put(prefix + QStringLiteral("-Tx%1").arg(l + 1), item.lines[l]);
         put(key(prefix, "Al"), alignmentWord(item.alignment));
         font(prefix, item.font);
     }
-    const SpineBand::State &cdl = s.page.cdl;
+    const SpineBand::State &cdl = s.cover().cdl();
     const QString lr = QStringLiteral("LR");
     put(key(lr, "Grd"), flag(cdl.gradient.Visible));
     put(key(lr, "ImgRoz"), flag(s.stretch));
@@ -496,10 +490,11 @@ QList<std::pair<QString, QString>> projectKeys(const DocumentSnapshot &snapshot)
 QList<std::pair<QString, QString>> placementKeys(const DocumentSnapshot &snapshot, const QByteArray &existing)
 {
     QList<std::pair<QString, QString>> keys;
-    const std::pair<const char *, const PicturePlacement &> pictures[] = {{"MImg", snapshot.page.mainPlacement},
-                                                                          {"BImg", snapshot.page.bckPlacement}};
-    for (const auto &[prefix, placement] : pictures) {
-        const QString name = QString::fromLatin1(prefix);
+    for (const ElementSpec &element : kJewelCase.elements) {
+        if (element.kind != ElementKind::Picture)
+            continue;
+        const PicturePlacement &placement = snapshot.cover().placements[kJewelCase.ordinal(element.name)];
+        const QString name = fromView(element.fileKey);
         // Only where it is not stretched, so a project with stretched pictures stays
         // byte for byte what it always was; but a file that has the keys from an
         // earlier save gets them rewritten, or it would read back as before.
@@ -584,8 +579,8 @@ void saveProjectFiles(const DocumentSnapshot &snapshot, const QString &path)
     // whose picture the cover does not have is removed, or the next Open would show
     // a picture the cover never had.
     const std::pair<const char *, std::optional<Picture>> pictures[] = {
-        {".im1", snapshot.page.bckImg},
-        {".im2", snapshot.page.mainImg},
+        {".im1", snapshot.cover().bckImg()},
+        {".im2", snapshot.cover().mainImg()},
         {".im3", snapshot.spinePicture()},
     };
     std::vector<SaveStep> steps;

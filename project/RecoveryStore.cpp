@@ -188,7 +188,7 @@ bool RecoveryStore::write(const DocumentSnapshot &snapshot, const QString &proje
     if (!writePrivateFile(fresh + QLatin1Char('/') + QLatin1String(kProjectName), text, error))
         return false;
 
-    const std::optional<Picture> pictures[] = {snapshot.page.bckImg, snapshot.page.mainImg, snapshot.spinePicture()};
+    const std::optional<Picture> pictures[] = {snapshot.cover().bckImg(), snapshot.cover().mainImg(), snapshot.spinePicture()};
     std::array<QByteArray, 3> written;
     for (std::size_t i = 0; i < 3; ++i) {
         if (!pictures[i] || pictures[i]->isEmpty())

@@ -69,14 +69,6 @@ void SpineBand::setEndColor(ColorRef color)
     changed();
 }
 
-bool SpineBand::loadBackImage(const QString &path, QString *error)
-{
-    if (!m_backImage.loadFromFile(path, error))
-        return false;
-    changed();
-    return true;
-}
-
 void SpineBand::setBackImage(const Picture &picture)
 {
     m_backImage = picture;
@@ -87,11 +79,6 @@ void SpineBand::clearBackImage()
 {
     m_backImage.clear();
     changed();
-}
-
-bool SpineBand::saveBackImage(const QString &path, QString *error) const
-{
-    return m_backImage.saveToFile(path, error);
 }
 
 void SpineBand::setBackImageMode(BackImageMode mode)

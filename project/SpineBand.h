@@ -56,11 +56,8 @@ public:
     void setEndColor(ColorRef color);
 
     const Picture &backImage() const { return m_backImage; }
-    // Loads BackImage by the file's extension; on failure the picture is unchanged.
-    bool loadBackImage(const QString &path, QString *error);
     void setBackImage(const Picture &picture);
     void clearBackImage();
-    bool saveBackImage(const QString &path, QString *error) const;
 
     BackImageMode backImageMode() const { return m_mode; }
     void setBackImageMode(BackImageMode mode);

@@ -1,5 +1,7 @@
 #include "project/TextItem.h"
 
+#include "project/layouts/JewelCase.h"
+
 namespace korvel {
 
 TextItem::TextItem(std::string_view code, bool multiLine, QString text, ItemFont font, Alignment alignment)
@@ -111,10 +113,8 @@ void TextItem::changed()
 
 QString itemLabel(const QString &code)
 {
-    for (const TextItemDefaults &d : kTextItemDefaults)
-        if (code == QLatin1String(d.code.data(), qsizetype(d.code.size())))
-            return QString::fromUtf8(d.label);
-    return code;
+    const int text = kJewelCase.textIndex(code.toStdString());
+    return text < 0 ? code : QString::fromUtf8(kJewelCase.texts[std::size_t(text)].label);
 }
 
 } // namespace korvel

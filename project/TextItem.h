@@ -12,8 +12,8 @@ namespace korvel {
 // Alignment values as the cover model numbers them.
 enum class Alignment : int { Left = 0, Right = 1, Center = 2 };
 
-// One of the twelve text items of the cover. Its code is the name of its page
-// element and the prefix of its project-file keys. Single-line items hold one
+// A text item of a sheet. Its code is the name of its page element and the prefix
+// of its project-file keys. Single-line items hold one
 // string (which may still wrap when printed); BTo and BTit hold a list of lines.
 // Every setter reports the change at once, so the page repaints the item.
 class TextItem {
@@ -60,32 +60,6 @@ private:
     Alignment m_alignment;
     std::function<void(TextItem &)> m_onChanged;
 };
-
-// The creation defaults of the twelve items, in the order the project file lists
-// them when it reads.
-struct TextItemDefaults {
-    std::string_view code;
-    bool multiLine;
-    const char *text; // UTF-8
-    int points;
-    int style;
-    Alignment alignment;
-    const char *label; // UTF-8: what the user calls the item, for messages
-};
-inline constexpr std::array<TextItemDefaults, 12> kTextItemDefaults = {{
-    {"MTht", false, "Horní text", 10, 0, Alignment::Center, "Horní text (přední strana)"},
-    {"MThn", false, "Horní nadpis", 18, 0, Alignment::Center, "Horní nadpis"},
-    {"MTN", false, "Nadpis", 48, fsBold, Alignment::Center, "Nadpis"},
-    {"MTdn", false, "Dolní nadpis", 18, 0, Alignment::Center, "Dolní nadpis"},
-    {"MTit", false, "Informační text", 18, 0, Alignment::Center, "Informační text (přední strana)"},
-    {"MTdit", false, "Dolní informační text", 10, 0, Alignment::Center, "Dolní informační text"},
-    {"MTdt", false, "Dolní text", 10, 0, Alignment::Center, "Dolní text (přední strana)"},
-    {"BTht", false, "Horní text", 10, 0, Alignment::Center, "Horní text (zadní strana)"},
-    {"BTno", false, "Název obsahu", 14, 0, Alignment::Left, "Název obsahu"},
-    {"BTo", true, "Obsah", 10, 0, Alignment::Center, "Obsah"},
-    {"BTit", true, "Informační text", 10, 0, Alignment::Left, "Informační text (zadní strana)"},
-    {"BTdt", false, "Dolní text", 10, 0, Alignment::Center, "Dolní text (zadní strana)"},
-}};
 
 // What the user calls an item ("Obsah", "Nadpis"), or the code when it is unknown.
 QString itemLabel(const QString &code);

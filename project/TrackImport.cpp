@@ -11,15 +11,16 @@ namespace korvel {
 
 namespace {
 
-int indexOf(const QString &code)
+// The text item of the cover that has a role, or -1.
+int textOf(const CoverDocument &document, Role role)
 {
-    for (std::size_t i = 0; i < kTextItemDefaults.size(); ++i)
-        if (kTextItemDefaults[i].code == code.toStdString())
-            return int(i);
-    return -1;
+    return document.page().layout().textWithRole(role);
 }
 
-const QString kContents = QStringLiteral("BTo");
+TextItem &textWith(CoverPage &page, Role role)
+{
+    return page.items()[std::size_t(page.layout().textWithRole(role))];
+}
 
 // The text as a project file can hold it; what it cannot goes into *dropped, once.
 // A word left out leaves its spaces behind: two in a row, or one at an end or beside
@@ -51,12 +52,12 @@ QString storable(const QString &text, QString *dropped)
 
 } // namespace
 
-bool isFillable(const CoverDocument &document, const QString &code)
+bool isFillable(const CoverDocument &document, Role role)
 {
-    const int index = indexOf(code);
+    const int index = textOf(document, role);
     if (index < 0)
         return false;
-    return document.isSample(index) || document.page().item(code).text().trimmed().isEmpty();
+    return document.isSample(index) || document.page().items()[std::size_t(index)].text().trimmed().isEmpty();
 }
 
 bool isSpineFillable(const CoverDocument &document)
@@ -75,7 +76,7 @@ bool isSpineFillable(const CoverDocument &document)
 TrackPlan planTracks(const CoverDocument &document, const TrackList &list, const TrackChoices &choices)
 {
     TrackPlan plan;
-    const TextItem &contents = document.page().item(kContents);
+    const TextItem &contents = document.page().items()[std::size_t(textOf(document, Role::Contents))];
     plan.font = contents.font();
     if (choices.fontSize > 0)
         plan.font.setSize(choices.fontSize);
@@ -103,12 +104,12 @@ TrackPlan planTracks(const CoverDocument &document, const TrackList &list, const
         return chosen && !value.isEmpty() && (choices.overwrite || fillable);
     };
     plan.fillContents = choices.contents && !plan.lines.isEmpty();
-    plan.fillTitle = fill(choices.title, plan.album, isFillable(document, QStringLiteral("MTN")));
-    plan.fillHeading = fill(choices.heading, plan.artist, isFillable(document, QStringLiteral("MThn")));
+    plan.fillTitle = fill(choices.title, plan.album, isFillable(document, Role::Title));
+    plan.fillHeading = fill(choices.heading, plan.artist, isFillable(document, Role::Artist));
     plan.fillSpine = fill(choices.spine, plan.spine, isSpineFillable(document));
-    plan.fillYear = fill(choices.year, plan.year, isFillable(document, QStringLiteral("MTdn")));
+    plan.fillYear = fill(choices.year, plan.year, isFillable(document, Role::Year));
     plan.fillCover = choices.cover && !list.cover.isEmpty();
-    plan.hiddenLines = plan.fillContents ? previewPage(document, plan)->hiddenLines(kContents) : 0;
+    plan.hiddenLines = plan.fillContents ? previewPage(document, plan)->hiddenLines(textOf(document, Role::Contents)) : 0;
     return plan;
 }
 
@@ -116,7 +117,7 @@ std::unique_ptr<CoverPage> previewPage(const CoverDocument &document, const Trac
 {
     auto page = std::make_unique<CoverPage>();
     page->setState(document.page().state());
-    TextItem &item = page->item(kContents);
+    TextItem &item = textWith(*page, Role::Contents);
     item.setFont(plan.font);
     item.setAlignment(plan.alignment);
     item.setLines(plan.lines);
@@ -126,12 +127,12 @@ std::unique_ptr<CoverPage> previewPage(const CoverDocument &document, const Trac
 int fittingSize(const CoverDocument &document, const TrackPlan &plan)
 {
     std::unique_ptr<CoverPage> page = previewPage(document, plan);
-    TextItem &item = page->item(kContents);
+    TextItem &item = textWith(*page, Role::Contents);
     ItemFont font = plan.font;
     for (int size = plan.font.size(); size >= kSmallestFittingSize; --size) {
         font.setSize(size);
         item.setFont(font);
-        if (page->hiddenLines(kContents) == 0)
+        if (page->hiddenLines(page->layout().textWithRole(Role::Contents)) == 0)
             return size;
     }
     return kSmallestFittingSize;
@@ -143,17 +144,17 @@ QStringList applyTracks(CoverDocument &document, const TrackList &list, const Tr
     CoverPage &page = document.page();
     document.nameNextChange(QStringLiteral("Načtení skladeb"));
     if (plan.fillContents) {
-        TextItem &item = page.item(kContents);
+        TextItem &item = textWith(page, Role::Contents);
         item.setFont(plan.font);
         item.setAlignment(plan.alignment);
-        document.setText(indexOf(kContents), plan.lines.join(QLatin1Char('\n')));
+        document.setText(textOf(document, Role::Contents), plan.lines.join(QLatin1Char('\n')));
     }
     if (plan.fillTitle)
-        document.setText(indexOf(QStringLiteral("MTN")), plan.album);
+        document.setText(textOf(document, Role::Title), plan.album);
     if (plan.fillHeading)
-        document.setText(indexOf(QStringLiteral("MThn")), plan.artist);
+        document.setText(textOf(document, Role::Artist), plan.artist);
     if (plan.fillYear)
-        document.setText(indexOf(QStringLiteral("MTdn")), plan.year);
+        document.setText(textOf(document, Role::Year), plan.year);
     if (plan.fillSpine) {
         page.CDL().setCaption(plan.spine);
         page.CDR().setCaption(plan.spine);

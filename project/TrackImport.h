@@ -5,6 +5,7 @@
 
 #include "project/ItemFont.h"
 #include "project/TextItem.h"
+#include "project/layouts/SheetLayout.h"
 #include "tracks/TrackFormat.h"
 #include "tracks/TrackList.h"
 
@@ -50,7 +51,7 @@ struct TrackPlan {
 
 // Whether the item's text may be filled without overwriting the user's: it is empty,
 // or its box is empty while it shows the template's sample.
-bool isFillable(const CoverDocument &document, const QString &code);
+bool isFillable(const CoverDocument &document, Role role);
 // The same for the spine title (both bands).
 bool isSpineFillable(const CoverDocument &document);
 

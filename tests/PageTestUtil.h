@@ -3,17 +3,28 @@
 #include <QPainter>
 
 #include "project/CoverPage.h"
+#include "project/SheetRenderer.h"
+#include "project/SheetView.h"
 
 namespace korvel::test {
 
-// The page drawn for the screen at its current zoom, as the page view draws it.
-inline QImage renderScreen(const CoverPage &page)
+// The page drawn for the screen at a view's zoom, as the page view draws it.
+inline QImage renderScreen(const SheetView &view)
 {
-    QImage image(page.pixelSize(), QImage::Format_RGB32);
+    QImage image(view.pixelSize(), QImage::Format_RGB32);
     image.fill(Qt::white);
     QPainter p(&image);
-    page.paintScreen(p);
+    view.paint(p);
     return image;
+}
+
+// The same in a view of its own at a zoom, the captions shown or not.
+inline QImage renderScreen(const CoverPage &page, int zoom = 100, bool captions = true)
+{
+    SheetView view(page);
+    view.setZoom(zoom);
+    view.setCaptionsVisible(captions);
+    return renderScreen(view);
 }
 
 // The page drawn as the printer gets it, on a white A4 image at dpi.
@@ -22,7 +33,7 @@ inline QImage renderPaper(const CoverPage &page, int dpi = 96)
     QImage image(qRound(2100.0 / 254 * dpi), qRound(2970.0 / 254 * dpi), QImage::Format_RGB32);
     image.fill(Qt::white);
     QPainter p(&image);
-    page.paint(p, PageRenderOptions::forPaper(dpi));
+    SheetRenderer::paint(page, p, PageRenderOptions::forPaper(dpi));
     return image;
 }
 

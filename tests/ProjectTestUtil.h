@@ -79,10 +79,10 @@ protected:
     void save(const QString &path)
     {
         DocumentSnapshot snapshot;
-        snapshot.page = page.state();
+        snapshot.cover() = page.state();
         snapshot.pictureSwitch = spine.pictureSwitch();
         snapshot.stretch = spine.stretchChoice();
-        if (snapshot.page.cdl.gradient.Visible) {
+        if (snapshot.cover().cdl().gradient.Visible) {
             try {
                 spine.rememberedPicture(); // the side file holds the remembered picture
             } catch (const std::exception &) {

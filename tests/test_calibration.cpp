@@ -17,9 +17,13 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include "project/SheetRenderer.h"
+#include "project/SheetView.h"
+
 #include "GuiTestUtil.h"
 #include "PageTestUtil.h"
 #include "app/PrintSetup.h"
+#include "project/SheetRenderer.h"
 #include "dialogs/CoverPrintDialog.h"
 #include "dialogs/TFrmCalibration.h"
 #include "project/CalibrationPage.h"
@@ -126,7 +130,7 @@ TEST(Calibration, MovesThePrintedPageButNeverTheFileOrTheScreen)
     moved.fill(Qt::white);
     {
         QPainter p(&moved);
-        page.paintOnPaper(p, 96, 96, calibration);
+        SheetRenderer::paintOnPaper(page, p, 96, 96, calibration);
     }
     const QImage plain = renderPaper(page, 96);
     const int shiftX = qRound(50 * 96 / 254.0), shiftY = qRound(30 * 96 / 254.0);

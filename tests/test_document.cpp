@@ -13,6 +13,7 @@
 #include "DesignerTestUtil.h"
 #include "PageTestUtil.h"
 #include "app/PageView.h"
+#include "project/SheetView.h"
 #include "dialogs/TDotazFrm.h"
 #include "dialogs/TFrmEdit.h"
 #include "project/CoverDocument.h"
@@ -310,7 +311,7 @@ TEST_F(Document, ACropIsDraggedUndoneAndSaved)
     d.window.ImgMainClick();
     // "Vyplnit" from the popup menu over the picture.
     PageView *view = d.window.QR();
-    const QPoint onPicture = d.window.page().elementPixelRect("MainImg", 100).center();
+    const QPoint onPicture = SheetView::pixelRect(d.window.page().elementRect("MainImg"), 100).center();
     QContextMenuEvent menu(QContextMenuEvent::Mouse, view->mapTo(&d.window, onPicture), view->mapToGlobal(onPicture));
     QApplication::sendEvent(&d.window, &menu);
     d.window.PopUpMenuMain()->close();

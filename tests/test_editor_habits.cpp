@@ -20,6 +20,7 @@
 #include "GuiTestUtil.h"
 #include "ProjectTestUtil.h"
 #include "app/PageView.h"
+#include "project/SheetView.h"
 #include "app/TFrmMain.h"
 #include "dialogs/TDotazFrm.h"
 #include "dialogs/TFrmHelp.h"
@@ -60,7 +61,7 @@ protected:
     {
         QMimeData mime;
         mime.setUrls({QUrl::fromLocalFile(file)});
-        const QPoint at = window.QR()->mapTo(&window, window.page().elementPixelRect(element, 100).center());
+        const QPoint at = window.QR()->mapTo(&window, SheetView::pixelRect(window.page().elementRect(element), 100).center());
         // As a drag from a file manager arrives: entering, then the drop.
         QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(&window, &enter);
@@ -172,7 +173,7 @@ TEST(ChangeLabels, NameWhatChangedAndWhere)
     SpinePictureState spine(page);
     const auto snapshot = [&] {
         DocumentSnapshot s;
-        s.page = page.state();
+        s.cover() = page.state();
         s.pictureSwitch = spine.pictureSwitch();
         s.stretch = spine.stretchChoice();
         s.remembered = spine.remembered();
@@ -248,9 +249,9 @@ TEST_F(EditorHabits, ShortcutsActOnlyWhereTheirCommandCan)
     QTest::keyClick(&d.window, Qt::Key_S, Qt::ControlModifier);
     EXPECT_EQ(dialogs, 1);
     QTest::keyClick(&d.window, Qt::Key_Plus, Qt::ControlModifier);
-    EXPECT_EQ(d.window.page().zoom(), 110);
+    EXPECT_EQ(d.window.view().zoom(), 110);
     QTest::keyClick(&d.window, Qt::Key_0, Qt::ControlModifier);
-    EXPECT_EQ(d.window.page().zoom(), 100);
+    EXPECT_EQ(d.window.view().zoom(), 100);
     EXPECT_EQ(d.window.findChild<QLabel *>(QStringLiteral("ZoomLabel"))->text(), QStringLiteral("100 %"));
     QTest::keyClick(&d.window, Qt::Key_F1);
     bool helpShown = false;

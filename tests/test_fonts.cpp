@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include "project/CoverPage.h"
+#include "project/SheetRenderer.h"
+#include "project/SheetView.h"
 #include "settings/Fonts.h"
 
 using namespace korvel;
@@ -21,10 +23,10 @@ QImage pageWithTitleFont(const QString &face)
     font.name = face;
     page.item(QStringLiteral("MTN")).setFont(font);
     page.item(QStringLiteral("MTN")).setText(QStringLiteral("Příliš žluťoučký kůň"));
-    QImage image(page.pixelSize(), QImage::Format_RGB32);
+    QImage image(SheetView(page).pixelSize(), QImage::Format_RGB32);
     image.fill(Qt::white);
     QPainter painter(&image);
-    page.paint(painter, PageRenderOptions::forPaper(96));
+    SheetRenderer::paint(page, painter, PageRenderOptions::forPaper(96));
     return image;
 }
 

@@ -183,7 +183,7 @@ TEST_F(FrmEdit, ShowsTheContentsListAndHandsEveryKeystrokeToThePage)
     EXPECT_EQ(lines("BTo"),
               (QStringList{QStringLiteral("1. Úvod"), QStringLiteral("2. Píseň"), QStringLiteral("3. Outro")}));
     EXPECT_GE(repaints.count(), 8) << "the page repaints the item on each keystroke";
-    EXPECT_EQ(page.layout(QStringLiteral("BTo"), 100).lines.value(2), QStringLiteral("3. Outro"));
+    EXPECT_EQ(page.layout(QStringLiteral("BTo")).lines.value(2), QStringLiteral("3. Outro"));
 
     // A blank line inside the list is kept; only the last empty line is dropped.
     QTest::keyClick(w.Text(), Qt::Key_Return);
@@ -204,7 +204,7 @@ TEST_F(FrmEdit, DeletingAllTextEmptiesTheItem)
     QTest::keyClick(w.Text(), Qt::Key_Delete);
     EXPECT_TRUE(w.Text()->toPlainText().isEmpty());
     EXPECT_TRUE(lines("BTo").isEmpty());
-    EXPECT_TRUE(page.layout(QStringLiteral("BTo"), 100).lines.isEmpty());
+    EXPECT_TRUE(page.layout(QStringLiteral("BTo")).lines.isEmpty());
 }
 
 TEST_F(FrmEdit, OpeningSplitsALineWiderThanTheEditorWhereTheEditorWrapsIt)

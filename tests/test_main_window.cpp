@@ -20,6 +20,9 @@
 #include <QToolButton>
 #include <gtest/gtest.h>
 
+#include "project/SheetRenderer.h"
+#include "project/SheetView.h"
+
 #include "GuiTestUtil.h"
 #include "app/PageView.h"
 #include "app/TFrmMain.h"
@@ -113,13 +116,13 @@ TEST(MainWindow, PopupMenuOffersZoomAndPreview)
     EXPECT_EQ(actions[5]->text(), QStringLiteral("Kalibrace tiskárny"));
 
     actions[0]->trigger();
-    EXPECT_EQ(window.page().zoom(), 110);
+    EXPECT_EQ(window.view().zoom(), 110);
     actions[1]->trigger();
-    EXPECT_EQ(window.page().zoom(), 100);
+    EXPECT_EQ(window.view().zoom(), 100);
     actions[0]->trigger();
     actions[0]->trigger();
     actions[2]->trigger();
-    EXPECT_EQ(window.page().zoom(), 100);
+    EXPECT_EQ(window.view().zoom(), 100);
 
     // A right click on the page opens the menu.
     window.show();
@@ -138,42 +141,42 @@ TEST(MainWindow, ZoomRulesKeepEditorsVisibleExactlyAtHundred)
     window.show();
 
     window.ZoomInClick();
-    EXPECT_EQ(window.page().zoom(), 110);
+    EXPECT_EQ(window.view().zoom(), 110);
     EXPECT_FALSE(window.editorsVisible());
     EXPECT_FALSE(edit->isVisible());
     EXPECT_FALSE(panel->isVisible());
-    EXPECT_FALSE(window.page().captionsVisible());
+    EXPECT_FALSE(window.view().captionsVisible());
     window.ZoomOutClick();
-    EXPECT_EQ(window.page().zoom(), 100);
+    EXPECT_EQ(window.view().zoom(), 100);
     EXPECT_TRUE(edit->isVisible());
     EXPECT_TRUE(panel->isVisible());
-    EXPECT_TRUE(window.page().captionsVisible());
+    EXPECT_TRUE(window.view().captionsVisible());
 
     for (int i = 0; i < 40; ++i)
         window.ZoomInClick();
-    EXPECT_EQ(window.page().zoom(), 300);
+    EXPECT_EQ(window.view().zoom(), 300);
     EXPECT_FALSE(edit->isVisible());
     EXPECT_EQ(window.QR()->size(), QSize(2381, 3368));
 
     for (int i = 0; i < 40; ++i) {
         window.ZoomOutClick();
-        EXPECT_EQ(window.editorsVisible(), window.page().zoom() == 100);
+        EXPECT_EQ(window.editorsVisible(), window.view().zoom() == 100);
     }
-    EXPECT_EQ(window.page().zoom(), 10);
+    EXPECT_EQ(window.view().zoom(), 10);
     EXPECT_FALSE(edit->isVisible());
 
     // From 90 zoom in reaches 100 and shows the controls again.
     window.ZoomDefClick();
     window.ZoomOutClick();
-    ASSERT_EQ(window.page().zoom(), 90);
+    ASSERT_EQ(window.view().zoom(), 90);
     window.ZoomInClick();
-    EXPECT_EQ(window.page().zoom(), 100);
+    EXPECT_EQ(window.view().zoom(), 100);
     EXPECT_TRUE(edit->isVisible());
 
     window.ZoomInClick();
     window.ZoomInClick();
     window.ZoomDefClick();
-    EXPECT_EQ(window.page().zoom(), 100);
+    EXPECT_EQ(window.view().zoom(), 100);
     EXPECT_TRUE(edit->isVisible());
     EXPECT_EQ(window.QR()->size(), QSize(794, 1123));
 }
@@ -234,7 +237,7 @@ TEST(MainWindow, PreviewIsNotStartedTwice)
     EXPECT_EQ(previews, 1);
     EXPECT_TRUE(secondReturnedAtOnce);
     EXPECT_FALSE(window.isPreparingPrint());
-    EXPECT_EQ(window.page().zoom(), 100);
+    EXPECT_EQ(window.view().zoom(), 100);
     EXPECT_FALSE(window.commands().Fsave->isEnabled()) << "preview changes nothing";
 }
 

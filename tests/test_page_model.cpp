@@ -6,79 +6,90 @@
 #include <gtest/gtest.h>
 
 #include "project/CoverPage.h"
+#include "project/SheetView.h"
 
 using namespace korvel;
 
 namespace {
 
-struct PixelRow {
-    const char *name;
-    int left, top, width, height;
-};
-
-// The element table in screen pixels at 100 %, written out independently of the code.
-constexpr PixelRow kPixels[] = {
-    {"QRShape1", 52, 84, 459, 456}, {"MainImg", 53, 85, 457, 454},  {"QRShape2", 51, 584, 25, 442},
-    {"QRShape4", 594, 584, 25, 442}, {"QRShape3", 75, 584, 520, 442}, {"CDR", 595, 585, 23, 440},
-    {"CDL", 52, 585, 23, 440},      {"BckImg", 76, 585, 518, 440},  {"BTht", 90, 597, 487, 17},
-    {"BTno", 90, 635, 487, 24},     {"BTdt", 90, 1000, 487, 17},    {"BTo", 90, 664, 487, 258},
-    {"BTit", 90, 931, 487, 66},     {"MTht", 63, 93, 431, 18},      {"MThn", 64, 169, 433, 30},
-    {"MTN", 64, 201, 433, 79},      {"MTdn", 64, 283, 433, 29},     {"MTit", 64, 382, 433, 29},
-    {"MTdit", 64, 488, 433, 18},    {"MTdt", 64, 514, 433, 18},
-};
+bool isText(ElementKind kind)
+{
+    return kind == ElementKind::TextLine || kind == ElementKind::TextList;
+}
 
 } // namespace
 
-TEST(PageGeometry, ElementsStandAtTheirPixelsAndTenthsOfAMillimetre)
+TEST(SheetLayouts, EveryElementStandsOnThePaperInsideItsOutline)
 {
-    CoverPage page;
-    ASSERT_EQ(kPageElementCount, std::size(kPixels));
-    for (std::size_t i = 0; i < kPageElementCount; ++i) {
-        const PixelRow &row = kPixels[i];
-        SCOPED_TRACE(row.name);
-        EXPECT_EQ(kPageElements[i].name, row.name) << "stacking order";
-        EXPECT_EQ(page.elementPixelRect(row.name, 100), QRect(row.left, row.top, row.width, row.height));
+    for (const SheetLayout *layout : {&kJewelCase}) {
+        SCOPED_TRACE(std::string(layout->name));
+        const QRectF paper(0, 0, layout->paperWidth, layout->paperHeight);
+        QStringList names;
+        for (const ElementSpec &e : layout->elements) {
+            SCOPED_TRACE(std::string(e.name));
+            const QRectF r = e.shape.rect();
+            EXPECT_FALSE(r.isEmpty());
+            EXPECT_TRUE(paper.adjusted(100, 100, -100, -100).contains(r)) << "within the printable margin";
+            names << QString::fromLatin1(e.name.data(), qsizetype(e.name.size()));
+            if (isText(e.kind)) {
+                // A text box stands inside the outline it may grow in, and inside the
+                // picture behind it.
+                const ElementId outline = layout->find(e.within);
+                ASSERT_TRUE(outline.valid());
+                EXPECT_TRUE(layout->element(outline).shape.rect().contains(r));
+                const ElementId picture = layout->withRole(e.within == "QRShape1" ? Role::FrontPicture : Role::BackPicture);
+                EXPECT_TRUE(layout->element(picture).shape.rect().contains(r));
+                EXPECT_GE(layout->textIndex(e.name), 0) << "a text element is a text item";
+            }
+        }
+        names.removeDuplicates();
+        EXPECT_EQ(names.size(), qsizetype(layout->elements.size())) << "unique names";
+        // Every text item, control row and role is the layout's own.
+        EXPECT_EQ(layout->controls.size(), layout->texts.size());
+        for (std::size_t i = 0; i < layout->texts.size(); ++i) {
+            EXPECT_TRUE(layout->elementOfText(int(i)).valid());
+            EXPECT_EQ(std::string_view(layout->controls[i].code), layout->texts[i].code);
+        }
+        for (Role role : {Role::Title, Role::Artist, Role::Year, Role::Contents})
+            EXPECT_GE(layout->textWithRole(role), 0);
     }
-    // A few values in tenths of a millimetre, to two decimals.
-    const QRectF shape1 = page.elementRect("QRShape1");
-    EXPECT_NEAR(shape1.left(), 137.58, 0.005);
-    EXPECT_NEAR(shape1.top(), 222.25, 0.005);
-    EXPECT_NEAR(shape1.width(), 1214.44, 0.005);
-    EXPECT_NEAR(shape1.height(), 1206.50, 0.005);
-    const QRectF cdl = page.elementRect("CDL");
-    EXPECT_NEAR(cdl.width(), 60.85, 0.005);
-    EXPECT_NEAR(cdl.height(), 1164.17, 0.005);
-    EXPECT_NEAR(page.elementRect("BTdt").top(), 2645.83, 0.005);
 }
 
-TEST(PageGeometry, ScalesWithTheZoom)
+TEST(PageGeometry, ElementsStandOnWholeScreenPixelsAtEveryZoom)
 {
     CoverPage page;
-    EXPECT_EQ(page.pixelSize(), QSize(794, 1123));
-    for (const PixelRow &row : kPixels) {
-        SCOPED_TRACE(row.name);
-        EXPECT_EQ(page.elementPixelRect(row.name, 300), QRect(row.left * 3, row.top * 3, row.width * 3, row.height * 3));
-        const QRect at10 = page.elementPixelRect(row.name, 10);
-        EXPECT_NEAR(at10.left(), row.left / 10.0, 0.5);
-        EXPECT_NEAR(at10.width(), row.width / 10.0, 0.5);
+    SheetView view(page);
+    EXPECT_EQ(view.pixelSize(), QSize(794, 1123));
+    for (const ElementSpec &e : kJewelCase.elements) {
+        SCOPED_TRACE(std::string(e.name));
+        const QRect at100 = view.elementPixelRect(e.name);
+        // Whole pixels of 96 dpi at 100 %, so the screen shows the outlines crisp.
+        EXPECT_NEAR(at100.left() * kTenthMmPerPixel, e.shape.left, 1e-9);
+        EXPECT_NEAR(at100.width() * kTenthMmPerPixel, e.shape.width, 1e-9);
+        EXPECT_EQ(view.elementPixelRect(e.name, 300),
+                  QRect(at100.left() * 3, at100.top() * 3, at100.width() * 3, at100.height() * 3));
+        const QRect at10 = view.elementPixelRect(e.name, 10);
+        EXPECT_NEAR(at10.left(), at100.left() / 10.0, 0.5);
+        EXPECT_NEAR(at10.width(), at100.width() / 10.0, 0.5);
     }
-    ASSERT_TRUE(page.setZoom(300));
-    EXPECT_EQ(page.pixelSize(), QSize(2381, 3368));
-    ASSERT_TRUE(page.setZoom(10));
-    EXPECT_EQ(page.pixelSize(), QSize(79, 112));
+    ASSERT_TRUE(view.setZoom(300));
+    EXPECT_EQ(view.pixelSize(), QSize(2381, 3368));
+    ASSERT_TRUE(view.setZoom(10));
+    EXPECT_EQ(view.pixelSize(), QSize(79, 112));
 }
 
 TEST(PageGeometry, ZoomOutsideOneToThreeHundredIsIgnored)
 {
     CoverPage page;
-    QSignalSpy spy(&page, &CoverPage::zoomChanged);
-    EXPECT_FALSE(page.setZoom(0));
-    EXPECT_FALSE(page.setZoom(-10));
-    EXPECT_FALSE(page.setZoom(310));
-    EXPECT_EQ(page.zoom(), 100);
+    SheetView view(page);
+    QSignalSpy spy(&view, &SheetView::zoomChanged);
+    EXPECT_FALSE(view.setZoom(0));
+    EXPECT_FALSE(view.setZoom(-10));
+    EXPECT_FALSE(view.setZoom(310));
+    EXPECT_EQ(view.zoom(), 100);
     EXPECT_EQ(spy.count(), 0);
-    EXPECT_TRUE(page.setZoom(300));
-    EXPECT_TRUE(page.setZoom(1));
+    EXPECT_TRUE(view.setZoom(300));
+    EXPECT_TRUE(view.setZoom(1));
     EXPECT_EQ(spy.count(), 2);
 }
 
@@ -140,7 +151,10 @@ TEST(CoverModel, SizeAndHeightAreOneQuantity)
 TEST(CoverModel, EverySetterReportsTheItemsRectangle)
 {
     CoverPage page;
-    QSignalSpy spy(&page, &CoverPage::changed);
+    // In tenths of a millimetre from the model, in the screen's pixels from its view.
+    SheetView view(page);
+    QSignalSpy spy(&view, &SheetView::changed);
+    QSignalSpy model(&page, &CoverPage::changed);
     TextItem &mtn = page.item(QStringLiteral("MTN"));
     mtn.setText(QStringLiteral("Abbey Road"));
     mtn.setAlignment(Alignment::Right);
@@ -150,6 +164,8 @@ TEST(CoverModel, EverySetterReportsTheItemsRectangle)
     EXPECT_EQ(spy.count(), 5);
     for (const QList<QVariant> &args : spy)
         EXPECT_TRUE(args.at(0).toRect().contains(QRect(64, 201, 433, 79)));
+    for (const QList<QVariant> &args : model)
+        EXPECT_TRUE(args.at(0).toRectF().contains(page.elementRect("MTN")));
     spy.clear();
     page.CDL().setCaption(QStringLiteral("X"));
     ASSERT_EQ(spy.count(), 1);
@@ -283,9 +299,9 @@ TEST(TextLayout, LongTitleWrapsAndOnlyTheFirstLineFits)
     CoverPage page;
     TextItem &mtn = page.item(QStringLiteral("MTN"));
     mtn.setText(QStringLiteral("The Dark Side of the Moon Remastered"));
-    const TextLayout &l = page.layout(QStringLiteral("MTN"), 100);
+    const TextLayout &l = page.layout(QStringLiteral("MTN"));
     ASSERT_GE(l.lines.size(), 2);
-    const int boxHeight = page.elementPixelRect("MTN", 100).height();
+    const int boxHeight = SheetView::pixelRect(page.elementRect("MTN"), 100).height();
     EXPECT_EQ(boxHeight, 79) << "the box keeps its height: one line of 48 pt fits";
     EXPECT_LE(l.lineHeight, boxHeight);
     EXPECT_GT(2 * l.lineHeight, boxHeight);
@@ -295,16 +311,16 @@ TEST(TextLayout, BoxIsRaisedToOneLineAndNeverShrinksBack)
 {
     CoverPage page;
     TextItem &btht = page.item(QStringLiteral("BTht"));
-    ASSERT_EQ(page.elementPixelRect("BTht", 100), QRect(90, 597, 487, 17));
+    ASSERT_EQ(SheetView::pixelRect(page.elementRect("BTht"), 100), QRect(90, 597, 487, 17));
     btht.setSize(24);
-    const int line = page.layout(QStringLiteral("BTht"), 100).lineHeight;
-    const QRect raised = page.elementPixelRect("BTht", 100);
+    const int line = page.layout(QStringLiteral("BTht")).lineHeight;
+    const QRect raised = SheetView::pixelRect(page.elementRect("BTht"), 100);
     EXPECT_EQ(raised.top(), 597);
     EXPECT_EQ(raised.height(), line + 1);
     btht.setSize(8);
-    EXPECT_EQ(page.elementPixelRect("BTht", 100), raised);
+    EXPECT_EQ(SheetView::pixelRect(page.elementRect("BTht"), 100), raised);
     // Other elements are untouched.
-    EXPECT_EQ(page.elementPixelRect("BTno", 100), QRect(90, 635, 487, 24));
+    EXPECT_EQ(SheetView::pixelRect(page.elementRect("BTno"), 100), QRect(90, 635, 487, 24));
 }
 
 TEST(PicturePlacement, TheAxisThePictureJustFillsStaysCentredWhenDragged)

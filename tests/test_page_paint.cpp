@@ -66,8 +66,7 @@ TEST(PagePaint, PictureFillsItsElementWhateverItsShape)
             EXPECT_EQ(image.pixel(p), qRgb(0, 0, 255)) << p.x() << "," << p.y();
     }
     // Zoomed, the picture still fills the zoomed rectangle.
-    page.setZoom(200);
-    const QImage zoomed = renderScreen(page);
+    const QImage zoomed = renderScreen(page, 200);
     EXPECT_EQ(zoomed.pixel(106, 170), qRgb(255, 0, 0));
     EXPECT_EQ(zoomed.pixel(1019, 1077), qRgb(255, 0, 0));
     EXPECT_EQ(zoomed.pixel(104, 600), qRgb(0, 0, 0));
@@ -89,8 +88,7 @@ TEST(PagePaint, ScreenOnlyElementsNeverReachPaper)
         EXPECT_EQ(paper.pixel(p), qRgb(255, 255, 255)) << p.x() << "," << p.y();
     }
     // Hidden captions are not drawn on screen either.
-    page.setCaptionsVisible(false);
-    EXPECT_EQ(darkPixels(renderScreen(page), caption1), 0);
+    EXPECT_EQ(darkPixels(renderScreen(page, 100, false), caption1), 0);
 }
 
 TEST(PagePaint, TextIsAlignedInItsBox)
@@ -133,8 +131,8 @@ TEST(PagePaint, LinesThatDoNotFitTheBoxAreDropped)
     TextItem &bto = page.item(QStringLiteral("BTo"));
     for (int i = 0; i < 40; ++i)
         bto.appendLine(QStringLiteral("WWWW %1").arg(i));
-    const TextLayout &layout = page.layout(QStringLiteral("BTo"), 100);
-    const QRect box = page.elementPixelRect("BTo", 100);
+    const TextLayout &layout = page.layout(QStringLiteral("BTo"));
+    const QRect box = SheetView::pixelRect(page.elementRect("BTo"), 100);
     ASSERT_EQ(box, QRect(90, 664, 487, 258)) << "the box never grows";
     const int fitting = box.height() / layout.lineHeight;
     ASSERT_LT(fitting, 40);
@@ -154,7 +152,7 @@ TEST(PagePaint, RaisedBoxShowsItsLine)
     TextItem &btht = page.item(QStringLiteral("BTht"));
     btht.setText(QStringLiteral("Big"));
     btht.setSize(24);
-    const QRect box = page.elementPixelRect("BTht", 100);
+    const QRect box = SheetView::pixelRect(page.elementRect("BTht"), 100);
     EXPECT_GT(darkPixels(renderPaper(page), box), 50);
 }
 
@@ -185,7 +183,7 @@ TEST(PagePaint, ThePreviewShowsEveryOutlineHoweverSmall)
         QPainter recorder(&recording);
         PageRenderOptions options = PageRenderOptions::forPaper(dpi);
         options.visibleHairlines = visibleHairlines;
-        page.paint(recorder, options);
+        SheetRenderer::paint(page, recorder, options);
         recorder.end();
         QImage image(qRound(2100.0 / 254 * dpi * shown), qRound(2970.0 / 254 * dpi * shown), QImage::Format_RGB32);
         image.fill(Qt::white);
@@ -237,7 +235,7 @@ TEST(PagePaint, ThePreviewShowsEveryOutlineHoweverSmall)
     QPainter p(&withHairlines);
     PageRenderOptions options = PageRenderOptions::forPaper(600);
     options.visibleHairlines = true;
-    page.paint(p, options);
+    SheetRenderer::paint(page, p, options);
     p.end();
     EXPECT_EQ(withHairlines, plain);
 }
@@ -246,10 +244,11 @@ TEST(PagePaint, TheMarksFollowTheTextAndEveryZoomShowsTheLinesThatPrint)
 {
     CoverPage page;
     emptyAllTexts(page);
-    page.setCaptionsVisible(false);
+    SheetView view(page);
+    view.setCaptionsVisible(false);
     TextItem &contents = page.item(QStringLiteral("BTo"));
     contents.setAlignment(Alignment::Left);
-    QSignalSpy repainted(&page, &CoverPage::changed);
+    QSignalSpy repainted(&view, &SheetView::changed);
     QStringList tracks;
     for (int i = 1; i <= 30; ++i)
         tracks << QStringLiteral("Track %1").arg(i);
@@ -257,17 +256,17 @@ TEST(PagePaint, TheMarksFollowTheTextAndEveryZoomShowsTheLinesThatPrint)
     const int hidden = page.hiddenLines(QStringLiteral("BTo"));
     ASSERT_GT(hidden, 0);
     // The mark beside the box is repainted with the text that causes it.
-    const QRect box = page.elementPixelRect("BTo", 100);
+    const QRect box = SheetView::pixelRect(page.elementRect("BTo"), 100);
     const QPoint mark(box.right() + 6, box.bottom() - 4);
     ASSERT_FALSE(repainted.isEmpty());
     EXPECT_TRUE(repainted.last().at(0).toRect().contains(mark));
-    EXPECT_EQ(QColor(renderScreen(page).pixel(mark)), QColor(220, 0, 0));
+    EXPECT_EQ(QColor(renderScreen(view).pixel(mark)), QColor(220, 0, 0));
 
     // The lines the page shows at any zoom are those that print.
     for (int zoom : {90, 100, 130}) {
-        page.setZoom(zoom);
-        const QImage image = renderScreen(page);
-        const QRect inside = page.elementPixelRect("BTo", zoom).adjusted(8, 3, -8, -3);
+        view.setZoom(zoom);
+        const QImage image = renderScreen(view);
+        const QRect inside = view.elementPixelRect("BTo").adjusted(8, 3, -8, -3);
         int lines = 0;
         bool inLine = false;
         for (int y = inside.top(); y <= inside.bottom(); ++y) {
@@ -277,15 +276,15 @@ TEST(PagePaint, TheMarksFollowTheTextAndEveryZoomShowsTheLinesThatPrint)
         }
         EXPECT_EQ(lines, 30 - hidden) << "zoom " << zoom;
     }
-    page.setZoom(100);
+    view.setZoom(100);
     repainted.clear();
     contents.setLines({QStringLiteral("Track 1")});
     EXPECT_TRUE(repainted.last().at(0).toRect().contains(mark));
-    EXPECT_EQ(renderScreen(page).pixel(mark), qRgb(255, 255, 255)) << "the mark goes with the text";
+    EXPECT_EQ(renderScreen(view).pixel(mark), qRgb(255, 255, 255)) << "the mark goes with the text";
 
     // A coarse picture of the mark's own colour: the mark keeps a dark outline.
     page.MainImg().setPicture(solidPicture(QColor(255, 140, 0), QSize(20, 20)));
-    const QImage image = renderScreen(page);
-    const QRect front = page.elementPixelRect("MainImg", 100);
+    const QImage image = renderScreen(view);
+    const QRect front = SheetView::pixelRect(page.elementRect("MainImg"), 100);
     EXPECT_GT(darkPixels(image, QRect(front.right() - 18, front.top() + 2, 16, 14)), 8);
 }

@@ -228,7 +228,7 @@ TEST_F(ProjectFile, AProjectMissingKeysKeepsItsSizesAndNeverGetsSentinelHeights)
         SCOPED_TRACE(item.code().toStdString());
         EXPECT_GT(item.font().height, -200);
         EXPECT_EQ(s.page.elementRect(item.code().toStdString()).height(),
-                  findElement(item.code().toStdString())->height);
+                  kJewelCase.element(kJewelCase.find(item.code().toStdString())).shape.height);
     }
     EXPECT_EQ(s.page.CDL().titleFont().height, -15);
 }

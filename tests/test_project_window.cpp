@@ -1,5 +1,7 @@
 // New, Open, Save, Save As and closing, driven through the main window.
 #include <QAction>
+
+#include "project/SheetView.h"
 #include <QCloseEvent>
 #include <QLineEdit>
 #include <QClipboard>
@@ -405,14 +407,14 @@ TEST_F(ProjectWindow, ZoomingLeavesEveryElementWhereItWas)
 {
     Designer d;
     std::vector<QRectF> before;
-    for (const ElementGeometry &g : kPageElements)
-        before.push_back(d.window.page().elementRect(g.name));
+    for (const ElementSpec &e : kJewelCase.elements)
+        before.push_back(d.window.page().elementRect(e.name));
     for (int i = 0; i < 9; ++i)
         d.window.ZoomOutClick();
-    ASSERT_EQ(d.window.page().zoom(), 10);
+    ASSERT_EQ(d.window.view().zoom(), 10);
     d.window.ZoomDefClick();
-    for (std::size_t i = 0; i < kPageElements.size(); ++i)
-        EXPECT_EQ(d.window.page().elementRect(kPageElements[i].name), before[i]) << kPageElements[i].name;
+    for (std::size_t i = 0; i < kJewelCase.elements.size(); ++i)
+        EXPECT_EQ(d.window.page().elementRect(kJewelCase.elements[i].name), before[i]) << kJewelCase.elements[i].name;
 
     // A huge font raises a box no further than the outline it stands in.
     ItemFont huge = d.window.page().item(QStringLiteral("BTdt")).font();

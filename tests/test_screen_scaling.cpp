@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include "project/SheetRenderer.h"
+#include "project/SheetView.h"
+
 #include <QBuffer>
 #include <QCoreApplication>
 #include <QImageWriter>
@@ -97,7 +100,8 @@ TEST(ScreenScaling, NewSizeIsShownAtOnceThenTheSmoothCopyTakesItsPlace)
     const Picture picture = bigPicture();
     const auto &content = *static_cast<const RasterContent *>(picture.content());
     CoverPage page;
-    QSignalSpy pageChanged(&page, &CoverPage::changed);
+    SheetView view(page);
+    QSignalSpy pageChanged(&view, &SheetView::changed);
     const QSize size(700, 500);
     const QImage smoothFromFull = content.image().scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
 
@@ -113,7 +117,7 @@ TEST(ScreenScaling, NewSizeIsShownAtOnceThenTheSmoothCopyTakesItsPlace)
     pageChanged.clear();
     held.runAll();
     ASSERT_EQ(pageChanged.count(), 1);
-    EXPECT_EQ(pageChanged.at(0).at(0).toRect(), QRect(QPoint(0, 0), page.pixelSize()));
+    EXPECT_EQ(pageChanged.at(0).at(0).toRect(), QRect(QPoint(0, 0), view.pixelSize()));
     EXPECT_GT(content.levelCount(), 0);
     const QImage second = drawOnScreen(picture, size);
     EXPECT_EQ(second, content.render(size).convertToFormat(QImage::Format_RGB32));
@@ -329,7 +333,7 @@ TEST_F(PhotosOpened, AreDecodedForTheScreenAndPrintAsEver)
     };
 
     CoverDocument onScreen(work.path()), unseen(work.path());
-    onScreen.setShownOnScreen(true);
+    onScreen.setScreenZoom(100);
     for (const QString &project : {kvp, damaged}) {
         SCOPED_TRACE(project.toStdString());
         const QStringList problems = onScreen.open(project);

@@ -12,6 +12,7 @@
 #include "AudioTestUtil.h"
 #include "project/CoverDocument.h"
 #include "project/CoverPage.h"
+#include "project/SheetView.h"
 #include "project/DocumentHistory.h"
 #include "tracks/AudioTags.h"
 #include "tracks/CueSheet.h"
@@ -449,8 +450,8 @@ TEST_F(TrackImporting, ALongListIsFittedByThePagesOwnRules)
     EXPECT_EQ(plan.lines.value(0), QStringLiteral("1. Píseň 1\t3:21"));
     EXPECT_EQ(plan.alignment, Alignment::Left);
     const std::unique_ptr<CoverPage> preview = previewPage(document, plan);
-    const TextLayout &layout = preview->layout(QStringLiteral("BTo"), 100);
-    const QRect box = preview->elementPixelRect("BTo", 100);
+    const TextLayout &layout = preview->layout(QStringLiteral("BTo"));
+    const QRect box = SheetView::pixelRect(preview->elementRect("BTo"), 100);
     ASSERT_GE(layout.lines.size(), 20);
     for (qsizetype i = 0; i < 20; ++i) {
         const TextLayout::Placement placed = layout.placement(i);

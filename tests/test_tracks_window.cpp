@@ -23,6 +23,7 @@
 
 #include "DesignerTestUtil.h"
 #include "app/PageView.h"
+#include "project/SheetView.h"
 #include "dialogs/TFrmEdit.h"
 #include "dialogs/TFrmTracks.h"
 #include "project/CoverDocument.h"
@@ -46,7 +47,7 @@ protected:
     {
         QMimeData mime;
         mime.setUrls({QUrl::fromLocalFile(path)});
-        const QPoint at = window.QR()->mapTo(&window, window.page().elementPixelRect(element, 100).center());
+        const QPoint at = window.QR()->mapTo(&window, SheetView::pixelRect(window.page().elementRect(element), 100).center());
         QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(&window, &enter);
         ASSERT_TRUE(enter.isAccepted());
@@ -342,9 +343,7 @@ TEST_F(TracksWindow, TagsWithAmpersandsAndLongTitlesKeepTheWindowOnTheScreen)
 TEST_F(TracksWindow, ItBlocksNothingTakesDropsAndRemembersTheChoices)
 {
     Designer d;
-    int contentsIndex = 0;
-    while (kTextItemDefaults[std::size_t(contentsIndex)].code != "BTo")
-        ++contentsIndex;
+    const int contentsIndex = kJewelCase.textIndex("BTo");
     d.window.document().setTextFromBox(contentsIndex, QStringLiteral("Moje první\nMoje druhá\n\nMoje třetí"));
     d.window.history().recordNow();
     const QStringList own = d.window.page().item(QStringLiteral("BTo")).lines();

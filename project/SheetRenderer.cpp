@@ -1,0 +1,217 @@
+#include "project/SheetRenderer.h"
+
+#include <QFontMetricsF>
+#include <QPagedPaintDevice>
+#include <QPainter>
+#include <algorithm>
+#include <cmath>
+
+#include "project/CoverPage.h"
+
+namespace korvel {
+
+namespace {
+
+constexpr double kPixelsPerTenthMm = 96.0 / 254.0;
+
+// The black frame of an outline, without its white. Four filled strips rather than a
+// stroked hairline: a hairline is centred on the rectangle's edge, so on paper half
+// of it lay outside, where a neighbour drawn later (the left spine band beside the
+// back panel) covered it.
+void paintFrame(QPainter &painter, const QRectF &r, double width)
+{
+    const double w = std::min(width, std::min(r.width(), r.height()) / 2);
+    painter.fillRect(QRectF(r.left(), r.top(), r.width(), w), Qt::black);
+    painter.fillRect(QRectF(r.left(), r.bottom() - w, r.width(), w), Qt::black);
+    painter.fillRect(QRectF(r.left(), r.top() + w, w, r.height() - 2 * w), Qt::black);
+    painter.fillRect(QRectF(r.right() - w, r.top() + w, w, r.height() - 2 * w), Qt::black);
+}
+
+// A rectangle element: filled white, outlined in black inside its own rectangle.
+void paintOutline(QPainter &painter, const QRectF &r, double width)
+{
+    painter.fillRect(r, Qt::white);
+    paintFrame(painter, r, width);
+}
+
+void paintText(const CoverPage &sheet, QPainter &painter, int text, const PageRenderOptions &o)
+{
+    const TextItem &item = sheet.items()[std::size_t(text)];
+    const TextLayout &layout = sheet.layout(text);
+    if (layout.lines.isEmpty())
+        return;
+    // The box in the layout's own pixels; the painter maps those onto the device.
+    const QRect box = sheet.textBox(text);
+
+    painter.save();
+    const double s = o.scale / kPixelsPerTenthMm;
+    if (s != 1.0)
+        painter.scale(s, s);
+    painter.setClipRect(box, Qt::IntersectClip);
+    painter.setFont(layout.font);
+    painter.setPen(resolveColor(item.font().color));
+    painter.setRenderHint(QPainter::TextAntialiasing, true);
+    const QFontMetricsF metrics(layout.font);
+    for (qsizetype i = 0; i < layout.lines.size(); ++i) {
+        const int top = int(i) * layout.lineHeight;
+        // Only lines that fit entirely are drawn; the rest are dropped.
+        if (top + layout.lineHeight > box.height())
+            break;
+        const QString &line = layout.lines[i];
+        if (line.isEmpty())
+            continue;
+        qreal x = box.left();
+        if (item.alignment() == Alignment::Center)
+            x += (box.width() - layout.widths[i]) / 2;
+        else if (item.alignment() == Alignment::Right)
+            x += box.width() - layout.widths[i];
+        const qreal baseline = box.top() + top + layout.ascent;
+        // Each piece between tabs is drawn where its tab stop is, never as a tab
+        // character, which every device would expand its own way (or not at all).
+        const TextLayout::Placement placed = layout.placement(i);
+        for (qsizetype p = 0; p < placed.pieces.size(); ++p)
+            if (!placed.pieces[p].isEmpty())
+                painter.drawText(QPointF(x + placed.starts[p], baseline), placed.pieces[p]);
+        if (placed.hasLeader()) {
+            qreal at = 0;
+            const QString dots = TextLayout::leaderDots(placed.leaderFrom, placed.leaderTo, metrics, &at);
+            if (!dots.isEmpty())
+                painter.drawText(QPointF(x + at, baseline), dots);
+        }
+    }
+    painter.restore();
+}
+
+} // namespace
+
+PageRenderOptions PageRenderOptions::forScreen(int zoom)
+{
+    PageRenderOptions o;
+    o.scale = kPixelsPerTenthMm * zoom / 100.0;
+    o.target = DrawTarget::Screen;
+    return o;
+}
+
+PageRenderOptions PageRenderOptions::forPaper(double dpi)
+{
+    PageRenderOptions o;
+    o.scale = dpi / 254.0;
+    o.target = DrawTarget::Paper;
+    return o;
+}
+
+QRectF SheetRenderer::deviceRect(const QRectF &r, const PageRenderOptions &o)
+{
+    if (o.target == DrawTarget::Screen)
+        return QRectF(QRect(int(std::lround(r.left() * o.scale)), int(std::lround(r.top() * o.scale)),
+                            int(std::lround(r.width() * o.scale)), int(std::lround(r.height() * o.scale))));
+    // Exact on paper, but without floating-point dust that would move an edge that
+    // falls on a whole device pixel by one pixel.
+    auto snap = [](double v) {
+        const double n = std::round(v);
+        return std::abs(v - n) < 1e-6 ? n : v;
+    };
+    return QRectF(snap(r.left() * o.scale), snap(r.top() * o.scale), snap(r.width() * o.scale),
+                  snap(r.height() * o.scale));
+}
+
+double SheetRenderer::outlineWidth(const PageRenderOptions &o)
+{
+    // The outline the user sees at 100 %: one pixel of 96 dpi (0.2646 mm), on paper
+    // as on the screen, never thinner than one device pixel. On the screen it stays
+    // a whole number of pixels so a zoomed outline is as crisp as at 100 %.
+    const double onePixel = o.scale * kTenthMmPerPixel;
+    return o.target == DrawTarget::Screen ? std::max(1.0, std::round(onePixel)) : std::max(1.0, onePixel);
+}
+
+void SheetRenderer::paint(const CoverPage &sheet, QPainter &painter, const PageRenderOptions &o)
+{
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
+    const SheetLayout &layout = sheet.layout();
+    const double outline = outlineWidth(o);
+
+    for (std::size_t e = 0; e < layout.elements.size(); ++e) {
+        const ElementId id{int(e)};
+        const ElementSpec &spec = layout.elements[e];
+        const QRectF rect = deviceRect(sheet.elementRect(id), o);
+        switch (spec.kind) {
+        case ElementKind::Rectangle:
+            paintOutline(painter, rect, outline);
+            break;
+        case ElementKind::Picture: {
+            const PictureElement &element = sheet.picture(id);
+            if (element.placement().isStretch()) {
+                element.picture().draw(painter, rect, o.target);
+                break;
+            }
+            // Fill and fit: the whole picture drawn in its own rectangle, clipped to the
+            // area, so a crop is a clip, never new pixels.
+            painter.save();
+            if (element.placement().clips())
+                painter.setClipRect(rect, Qt::IntersectClip);
+            element.picture().draw(painter, deviceRect(sheet.pictureRect(spec.name), o), o.target);
+            painter.restore();
+            break;
+        }
+        case ElementKind::SpineBand:
+            sheet.band(id).paint(painter, rect, o.target);
+            break;
+        case ElementKind::TextLine:
+        case ElementKind::TextList:
+            paintText(sheet, painter, layout.textIndex(spec.name), o);
+            break;
+        }
+    }
+    // The frames once more, over the pictures and bands: a device or a PDF reader
+    // that fills a picture's edge pixel generously must not cover the outline there.
+    for (std::size_t e = 0; e < layout.elements.size(); ++e)
+        if (layout.elements[e].kind == ElementKind::Rectangle)
+            paintFrame(painter, deviceRect(sheet.elementRect(ElementId{int(e)}), o), outline);
+    if (o.visibleHairlines) {
+        // A cosmetic pen along the middle of each outline: one pixel wherever the
+        // drawing is shown, hidden within the outline where that is wider.
+        painter.setPen(QPen(Qt::black, 0));
+        painter.setBrush(Qt::NoBrush);
+        for (std::size_t e = 0; e < layout.elements.size(); ++e)
+            if (layout.elements[e].kind == ElementKind::Rectangle) {
+                const QRectF r = deviceRect(sheet.elementRect(ElementId{int(e)}), o);
+                const double half = std::min(outline, std::min(r.width(), r.height()) / 2) / 2;
+                painter.drawRect(r.adjusted(half, half, -half, -half));
+            }
+        painter.setPen(Qt::NoPen);
+    }
+    painter.restore();
+}
+
+void SheetRenderer::paintOnPaper(const CoverPage &sheet, QPainter &painter, double dpiX, double dpiY,
+                                 const PrinterCalibration &calibration, bool visibleHairlines)
+{
+    painter.save();
+    painter.setWorldTransform(calibration.forDevice(dpiX, dpiY), true);
+    PageRenderOptions options = PageRenderOptions::forPaper(dpiX);
+    options.visibleHairlines = visibleHairlines;
+    paint(sheet, painter, options);
+    painter.restore();
+}
+
+bool SheetRenderer::printTo(const CoverPage &sheet, QPagedPaintDevice &device, const PrinterCalibration &calibration)
+{
+    QPainter painter;
+    if (!painter.begin(&device))
+        return false;
+    paintOnPaper(sheet, painter, device.logicalDpiX(), device.logicalDpiY(), calibration);
+    return painter.end();
+}
+
+bool SheetRenderer::previewTo(const CoverPage &sheet, QPagedPaintDevice &device)
+{
+    QPainter painter;
+    if (!painter.begin(&device))
+        return false;
+    paintOnPaper(sheet, painter, device.logicalDpiX(), device.logicalDpiY(), PrinterCalibration{}, true);
+    return painter.end();
+}
+
+} // namespace korvel

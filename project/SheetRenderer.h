@@ -1,0 +1,57 @@
+#pragma once
+#include <QRectF>
+
+#include "picture/Picture.h"
+#include "settings/PrinterCalibration.h"
+
+class QPainter;
+class QPagedPaintDevice;
+
+namespace korvel {
+
+class CoverPage;
+
+// How one drawing of a sheet is made. The screen, the print preview, the printer and
+// korvel-print all go through SheetRenderer::paint with one of these.
+struct PageRenderOptions {
+    // Device pixels per tenth of a millimetre.
+    double scale = 96.0 / 254.0;
+    DrawTarget target = DrawTarget::Screen;
+    // The outlines drawn one pixel wide too, on whatever device the drawing is
+    // finally shown: the print preview shows its recording of the page scaled
+    // down, where a 0.26 mm outline is thinner than a pixel and vanishes in part.
+    bool visibleHairlines = false;
+
+    static PageRenderOptions forScreen(int zoom);
+    static PageRenderOptions forPaper(double dpi);
+};
+
+// The one drawing routine of a sheet: its outlines, pictures, spine bands and texts,
+// at their millimetre positions, for any device. Texts are always drawn in their
+// printed line layout (the 100 % layout, scaled), so the lines a screen shows at any
+// zoom are the lines that print, and so are the marks of text that will not print.
+// What only a screen shows is drawn by a view over this (SheetView).
+class SheetRenderer {
+public:
+    static void paint(const CoverPage &sheet, QPainter &painter, const PageRenderOptions &options);
+    // Draws the sheet for paper at a device's resolution (across and down), moved and
+    // stretched by a printer's calibration.
+    static void paintOnPaper(const CoverPage &sheet, QPainter &painter, double dpiX, double dpiY,
+                             const PrinterCalibration &calibration = {}, bool visibleHairlines = false);
+    // Prints one page on a paged device (printer, PDF), measured from the paper's
+    // corner and corrected by the calibration of the printer it goes to. Returns
+    // false if the device could not be painted on.
+    static bool printTo(const CoverPage &sheet, QPagedPaintDevice &device, const PrinterCalibration &calibration = {});
+    // The print preview's recording of the page: as paper, uncalibrated, with outlines
+    // that stay visible when it is shown scaled down.
+    static bool previewTo(const CoverPage &sheet, QPagedPaintDevice &device);
+
+    // An element's rectangle on the device: whole pixels on the screen (as a view
+    // places it), exact on paper.
+    static QRectF deviceRect(const QRectF &tenthMm, const PageRenderOptions &options);
+    // The outline width on the device: one pixel of 96 dpi, never thinner than one
+    // device pixel, a whole number of pixels on the screen.
+    static double outlineWidth(const PageRenderOptions &options);
+};
+
+} // namespace korvel
