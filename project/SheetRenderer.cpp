@@ -3,8 +3,10 @@
 #include <QFontMetricsF>
 #include <QPagedPaintDevice>
 #include <QPainter>
+#include <QTextBoundaryFinder>
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 #include "project/CoverPage.h"
 
@@ -82,6 +84,160 @@ void paintText(const CoverPage &sheet, QPainter &painter, int text, const PageRe
     painter.restore();
 }
 
+// A text along the rim: each line on the circle of its baseline, each glyph (a
+// grapheme, so an accent stays on its letter) turned to stand on the circle where
+// its middle falls. Over the upper half the lines read clockwise with the glyphs'
+// tops toward the rim, over the lower half counter-clockwise with their tops toward
+// the centre, so both read upright. Aligned within the half circle: from its left
+// end, about its middle, or to its right end.
+void paintArcText(const CoverPage &sheet, QPainter &painter, int text, const PageRenderOptions &o)
+{
+    const TextItem &item = sheet.items()[std::size_t(text)];
+    const TextLayout &layout = sheet.layout(text);
+    const qsizetype shown = layout.lines.size() - sheet.hiddenLines(text);
+    if (shown <= 0)
+        return;
+    const SheetLayout &sheetLayout = sheet.layout();
+    const Shape &path = sheetLayout.element(sheetLayout.elementOfText(text)).path;
+    const bool lower = path.kind == Shape::Kind::LowerArc;
+
+    painter.save();
+    // In the layout's own pixels, as straight text is drawn.
+    const double s = o.scale / kPixelsPerTenthMm;
+    if (s != 1.0)
+        painter.scale(s, s);
+    painter.setFont(layout.font);
+    painter.setPen(resolveColor(item.font().color));
+    painter.setRenderHint(QPainter::TextAntialiasing, true);
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    const QFontMetricsF metrics(layout.font);
+    const QPointF centre = path.centre() * kPixelsPerTenthMm;
+    for (qsizetype i = 0; i < shown; ++i) {
+        QString line = layout.lines[i];
+        line.replace(QLatin1Char('\t'), QLatin1Char(' '));
+        if (line.trimmed().isEmpty())
+            continue;
+        const double radius = sheet.arcLineRadius(text, int(i)) * kPixelsPerTenthMm;
+        if (radius <= 0)
+            continue;
+        const double width = metrics.horizontalAdvance(line);
+        const double quarter = std::numbers::pi * radius / 2;
+        const double start = item.alignment() == Alignment::Left    ? -quarter
+                             : item.alignment() == Alignment::Right ? quarter - width
+                                                                    : -width / 2;
+        QTextBoundaryFinder graphemes(QTextBoundaryFinder::Grapheme, line);
+        qsizetype from = 0;
+        for (qsizetype to = graphemes.toNextBoundary(); to > 0; from = to, to = graphemes.toNextBoundary()) {
+            const QString glyph = line.mid(from, to - from);
+            const double advance = metrics.horizontalAdvance(glyph);
+            const double middle = start + metrics.horizontalAdvance(line.left(from)) + advance / 2;
+            const double angle = middle / radius;
+            const QPointF at = centre + radius * QPointF(std::sin(angle), lower ? std::cos(angle) : -std::cos(angle));
+            painter.save();
+            painter.translate(at);
+            painter.rotate((lower ? -angle : angle) * 180 / std::numbers::pi);
+            painter.drawText(QPointF(-advance / 2, 0), glyph);
+            painter.restore();
+        }
+    }
+    painter.restore();
+}
+
+// A disc's cut circles: grey, one outline wide, just inside the rim and around the hole.
+void paintCutCircles(QPainter &painter, const Shape &disc, const PageRenderOptions &o, double width)
+{
+    const QRectF outer = SheetRenderer::deviceRect(disc.rect(), o);
+    const double hole = disc.hole * o.scale;
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.setPen(QPen(QColor(160, 160, 160), width));
+    painter.setBrush(Qt::NoBrush);
+    const double half = width / 2;
+    painter.drawEllipse(outer.adjusted(half, half, -half, -half));
+    if (hole > 0) {
+        const QPointF c = outer.center();
+        const double r = hole / 2 + half;
+        painter.drawEllipse(QRectF(c.x() - r, c.y() - r, 2 * r, 2 * r));
+    }
+    painter.restore();
+}
+
+// One copy of the sheet's elements (a sheet of two labels has two).
+void paintElements(const CoverPage &sheet, QPainter &painter, const PageRenderOptions &o, double outline)
+{
+    const SheetLayout &layout = sheet.layout();
+    for (std::size_t e = 0; e < layout.elements.size(); ++e) {
+        const ElementId id{int(e)};
+        const ElementSpec &spec = layout.elements[e];
+        const QRectF rect = SheetRenderer::deviceRect(sheet.elementRect(id), o);
+        // Whatever stands within a disc is drawn within its ring only.
+        const ElementId ring = layout.ringOf(id);
+        if (ring.valid()) {
+            painter.save();
+            painter.setClipPath(SheetRenderer::ringPath(layout.element(ring).shape, o), Qt::IntersectClip);
+        }
+        switch (spec.kind) {
+        case ElementKind::Rectangle:
+            if (spec.shape.kind == Shape::Kind::Disc)
+                painter.fillRect(rect, Qt::white);
+            else
+                paintOutline(painter, rect, outline);
+            break;
+        case ElementKind::Picture: {
+            const PictureElement &element = sheet.picture(id);
+            if (element.placement().isStretch()) {
+                element.picture().draw(painter, rect, o.target);
+                break;
+            }
+            // Fill and fit: the whole picture drawn in its own rectangle, clipped to the
+            // area, so a crop is a clip, never new pixels.
+            painter.save();
+            if (element.placement().clips())
+                painter.setClipRect(rect, Qt::IntersectClip);
+            element.picture().draw(painter, SheetRenderer::deviceRect(sheet.pictureRect(spec.name), o), o.target);
+            painter.restore();
+            break;
+        }
+        case ElementKind::SpineBand:
+            sheet.band(id).paint(painter, rect, o.target);
+            break;
+        case ElementKind::TextLine:
+        case ElementKind::TextList:
+            if (spec.path.isArc())
+                paintArcText(sheet, painter, layout.textIndex(spec.name), o);
+            else
+                paintText(sheet, painter, layout.textIndex(spec.name), o);
+            break;
+        }
+        if (ring.valid())
+            painter.restore();
+    }
+    // The frames once more, over the pictures and bands: a device or a PDF reader
+    // that fills a picture's edge pixel generously must not cover the outline there.
+    for (std::size_t e = 0; e < layout.elements.size(); ++e) {
+        const ElementSpec &spec = layout.elements[e];
+        if (spec.kind != ElementKind::Rectangle)
+            continue;
+        if (spec.shape.kind != Shape::Kind::Disc)
+            paintFrame(painter, SheetRenderer::deviceRect(sheet.elementRect(ElementId{int(e)}), o), outline);
+        else if (o.cutCircles)
+            paintCutCircles(painter, spec.shape, o, outline);
+    }
+    if (o.visibleHairlines) {
+        // A cosmetic pen along the middle of each outline: one pixel wherever the
+        // drawing is shown, hidden within the outline where that is wider.
+        painter.setPen(QPen(Qt::black, 0));
+        painter.setBrush(Qt::NoBrush);
+        for (std::size_t e = 0; e < layout.elements.size(); ++e)
+            if (layout.elements[e].kind == ElementKind::Rectangle && layout.elements[e].shape.kind != Shape::Kind::Disc) {
+                const QRectF r = SheetRenderer::deviceRect(sheet.elementRect(ElementId{int(e)}), o);
+                const double half = std::min(outline, std::min(r.width(), r.height()) / 2) / 2;
+                painter.drawRect(r.adjusted(half, half, -half, -half));
+            }
+        painter.setPen(Qt::NoPen);
+    }
+}
+
 } // namespace
 
 PageRenderOptions PageRenderOptions::forScreen(int zoom)
@@ -124,63 +280,38 @@ double SheetRenderer::outlineWidth(const PageRenderOptions &o)
     return o.target == DrawTarget::Screen ? std::max(1.0, std::round(onePixel)) : std::max(1.0, onePixel);
 }
 
+QPointF SheetRenderer::deviceOffset(const QPointF &offset, const PageRenderOptions &o)
+{
+    if (o.target == DrawTarget::Screen)
+        return QPointF(std::lround(offset.x() * o.scale), std::lround(offset.y() * o.scale));
+    return offset * o.scale;
+}
+
+QPainterPath SheetRenderer::ringPath(const Shape &disc, const PageRenderOptions &o)
+{
+    const QRectF outer = deviceRect(disc.rect(), o);
+    QPainterPath ring;
+    ring.setFillRule(Qt::OddEvenFill);
+    ring.addEllipse(outer);
+    if (disc.hole > 0) {
+        const double r = disc.hole * o.scale / 2;
+        ring.addEllipse(QRectF(outer.center().x() - r, outer.center().y() - r, 2 * r, 2 * r));
+    }
+    return ring;
+}
+
 void SheetRenderer::paint(const CoverPage &sheet, QPainter &painter, const PageRenderOptions &o)
 {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
-    const SheetLayout &layout = sheet.layout();
     const double outline = outlineWidth(o);
-
-    for (std::size_t e = 0; e < layout.elements.size(); ++e) {
-        const ElementId id{int(e)};
-        const ElementSpec &spec = layout.elements[e];
-        const QRectF rect = deviceRect(sheet.elementRect(id), o);
-        switch (spec.kind) {
-        case ElementKind::Rectangle:
-            paintOutline(painter, rect, outline);
-            break;
-        case ElementKind::Picture: {
-            const PictureElement &element = sheet.picture(id);
-            if (element.placement().isStretch()) {
-                element.picture().draw(painter, rect, o.target);
-                break;
-            }
-            // Fill and fit: the whole picture drawn in its own rectangle, clipped to the
-            // area, so a crop is a clip, never new pixels.
-            painter.save();
-            if (element.placement().clips())
-                painter.setClipRect(rect, Qt::IntersectClip);
-            element.picture().draw(painter, deviceRect(sheet.pictureRect(spec.name), o), o.target);
-            painter.restore();
-            break;
-        }
-        case ElementKind::SpineBand:
-            sheet.band(id).paint(painter, rect, o.target);
-            break;
-        case ElementKind::TextLine:
-        case ElementKind::TextList:
-            paintText(sheet, painter, layout.textIndex(spec.name), o);
-            break;
-        }
-    }
-    // The frames once more, over the pictures and bands: a device or a PDF reader
-    // that fills a picture's edge pixel generously must not cover the outline there.
-    for (std::size_t e = 0; e < layout.elements.size(); ++e)
-        if (layout.elements[e].kind == ElementKind::Rectangle)
-            paintFrame(painter, deviceRect(sheet.elementRect(ElementId{int(e)}), o), outline);
-    if (o.visibleHairlines) {
-        // A cosmetic pen along the middle of each outline: one pixel wherever the
-        // drawing is shown, hidden within the outline where that is wider.
-        painter.setPen(QPen(Qt::black, 0));
-        painter.setBrush(Qt::NoBrush);
-        for (std::size_t e = 0; e < layout.elements.size(); ++e)
-            if (layout.elements[e].kind == ElementKind::Rectangle) {
-                const QRectF r = deviceRect(sheet.elementRect(ElementId{int(e)}), o);
-                const double half = std::min(outline, std::min(r.width(), r.height()) / 2) / 2;
-                painter.drawRect(r.adjusted(half, half, -half, -half));
-            }
-        painter.setPen(Qt::NoPen);
+    paintElements(sheet, painter, o, outline);
+    for (const QPointF &offset : sheet.layout().repeats) {
+        painter.save();
+        painter.translate(deviceOffset(offset, o));
+        paintElements(sheet, painter, o, outline);
+        painter.restore();
     }
     painter.restore();
 }

@@ -1,7 +1,10 @@
 #pragma once
 #include <QRectF>
 
+#include <QPainterPath>
+
 #include "picture/Picture.h"
+#include "project/layouts/SheetLayout.h"
 #include "settings/PrinterCalibration.h"
 
 class QPainter;
@@ -21,6 +24,9 @@ struct PageRenderOptions {
     // finally shown: the print preview shows its recording of the page scaled
     // down, where a 0.26 mm outline is thinner than a pixel and vanishes in part.
     bool visibleHairlines = false;
+    // A disc label's cut circles: a thin grey line just inside its rim and around its
+    // hole, to cut along. The user's choice, never the project's.
+    bool cutCircles = false;
 
     static PageRenderOptions forScreen(int zoom);
     static PageRenderOptions forPaper(double dpi);
@@ -31,6 +37,10 @@ struct PageRenderOptions {
 // printed line layout (the 100 % layout, scaled), so the lines a screen shows at any
 // zoom are the lines that print, and so are the marks of text that will not print.
 // What only a screen shows is drawn by a view over this (SheetView).
+//
+// A disc label's ring clips everything within it: nothing is drawn in the hole or
+// past the rim. Its texts run straight in their boxes or along the rim, each glyph
+// turned to stand on the circle of its line. A sheet of two labels is drawn twice.
 class SheetRenderer {
 public:
     static void paint(const CoverPage &sheet, QPainter &painter, const PageRenderOptions &options);
@@ -49,6 +59,11 @@ public:
     // An element's rectangle on the device: whole pixels on the screen (as a view
     // places it), exact on paper.
     static QRectF deviceRect(const QRectF &tenthMm, const PageRenderOptions &options);
+    // Where an offset of the paper (a repeat of the sheet) moves the drawing on the
+    // device: whole pixels on the screen.
+    static QPointF deviceOffset(const QPointF &tenthMm, const PageRenderOptions &options);
+    // A disc's ring on the device (the disc's rectangle less its centred hole).
+    static QPainterPath ringPath(const Shape &disc, const PageRenderOptions &options);
     // The outline width on the device: one pixel of 96 dpi, never thinner than one
     // device pixel, a whole number of pixels on the screen.
     static double outlineWidth(const PageRenderOptions &options);

@@ -1,4 +1,5 @@
 #pragma once
+#include <QPointF>
 #include <QRectF>
 #include <span>
 #include <string_view>
@@ -21,19 +22,24 @@ namespace korvel {
 enum class ElementKind { Rectangle, Picture, SpineBand, TextLine, TextList };
 
 // The outline of an element: a rectangle, or a disc inscribed in it with a centred
-// hole (a disc label's ring).
+// hole (a disc label's ring). A text's path along the rim is a circle inscribed in
+// its rectangle too, the baseline of its first line: over the upper half it reads
+// clockwise, over the lower half counter-clockwise, so both read upright.
 struct Shape {
-    enum class Kind { Rectangle, Disc };
+    enum class Kind { Rectangle, Disc, UpperArc, LowerArc };
     Kind kind = Kind::Rectangle;
     double left = 0, top = 0, width = 0, height = 0; // tenths of a millimetre
     double hole = 0;                                  // a disc's hole diameter
 
     constexpr QRectF rect() const { return QRectF(left, top, width, height); }
+    constexpr bool isArc() const { return kind == Kind::UpperArc || kind == Kind::LowerArc; }
+    constexpr QPointF centre() const { return QPointF(left + width / 2, top + height / 2); }
 };
 
 // What an element is for: whoever fills a sheet (the track import) finds its parts
 // by role, whatever a layout calls them.
-enum class Role { None, Title, Artist, Year, Contents, ContentsHeading, Information, FrontPicture, BackPicture, Spine };
+enum class Role { None, Title, Artist, Year, Contents, ContentsHeading, Information, FrontPicture, BackPicture, Spine,
+                  LabelPicture };
 
 // An element of a layout: its index in the layout's stacking order.
 struct ElementId {
@@ -47,12 +53,16 @@ struct ElementSpec {
     ElementKind kind;
     Shape shape;
     Role role = Role::None;
-    // A text box grows (for a large font) at most to the bottom of this outline.
+    // A text box grows (for a large font) at most to the bottom of this outline; an
+    // element within a disc is drawn clipped to its ring.
     std::string_view within = {};
     // The project file: a picture's placement key prefix ("MImg") and its side file's
     // extension (".im2").
     std::string_view fileKey = {};
     std::string_view sideFile = {};
+    // A text drawn along an arc (Shape::Kind::UpperArc or LowerArc) rather than
+    // straight in its box; a Rectangle, the default, is no path.
+    Shape path = {};
 };
 
 // A text item: its element, its first values and what the user calls it.
@@ -104,6 +114,9 @@ struct SheetLayout {
     std::span<const ScreenCaption> captions;
     int controlsTop; // window rows above the page (the toolbar)
     const char *section; // of the project file
+    // Further places on the paper where everything is drawn once more, as offsets from
+    // the first (a sheet of two disc labels); the model and the editor know one copy.
+    std::span<const QPointF> repeats = {};
 
     constexpr ElementId find(std::string_view element) const
     {
@@ -148,6 +161,18 @@ struct SheetLayout {
         return n;
     }
     constexpr int ordinal(std::string_view element) const { return ordinal(find(element)); }
+    // The disc element (Shape::Kind::Disc) whose ring an element is drawn within:
+    // the element itself, or the outline it stands within; none for others.
+    constexpr ElementId ringOf(ElementId id) const
+    {
+        if (!id.valid())
+            return ElementId{};
+        const ElementSpec &e = element(id);
+        if (e.shape.kind == Shape::Kind::Disc)
+            return id;
+        const ElementId outline = e.within.empty() ? ElementId{} : find(e.within);
+        return outline.valid() && element(outline).shape.kind == Shape::Kind::Disc ? outline : ElementId{};
+    }
     constexpr int count(ElementKind kind) const
     {
         int n = 0;
