@@ -4,6 +4,7 @@
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QTextBoundaryFinder>
+#include <QTextLayout>
 #include <algorithm>
 #include <cmath>
 #include <numbers>
@@ -110,7 +111,6 @@ void paintArcText(const CoverPage &sheet, QPainter &painter, int text, const Pag
     painter.setPen(resolveColor(item.font().color));
     painter.setRenderHint(QPainter::TextAntialiasing, true);
     painter.setRenderHint(QPainter::Antialiasing, true);
-    const QFontMetricsF metrics(layout.font);
     const QPointF centre = path.centre() * kPixelsPerTenthMm;
     for (qsizetype i = 0; i < shown; ++i) {
         QString line = layout.lines[i];
@@ -120,24 +120,33 @@ void paintArcText(const CoverPage &sheet, QPainter &painter, int text, const Pag
         const double radius = sheet.arcLineRadius(text, int(i)) * kPixelsPerTenthMm;
         if (radius <= 0)
             continue;
-        const double width = metrics.horizontalAdvance(line);
+        // Where each grapheme starts on the line, kerning and all, from one layout
+        // measured as the straight lines are (the screen's metrics, without hinting).
+        QTextLayout shaped(line, layout.font);
+        shaped.beginLayout();
+        QTextLine laid = shaped.createLine();
+        laid.setLineWidth(1e6);
+        shaped.endLayout();
+        const double width = laid.cursorToX(int(line.size()));
         const double quarter = std::numbers::pi * radius / 2;
         const double start = item.alignment() == Alignment::Left    ? -quarter
                              : item.alignment() == Alignment::Right ? quarter - width
                                                                     : -width / 2;
         QTextBoundaryFinder graphemes(QTextBoundaryFinder::Grapheme, line);
         qsizetype from = 0;
+        double x = 0;
         for (qsizetype to = graphemes.toNextBoundary(); to > 0; from = to, to = graphemes.toNextBoundary()) {
-            const QString glyph = line.mid(from, to - from);
-            const double advance = metrics.horizontalAdvance(glyph);
-            const double middle = start + metrics.horizontalAdvance(line.left(from)) + advance / 2;
+            const double next = laid.cursorToX(int(to));
+            const double advance = next - x;
+            const double middle = start + x + advance / 2;
             const double angle = middle / radius;
             const QPointF at = centre + radius * QPointF(std::sin(angle), lower ? std::cos(angle) : -std::cos(angle));
             painter.save();
             painter.translate(at);
             painter.rotate((lower ? -angle : angle) * 180 / std::numbers::pi);
-            painter.drawText(QPointF(-advance / 2, 0), glyph);
+            painter.drawText(QPointF(-advance / 2, 0), line.mid(from, to - from));
             painter.restore();
+            x = next;
         }
     }
     painter.restore();

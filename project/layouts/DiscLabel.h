@@ -4,6 +4,7 @@
 #include <array>
 #include <vector>
 
+#include "picture/PicturePlacement.h"
 #include "project/layouts/SheetLayout.h"
 
 namespace korvel {
@@ -63,6 +64,8 @@ inline constexpr int kArtist = 0;
 inline constexpr int kTitle = 1;
 inline constexpr int kLowerText = 2;
 inline constexpr int kTextCount = 3;
+// How a label's picture lies at first: filling the label, its middle in view.
+inline constexpr PicturePlacement kPlacement{PicturePlacement::Fit::Fill, 500, 500, 1000};
 } // namespace disc
 
 // The sheet layout of a disc label (SheetLayout), made at run time from a
