@@ -17,6 +17,7 @@
 #include "project/CoverPage.h"
 #include "project/SheetRenderer.h"
 #include "picture/PdfPhotoEmbedder.h"
+#include "settings/DiscSheetStore.h"
 #include "settings/FileReplacement.h"
 
 namespace korvel {
@@ -28,13 +29,23 @@ PrintCommands::PrintCommands(CoverDocument &document, QWidget &window)
 {
 }
 
+const CoverPage &PrintCommands::sheet() const
+{
+    return *m_document.sheets().value(m_sheet, &m_document.page());
+}
+
+bool PrintCommands::cutCircles() const
+{
+    return &sheet() == &m_document.label() && DiscSheetStore::cutCircles();
+}
+
 bool PrintCommands::printOn(QPrinter &printer)
 {
     // Whatever the dialog offered, the cover is one portrait page from the paper's
     // corner, moved and stretched by the calibration of the printer it goes to.
     PrintSetup::keepCoverPage(printer);
     const PrinterCalibration calibration = PrintSetup::calibrationFor(printer);
-    const QString warning = PrintSetup::fitWarning(printer, calibration);
+    const QString warning = PrintSetup::fitWarning(printer, calibration, sheet().layout());
     if (!warning.isEmpty() && !Ask(QStringLiteral("Tisk"), warning, 1))
         return false;
 
@@ -57,7 +68,7 @@ bool PrintCommands::printOn(QPrinter &printer)
     std::optional<PdfPhotoEmbedder> photos;
     if (toPdfFile)
         photos.emplace();
-    bool ok = SheetRenderer::printTo(m_document.page(), printer, calibration);
+    bool ok = SheetRenderer::printTo(sheet(), printer, calibration, cutCircles());
     if (ok && photos && photos->photoCount() > 0) {
         QString error;
         QFile file(printer.outputFileName());
@@ -67,7 +78,7 @@ bool PrintCommands::printOn(QPrinter &printer)
             // The file holds the stand-ins: printed again with the photos as pixels,
             // it is whole (only larger); a failure there is told below.
             photos.reset();
-            ok = SheetRenderer::printTo(m_document.page(), printer, calibration);
+            ok = SheetRenderer::printTo(sheet(), printer, calibration, cutCircles());
         }
     }
     photos.reset();
@@ -90,7 +101,7 @@ void PrintCommands::withPrinter(const std::function<void(QPrinter &)> &job)
     m_preparing = true;
     const auto done = qScopeGuard([this] { m_preparing = false; });
     QPrinter printer(QPrinter::HighResolution);
-    PrintSetup::prepare(printer, QStringLiteral("Korvel"));
+    PrintSetup::prepare(printer, QStringLiteral("Korvel"), sheet().layout());
     // The print job is named after the project, as print queues show it.
     if (m_document.isNamed() && !m_document.path().isEmpty())
         printer.setDocName(QFileInfo(m_document.path()).completeBaseName());
@@ -106,7 +117,7 @@ void PrintCommands::preview()
         preview.setWindowTitle(QStringLiteral("Náhled"));
         // The preview shows the page itself: no printer's calibration reaches it.
         connect(&preview, &QPrintPreviewDialog::paintRequested, this,
-                [this](QPrinter *p) { SheetRenderer::previewTo(m_document.page(), *p); });
+                [this](QPrinter *p) { SheetRenderer::previewTo(sheet(), *p, cutCircles()); });
         preview.exec();
         print = preview.printRequested();
     });

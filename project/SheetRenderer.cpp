@@ -326,31 +326,33 @@ void SheetRenderer::paint(const CoverPage &sheet, QPainter &painter, const PageR
 }
 
 void SheetRenderer::paintOnPaper(const CoverPage &sheet, QPainter &painter, double dpiX, double dpiY,
-                                 const PrinterCalibration &calibration, bool visibleHairlines)
+                                 const PrinterCalibration &calibration, bool visibleHairlines, bool cutCircles)
 {
     painter.save();
     painter.setWorldTransform(calibration.forDevice(dpiX, dpiY), true);
     PageRenderOptions options = PageRenderOptions::forPaper(dpiX);
     options.visibleHairlines = visibleHairlines;
+    options.cutCircles = cutCircles;
     paint(sheet, painter, options);
     painter.restore();
 }
 
-bool SheetRenderer::printTo(const CoverPage &sheet, QPagedPaintDevice &device, const PrinterCalibration &calibration)
+bool SheetRenderer::printTo(const CoverPage &sheet, QPagedPaintDevice &device, const PrinterCalibration &calibration,
+                            bool cutCircles)
 {
     QPainter painter;
     if (!painter.begin(&device))
         return false;
-    paintOnPaper(sheet, painter, device.logicalDpiX(), device.logicalDpiY(), calibration);
+    paintOnPaper(sheet, painter, device.logicalDpiX(), device.logicalDpiY(), calibration, false, cutCircles);
     return painter.end();
 }
 
-bool SheetRenderer::previewTo(const CoverPage &sheet, QPagedPaintDevice &device)
+bool SheetRenderer::previewTo(const CoverPage &sheet, QPagedPaintDevice &device, bool cutCircles)
 {
     QPainter painter;
     if (!painter.begin(&device))
         return false;
-    paintOnPaper(sheet, painter, device.logicalDpiX(), device.logicalDpiY(), PrinterCalibration{}, true);
+    paintOnPaper(sheet, painter, device.logicalDpiX(), device.logicalDpiY(), PrinterCalibration{}, true, cutCircles);
     return painter.end();
 }
 

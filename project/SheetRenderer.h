@@ -46,15 +46,18 @@ public:
     static void paint(const CoverPage &sheet, QPainter &painter, const PageRenderOptions &options);
     // Draws the sheet for paper at a device's resolution (across and down), moved and
     // stretched by a printer's calibration.
+    // cutCircles: a disc label's cut circles (PageRenderOptions::cutCircles).
     static void paintOnPaper(const CoverPage &sheet, QPainter &painter, double dpiX, double dpiY,
-                             const PrinterCalibration &calibration = {}, bool visibleHairlines = false);
+                             const PrinterCalibration &calibration = {}, bool visibleHairlines = false,
+                             bool cutCircles = false);
     // Prints one page on a paged device (printer, PDF), measured from the paper's
     // corner and corrected by the calibration of the printer it goes to. Returns
     // false if the device could not be painted on.
-    static bool printTo(const CoverPage &sheet, QPagedPaintDevice &device, const PrinterCalibration &calibration = {});
+    static bool printTo(const CoverPage &sheet, QPagedPaintDevice &device, const PrinterCalibration &calibration = {},
+                        bool cutCircles = false);
     // The print preview's recording of the page: as paper, uncalibrated, with outlines
     // that stay visible when it is shown scaled down.
-    static bool previewTo(const CoverPage &sheet, QPagedPaintDevice &device);
+    static bool previewTo(const CoverPage &sheet, QPagedPaintDevice &device, bool cutCircles = false);
 
     // An element's rectangle on the device: whole pixels on the screen (as a view
     // places it), exact on paper.

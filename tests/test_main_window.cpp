@@ -96,17 +96,18 @@ TEST(MainWindow, PopupMenuOffersZoomAndPreview)
     QMenu *menu = window.PopUpMenuMain();
     ASSERT_EQ(menu->objectName(), QStringLiteral("PopUpMenuMain"));
     // The zoom and preview entries come first; the calibration, undo and redo,
-    // the recent projects, reading tracks, taking pictures away and help follow them.
+    // the recent projects, reading tracks, taking pictures away (the disc label's
+    // while the label is shown) and help follow them.
     const QList<QAction *> actions = menu->actions();
     QStringList entries; // a separator as "-", a submenu by the menu's name
     for (QAction *a : actions)
         entries << (a->isSeparator() ? QStringLiteral("-") : a->menu() ? a->menu()->objectName() : a->objectName());
     const QStringList expected{"Zvtit1", "Zmenit1", "N1001", "-", "Nhled1", "Kalibrace1", "-",
                                "Undo", "Redo", "-", "RecentMenu", "ReadTracks", "-",
-                               "PlacementMenu", "RemoveMainImg", "RemoveBckImg", "-", "Help"};
+                               "PlacementMenu", "RemoveMainImg", "RemoveBckImg", "RemoveDiscImg", "-", "Help"};
     EXPECT_EQ(entries, expected);
     // Every entry read below is there.
-    ASSERT_EQ(actions.size(), 18);
+    ASSERT_EQ(actions.size(), 19);
     EXPECT_EQ(actions[0]->text(), QStringLiteral("Zvětšit"));
     EXPECT_EQ(actions[1]->text(), QStringLiteral("Zmenšit"));
     EXPECT_EQ(actions[2]->text(), QStringLiteral("100%"));
