@@ -1,0 +1,238 @@
+// The disc label's sheet in the main window: its tab and keys, the zoom, preview and
+// printing of the sheet shown, and the controls beside the label.
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPrinter>
+#include <QRegularExpression>
+#include <QScrollArea>
+#include <QSet>
+#include <QStackedWidget>
+#include <QTabBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUndoStack>
+#include <gtest/gtest.h>
+
+#include "app/LabelEditors.h"
+#include "app/PageView.h"
+#include "app/PrintSetup.h"
+#include "app/TFrmMain.h"
+#include "project/CoverDocument.h"
+#include "project/CoverPage.h"
+#include "project/SheetView.h"
+
+using namespace korvel;
+
+namespace {
+
+struct Window {
+    TFrmMain window;
+    Window()
+    {
+        window.resize(1200, 900);
+        window.show();
+        window.activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&window));
+    }
+    template <typename T = QWidget>
+    T *child(const char *name) const
+    {
+        auto *w = window.findChild<T *>(QString::fromLatin1(name));
+        EXPECT_NE(w, nullptr) << name;
+        return w;
+    }
+};
+
+} // namespace
+
+TEST(DiscWindow, TheCoverComesFirstAndTheKeysGoFromSheetToSheet)
+{
+    Window w;
+    QTabBar *tabs = w.window.sheetTabs();
+    ASSERT_EQ(tabs->count(), 2);
+    EXPECT_EQ(tabs->tabText(0), QStringLiteral("Obal"));
+    EXPECT_EQ(tabs->tabText(1), QStringLiteral("Disk"));
+    EXPECT_FALSE(tabs->accessibleName().isEmpty());
+    EXPECT_EQ(w.window.shownSheet(), TFrmMain::kCoverSheet);
+    EXPECT_TRUE(w.window.scrollArea()->isVisible());
+    EXPECT_FALSE(w.window.labelScrollArea()->isVisible());
+
+    // From the typing in a box of the cover, Ctrl+PgDn shows the label.
+    QLineEdit *title = w.window.editBox(QStringLiteral("MEN"));
+    title->setFocus();
+    ASSERT_TRUE(QTest::qWaitFor([title] { return title->hasFocus(); }));
+    QTest::keyClick(title, Qt::Key_PageDown, Qt::ControlModifier);
+    EXPECT_EQ(w.window.shownSheet(), TFrmMain::kLabelSheet);
+    EXPECT_EQ(tabs->currentIndex(), TFrmMain::kLabelSheet);
+    EXPECT_TRUE(w.window.labelScrollArea()->isVisible());
+    EXPECT_FALSE(w.window.scrollArea()->isVisible());
+    // And back, from wherever the focus went; past the last it goes round.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageUp, Qt::ControlModifier);
+    EXPECT_EQ(w.window.shownSheet(), TFrmMain::kCoverSheet);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageUp, Qt::ControlModifier);
+    EXPECT_EQ(w.window.shownSheet(), TFrmMain::kLabelSheet);
+
+    // A click on a tab does the same.
+    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(0).center());
+    EXPECT_EQ(w.window.shownSheet(), TFrmMain::kCoverSheet);
+    EXPECT_TRUE(w.window.scrollArea()->isVisible());
+}
+
+TEST(DiscWindow, TheZoomIsTheShownSheetsAndItsControlsStandBesideItAt100)
+{
+    Window w;
+    w.window.showSheet(TFrmMain::kLabelSheet);
+    SheetView &label = w.window.labelView()->view();
+    const QList<QWidget *> &controls = w.window.labelEditors().controls();
+    ASSERT_FALSE(controls.isEmpty());
+    for (QWidget *c : controls)
+        EXPECT_TRUE(c->isVisible()) << c->objectName().toStdString();
+
+    // Beside the label: none covers the ring at 100 %.
+    const QRect ring = label.elementPixelRect("DiscImg");
+    ASSERT_FALSE(ring.isEmpty());
+    for (QWidget *c : controls)
+        EXPECT_FALSE(c->geometry().intersects(ring)) << c->objectName().toStdString();
+
+    w.window.ZoomInClick();
+    EXPECT_EQ(label.zoom(), 110);
+    EXPECT_EQ(w.window.view().zoom(), 100) << "the cover keeps its zoom";
+    EXPECT_EQ(w.window.labelView()->size(), label.pixelSize());
+    for (QWidget *c : controls)
+        EXPECT_FALSE(c->isVisible()) << c->objectName().toStdString();
+    EXPECT_FALSE(w.window.editorsVisible());
+
+    // The cover's controls are where they were.
+    w.window.showSheet(TFrmMain::kCoverSheet);
+    EXPECT_TRUE(w.window.editorsVisible());
+    w.window.ZoomOutClick();
+    EXPECT_EQ(w.window.view().zoom(), 90);
+    EXPECT_EQ(label.zoom(), 110);
+    w.window.ZoomDefClick();
+
+    w.window.showSheet(TFrmMain::kLabelSheet);
+    w.window.ZoomDefClick();
+    EXPECT_EQ(label.zoom(), 100);
+    for (QWidget *c : controls)
+        EXPECT_TRUE(c->isVisible()) << c->objectName().toStdString();
+}
+
+TEST(DiscWindow, EveryControlOfTheLabelIsNamedAndReachedByTab)
+{
+    Window w;
+    w.window.showSheet(TFrmMain::kLabelSheet);
+    QSet<QWidget *> reachable;
+    for (QWidget *c : w.window.labelEditors().controls()) {
+        if (qobject_cast<QLabel *>(c))
+            continue; // a caption: its field is named
+        EXPECT_FALSE(c->objectName().isEmpty());
+        EXPECT_FALSE(c->accessibleName().isEmpty()) << c->objectName().toStdString();
+        // Of the two picture choices Tab reaches the one chosen, the arrows the other.
+        if (c->focusPolicy() & Qt::TabFocus && c->objectName() != QStringLiteral("DiscPictureOwn"))
+            reachable << c;
+        for (QAbstractButton *b : c->findChildren<QAbstractButton *>()) {
+            EXPECT_FALSE(b->accessibleName().isEmpty()) << b->objectName().toStdString();
+            reachable << b;
+        }
+    }
+    EXPECT_GE(reachable.size(), 25);
+
+    // Tab from the first box goes through every one of them (the disabled ones once
+    // they are enabled: a sheet of two labels enables the centres).
+    CoverDocument &document = w.window.document();
+    DiscGeometry two = document.disc().geometry;
+    two.label = DiscGeometry::Label::Own;
+    two.sheet = DiscGeometry::Sheet::A4Two;
+    document.setDiscGeometry(two);
+    QCoreApplication::processEvents();
+    QWidget *first = w.window.labelEditors().editBox(disc::kArtist);
+    first->setFocus();
+    ASSERT_TRUE(QTest::qWaitFor([first] { return first->hasFocus(); }));
+    QSet<QWidget *> visited{first};
+    for (int i = 0; i < 80; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QWidget *focus = QApplication::focusWidget();
+        // A spin box's caret is in its line edit.
+        if (focus && focus->parentWidget() && qobject_cast<QAbstractSpinBox *>(focus->parentWidget()))
+            focus = focus->parentWidget();
+        visited << focus;
+    }
+    for (QWidget *c : reachable)
+        if (c->isEnabled())
+            EXPECT_TRUE(visited.contains(c)) << c->objectName().toStdString();
+    auto *front = w.child<QAbstractButton>("DiscPictureFront");
+    front->setFocus();
+    QTest::keyClick(front, Qt::Key_Down);
+    EXPECT_TRUE(w.child<QAbstractButton>("DiscPictureOwn")->hasFocus());
+}
+
+TEST(DiscWindow, TheSheetIsChosenBesideTheLabelUndoneAndPrintedOnItsPaper)
+{
+    Window w;
+    w.window.showSheet(TFrmMain::kLabelSheet);
+    CoverDocument &document = w.window.document();
+    auto *sheet = w.child<QComboBox>("DiscSheet");
+    ASSERT_NE(sheet, nullptr);
+    EXPECT_EQ(document.disc().geometry.sheet, DiscGeometry::Sheet::A4);
+    const int steps = document.undoStack()->count();
+
+    // With the keys: one down is the sheet of two labels, with the preset centres.
+    sheet->setFocus();
+    ASSERT_TRUE(QTest::qWaitFor([sheet] { return sheet->hasFocus(); }));
+    QTest::keyClick(sheet, Qt::Key_Down);
+    QCoreApplication::processEvents(); // each change is a step once the event is over
+    EXPECT_EQ(document.disc().geometry.sheet, DiscGeometry::Sheet::A4Two);
+    EXPECT_EQ(w.child<QDoubleSpinBox>("DiscCentreX")->value(), 105.0);
+    EXPECT_EQ(w.child<QDoubleSpinBox>("DiscCentreY1")->value(), 79.9);
+    EXPECT_EQ(w.child<QDoubleSpinBox>("DiscCentreY2")->value(), 203.3);
+    EXPECT_TRUE(w.child<QDoubleSpinBox>("DiscCentreY2")->isEnabled());
+    // A centre the user types moves the second label.
+    auto *second = w.child<QDoubleSpinBox>("DiscCentreY2");
+    second->setFocus();
+    second->selectAll();
+    QTest::keyClicks(second, QStringLiteral("210"));
+    QTest::keyClick(second, Qt::Key_Return);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(document.disc().geometry.twoSecondY, 2100);
+
+    // The printable disc: the label alone on a page of 120 x 120 mm.
+    sheet->setFocus();
+    QTest::keyClick(sheet, Qt::Key_Down);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(document.disc().geometry.sheet, DiscGeometry::Sheet::Disc);
+    EXPECT_EQ(w.window.labelView()->size(), QSize(454, 454));
+    EXPECT_TRUE(document.isModified());
+    EXPECT_EQ(document.undoStack()->count(), steps + 3);
+
+    // Printing prints the sheet shown, on its paper.
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(QStringLiteral("disc.pdf"));
+    {
+        QPrinter printer(QPrinter::HighResolution);
+        PrintSetup::prepare(printer, QStringLiteral("Korvel"), document.label().layout());
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+        ASSERT_TRUE(w.window.printOn(printer));
+    }
+    QFile file(pdf);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QRegularExpressionMatch box =
+        QRegularExpression(QStringLiteral("/MediaBox \\[0 0 ([0-9.]+) ([0-9.]+)\\]")).match(QString::fromLatin1(file.readAll()));
+    ASSERT_TRUE(box.hasMatch());
+    EXPECT_NEAR(box.captured(1).toDouble(), 120 / 25.4 * 72, 0.5);
+    EXPECT_NEAR(box.captured(2).toDouble(), 120 / 25.4 * 72, 0.5);
+
+    // Each choice is its own step back.
+    w.window.Undo()->trigger();
+    EXPECT_EQ(document.disc().geometry.sheet, DiscGeometry::Sheet::A4Two);
+    EXPECT_EQ(sheet->currentIndex(), 1);
+    w.window.Undo()->trigger();
+    w.window.Undo()->trigger();
+    EXPECT_EQ(document.disc().geometry, DiscGeometry());
+    EXPECT_EQ(sheet->currentIndex(), 0);
+    EXPECT_EQ(w.window.labelView()->size(), QSize(794, 1123));
+}
