@@ -22,6 +22,7 @@
 #include "picture/DeferredJpeg.h"
 #include "picture/PdfPhotoEmbedder.h"
 #include "settings/CommandError.h"
+#include "settings/DiscSheetStore.h"
 #include "project/CoverDocument.h"
 #include "project/CzechCatalogue.h"
 #include "project/ProjectFile.h"
@@ -59,6 +60,8 @@ const char kDescription[] =
     "VÝSTUP.pdf je jedna strana A4 s textem a obrysy jako vektory; VÝSTUP.png je\n"
     "strana jako obrázek, 96 dpi, pokud --dpi neurčí jinak. Bez PROJEKTU se strana\n"
     "vytiskne tak, jak vypadá nově založený projekt.\n"
+    "S --disc se místo obalu vytiskne arch s etiketou disku (A4, nebo 120 × 120 mm\n"
+    "pro potisknutelný disk); s --all zapíše VÝSTUP.pdf obě strany: obal a disk.\n"
     "\n"
     "Návratový kód: 0 hotovo, 1 projekt nešel přečíst nebo výstup zapsat,\n"
     "2 chybné argumenty.";
@@ -75,15 +78,28 @@ bool parsePair(const QString &text, int low, int high, int *a, int *b)
     return okA && okB && *a >= low && *a <= high && *b >= low && *b <= high;
 }
 
-// What is drawn on the output: the cover, or the printer calibration page.
-using PagePrinter = std::function<bool(QPagedPaintDevice &)>;
+// What is drawn on the output: the cover, the disc label's sheet, both, or the printer
+// calibration page.
+using PagePrinter = std::function<bool(QPdfWriter &)>;
 using PagePainter = std::function<void(QPainter &, double dpi)>;
 
 // Whether the output may be written: the photos' whole-file checks, which ran while
 // the page was drawn, are waited for and any damaged photo is named.
 using OutputCheck = std::function<bool()>;
 
-bool writePdf(const PagePrinter &print, const OutputCheck &photosWhole, const QString &output, QString *error)
+// The paper of a sheet, from its corner and without margins: A4, or the printable
+// disc's square page.
+QPageLayout paperLayout(const SheetLayout &layout)
+{
+    const QPageSize paper = layout.paperWidth == kPaperWidth && layout.paperHeight == kPaperHeight
+                                ? QPageSize(QPageSize::A4)
+                                : QPageSize(QSizeF(layout.paperWidth / 10, layout.paperHeight / 10), QPageSize::Millimeter,
+                                            QString(), QPageSize::ExactMatch);
+    return QPageLayout(paper, QPageLayout::Portrait, QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
+}
+
+bool writePdf(const PagePrinter &print, const QPageLayout &firstPage, const OutputCheck &photosWhole,
+              const QString &output, QString *error)
 {
     // Write next to the target and rename on success, so a failure never leaves a
     // half-written file under the requested name.
@@ -102,8 +118,7 @@ bool writePdf(const PagePrinter &print, const OutputCheck &photosWhole, const QS
             writer.setCreator(QStringLiteral("Korvel"));
             writer.setTitle(QFileInfo(output).completeBaseName());
             writer.setResolution(1200);
-            writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0),
-                                             QPageLayout::Millimeter));
+            writer.setPageLayout(firstPage);
             return print(writer);
         },
         &pdf);
@@ -131,10 +146,10 @@ bool writePdf(const PagePrinter &print, const OutputCheck &photosWhole, const QS
     return true;
 }
 
-bool writePng(const PagePainter &paint, const QString &output, int dpi, QString *error)
+bool writePng(const PagePainter &paint, const SheetLayout &layout, const QString &output, int dpi, QString *error)
 {
-    const int width = int(std::lround(kPaperWidth / 254.0 * dpi));
-    const int height = int(std::lround(kPaperHeight / 254.0 * dpi));
+    const int width = int(std::lround(layout.paperWidth / 254.0 * dpi));
+    const int height = int(std::lround(layout.paperHeight / 254.0 * dpi));
     QImage image(width, height, QImage::Format_RGB32);
     if (image.isNull()) {
         *error = QStringLiteral("obrázek %1 × %2 pixelů je příliš velký").arg(width).arg(height);
@@ -217,7 +232,12 @@ int runPrintCommand(int argc, char **argv)
     const QCommandLineOption calibrationOption(
         QStringLiteral("calibration-page"),
         QStringLiteral("Vytiskne místo obalu kalibrační stranu tiskárny (pravítka a záměrné kříže)."));
-    parser.addOptions({dpiOption, offsetOption, scaleOption, calibrationOption});
+    const QCommandLineOption discOption(
+        QStringLiteral("disc"),
+        QStringLiteral("Vytiskne místo obalu arch s etiketou disku, jak ho projekt určuje."));
+    const QCommandLineOption allOption(
+        QStringLiteral("all"), QStringLiteral("Zapíše do VÝSTUP.pdf obě strany: obal a arch s etiketou disku."));
+    parser.addOptions({dpiOption, offsetOption, scaleOption, calibrationOption, discOption, allOption});
     parser.addPositionalArgument(QStringLiteral("PROJEKT.kvp"), QStringLiteral("Projekt, který se vytiskne (nepovinný)."),
                                  QStringLiteral("[PROJEKT.kvp]"));
     parser.addPositionalArgument(QStringLiteral("VÝSTUP"), QStringLiteral("Soubor, který se zapíše: .pdf nebo .png."),
@@ -278,10 +298,16 @@ int runPrintCommand(int argc, char **argv)
         return refuse(positional.isEmpty() ? QStringLiteral("chybí VÝSTUP") : QStringLiteral("příliš mnoho argumentů"));
     if (calibrationPage && positional.size() == 2)
         return refuse(QStringLiteral("--calibration-page netiskne žádný projekt"));
+    const bool discOnly = parser.isSet(discOption);
+    const bool bothSheets = parser.isSet(allOption);
+    if (int(calibrationPage) + int(discOnly) + int(bothSheets) > 1)
+        return refuse(QStringLiteral("--calibration-page, --disc a --all nejdou použít spolu"));
     const QString output = positional.last();
     const QString suffix = QFileInfo(output).suffix().toLower();
     if (suffix != QLatin1String("pdf") && suffix != QLatin1String("png"))
         return refuse(QStringLiteral("VÝSTUP musí končit na .pdf nebo .png: %1").arg(output));
+    if (bothSheets && suffix != QLatin1String("pdf"))
+        return refuse(QStringLiteral("--all zapisuje dvě strany, a ty umí jen PDF: %1").arg(output));
 
     // The output is named relative to where the command was started, and the project
     // is read from its own folder.
@@ -292,18 +318,37 @@ int runPrintCommand(int argc, char **argv)
     if (positional.size() == 2 && !openProject(document, positional.first()))
         return 1;
     const CoverPage &page = document.page();
+    const CoverPage &label = document.label();
+    // The sheets printed, each on its own page; the label's cut circles print as
+    // the user keeps them in the designer.
+    QList<const CoverPage *> sheets{discOnly ? &label : &page};
+    if (bothSheets)
+        sheets << &label;
+    const bool cutCircles = DiscSheetStore::cutCircles();
 
     const QString target; // a file names no printer
-    const PagePrinter print = [&](QPagedPaintDevice &device) {
-        return calibrationPage ? CalibrationPage::printTo(device, target, calibration)
-                               : SheetRenderer::printTo(page, device, calibration);
+    const PagePrinter print = [&](QPdfWriter &writer) {
+        if (calibrationPage)
+            return CalibrationPage::printTo(writer, target, calibration);
+        QPainter painter;
+        if (!painter.begin(&writer))
+            return false;
+        for (qsizetype i = 0; i < sheets.size(); ++i) {
+            if (i > 0 && (!writer.setPageLayout(paperLayout(sheets[i]->layout())) || !writer.newPage()))
+                return false;
+            SheetRenderer::paintOnPaper(*sheets[i], painter, writer.logicalDpiX(), writer.logicalDpiY(), calibration,
+                                        false, sheets[i] == &label && cutCircles);
+        }
+        return painter.end();
     };
     const PagePainter paint = [&](QPainter &painter, double at) {
-        painter.setWorldTransform(calibration.forDevice(at, at), true);
-        if (calibrationPage)
+        if (calibrationPage) {
+            painter.setWorldTransform(calibration.forDevice(at, at), true);
             CalibrationPage::paint(painter, at, target, calibration);
-        else
-            SheetRenderer::paint(page, painter, PageRenderOptions::forPaper(at));
+        } else {
+            SheetRenderer::paintOnPaper(*sheets.first(), painter, at, at, calibration, false,
+                                        sheets.first() == &label && cutCircles);
+        }
     };
     // A photo that is damaged beyond its header leaves the project as unprintable as
     // one that does not load: it is named, and nothing is written.
@@ -314,19 +359,26 @@ int runPrintCommand(int argc, char **argv)
         const std::pair<const char *, const Picture *> photos[] = {
             {".im1", &page.BckImg().picture()},
             {".im2", &page.MainImg().picture()},
-            {".im3", &document.spine().remembered().picture}};
+            {".im3", &document.spine().remembered().picture},
+            {".im4", &label.picture(label.layout().withRole(Role::LabelPicture)).picture()}};
         bool whole = true;
-        for (const auto &[extension, picture] : photos)
+        for (const auto &[extension, picture] : photos) {
+            // The label's picture is a file of its own only when it is not the front's.
+            if (std::string_view(extension) == ".im4" && !document.disc().ownPicture)
+                continue;
             if (const auto *deferred = dynamic_cast<const DeferredJpeg *>(picture->content()))
                 if (const QString why = deferred->problem(); !why.isEmpty()) {
                     say(QStringLiteral("korvel-print: %1").arg(sideFileProblem(base, extension, why)));
                     whole = false;
                 }
+        }
         return whole;
     };
     QString error;
-    const bool written = suffix == QLatin1String("pdf") ? writePdf(print, photosWhole, outputPath, &error)
-                                                        : writePng(paint, outputPath, dpi, &error);
+    const SheetLayout &firstLayout = calibrationPage ? page.layout() : sheets.first()->layout();
+    const bool written = suffix == QLatin1String("pdf")
+                             ? writePdf(print, paperLayout(firstLayout), photosWhole, outputPath, &error)
+                             : writePng(paint, firstLayout, outputPath, dpi, &error);
     if (!written) {
         if (!error.isEmpty())
             say(QStringLiteral("korvel-print: %1").arg(error));
