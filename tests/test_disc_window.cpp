@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
 #include <QPrinter>
 #include <QRegularExpression>
 #include <QScrollArea>
@@ -21,13 +23,17 @@
 #include "app/PageView.h"
 #include "app/PrintSetup.h"
 #include "app/TFrmMain.h"
+#include "dialogs/TFrmEdit.h"
 #include "project/CoverDocument.h"
 #include "project/CoverPage.h"
+#include "project/DocumentHistory.h"
 #include "project/SheetView.h"
 
 using namespace korvel;
 
 namespace {
+
+const QString kPhoto = QStringLiteral(KORVEL_TEST_DATA "/raster/bmp_24bpp.bmp");
 
 struct Window {
     TFrmMain window;
@@ -235,4 +241,70 @@ TEST(DiscWindow, TheSheetIsChosenBesideTheLabelUndoneAndPrintedOnItsPaper)
     EXPECT_EQ(document.disc().geometry, DiscGeometry());
     EXPECT_EQ(sheet->currentIndex(), 0);
     EXPECT_EQ(w.window.labelView()->size(), QSize(794, 1123));
+}
+
+TEST(DiscWindow, TheLabelsTextsAndPictureAreEditedBesideItAndUndone)
+{
+    Window w;
+    CoverDocument &document = w.window.document();
+    CoverPage &label = document.label();
+    w.window.editBox(QStringLiteral("MEN"))->setText(QString()); // no sample in the way
+    QTest::keyClicks(w.window.editBox(QStringLiteral("MEN")), QStringLiteral("Podzim"));
+    w.window.showSheet(TFrmMain::kLabelSheet);
+    QLineEdit *title = w.window.labelEditors().editBox(disc::kTitle);
+    EXPECT_EQ(title->text(), QStringLiteral("Podzim")) << "the cover's title, followed";
+    auto *follows = w.child<QAbstractButton>("DiscFollows2");
+    EXPECT_TRUE(follows->isChecked());
+
+    // Typed: the label's own, one step back to following the cover.
+    document.history().recordNow();
+    title->setFocus();
+    title->selectAll();
+    QTest::keyClicks(title, QStringLiteral("Live"));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(label.items()[disc::kTitle].text(), QStringLiteral("Live"));
+    EXPECT_FALSE(follows->isChecked());
+    w.window.Undo()->trigger();
+    EXPECT_EQ(label.items()[disc::kTitle].text(), QStringLiteral("Podzim"));
+    EXPECT_TRUE(follows->isChecked());
+    EXPECT_EQ(title->text(), QStringLiteral("Podzim"));
+
+    // Ctrl+R on its box aligns the label's title, not the cover's.
+    const Alignment coverTitle = w.window.page().item(QStringLiteral("MTN")).alignment();
+    title->setFocus();
+    QTest::keyClick(title, Qt::Key_R, Qt::ControlModifier);
+    EXPECT_EQ(label.items()[disc::kTitle].alignment(), Alignment::Right);
+    EXPECT_EQ(w.window.page().item(QStringLiteral("MTN")).alignment(), coverTitle);
+
+    // The lower text in the multi-line editor.
+    w.child<QAbstractButton>("DEdt")->click();
+    TFrmEdit *editor = w.window.listEditor(TFrmEdit::kTargetLabel);
+    ASSERT_NE(editor, nullptr);
+    EXPECT_TRUE(editor->isVisible());
+    editor->Text()->setPlainText(QStringLiteral("1. Úvod\n2. Konec"));
+    EXPECT_EQ(label.items()[disc::kLowerText].lines(), (QStringList{QStringLiteral("1. Úvod"), QStringLiteral("2. Konec")}));
+    editor->close();
+
+    // A picture dropped on the ring is the label's own; the cover keeps its front.
+    const QRect ring = w.window.labelView()->view().elementPixelRect("DiscImg");
+    const QPoint onRing = w.window.labelView()->mapTo(&w.window, ring.center() - QPoint(0, ring.height() / 3));
+    document.history().recordNow();
+    ASSERT_TRUE(w.window.dropFile(kPhoto, onRing));
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(document.disc().ownPicture);
+    EXPECT_FALSE(label.picture(label.layout().withRole(Role::LabelPicture)).picture().isEmpty());
+    EXPECT_TRUE(w.window.page().MainImg().picture().isEmpty());
+    EXPECT_TRUE(w.child<QAbstractButton>("DiscPictureOwn")->isChecked());
+
+    // The popup menu offers the label's picture to take away, not the cover's.
+    QMenu *menu = w.window.PopUpMenuMain();
+    emit menu->aboutToShow();
+    EXPECT_TRUE(w.window.findChild<QAction *>(QStringLiteral("RemoveDiscImg"))->isVisible());
+    EXPECT_TRUE(w.window.findChild<QAction *>(QStringLiteral("RemoveDiscImg"))->isEnabled());
+    EXPECT_FALSE(w.window.findChild<QAction *>(QStringLiteral("RemoveMainImg"))->isVisible());
+    emit menu->aboutToHide();
+
+    w.window.Undo()->trigger();
+    EXPECT_FALSE(document.disc().ownPicture);
+    EXPECT_TRUE(w.child<QAbstractButton>("DiscPictureFront")->isChecked());
 }
