@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QFile>
+#include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -24,10 +25,12 @@
 #include "app/PrintSetup.h"
 #include "app/TFrmMain.h"
 #include "dialogs/TFrmEdit.h"
+#include "GuiTestUtil.h"
 #include "project/CoverDocument.h"
 #include "project/CoverPage.h"
 #include "project/DocumentHistory.h"
 #include "project/SheetView.h"
+#include "settings/DiscSheetStore.h"
 
 using namespace korvel;
 
@@ -307,4 +310,56 @@ TEST(DiscWindow, TheLabelsTextsAndPictureAreEditedBesideItAndUndone)
     w.window.Undo()->trigger();
     EXPECT_FALSE(document.disc().ownPicture);
     EXPECT_TRUE(w.child<QAbstractButton>("DiscPictureFront")->isChecked());
+}
+
+TEST(DiscWindow, TheUsersOwnSheetsAndCutCirclesAreTheUsersInEveryProject)
+{
+    // A sheet measured by the user, saved under a name of theirs.
+    {
+        Window w;
+        w.window.showSheet(TFrmMain::kLabelSheet);
+        CoverDocument &document = w.window.document();
+        DiscGeometry g = document.disc().geometry;
+        g.label = DiscGeometry::Label::Own;
+        g.ownOuter = 1160;
+        g.ownHole = 400;
+        g.sheet = DiscGeometry::Sheet::A4Two;
+        g.twoFirstY = 810;
+        document.setDiscGeometry(g);
+        test::whenModal<QInputDialog>([](QInputDialog *d) {
+            d->setTextValue(QStringLiteral("Papírna 42"));
+            d->accept();
+        });
+        w.child<QAbstractButton>("DiscSaveSheet")->click();
+        ASSERT_EQ(DiscSheetStore::sheets().size(), 1);
+        EXPECT_EQ(DiscSheetStore::sheets().first(), (OwnDiscSheet{QStringLiteral("Papírna 42"), 1160, 400, 1050, 810, 2033}));
+        EXPECT_EQ(w.child<QComboBox>("DiscSheet")->currentText(), QStringLiteral("Vlastní arch „Papírna 42“"));
+
+        // The cut circles: the user's choice, shown on the label as they print.
+        auto *circles = w.child<QAbstractButton>("DiscCutCircles");
+        EXPECT_FALSE(circles->isChecked());
+        circles->click();
+        EXPECT_TRUE(DiscSheetStore::cutCircles());
+        EXPECT_TRUE(w.window.labelView()->view().cutCircles());
+        EXPECT_FALSE(document.isModified() && document.disc().geometry != g) << "not the project's";
+    }
+    // Another window, a new project: the sheet is offered, and chosen sets the label.
+    Window w;
+    w.window.showSheet(TFrmMain::kLabelSheet);
+    EXPECT_TRUE(w.child<QAbstractButton>("DiscCutCircles")->isChecked());
+    EXPECT_TRUE(w.window.labelView()->view().cutCircles());
+    auto *sheet = w.child<QComboBox>("DiscSheet");
+    ASSERT_EQ(sheet->count(), 4);
+    EXPECT_EQ(w.window.document().disc().geometry, DiscGeometry());
+    sheet->setFocus();
+    QTest::keyClick(sheet, Qt::Key_End);
+    const DiscGeometry &g = w.window.document().disc().geometry;
+    EXPECT_EQ(g.sheet, DiscGeometry::Sheet::A4Two);
+    EXPECT_EQ(g.outer(), 1160);
+    EXPECT_EQ(g.hole(), 400);
+    EXPECT_EQ(g.twoFirstY, 810);
+
+    // Put back for the tests that follow in this run.
+    EXPECT_TRUE(DiscSheetStore::setCutCircles(false, nullptr));
+    EXPECT_TRUE(DiscSheetStore::removeSheet(QStringLiteral("Papírna 42"), nullptr));
 }
