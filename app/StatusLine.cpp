@@ -37,9 +37,13 @@ StatusLine::StatusLine(const CoverPage &page, const SheetView &view, QStatusBar 
     m_zoom->setMinimumWidth(50);
     m_zoom->setAlignment(Qt::AlignCenter);
     bar.addPermanentWidget(m_zoom);
-    const auto showZoom = [this](int zoom) { m_zoom->setText(QStringLiteral("%1 %").arg(zoom)); };
     showZoom(view.zoom());
-    connect(&view, &SheetView::zoomChanged, this, showZoom);
+    connect(&view, &SheetView::zoomChanged, this, &StatusLine::showZoom);
+}
+
+void StatusLine::showZoom(int zoom)
+{
+    m_zoom->setText(QStringLiteral("%1 %").arg(zoom));
 }
 
 void StatusLine::showWarnings()

@@ -19,6 +19,8 @@ public:
 
     // The warnings follow the page as it is now.
     void showWarnings();
+    // The zoom of the sheet shown (the view's own changes show by themselves).
+    void showZoom(int zoom);
 
 private:
     const CoverPage &m_page;

@@ -132,6 +132,7 @@ TFrmMain::TFrmMain(const QString &startFolder, QWidget *parent)
     connect(m_cropper, &PictureCropper::hint, this, &TFrmMain::showCropHint);
     buildLabelSheet();
     m_statusLine = new StatusLine(page(), view(), *statusBar());
+    connect(&m_labelView->view(), &SheetView::zoomChanged, m_statusLine, &StatusLine::showZoom);
     resizeCanvas();
     restorePlacement();
 
@@ -243,6 +244,8 @@ void TFrmMain::showSheet(int index)
     m_print->setSheet(index);
     m_pictures->setLabelShown(index == kLabelSheet);
     m_document->setScreenZoom(shownView().zoom());
+    if (m_statusLine)
+        m_statusLine->showZoom(shownView().zoom());
 }
 
 SheetView &TFrmMain::shownView() const

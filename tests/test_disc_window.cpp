@@ -110,6 +110,8 @@ TEST(DiscWindow, TheZoomIsTheShownSheetsAndItsControlsStandBesideItAt100)
     w.window.ZoomInClick();
     EXPECT_EQ(label.zoom(), 110);
     EXPECT_EQ(w.window.view().zoom(), 100) << "the cover keeps its zoom";
+    auto *zoomShown = w.child<QLabel>("ZoomLabel");
+    EXPECT_EQ(zoomShown->text(), QStringLiteral("110 %"));
     EXPECT_EQ(w.window.labelView()->size(), label.pixelSize());
     for (QWidget *c : controls)
         EXPECT_FALSE(c->isVisible()) << c->objectName().toStdString();
@@ -118,6 +120,7 @@ TEST(DiscWindow, TheZoomIsTheShownSheetsAndItsControlsStandBesideItAt100)
     // The cover's controls are where they were.
     w.window.showSheet(TFrmMain::kCoverSheet);
     EXPECT_TRUE(w.window.editorsVisible());
+    EXPECT_EQ(zoomShown->text(), QStringLiteral("100 %"));
     w.window.ZoomOutClick();
     EXPECT_EQ(w.window.view().zoom(), 90);
     EXPECT_EQ(label.zoom(), 110);
