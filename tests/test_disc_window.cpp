@@ -152,6 +152,16 @@ TEST(DiscWindow, EveryControlOfTheLabelIsNamedAndReachedByTab)
         }
     }
     EXPECT_GE(reachable.size(), 25);
+    // Each by a name of its own: the label's "Nadpis" is not the cover's.
+    QStringList names;
+    for (QWidget *c : reachable)
+        names << c->accessibleName();
+    for (QLineEdit *box : w.window.findChildren<QLineEdit *>())
+        if (!w.window.labelScrollArea()->isAncestorOf(box) && !box->accessibleName().isEmpty())
+            names << box->accessibleName();
+    const qsizetype all = names.size();
+    names.removeDuplicates();
+    EXPECT_EQ(names.size(), all) << names.join(QStringLiteral(", ")).toStdString();
 
     // Tab from the first box goes through every one of them (the disabled ones once
     // they are enabled: a sheet of two labels enables the centres).
