@@ -133,6 +133,7 @@ TFrmMain::TFrmMain(const QString &startFolder, QWidget *parent)
     buildLabelSheet();
     m_statusLine = new StatusLine(page(), view(), *statusBar());
     connect(&m_labelView->view(), &SheetView::zoomChanged, m_statusLine, &StatusLine::showZoom);
+    m_statusLine->setLabel(m_document->label());
     resizeCanvas();
     restorePlacement();
 
@@ -146,6 +147,7 @@ TFrmMain::TFrmMain(const QString &startFolder, QWidget *parent)
     m_pageChangedTimer->setInterval(0);
     connect(m_pageChangedTimer, &QTimer::timeout, this, &TFrmMain::pageChanged);
     connect(&page(), &CoverPage::changed, m_pageChangedTimer, qOverload<>(&QTimer::start));
+    connect(&m_document->label(), &CoverPage::changed, m_pageChangedTimer, qOverload<>(&QTimer::start));
     setAcceptDrops(true);
     m_scroll->viewport()->installEventFilter(this);
     pageChanged();

@@ -376,3 +376,28 @@ TEST(DiscWindow, TheUsersOwnSheetsAndCutCirclesAreTheUsersInEveryProject)
     EXPECT_TRUE(DiscSheetStore::setCutCircles(false, nullptr));
     EXPECT_TRUE(DiscSheetStore::removeSheet(QStringLiteral("Papírna 42"), nullptr));
 }
+
+TEST(DiscWindow, TheStatusLineWarnsOfWhatWillNotPrintOnTheLabel)
+{
+    Window w;
+    CoverDocument &document = w.window.document();
+    CoverPage &label = document.label();
+    QStringList lines;
+    for (int i = 0; i < 40; ++i)
+        lines << QStringLiteral("Skladba %1").arg(i);
+    label.items()[disc::kLowerText].setLines(lines);
+    QCoreApplication::processEvents();
+    const int hidden = label.hiddenLines(disc::kLowerText);
+    ASSERT_GT(hidden, 0);
+    const QString warnings = w.child<QLabel>("PrintWarnings")->text();
+    EXPECT_TRUE(warnings.contains(QStringLiteral("Dolní text (disk): %1 řádk").arg(hidden))) << warnings.toStdString();
+
+    // A small picture of its own stretched over the ring prints coarse.
+    document.loadLabelPicture(kPhoto);
+    QCoreApplication::processEvents();
+    const double dpi = label.pictureDpi("DiscImg");
+    ASSERT_GT(dpi, 0);
+    ASSERT_LT(dpi, CoverPage::kMinimumPrintDpi);
+    EXPECT_TRUE(w.child<QLabel>("PrintWarnings")->text().contains(QStringLiteral("Obrázek disku má na papíře jen %1 dpi").arg(qRound(dpi))))
+        << w.child<QLabel>("PrintWarnings")->text().toStdString();
+}
