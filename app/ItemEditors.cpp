@@ -1,6 +1,5 @@
 #include "app/ItemEditors.h"
 
-#include "app/LabelEditors.h"
 #include <QAction>
 #include <QApplication>
 #include <QFrame>
@@ -9,9 +8,10 @@
 #include <QToolButton>
 
 #include "project/layouts/JewelCase.h"
+#include "app/LabelEditors.h"
 #include "controls/Cp1250Validator.h"
-#include "controls/ItemIcons.h"
 #include "controls/EnterClicksFilter.h"
+#include "controls/ItemIcons.h"
 #include "controls/UndoKeyFilter.h"
 #include "controls/WindowKeyFilter.h"
 #include "dialogs/FontDialog.h"

@@ -136,9 +136,12 @@ void LabelEditors::build(QWidget *canvas)
         ItemEditors::setItemRow(add(row.font), this, text);
         connect(row.font, &QToolButton::clicked, this, [this, text] { fontButtonClicked(text); });
 
-        row.panel = ItemEditors::makeAlignmentPanel(
-            canvas, text + 1, label, [this, text](Alignment a) { itemKey(text, a == Alignment::Left ? ItemEditors::ItemKey::Left : a == Alignment::Right ? ItemEditors::ItemKey::Right : ItemEditors::ItemKey::Center); },
-            QStringLiteral("Disc"));
+        // A click on an alignment does what its key does.
+        const auto aligned = [this, text](Alignment a) {
+            using Key = ItemEditors::ItemKey;
+            itemKey(text, a == Alignment::Left ? Key::Left : a == Alignment::Right ? Key::Right : Key::Center);
+        };
+        row.panel = ItemEditors::makeAlignmentPanel(canvas, text + 1, label, aligned, QStringLiteral("Disc"));
         add(row.panel);
         for (QToolButton *button : row.panel->findChildren<QToolButton *>())
             ItemEditors::setItemRow(button, this, text);
