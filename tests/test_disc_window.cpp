@@ -401,3 +401,39 @@ TEST(DiscWindow, TheStatusLineWarnsOfWhatWillNotPrintOnTheLabel)
     EXPECT_TRUE(w.child<QLabel>("PrintWarnings")->text().contains(QStringLiteral("Obrázek disku má na papíře jen %1 dpi").arg(qRound(dpi))))
         << w.child<QLabel>("PrintWarnings")->text().toStdString();
 }
+
+TEST(DiscWindow, TheLabelsCropIsChosenWithKeysFromItsControls)
+{
+    Window w;
+    CoverDocument &document = w.window.document();
+    CoverPage &label = document.label();
+    PictureElement &picture = label.picture(label.layout().withRole(Role::LabelPicture));
+    document.loadLabelPicture(kPhoto);
+    ASSERT_EQ(picture.placement().fit, PicturePlacement::Fit::Fill);
+    w.window.showSheet(TFrmMain::kLabelSheet);
+    document.history().recordNow();
+    const int steps = document.undoStack()->count();
+    const PicturePlacement before = picture.placement();
+
+    // Shift+F10 on a control of the label offers the label's picture.
+    QLineEdit *title = w.window.labelEditors().editBox(disc::kTitle);
+    title->setFocus();
+    ASSERT_TRUE(QTest::qWaitFor([title] { return title->hasFocus(); }));
+    QTest::keyClick(title, Qt::Key_F10, Qt::ShiftModifier);
+    w.window.PopUpMenuMain()->close();
+    QAction *byKeys = w.window.findChild<QAction *>(QStringLiteral("PlaceByKeys"));
+    ASSERT_TRUE(byKeys->isEnabled());
+    byKeys->trigger();
+    PageView *sheet = w.window.labelView();
+    ASSERT_TRUE(sheet->hasFocus()) << "the label's sheet takes the keys";
+    QTest::keyClick(sheet, Qt::Key_Plus);
+    QTest::keyClick(sheet, Qt::Key_Right);
+    QTest::keyClick(sheet, Qt::Key_Return);
+    QCoreApplication::processEvents();
+    EXPECT_GT(picture.placement().zoom, before.zoom);
+    EXPECT_LT(picture.placement().x, before.x);
+    EXPECT_EQ(w.window.page().MainImg().placement(), PicturePlacement{}) << "not the cover's";
+    EXPECT_EQ(document.undoStack()->count(), steps + 1);
+    w.window.Undo()->trigger();
+    EXPECT_EQ(picture.placement(), before);
+}
