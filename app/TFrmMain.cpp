@@ -237,12 +237,27 @@ void TFrmMain::showSheet(int index)
 {
     if (index < 0 || index >= m_sheetStack->count())
         return;
+    // The keyboard goes on where the user was on that sheet, or at its first box,
+    // rather than wherever the focus chain leads from a control that is hidden now.
+    QWidget *focus = QApplication::focusWidget();
+    const bool onSheet = focus && m_sheetStack->isAncestorOf(focus);
+    if (onSheet)
+        m_sheetFocus[std::size_t(m_shownSheet)] = focus;
     m_shownSheet = index;
     if (m_sheetTabs->currentIndex() != index) {
         const QSignalBlocker quiet(m_sheetTabs);
         m_sheetTabs->setCurrentIndex(index);
     }
     m_sheetStack->setCurrentIndex(index);
+    if (onSheet) {
+        QWidget *next = m_sheetFocus[std::size_t(index)];
+        if (!next || !next->isVisible() || !next->isEnabled())
+            next = index == kLabelSheet ? static_cast<QWidget *>(m_labelEditors->editBox(disc::kArtist))
+                                        : m_editors->editBox(QStringLiteral("MEht"));
+        if (!next || !next->isVisible())
+            next = index == kLabelSheet ? m_labelScroll : m_scroll;
+        next->setFocus(Qt::OtherFocusReason);
+    }
     m_print->setSheet(index);
     m_pictures->setLabelShown(index == kLabelSheet);
     m_document->setScreenZoom(shownView().zoom());

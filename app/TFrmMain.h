@@ -1,5 +1,6 @@
 #pragma once
 #include <QMainWindow>
+#include <QPointer>
 #include <array>
 #include <functional>
 
@@ -218,6 +219,7 @@ private:
     QString m_argument;
     bool m_shown = false;
     std::array<bool, 2> m_editorsVisible{true, true}; // by sheet
+    std::array<QPointer<QWidget>, 2> m_sheetFocus;     // where the user was on each sheet
     QTabBar *m_sheetTabs = nullptr;
     QStackedWidget *m_sheetStack = nullptr;
     int m_shownSheet = kCoverSheet;

@@ -79,7 +79,16 @@ TEST(DiscWindow, TheCoverComesFirstAndTheKeysGoFromSheetToSheet)
     EXPECT_EQ(tabs->currentIndex(), TFrmMain::kLabelSheet);
     EXPECT_TRUE(w.window.labelScrollArea()->isVisible());
     EXPECT_FALSE(w.window.scrollArea()->isVisible());
-    // And back, from wherever the focus went; past the last it goes round.
+    // The keys go on at the label's first box, and back where they were on the cover.
+    QLineEdit *labelTitle = w.window.labelEditors().editBox(disc::kTitle);
+    EXPECT_TRUE(w.window.labelEditors().editBox(disc::kArtist)->hasFocus());
+    labelTitle->setFocus();
+    QTest::keyClick(labelTitle, Qt::Key_PageUp, Qt::ControlModifier);
+    EXPECT_EQ(w.window.shownSheet(), TFrmMain::kCoverSheet);
+    EXPECT_TRUE(title->hasFocus());
+    QTest::keyClick(title, Qt::Key_PageDown, Qt::ControlModifier);
+    EXPECT_TRUE(labelTitle->hasFocus());
+    // Past the last sheet it goes round.
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageUp, Qt::ControlModifier);
     EXPECT_EQ(w.window.shownSheet(), TFrmMain::kCoverSheet);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageUp, Qt::ControlModifier);
