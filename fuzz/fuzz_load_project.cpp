@@ -11,6 +11,7 @@
 #include <cstdlib>
 
 #include "project/CoverPage.h"
+#include "project/SheetRenderer.h"
 #include "settings/Fonts.h"
 #include "picture/PictureError.h"
 #include "project/ProjectError.h"
@@ -73,6 +74,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // Whatever was loaded must lay out and draw.
     QImage image(200, 283, QImage::Format_RGB32);
     QPainter painter(&image);
-    page.paint(painter, PageRenderOptions::forPaper(24));
+    SheetRenderer::paint(page, painter, PageRenderOptions::forPaper(24));
     return 0;
 }
