@@ -1,4 +1,4 @@
-#include "project/PrintCommand.h"
+#include "cli/PrintCommand.h"
 
 #include <QCommandLineParser>
 #include <QDir>
