@@ -1,23 +1,20 @@
 #include "app/PrintCommands.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QFileInfo>
 #include <QPrinter>
 #include <QProgressDialog>
 #include <QScopeGuard>
-#include <optional>
 
 #include "app/PrintSetup.h"
 #include "dialogs/Ask.h"
 #include "dialogs/CoverPreviewDialog.h"
 #include "dialogs/CoverPrintDialog.h"
 #include "dialogs/ErrorBox.h"
+#include "print/PdfOutput.h"
 #include "project/CoverDocument.h"
 #include "project/CoverPage.h"
 #include "project/SheetRenderer.h"
-#include "picture/PdfPhotoEmbedder.h"
-#include "settings/FileReplacement.h"
 
 namespace korvel {
 
@@ -49,28 +46,30 @@ bool PrintCommands::printOn(QPrinter &printer)
     QCoreApplication::processEvents();
     if (progress.wasCanceled())
         return false;
-    // Printed to a PDF file in colour, the photos go in as their own JPEG files (the
-    // printer's own path is left as Qt has it, and so is a greyscale PDF, whose photos
-    // Qt turns grey).
+    // Printed to a PDF file in colour, the page is the PDF korvel-print writes: the
+    // photos go in as their own JPEG files. The printer's own path is left as Qt has
+    // it, and so is a greyscale PDF, whose photos Qt turns grey (Qt's PDF engine
+    // draws grey only for a printer).
     const bool toPdfFile = printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty()
                            && printer.colorMode() == QPrinter::Color;
-    std::optional<PdfPhotoEmbedder> photos;
-    if (toPdfFile)
-        photos.emplace();
-    bool ok = SheetRenderer::printTo(m_document.page(), printer, calibration);
-    if (ok && photos && photos->photoCount() > 0) {
-        QString error;
-        QFile file(printer.outputFileName());
-        QByteArray pdf = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-        file.close();
-        if (pdf.isEmpty() || !photos->embed(&pdf, &error) || !replaceFile(printer.outputFileName(), pdf, &error)) {
-            // The file holds the stand-ins: printed again with the photos as pixels,
-            // it is whole (only larger); a failure there is told below.
-            photos.reset();
-            ok = SheetRenderer::printTo(m_document.page(), printer, calibration);
-        }
+    bool ok = false;
+    if (toPdfFile) {
+        PdfOutput::Setup setup;
+        setup.title = printer.docName();
+        setup.creator = printer.creator();
+        setup.resolution = printer.resolution();
+        setup.pageLayout = printer.pageLayout();
+        setup.version = printer.pdfVersion();
+        QString error; // the box below says it for every failure alike
+        ok = PdfOutput(setup).write(
+            printer.outputFileName(),
+            [&](QPagedPaintDevice &device, PhotoPassThrough *photos) {
+                return SheetRenderer::printTo(m_document.page(), device, calibration, photos);
+            },
+            &error);
+    } else {
+        ok = SheetRenderer::printTo(m_document.page(), printer, calibration);
     }
-    photos.reset();
     progress.setValue(1);
     if (ok) {
         PrintSetup::rememberPrinter(printer); // offered first in the next print dialog

@@ -5,9 +5,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
-#include <QPageLayout>
 #include <QPainter>
-#include <QPdfWriter>
 #include <QSaveFile>
 #include <QStringList>
 #include <cerrno>
@@ -20,12 +18,15 @@
 #include "project/SheetRenderer.h"
 #include "settings/Fonts.h"
 #include "picture/DeferredJpeg.h"
-#include "picture/PdfPhotoEmbedder.h"
-#include "settings/CommandError.h"
+#include "print/PdfOutput.h"
+#include "project/CalibrationPage.h"
 #include "project/CoverDocument.h"
+#include "project/CoverPage.h"
 #include "project/CzechCatalogue.h"
 #include "project/ProjectFile.h"
+#include "settings/CommandError.h"
 #include "settings/FileReplacement.h"
+#include "settings/Fonts.h"
 #include "settings/SettingsError.h"
 #include "settings/SettingsMessages.h"
 
@@ -45,13 +46,6 @@ void dropQtMessages(QtMsgType type, const QMessageLogContext &, const QString &m
 {
     if (type == QtFatalMsg)
         say(message);
-}
-
-// Why the output file could not be written, in Czech where the system says why.
-QString outputError(const QString &output, const QFileDevice &file, int errorNumber)
-{
-    return QStringLiteral("%1 nelze zapsat: %2")
-        .arg(output, errorNumber != 0 ? czechSystemReason(errorNumber) : file.errorString());
 }
 
 const char kDescription[] =
@@ -76,60 +70,7 @@ bool parsePair(const QString &text, int low, int high, int *a, int *b)
 }
 
 // What is drawn on the output: the cover, or the printer calibration page.
-using PagePrinter = std::function<bool(QPagedPaintDevice &)>;
 using PagePainter = std::function<void(QPainter &, double dpi)>;
-
-// Whether the output may be written: the photos' whole-file checks, which ran while
-// the page was drawn, are waited for and any damaged photo is named.
-using OutputCheck = std::function<bool()>;
-
-bool writePdf(const PagePrinter &print, const OutputCheck &photosWhole, const QString &output, QString *error)
-{
-    // Write next to the target and rename on success, so a failure never leaves a
-    // half-written file under the requested name.
-    QSaveFile file(output);
-    errno = 0;
-    if (!file.open(QIODevice::WriteOnly)) {
-        *error = outputError(output, file, errno);
-        return false;
-    }
-    // Drawn into memory first: the photos' own JPEG bytes go in afterwards, while
-    // their checks may still run; nothing is written until they have passed.
-    QByteArray pdf;
-    const bool drawn = PdfPhotoEmbedder::drawWithPhotos(
-        [&](QIODevice &device) {
-            QPdfWriter writer(&device);
-            writer.setCreator(QStringLiteral("Korvel"));
-            writer.setTitle(QFileInfo(output).completeBaseName());
-            writer.setResolution(1200);
-            writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0),
-                                             QPageLayout::Millimeter));
-            return print(writer);
-        },
-        &pdf);
-    if (!drawn) {
-        *error = QStringLiteral("stranu nelze vykreslit do %1").arg(output);
-        file.cancelWriting();
-        return false;
-    }
-    if (!photosWhole()) {
-        error->clear(); // the damaged photo has been named
-        file.cancelWriting();
-        return false;
-    }
-    errno = 0;
-    if (file.write(pdf) != pdf.size()) {
-        *error = outputError(output, file, errno);
-        file.cancelWriting();
-        return false;
-    }
-    errno = 0;
-    if (!file.commit()) {
-        *error = outputError(output, file, errno);
-        return false;
-    }
-    return true;
-}
 
 bool writePng(const PagePainter &paint, const QString &output, int dpi, QString *error)
 {
@@ -150,7 +91,7 @@ bool writePng(const PagePainter &paint, const QString &output, int dpi, QString 
     QSaveFile file(output);
     errno = 0;
     if (!file.open(QIODevice::WriteOnly) || !image.save(&file, "PNG") || !file.commit()) {
-        *error = outputError(output, file, errno);
+        *error = outputWriteError(output, file, errno);
         return false;
     }
     return true;
@@ -294,9 +235,9 @@ int runPrintCommand(int argc, char **argv)
     const CoverPage &page = document.page();
 
     const QString target; // a file names no printer
-    const PagePrinter print = [&](QPagedPaintDevice &device) {
+    const PdfOutput::Draw print = [&](QPagedPaintDevice &device, PhotoPassThrough *photos) {
         return calibrationPage ? CalibrationPage::printTo(device, target, calibration)
-                               : SheetRenderer::printTo(page, device, calibration);
+                               : SheetRenderer::printTo(page, device, calibration, photos);
     };
     const PagePainter paint = [&](QPainter &painter, double at) {
         painter.setWorldTransform(calibration.forDevice(at, at), true);
@@ -307,7 +248,7 @@ int runPrintCommand(int argc, char **argv)
     };
     // A photo that is damaged beyond its header leaves the project as unprintable as
     // one that does not load: it is named, and nothing is written.
-    const OutputCheck photosWhole = [&] {
+    const auto photosWhole = [&] {
         if (document.path().isEmpty())
             return true;
         const QString base = projectSideFileBase(document.path());
@@ -324,8 +265,13 @@ int runPrintCommand(int argc, char **argv)
                 }
         return whole;
     };
+    // A PDF is drawn into memory first: the photos' own JPEG bytes go in afterwards,
+    // while their checks may still run; nothing is written until they have passed.
+    PdfOutput::Setup pdf;
+    pdf.title = QFileInfo(outputPath).completeBaseName();
+    pdf.creator = QStringLiteral("Korvel");
     QString error;
-    const bool written = suffix == QLatin1String("pdf") ? writePdf(print, photosWhole, outputPath, &error)
+    const bool written = suffix == QLatin1String("pdf") ? PdfOutput(pdf).write(outputPath, print, &error, photosWhole)
                                                         : writePng(paint, outputPath, dpi, &error);
     if (!written) {
         if (!error.isEmpty())

@@ -143,7 +143,7 @@ void SheetRenderer::paint(const CoverPage &sheet, QPainter &painter, const PageR
         case ElementKind::Picture: {
             const PictureElement &element = sheet.picture(id);
             if (element.placement().isStretch()) {
-                element.picture().draw(painter, rect, o.target);
+                element.picture().draw(painter, rect, o.target, o.photos);
                 break;
             }
             // Fill and fit: the whole picture drawn in its own rectangle, clipped to the
@@ -151,12 +151,12 @@ void SheetRenderer::paint(const CoverPage &sheet, QPainter &painter, const PageR
             painter.save();
             if (element.placement().clips())
                 painter.setClipRect(rect, Qt::IntersectClip);
-            element.picture().draw(painter, deviceRect(sheet.pictureRect(spec.name), o), o.target);
+            element.picture().draw(painter, deviceRect(sheet.pictureRect(spec.name), o), o.target, o.photos);
             painter.restore();
             break;
         }
         case ElementKind::SpineBand:
-            sheet.band(id).paint(painter, rect, o.target);
+            sheet.band(id).paint(painter, rect, o.target, o.photos);
             break;
         case ElementKind::TextLine:
         case ElementKind::TextList:
@@ -186,22 +186,24 @@ void SheetRenderer::paint(const CoverPage &sheet, QPainter &painter, const PageR
 }
 
 void SheetRenderer::paintOnPaper(const CoverPage &sheet, QPainter &painter, double dpiX, double dpiY,
-                                 const PrinterCalibration &calibration, bool visibleHairlines)
+                                 const PrinterCalibration &calibration, bool visibleHairlines, PhotoPassThrough *photos)
 {
     painter.save();
     painter.setWorldTransform(calibration.forDevice(dpiX, dpiY), true);
     PageRenderOptions options = PageRenderOptions::forPaper(dpiX);
     options.visibleHairlines = visibleHairlines;
+    options.photos = photos;
     paint(sheet, painter, options);
     painter.restore();
 }
 
-bool SheetRenderer::printTo(const CoverPage &sheet, QPagedPaintDevice &device, const PrinterCalibration &calibration)
+bool SheetRenderer::printTo(const CoverPage &sheet, QPagedPaintDevice &device, const PrinterCalibration &calibration,
+                            PhotoPassThrough *photos)
 {
     QPainter painter;
     if (!painter.begin(&device))
         return false;
-    paintOnPaper(sheet, painter, device.logicalDpiX(), device.logicalDpiY(), calibration);
+    paintOnPaper(sheet, painter, device.logicalDpiX(), device.logicalDpiY(), calibration, false, photos);
     return painter.end();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 #include <QRectF>
 
+#include "picture/PhotoPassThrough.h"
 #include "picture/Picture.h"
 #include "settings/PrinterCalibration.h"
 
@@ -21,6 +22,9 @@ struct PageRenderOptions {
     // finally shown: the print preview shows its recording of the page scaled
     // down, where a 0.26 mm outline is thinner than a pixel and vanishes in part.
     bool visibleHairlines = false;
+    // On paper, where the pictures may go other than through the painter: a PDF that
+    // carries each JPEG photo as its own file (null: every picture drawn as pixels).
+    PhotoPassThrough *photos = nullptr;
 
     static PageRenderOptions forScreen(int zoom);
     static PageRenderOptions forPaper(double dpi);
@@ -37,11 +41,13 @@ public:
     // Draws the sheet for paper at a device's resolution (across and down), moved and
     // stretched by a printer's calibration.
     static void paintOnPaper(const CoverPage &sheet, QPainter &painter, double dpiX, double dpiY,
-                             const PrinterCalibration &calibration = {}, bool visibleHairlines = false);
+                             const PrinterCalibration &calibration = {}, bool visibleHairlines = false,
+                             PhotoPassThrough *photos = nullptr);
     // Prints one page on a paged device (printer, PDF), measured from the paper's
-    // corner and corrected by the calibration of the printer it goes to. Returns
-    // false if the device could not be painted on.
-    static bool printTo(const CoverPage &sheet, QPagedPaintDevice &device, const PrinterCalibration &calibration = {});
+    // corner and corrected by the calibration of the printer it goes to, the pictures
+    // through photos if given. Returns false if the device could not be painted on.
+    static bool printTo(const CoverPage &sheet, QPagedPaintDevice &device, const PrinterCalibration &calibration = {},
+                        PhotoPassThrough *photos = nullptr);
     // The print preview's recording of the page: as paper, uncalibrated, with outlines
     // that stay visible when it is shown scaled down.
     static bool previewTo(const CoverPage &sheet, QPagedPaintDevice &device);

@@ -108,7 +108,7 @@ std::pair<int, int> SpineBand::gradientStepRows(int i, int n, int h)
     return {h - mulDiv(i + 1, h, n), h - mulDiv(i, h, n)};
 }
 
-void SpineBand::paint(QPainter &painter, const QRectF &target, DrawTarget where) const
+void SpineBand::paint(QPainter &painter, const QRectF &target, DrawTarget where, PhotoPassThrough *photos) const
 {
     if (target.isEmpty())
         return;
@@ -138,7 +138,7 @@ void SpineBand::paint(QPainter &painter, const QRectF &target, DrawTarget where)
     // 2. Picture, over the background whatever the gradient setting.
     if (!m_backImage.isEmpty()) {
         if (m_mode == BackImageMode::pbmStretch) {
-            m_backImage.draw(painter, QRectF(0, 0, W, H), where);
+            m_backImage.draw(painter, QRectF(0, 0, W, H), where, photos);
         } else {
             const QSize own = m_backImage.size();
             if (own.width() > 0 && own.height() > 0) {
@@ -146,7 +146,7 @@ void SpineBand::paint(QPainter &painter, const QRectF &target, DrawTarget where)
                 painter.setClipRect(QRectF(0, 0, W, H), Qt::IntersectClip);
                 for (int y = 0; y < H; y += own.height())
                     for (int x = 0; x < W; x += own.width())
-                        m_backImage.draw(painter, QRectF(QPointF(x, y), QSizeF(own)), where);
+                        m_backImage.draw(painter, QRectF(QPointF(x, y), QSizeF(own)), where, photos);
                 painter.restore();
             }
         }
