@@ -184,6 +184,16 @@ TEST(PrintShop, KorvelPrintPiecesWritesEachPieceOnItsPageWithItsBoxesAndPhotos)
         EXPECT_TRUE(near(inlay.pixel(iw - 3, y), Qt::green)) << y;
     }
 
+    // The A4 page with marks and a bleed carries them as the files too.
+    const QString a4 = dir.filePath(QStringLiteral("a4.pdf"));
+    out = runPrint({QStringLiteral("--marks"), QStringLiteral("--folds"), QStringLiteral("--bleed"), QStringLiteral("3"),
+                    project, a4},
+                   &rc);
+    ASSERT_EQ(rc, 0) << out.toStdString();
+    const QByteArrayList a4Streams = pdfImageStreams(a4);
+    EXPECT_EQ(a4Streams.count(frontFile), 1);
+    EXPECT_EQ(a4Streams.count(backFile), 1);
+
     // A bleed of the user's own, and none at all: the page is then the cut.
     for (const auto &[given, bleed] : {std::pair{"1,5", 15}, std::pair{"0", 0}}) {
         SCOPED_TRACE(given);
