@@ -1,6 +1,8 @@
 #include "app/PrintCommands.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QPrinter>
 #include <QProgressDialog>
@@ -11,7 +13,9 @@
 #include "dialogs/CoverPreviewDialog.h"
 #include "dialogs/CoverPrintDialog.h"
 #include "dialogs/ErrorBox.h"
+#include "dialogs/FileDialogFilters.h"
 #include "print/PdfOutput.h"
+#include "print/PiecesPdf.h"
 #include "project/CoverDocument.h"
 #include "project/CoverPage.h"
 #include "project/SheetRenderer.h"
@@ -26,6 +30,11 @@ PrintCommands::PrintCommands(CoverDocument &document, QWidget &window)
 }
 
 bool PrintCommands::printOn(QPrinter &printer)
+{
+    return printOn(printer, TrimSettingsStore::load());
+}
+
+bool PrintCommands::printOn(QPrinter &printer, const TrimSettings &trim)
 {
     // Whatever the dialog offered, the cover is one portrait page from the paper's
     // corner, moved and stretched by the calibration of the printer it goes to.
@@ -64,11 +73,11 @@ bool PrintCommands::printOn(QPrinter &printer)
         ok = PdfOutput(setup).write(
             printer.outputFileName(),
             [&](QPagedPaintDevice &device, PhotoPassThrough *photos) {
-                return SheetRenderer::printTo(m_document.page(), device, calibration, photos);
+                return SheetRenderer::printTo(m_document.page(), device, calibration, photos, trim);
             },
             &error);
     } else {
-        ok = SheetRenderer::printTo(m_document.page(), printer, calibration);
+        ok = SheetRenderer::printTo(m_document.page(), printer, calibration, nullptr, trim);
     }
     progress.setValue(1);
     if (ok) {
@@ -103,9 +112,11 @@ void PrintCommands::preview()
         CoverPreviewDialog preview(&printer, &m_window);
         preview.setObjectName(QStringLiteral("PrintPreview"));
         preview.setWindowTitle(QStringLiteral("Náhled"));
-        // The preview shows the page itself: no printer's calibration reaches it.
+        // The preview shows the page itself: no printer's calibration reaches it, but
+        // the marks and the bleed it will be printed with do.
+        const TrimSettings trim = TrimSettingsStore::load();
         connect(&preview, &QPrintPreviewDialog::paintRequested, this,
-                [this](QPrinter *p) { SheetRenderer::previewTo(m_document.page(), *p); });
+                [this, trim](QPrinter *p) { SheetRenderer::previewTo(m_document.page(), *p, trim); });
         preview.exec();
         print = preview.printRequested();
     });
@@ -121,8 +132,48 @@ void PrintCommands::print()
         dialog.setObjectName(QStringLiteral("PrintDialog"));
         if (dialog.exec() != QDialog::Accepted)
             return;
-        printOn(printer);
+        printOn(printer, dialog.trim());
     });
+}
+
+QString PrintCommands::proposedPiecesPdf() const
+{
+    const QString pdf = PrintSetup::proposedPdf(m_document.isNamed() ? m_document.path() : QString(), m_document.folder());
+    const QFileInfo info(pdf);
+    return info.absoluteDir().absoluteFilePath(info.completeBaseName() + QStringLiteral("-tiskarna.pdf"));
+}
+
+bool PrintCommands::exportPieces()
+{
+    QFileDialog dialog(&m_window, QStringLiteral("Exportovat pro tiskárnu"));
+    dialog.setObjectName(QStringLiteral("ExportPiecesDialog"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    setPlatformNameFilters(dialog, {QStringLiteral("PDF pro tiskárnu (*.pdf)")});
+    const QString proposed = proposedPiecesPdf();
+    dialog.setDirectory(QFileInfo(proposed).absolutePath());
+    dialog.selectFile(QFileInfo(proposed).fileName());
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return false;
+    QString path = QDir(m_document.folder()).absoluteFilePath(dialog.selectedFiles().first());
+    if (!path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive))
+        path += QStringLiteral(".pdf");
+    return exportPiecesTo(path);
+}
+
+bool PrintCommands::exportPiecesTo(const QString &path)
+{
+    // A print shop wants a bleed: the user's own, or the usual 3 mm.
+    const int stored = TrimSettingsStore::load().bleed;
+    const int bleed = stored > 0 ? stored : TrimSettings::kShopBleed;
+    QString error;
+    if (!PiecesPdf::write(m_document.page(), bleed, path, QFileInfo(path).completeBaseName(), &error)) {
+        showErrorBox(&m_window, QStringLiteral("Díly pro tiskárnu se nepodařilo uložit: %1").arg(error));
+        return false;
+    }
+    emit notice(QStringLiteral("Díly pro tiskárnu (spadávka %1 mm) jsou uloženy v souboru %2.")
+                    .arg(TrimSettings::bleedText(bleed), QDir::toNativeSeparators(path)));
+    return true;
 }
 
 } // namespace korvel

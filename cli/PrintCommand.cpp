@@ -19,6 +19,7 @@
 #include "settings/Fonts.h"
 #include "picture/DeferredJpeg.h"
 #include "print/PdfOutput.h"
+#include "print/PiecesPdf.h"
 #include "project/CalibrationPage.h"
 #include "project/CoverDocument.h"
 #include "project/CoverPage.h"
@@ -29,6 +30,7 @@
 #include "settings/Fonts.h"
 #include "settings/SettingsError.h"
 #include "settings/SettingsMessages.h"
+#include "settings/TrimSettings.h"
 
 namespace korvel {
 
@@ -52,7 +54,9 @@ const char kDescription[] =
     "Vytiskne stranu obalu bez okna, přesně tak, jak ji dostane tiskárna.\n"
     "VÝSTUP.pdf je jedna strana A4 s textem a obrysy jako vektory; VÝSTUP.png je\n"
     "strana jako obrázek, 96 dpi, pokud --dpi neurčí jinak. Bez PROJEKTU se strana\n"
-    "vytiskne tak, jak vypadá nově založený projekt.\n"
+    "vytiskne tak, jak vypadá nově založený projekt. S --pieces se místo strany A4\n"
+    "zapíše PDF pro tiskárnu: každý díl (přední strana, zadní strana) na vlastní\n"
+    "straně se spadávkou.\n"
     "\n"
     "Návratový kód: 0 hotovo, 1 projekt nešel přečíst nebo výstup zapsat,\n"
     "2 chybné argumenty.";
@@ -158,7 +162,24 @@ int runPrintCommand(int argc, char **argv)
     const QCommandLineOption calibrationOption(
         QStringLiteral("calibration-page"),
         QStringLiteral("Vytiskne místo obalu kalibrační stranu tiskárny (pravítka a záměrné kříže)."));
-    parser.addOptions({dpiOption, offsetOption, scaleOption, calibrationOption});
+    const QCommandLineOption marksOption(QStringLiteral("marks"),
+                                         QStringLiteral("Značky ořezu: krátké čáry vně rohů každého dílu, které "
+                                                        "prodlužují čáry řezu."));
+    const QCommandLineOption foldsOption(QStringLiteral("folds"),
+                                         QStringLiteral("Značky přehybu: nad a pod zadní stranou v místech ohybu hřbetů."));
+    const QCommandLineOption bleedOption(
+        QStringLiteral("bleed"),
+        QStringLiteral("Spadávka: obrázky a hřbety přesahují čáru řezu o MM milimetrů (0 až 3 po 0,5; bez --pieces "
+                       "výchozí 0, s --pieces 3). Texty se nikdy neposunou."),
+        QStringLiteral("MM"));
+    const QCommandLineOption noOutlinesOption(QStringLiteral("no-outlines"),
+                                              QStringLiteral("Bez obrysů na čarách řezu (vhodné se značkami ořezu)."));
+    const QCommandLineOption piecesOption(
+        QStringLiteral("pieces"),
+        QStringLiteral("PDF pro tiskárnu: jedna strana pro každý díl v čisté velikosti a se spadávkou, "
+                       "/TrimBox je řez a /BleedBox plocha se spadávkou."));
+    parser.addOptions({dpiOption, offsetOption, scaleOption, calibrationOption, marksOption, foldsOption, bleedOption,
+                       noOutlinesOption, piecesOption});
     parser.addPositionalArgument(QStringLiteral("PROJEKT.kvp"), QStringLiteral("Projekt, který se vytiskne (nepovinný)."),
                                  QStringLiteral("[PROJEKT.kvp]"));
     parser.addPositionalArgument(QStringLiteral("VÝSTUP"), QStringLiteral("Soubor, který se zapíše: .pdf nebo .png."),
@@ -213,8 +234,29 @@ int runPrintCommand(int argc, char **argv)
                           .arg(PrinterCalibration::kMinScale)
                           .arg(PrinterCalibration::kMaxScale));
 
+    const bool pieces = parser.isSet(piecesOption);
+    TrimSettings trim;
+    trim.cropMarks = parser.isSet(marksOption);
+    trim.foldMarks = parser.isSet(foldsOption);
+    trim.outlines = !parser.isSet(noOutlinesOption);
+    if (pieces)
+        trim.bleed = TrimSettings::kShopBleed;
+    if (parser.isSet(bleedOption)) {
+        trim.bleed = TrimSettings::parseBleed(parser.value(bleedOption));
+        if (trim.bleed < 0)
+            return refuse(QStringLiteral("--bleed potřebuje počet milimetrů od 0 do 3 po 0,5 (například 3 nebo 1,5)"));
+    }
+
     const QStringList positional = parser.positionalArguments();
     const bool calibrationPage = parser.isSet(calibrationOption);
+    // What does not go with what is said, not silently dropped.
+    for (const QCommandLineOption *option : {&marksOption, &foldsOption, &bleedOption, &noOutlinesOption, &piecesOption})
+        if (calibrationPage && parser.isSet(*option))
+            return refuse(QStringLiteral("--%1 platí jen pro obal, ne pro kalibrační stranu").arg(option->names().first()));
+    for (const QCommandLineOption *option : {&marksOption, &foldsOption, &offsetOption, &scaleOption})
+        if (pieces && parser.isSet(*option))
+            return refuse(QStringLiteral("--%1 nejde s --pieces: díly pro tiskárnu jsou bez značek a bez kalibrace")
+                              .arg(option->names().first()));
     if (positional.isEmpty() || positional.size() > 2)
         return refuse(positional.isEmpty() ? QStringLiteral("chybí VÝSTUP") : QStringLiteral("příliš mnoho argumentů"));
     if (calibrationPage && positional.size() == 2)
@@ -223,6 +265,8 @@ int runPrintCommand(int argc, char **argv)
     const QString suffix = QFileInfo(output).suffix().toLower();
     if (suffix != QLatin1String("pdf") && suffix != QLatin1String("png"))
         return refuse(QStringLiteral("VÝSTUP musí končit na .pdf nebo .png: %1").arg(output));
+    if (pieces && suffix != QLatin1String("pdf"))
+        return refuse(QStringLiteral("--pieces zapisuje jen PDF: %1").arg(output));
 
     // The output is named relative to where the command was started, and the project
     // is read from its own folder.
@@ -237,14 +281,17 @@ int runPrintCommand(int argc, char **argv)
     const QString target; // a file names no printer
     const PdfOutput::Draw print = [&](QPagedPaintDevice &device, PhotoPassThrough *photos) {
         return calibrationPage ? CalibrationPage::printTo(device, target, calibration)
-                               : SheetRenderer::printTo(page, device, calibration, photos);
+                               : SheetRenderer::printTo(page, device, calibration, photos, trim);
     };
     const PagePainter paint = [&](QPainter &painter, double at) {
         painter.setWorldTransform(calibration.forDevice(at, at), true);
         if (calibrationPage)
             CalibrationPage::paint(painter, at, target, calibration);
-        else
-            SheetRenderer::paint(page, painter, PageRenderOptions::forPaper(at));
+        else {
+            PageRenderOptions options = PageRenderOptions::forPaper(at);
+            options.trim = trim;
+            SheetRenderer::paint(page, painter, options);
+        }
     };
     // A photo that is damaged beyond its header leaves the project as unprintable as
     // one that does not load: it is named, and nothing is written.
@@ -271,8 +318,9 @@ int runPrintCommand(int argc, char **argv)
     pdf.title = QFileInfo(outputPath).completeBaseName();
     pdf.creator = QStringLiteral("Korvel");
     QString error;
-    const bool written = suffix == QLatin1String("pdf") ? PdfOutput(pdf).write(outputPath, print, &error, photosWhole)
-                                                        : writePng(paint, outputPath, dpi, &error);
+    const bool written = pieces ? PiecesPdf::write(page, trim.bleed, outputPath, pdf.title, &error, photosWhole)
+                         : suffix == QLatin1String("pdf") ? PdfOutput(pdf).write(outputPath, print, &error, photosWhole)
+                                                          : writePng(paint, outputPath, dpi, &error);
     if (!written) {
         if (!error.isEmpty())
             say(QStringLiteral("korvel-print: %1").arg(error));

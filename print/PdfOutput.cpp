@@ -26,12 +26,13 @@ bool PdfOutput::drawInto(const Draw &draw, PhotoPassThrough *photos, QByteArray 
     writer.setTitle(m_setup.title);
     writer.setPdfVersion(m_setup.version);
     writer.setResolution(m_setup.resolution);
-    writer.setPageLayout(m_setup.pageLayout);
+    writer.setPageLayout(m_setup.pageBoxes.empty() ? m_setup.pageLayout : m_setup.pageBoxes.front().drawnLayout());
     return draw(writer, photos);
 }
 
 bool PdfOutput::render(const Draw &draw, QByteArray *pdf) const
 {
+    bool done = false;
     {
         PdfPhotoEmbedder photos;
         QByteArray made;
@@ -40,11 +41,14 @@ bool PdfOutput::render(const Draw &draw, QByteArray *pdf) const
         QString ignored;
         if (photos.embed(&made, &ignored)) {
             *pdf = std::move(made);
-            return true;
+            done = true;
         }
     }
     // The stand-ins are still in: the photos go in as pixels instead.
-    return drawInto(draw, nullptr, pdf);
+    if (!done && !drawInto(draw, nullptr, pdf))
+        return false;
+    QString ignored;
+    return m_setup.pageBoxes.empty() || setPdfPageBoxes(pdf, m_setup.pageBoxes, &ignored);
 }
 
 bool PdfOutput::write(const QString &path, const Draw &draw, QString *error, const std::function<bool()> &ready) const

@@ -4,6 +4,9 @@
 #include <QPagedPaintDevice>
 #include <QString>
 #include <functional>
+#include <vector>
+
+#include "print/PdfPageBoxes.h"
 
 namespace korvel {
 
@@ -26,6 +29,11 @@ public:
         QPageLayout pageLayout{QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0),
                                QPageLayout::Millimeter};
         QPagedPaintDevice::PdfVersion version = QPagedPaintDevice::PdfVersion_1_4;
+        // Pages of exact sizes with their trim and bleed boxes, one for each page the
+        // drawing makes (setPdfPageBoxes); the first page is drawn on the first one's
+        // drawnLayout(), and the drawing sets each further one's before its newPage().
+        // None: the pages are pageLayout's, as Qt writes them.
+        std::vector<PdfPageBoxes> pageBoxes;
     };
     // Draws the document on device, its pictures through photos (null: every picture
     // as pixels). Returns false if the device could not be painted on.
@@ -33,7 +41,8 @@ public:
 
     explicit PdfOutput(Setup setup);
 
-    // The finished PDF in *pdf. Returns false only when draw does.
+    // The finished PDF in *pdf. Returns false only when draw does, or when the pages'
+    // boxes cannot be set.
     bool render(const Draw &draw, QByteArray *pdf) const;
 
     // The finished PDF written to path: nothing is written until it is finished, and

@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "project/CoverPage.h"
+#include "project/PrintFinish.h"
 
 namespace korvel {
 
@@ -82,6 +83,47 @@ void paintText(const CoverPage &sheet, QPainter &painter, int text, const PageRe
     painter.restore();
 }
 
+// The marks outside the pieces: 0.1 mm wide, never thinner than a device pixel,
+// dashed along a fold. In the preview a cosmetic line goes along each too, so none
+// vanishes when the page is shown small.
+void paintMarks(QPainter &painter, const std::vector<PrintMark> &marks, const PageRenderOptions &o)
+{
+    const double width = std::max(1.0, PrintFinish::kMarkWidth * o.scale);
+    auto stroke = [&](QPointF from, QPointF to) {
+        const QPointF a = from * o.scale, b = to * o.scale;
+        if (a.y() == b.y()) {
+            painter.fillRect(QRectF(QPointF(std::min(a.x(), b.x()), a.y() - width / 2), QSizeF(std::abs(b.x() - a.x()), width)),
+                             Qt::black);
+        } else if (a.x() == b.x()) {
+            painter.fillRect(QRectF(QPointF(a.x() - width / 2, std::min(a.y(), b.y())), QSizeF(width, std::abs(b.y() - a.y()))),
+                             Qt::black);
+        } else {
+            const QPointF d = b - a;
+            const double length = std::hypot(d.x(), d.y());
+            const QPointF across(-d.y() / length * width / 2, d.x() / length * width / 2);
+            painter.setPen(Qt::NoPen);
+            painter.setBrush(Qt::black);
+            painter.drawPolygon(QPolygonF{a + across, b + across, b - across, a - across});
+            painter.setBrush(Qt::NoBrush);
+        }
+        if (o.visibleHairlines) {
+            painter.setPen(QPen(Qt::black, 0));
+            painter.drawLine(a, b);
+            painter.setPen(Qt::NoPen);
+        }
+    };
+    for (const PrintMark &mark : marks) {
+        if (mark.kind == PrintMark::Kind::Crop) {
+            stroke(mark.line.p1(), mark.line.p2());
+            continue;
+        }
+        const double length = mark.line.length();
+        const QPointF dir = (mark.line.p2() - mark.line.p1()) / length;
+        for (double at = 0; at < length; at += PrintFinish::kFoldDash + PrintFinish::kFoldGap)
+            stroke(mark.line.p1() + dir * at, mark.line.p1() + dir * std::min(length, at + PrintFinish::kFoldDash));
+    }
+}
+
 } // namespace
 
 PageRenderOptions PageRenderOptions::forScreen(int zoom)
@@ -132,10 +174,26 @@ void SheetRenderer::paint(const CoverPage &sheet, QPainter &painter, const PageR
     const SheetLayout &layout = sheet.layout();
     const double outline = outlineWidth(o);
 
+    const bool outlines = o.trim.outlines;
+    if (o.piece >= 0)
+        painter.setClipRect(
+            deviceRect(PrintFinish::bleedShape(layout.pieces[std::size_t(o.piece)], o.trim.bleed).rect(), o),
+            Qt::IntersectClip);
+    auto drawn = [&](std::size_t e) {
+        if (layout.elements[e].kind == ElementKind::Rectangle && !outlines)
+            return false;
+        return o.piece < 0 || layout.pieceOf(ElementId{int(e)}) == o.piece;
+    };
+
     for (std::size_t e = 0; e < layout.elements.size(); ++e) {
+        if (!drawn(e))
+            continue;
         const ElementId id{int(e)};
         const ElementSpec &spec = layout.elements[e];
-        const QRectF rect = deviceRect(sheet.elementRect(id), o);
+        const QRectF area = sheet.elementRect(id);
+        const QRectF rect = deviceRect(area, o);
+        // Where a picture or band reaches: its area, or past the cut into the bleed.
+        const QRectF bled = PrintFinish::bledRect(layout, id, area, o.trim);
         switch (spec.kind) {
         case ElementKind::Rectangle:
             paintOutline(painter, rect, outline);
@@ -143,20 +201,25 @@ void SheetRenderer::paint(const CoverPage &sheet, QPainter &painter, const PageR
         case ElementKind::Picture: {
             const PictureElement &element = sheet.picture(id);
             if (element.placement().isStretch()) {
-                element.picture().draw(painter, rect, o.target, o.photos);
+                element.picture().draw(painter, deviceRect(bled, o), o.target, o.photos);
                 break;
             }
             // Fill and fit: the whole picture drawn in its own rectangle, clipped to the
-            // area, so a crop is a clip, never new pixels.
+            // area, so a crop is a clip, never new pixels. Fill is placed in the area
+            // with its bleed, so the chosen part stays in the middle of the cut; fit
+            // keeps its margins on the area and has no bleed.
+            const PicturePlacement &placement = element.placement();
+            const QRectF placedIn = placement.fit == PicturePlacement::Fit::Fit ? area : bled;
             painter.save();
-            if (element.placement().clips())
-                painter.setClipRect(rect, Qt::IntersectClip);
-            element.picture().draw(painter, deviceRect(sheet.pictureRect(spec.name), o), o.target, o.photos);
+            if (placement.clips())
+                painter.setClipRect(deviceRect(placedIn, o), Qt::IntersectClip);
+            element.picture().draw(painter, deviceRect(placement.pictureRect(placedIn, QSizeF(element.picture().size())), o),
+                                   o.target, o.photos);
             painter.restore();
             break;
         }
         case ElementKind::SpineBand:
-            sheet.band(id).paint(painter, rect, o.target, o.photos);
+            sheet.band(id).paint(painter, rect, o.target, o.photos, deviceRect(bled, o));
             break;
         case ElementKind::TextLine:
         case ElementKind::TextList:
@@ -167,53 +230,72 @@ void SheetRenderer::paint(const CoverPage &sheet, QPainter &painter, const PageR
     // The frames once more, over the pictures and bands: a device or a PDF reader
     // that fills a picture's edge pixel generously must not cover the outline there.
     for (std::size_t e = 0; e < layout.elements.size(); ++e)
-        if (layout.elements[e].kind == ElementKind::Rectangle)
+        if (layout.elements[e].kind == ElementKind::Rectangle && drawn(e))
             paintFrame(painter, deviceRect(sheet.elementRect(ElementId{int(e)}), o), outline);
-    if (o.visibleHairlines) {
+    if (o.visibleHairlines && outlines) {
         // A cosmetic pen along the middle of each outline: one pixel wherever the
         // drawing is shown, hidden within the outline where that is wider.
         painter.setPen(QPen(Qt::black, 0));
         painter.setBrush(Qt::NoBrush);
         for (std::size_t e = 0; e < layout.elements.size(); ++e)
-            if (layout.elements[e].kind == ElementKind::Rectangle) {
+            if (layout.elements[e].kind == ElementKind::Rectangle && drawn(e)) {
                 const QRectF r = deviceRect(sheet.elementRect(ElementId{int(e)}), o);
                 const double half = std::min(outline, std::min(r.width(), r.height()) / 2) / 2;
                 painter.drawRect(r.adjusted(half, half, -half, -half));
             }
         painter.setPen(Qt::NoPen);
     }
+    if (o.piece < 0 && o.trim.hasMarks())
+        paintMarks(painter, PrintFinish::marks(layout, o.trim), o);
     painter.restore();
 }
 
 void SheetRenderer::paintOnPaper(const CoverPage &sheet, QPainter &painter, double dpiX, double dpiY,
-                                 const PrinterCalibration &calibration, bool visibleHairlines, PhotoPassThrough *photos)
+                                 const PrinterCalibration &calibration, bool visibleHairlines, PhotoPassThrough *photos,
+                                 const TrimSettings &trim)
 {
     painter.save();
     painter.setWorldTransform(calibration.forDevice(dpiX, dpiY), true);
     PageRenderOptions options = PageRenderOptions::forPaper(dpiX);
     options.visibleHairlines = visibleHairlines;
     options.photos = photos;
+    options.trim = trim;
     paint(sheet, painter, options);
     painter.restore();
 }
 
 bool SheetRenderer::printTo(const CoverPage &sheet, QPagedPaintDevice &device, const PrinterCalibration &calibration,
-                            PhotoPassThrough *photos)
+                            PhotoPassThrough *photos, const TrimSettings &trim)
 {
     QPainter painter;
     if (!painter.begin(&device))
         return false;
-    paintOnPaper(sheet, painter, device.logicalDpiX(), device.logicalDpiY(), calibration, false, photos);
+    paintOnPaper(sheet, painter, device.logicalDpiX(), device.logicalDpiY(), calibration, false, photos, trim);
     return painter.end();
 }
 
-bool SheetRenderer::previewTo(const CoverPage &sheet, QPagedPaintDevice &device)
+bool SheetRenderer::previewTo(const CoverPage &sheet, QPagedPaintDevice &device, const TrimSettings &trim)
 {
     QPainter painter;
     if (!painter.begin(&device))
         return false;
-    paintOnPaper(sheet, painter, device.logicalDpiX(), device.logicalDpiY(), PrinterCalibration{}, true);
+    paintOnPaper(sheet, painter, device.logicalDpiX(), device.logicalDpiY(), PrinterCalibration{}, true, nullptr, trim);
     return painter.end();
+}
+
+void SheetRenderer::paintPiece(const CoverPage &sheet, QPainter &painter, int piece, int bleed, double dpi,
+                               PhotoPassThrough *photos)
+{
+    PageRenderOptions options = PageRenderOptions::forPaper(dpi);
+    options.photos = photos;
+    options.piece = piece;
+    options.trim.outlines = false;
+    options.trim.bleed = bleed;
+    const QRectF box = PrintFinish::bleedShape(sheet.layout().pieces[std::size_t(piece)], bleed).rect();
+    painter.save();
+    painter.translate(-box.left() * options.scale, -box.top() * options.scale);
+    paint(sheet, painter, options);
+    painter.restore();
 }
 
 } // namespace korvel
