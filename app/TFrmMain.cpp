@@ -115,6 +115,7 @@ TFrmMain::TFrmMain(const QString &startFolder, QWidget *parent)
     m_tracks = new TrackCommands(*m_document, *this);
     connect(m_commands, &ProjectCommands::notice, this, &TFrmMain::showNotice);
     connect(m_pictures, &PictureCommands::notice, this, &TFrmMain::showNotice);
+    connect(m_print, &PrintCommands::notice, this, &TFrmMain::showNotice);
     buildToolbar();
     buildEditActions();
     buildPopupMenu();
@@ -672,6 +673,10 @@ void TFrmMain::buildPopupMenu()
         TFrmCalibration dialog(QPrinterInfo::defaultPrinterName(), this);
         dialog.exec();
     });
+    QAction *exportPieces = m_popup->addAction(QStringLiteral("Exportovat pro tiskárnu…"));
+    exportPieces->setObjectName(QStringLiteral("ExportPieces"));
+    exportPieces->setToolTip(QStringLiteral("PDF pro tiskárnu: přední a zadní strana každá na své straně se spadávkou"));
+    connect(exportPieces, &QAction::triggered, m_print, [this] { m_print->exportPieces(); });
     m_popup->addSeparator();
     m_popup->addAction(m_undo);
     m_popup->addAction(m_redo);

@@ -3,6 +3,7 @@
 // reported against the photos' own JPEG bytes.
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -70,6 +71,41 @@ void BM_KorvelPrintPdfWithTwoPhotos(benchmark::State &state)
     state.counters["pdf_per_jpeg"] = bytes / double(project.jpegBytes);
 }
 BENCHMARK(BM_KorvelPrintPdfWithTwoPhotos)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+
+// The same print finished for cutting (crop marks and a 3 mm bleed) against the
+// plain one, run by turns in the same loop so that both meet the same machine: the
+// finish may cost no more than 5 % (overhead_pct).
+void BM_KorvelPrintMarksAndBleedAgainstPlain(benchmark::State &state)
+{
+    static PhotoProject project;
+    const QString pdf = project.dir.filePath(QStringLiteral("finished.pdf"));
+    const QStringList plain{project.path, pdf};
+    const QStringList finished{QStringLiteral("--marks"), QStringLiteral("--bleed"), QStringLiteral("3"), project.path,
+                               pdf};
+    auto timed = [](const QStringList &args) {
+        QElapsedTimer clock;
+        clock.start();
+        QProcess p;
+        p.start(QStringLiteral(KORVEL_PRINT_EXE), args);
+        const bool ok = p.waitForFinished(120000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+        return ok ? double(clock.nsecsElapsed()) / 1e6 : -1.0;
+    };
+    double plainMs = 0, finishedMs = 0;
+    for (auto _ : state) {
+        const double a = timed(plain), b = timed(finished);
+        if (a < 0 || b < 0) {
+            state.SkipWithError("korvel-print failed");
+            return;
+        }
+        plainMs += a;
+        finishedMs += b;
+    }
+    const double runs = double(state.iterations());
+    state.counters["plain_ms"] = plainMs / runs;
+    state.counters["marks_bleed_ms"] = finishedMs / runs;
+    state.counters["overhead_pct"] = 100.0 * (finishedMs - plainMs) / plainMs;
+}
+BENCHMARK(BM_KorvelPrintMarksAndBleedAgainstPlain)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
 
 // What the print above must beat: the same two photos decoded once with libjpeg,
 // in this process, as the screen would need them.

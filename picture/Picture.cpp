@@ -11,7 +11,7 @@
 #include "picture/DeferredJpeg.h"
 #include "settings/FileReplacement.h"
 #include "picture/JpegDecoder.h"
-#include "picture/PdfPhotoEmbedder.h"
+#include "picture/PhotoPassThrough.h"
 #include "picture/RasterContent.h"
 
 namespace korvel {
@@ -311,23 +311,22 @@ bool Picture::sameAs(const Picture &other) const
     return m_format == other.m_format && m_bytes == other.m_bytes;
 }
 
-void Picture::draw(QPainter &painter, const QRectF &target, DrawTarget where) const
+void Picture::draw(QPainter &painter, const QRectF &target, DrawTarget where, PhotoPassThrough *photos) const
 {
     if (!m_content || target.isEmpty())
         return;
     if (where == DrawTarget::Paper) {
         // Into a PDF that will carry the JPEG file itself: a stand-in the PDF's
-        // post-pass swaps for the original bytes (PdfPhotoEmbedder).
-        if (m_format == PictureFormat::Jpeg)
-            if (PdfPhotoEmbedder *embedder = PdfPhotoEmbedder::current())
-                if (const QImage *standIn = embedder->standInFor(*this)) {
-                    // Lossless, or Qt would make it a JPEG of its own.
-                    painter.save();
-                    painter.setRenderHint(QPainter::LosslessImageRendering);
-                    painter.drawImage(target, *standIn);
-                    painter.restore();
-                    return;
-                }
+        // post-pass swaps for the original bytes.
+        if (photos)
+            if (const QImage *standIn = photos->standInFor(*this)) {
+                // Lossless, or Qt would make it a JPEG of its own.
+                painter.save();
+                painter.setRenderHint(QPainter::LosslessImageRendering);
+                painter.drawImage(target, *standIn);
+                painter.restore();
+                return;
+            }
         m_content->draw(painter, target);
         return;
     }

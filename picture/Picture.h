@@ -12,6 +12,7 @@ namespace korvel {
 
 enum class PictureFormat { None, Bitmap, Gif, Jpeg, Icon, Png, Metafile };
 
+class PhotoPassThrough;
 class SmoothScreenCopy;
 
 // Where a drawing goes. The screen keeps a copy of each picture scaled for the
@@ -66,7 +67,8 @@ public:
 
     // Draws the picture stretched into target (aspect ratio not kept). On the screen
     // the scaled copy for the device size is cached and reused until the size changes.
-    void draw(QPainter &painter, const QRectF &target, DrawTarget where) const;
+    // On paper, a picture that photos has a stand-in for is drawn as the stand-in.
+    void draw(QPainter &painter, const QRectF &target, DrawTarget where, PhotoPassThrough *photos = nullptr) const;
 
     // True when both hold the same picture (same format and bytes).
     bool sameAs(const Picture &other) const;

@@ -116,24 +116,9 @@ void CoverDocument::clearTexts()
     m_history->recordNow();
 }
 
-namespace {
-
-// What a page and its spine picture state hold, as one snapshot (samples aside).
-DocumentSnapshot snapshotOf(const CoverPage &page, const SpinePictureState &spine)
-{
-    DocumentSnapshot s;
-    s.cover() = page.state();
-    s.pictureSwitch = spine.pictureSwitch();
-    s.stretch = spine.stretchChoice();
-    s.remembered = spine.remembered();
-    return s;
-}
-
-} // namespace
-
 DocumentSnapshot CoverDocument::snapshot() const
 {
-    DocumentSnapshot s = snapshotOf(*m_page, *m_spine);
+    DocumentSnapshot s = DocumentSnapshot::of(*m_page, *m_spine);
     s.sheets.clear();
     for (const CoverPage *sheet : m_sheets)
         s.sheets.append(sheet->state());

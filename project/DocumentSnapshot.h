@@ -51,6 +51,18 @@ struct DocumentSnapshot {
         return s;
     }
 
+    // What a cover's page and its spine picture state hold (samples and kept side
+    // files aside).
+    static DocumentSnapshot of(const CoverPage &page, const SpinePictureState &spine)
+    {
+        DocumentSnapshot s;
+        s.cover() = page.state();
+        s.pictureSwitch = spine.pictureSwitch();
+        s.stretch = spine.stretchChoice();
+        s.remembered = spine.remembered();
+        return s;
+    }
+
     PageState &cover() { return sheets.first(); }
     const PageState &cover() const { return sheets.first(); }
     PageState &label() { return sheets[1]; }

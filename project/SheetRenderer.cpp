@@ -10,6 +10,7 @@
 #include <numbers>
 
 #include "project/CoverPage.h"
+#include "project/PrintFinish.h"
 
 namespace korvel {
 
@@ -171,19 +172,34 @@ void paintCutCircles(QPainter &painter, const Shape &disc, const PageRenderOptio
     painter.restore();
 }
 
-// One copy of the sheet's elements (a sheet of two labels has two).
+// One copy of the sheet's elements (a sheet of two labels has two), those of o.piece
+// only when it is given, finished as o.trim says.
 void paintElements(const CoverPage &sheet, QPainter &painter, const PageRenderOptions &o, double outline)
 {
     const SheetLayout &layout = sheet.layout();
+    const bool outlines = o.trim.outlines;
+    auto drawn = [&](std::size_t e) {
+        if (layout.elements[e].kind == ElementKind::Rectangle && !outlines && layout.elements[e].shape.kind != Shape::Kind::Disc)
+            return false;
+        return o.piece < 0 || layout.pieceOf(ElementId{int(e)}) == o.piece;
+    };
     for (std::size_t e = 0; e < layout.elements.size(); ++e) {
+        if (!drawn(e))
+            continue;
         const ElementId id{int(e)};
         const ElementSpec &spec = layout.elements[e];
-        const QRectF rect = SheetRenderer::deviceRect(sheet.elementRect(id), o);
-        // Whatever stands within a disc is drawn within its ring only.
+        const QRectF area = sheet.elementRect(id);
+        const QRectF rect = SheetRenderer::deviceRect(area, o);
+        // Where a picture or band reaches: its area, or past the cut into the bleed.
+        const QRectF bled = PrintFinish::bledRect(layout, id, area, o.trim);
+        // Whatever stands within a disc is drawn within its ring only; what bleeds
+        // runs past the rim and into the hole by the bleed.
         const ElementId ring = layout.ringOf(id);
         if (ring.valid()) {
+            const Shape &disc = layout.element(ring).shape;
             painter.save();
-            painter.setClipPath(SheetRenderer::ringPath(layout.element(ring).shape, o), Qt::IntersectClip);
+            painter.setClipPath(SheetRenderer::ringPath(spec.bleeds ? PrintFinish::grown(disc, o.trim.bleed) : disc, o),
+                                Qt::IntersectClip);
         }
         switch (spec.kind) {
         case ElementKind::Rectangle:
@@ -195,20 +211,26 @@ void paintElements(const CoverPage &sheet, QPainter &painter, const PageRenderOp
         case ElementKind::Picture: {
             const PictureElement &element = sheet.picture(id);
             if (element.placement().isStretch()) {
-                element.picture().draw(painter, rect, o.target);
+                element.picture().draw(painter, SheetRenderer::deviceRect(bled, o), o.target, o.photos);
                 break;
             }
             // Fill and fit: the whole picture drawn in its own rectangle, clipped to the
-            // area, so a crop is a clip, never new pixels.
+            // area, so a crop is a clip, never new pixels. Fill is placed in the area
+            // with its bleed, so the chosen part stays in the middle of the cut; fit
+            // keeps its margins on the area and has no bleed.
+            const PicturePlacement &placement = element.placement();
+            const QRectF placedIn = placement.fit == PicturePlacement::Fit::Fit ? area : bled;
             painter.save();
-            if (element.placement().clips())
-                painter.setClipRect(rect, Qt::IntersectClip);
-            element.picture().draw(painter, SheetRenderer::deviceRect(sheet.pictureRect(spec.name), o), o.target);
+            if (placement.clips())
+                painter.setClipRect(SheetRenderer::deviceRect(placedIn, o), Qt::IntersectClip);
+            element.picture().draw(painter,
+                                   SheetRenderer::deviceRect(placement.pictureRect(placedIn, QSizeF(element.picture().size())), o),
+                                   o.target, o.photos);
             painter.restore();
             break;
         }
         case ElementKind::SpineBand:
-            sheet.band(id).paint(painter, rect, o.target);
+            sheet.band(id).paint(painter, rect, o.target, o.photos, SheetRenderer::deviceRect(bled, o));
             break;
         case ElementKind::TextLine:
         case ElementKind::TextList:
@@ -225,25 +247,67 @@ void paintElements(const CoverPage &sheet, QPainter &painter, const PageRenderOp
     // that fills a picture's edge pixel generously must not cover the outline there.
     for (std::size_t e = 0; e < layout.elements.size(); ++e) {
         const ElementSpec &spec = layout.elements[e];
-        if (spec.kind != ElementKind::Rectangle)
+        if (spec.kind != ElementKind::Rectangle || !drawn(e))
             continue;
         if (spec.shape.kind != Shape::Kind::Disc)
             paintFrame(painter, SheetRenderer::deviceRect(sheet.elementRect(ElementId{int(e)}), o), outline);
         else if (o.cutCircles)
             paintCutCircles(painter, spec.shape, o, outline);
     }
-    if (o.visibleHairlines) {
+    if (o.visibleHairlines && outlines) {
         // A cosmetic pen along the middle of each outline: one pixel wherever the
         // drawing is shown, hidden within the outline where that is wider.
         painter.setPen(QPen(Qt::black, 0));
         painter.setBrush(Qt::NoBrush);
         for (std::size_t e = 0; e < layout.elements.size(); ++e)
-            if (layout.elements[e].kind == ElementKind::Rectangle && layout.elements[e].shape.kind != Shape::Kind::Disc) {
+            if (layout.elements[e].kind == ElementKind::Rectangle && layout.elements[e].shape.kind != Shape::Kind::Disc
+                && drawn(e)) {
                 const QRectF r = SheetRenderer::deviceRect(sheet.elementRect(ElementId{int(e)}), o);
                 const double half = std::min(outline, std::min(r.width(), r.height()) / 2) / 2;
                 painter.drawRect(r.adjusted(half, half, -half, -half));
             }
         painter.setPen(Qt::NoPen);
+    }
+}
+
+// The marks outside the pieces: 0.1 mm wide, never thinner than a device pixel,
+// dashed along a fold. In the preview a cosmetic line goes along each too, so none
+// vanishes when the page is shown small.
+void paintMarks(QPainter &painter, const std::vector<PrintMark> &marks, const PageRenderOptions &o)
+{
+    const double width = std::max(1.0, PrintFinish::kMarkWidth * o.scale);
+    auto stroke = [&](QPointF from, QPointF to) {
+        const QPointF a = from * o.scale, b = to * o.scale;
+        if (a.y() == b.y()) {
+            painter.fillRect(QRectF(QPointF(std::min(a.x(), b.x()), a.y() - width / 2), QSizeF(std::abs(b.x() - a.x()), width)),
+                             Qt::black);
+        } else if (a.x() == b.x()) {
+            painter.fillRect(QRectF(QPointF(a.x() - width / 2, std::min(a.y(), b.y())), QSizeF(width, std::abs(b.y() - a.y()))),
+                             Qt::black);
+        } else {
+            const QPointF d = b - a;
+            const double length = std::hypot(d.x(), d.y());
+            const QPointF across(-d.y() / length * width / 2, d.x() / length * width / 2);
+            painter.setPen(Qt::NoPen);
+            painter.setBrush(Qt::black);
+            painter.drawPolygon(QPolygonF{a + across, b + across, b - across, a - across});
+            painter.setBrush(Qt::NoBrush);
+        }
+        if (o.visibleHairlines) {
+            painter.setPen(QPen(Qt::black, 0));
+            painter.drawLine(a, b);
+            painter.setPen(Qt::NoPen);
+        }
+    };
+    for (const PrintMark &mark : marks) {
+        if (mark.kind == PrintMark::Kind::Crop) {
+            stroke(mark.line.p1(), mark.line.p2());
+            continue;
+        }
+        const double length = mark.line.length();
+        const QPointF dir = (mark.line.p2() - mark.line.p1()) / length;
+        for (double at = 0; at < length; at += PrintFinish::kFoldDash + PrintFinish::kFoldGap)
+            stroke(mark.line.p1() + dir * at, mark.line.p1() + dir * std::min(length, at + PrintFinish::kFoldDash));
     }
 }
 
@@ -315,45 +379,72 @@ void SheetRenderer::paint(const CoverPage &sheet, QPainter &painter, const PageR
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
     const double outline = outlineWidth(o);
+    const SheetLayout &layout = sheet.layout();
+    if (o.piece >= 0)
+        painter.setClipRect(
+            deviceRect(PrintFinish::bleedShape(layout.pieces[std::size_t(o.piece)], o.trim.bleed).rect(), o),
+            Qt::IntersectClip);
     paintElements(sheet, painter, o, outline);
-    for (const QPointF &offset : sheet.layout().repeats) {
+    for (const QPointF &offset : layout.repeats) {
         painter.save();
         painter.translate(deviceOffset(offset, o));
         paintElements(sheet, painter, o, outline);
         painter.restore();
     }
+    if (o.piece < 0 && o.trim.hasMarks())
+        paintMarks(painter, PrintFinish::marks(layout, o.trim), o);
     painter.restore();
 }
 
 void SheetRenderer::paintOnPaper(const CoverPage &sheet, QPainter &painter, double dpiX, double dpiY,
-                                 const PrinterCalibration &calibration, bool visibleHairlines, bool cutCircles)
+                                 const PrinterCalibration &calibration, bool visibleHairlines, PhotoPassThrough *photos,
+                                 const TrimSettings &trim, bool cutCircles)
 {
     painter.save();
     painter.setWorldTransform(calibration.forDevice(dpiX, dpiY), true);
     PageRenderOptions options = PageRenderOptions::forPaper(dpiX);
     options.visibleHairlines = visibleHairlines;
+    options.photos = photos;
+    options.trim = trim;
     options.cutCircles = cutCircles;
     paint(sheet, painter, options);
     painter.restore();
 }
 
 bool SheetRenderer::printTo(const CoverPage &sheet, QPagedPaintDevice &device, const PrinterCalibration &calibration,
-                            bool cutCircles)
+                            PhotoPassThrough *photos, const TrimSettings &trim, bool cutCircles)
 {
     QPainter painter;
     if (!painter.begin(&device))
         return false;
-    paintOnPaper(sheet, painter, device.logicalDpiX(), device.logicalDpiY(), calibration, false, cutCircles);
+    paintOnPaper(sheet, painter, device.logicalDpiX(), device.logicalDpiY(), calibration, false, photos, trim, cutCircles);
     return painter.end();
 }
 
-bool SheetRenderer::previewTo(const CoverPage &sheet, QPagedPaintDevice &device, bool cutCircles)
+bool SheetRenderer::previewTo(const CoverPage &sheet, QPagedPaintDevice &device, const TrimSettings &trim,
+                              bool cutCircles)
 {
     QPainter painter;
     if (!painter.begin(&device))
         return false;
-    paintOnPaper(sheet, painter, device.logicalDpiX(), device.logicalDpiY(), PrinterCalibration{}, true, cutCircles);
+    paintOnPaper(sheet, painter, device.logicalDpiX(), device.logicalDpiY(), PrinterCalibration{}, true, nullptr, trim,
+                 cutCircles);
     return painter.end();
+}
+
+void SheetRenderer::paintPiece(const CoverPage &sheet, QPainter &painter, int piece, int bleed, double dpi,
+                               PhotoPassThrough *photos)
+{
+    PageRenderOptions options = PageRenderOptions::forPaper(dpi);
+    options.photos = photos;
+    options.piece = piece;
+    options.trim.outlines = false;
+    options.trim.bleed = bleed;
+    const QRectF box = PrintFinish::bleedShape(sheet.layout().pieces[std::size_t(piece)], bleed).rect();
+    painter.save();
+    painter.translate(-box.left() * options.scale, -box.top() * options.scale);
+    paint(sheet, painter, options);
+    painter.restore();
 }
 
 } // namespace korvel

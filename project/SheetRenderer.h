@@ -3,9 +3,11 @@
 
 #include <QPainterPath>
 
+#include "picture/PhotoPassThrough.h"
 #include "picture/Picture.h"
 #include "project/layouts/SheetLayout.h"
 #include "settings/PrinterCalibration.h"
+#include "settings/TrimSettings.h"
 
 class QPainter;
 class QPagedPaintDevice;
@@ -27,6 +29,15 @@ struct PageRenderOptions {
     // A disc label's cut circles: a thin grey line just inside its rim and around its
     // hole, to cut along. The user's choice, never the project's.
     bool cutCircles = false;
+    // On paper, where the pictures may go other than through the painter: a PDF that
+    // carries each JPEG photo as its own file (null: every picture drawn as pixels).
+    PhotoPassThrough *photos = nullptr;
+    // How the sheet is finished for cutting: marks, bleed and outlines. The defaults
+    // draw the page as the screen shows it.
+    TrimSettings trim;
+    // Only the elements of this piece of the layout, clipped to its bleed (a print
+    // shop's page of one piece); -1: the whole sheet.
+    int piece = -1;
 
     static PageRenderOptions forScreen(int zoom);
     static PageRenderOptions forPaper(double dpi);
@@ -46,18 +57,26 @@ public:
     static void paint(const CoverPage &sheet, QPainter &painter, const PageRenderOptions &options);
     // Draws the sheet for paper at a device's resolution (across and down), moved and
     // stretched by a printer's calibration.
+    // The marks and the bleed of trim are moved and stretched with everything else.
     // cutCircles: a disc label's cut circles (PageRenderOptions::cutCircles).
     static void paintOnPaper(const CoverPage &sheet, QPainter &painter, double dpiX, double dpiY,
                              const PrinterCalibration &calibration = {}, bool visibleHairlines = false,
-                             bool cutCircles = false);
+                             PhotoPassThrough *photos = nullptr, const TrimSettings &trim = {}, bool cutCircles = false);
     // Prints one page on a paged device (printer, PDF), measured from the paper's
-    // corner and corrected by the calibration of the printer it goes to. Returns
-    // false if the device could not be painted on.
+    // corner and corrected by the calibration of the printer it goes to, finished as
+    // trim says, the pictures through photos if given. Returns false if the device
+    // could not be painted on.
     static bool printTo(const CoverPage &sheet, QPagedPaintDevice &device, const PrinterCalibration &calibration = {},
-                        bool cutCircles = false);
-    // The print preview's recording of the page: as paper, uncalibrated, with outlines
-    // that stay visible when it is shown scaled down.
-    static bool previewTo(const CoverPage &sheet, QPagedPaintDevice &device, bool cutCircles = false);
+                        PhotoPassThrough *photos = nullptr, const TrimSettings &trim = {}, bool cutCircles = false);
+    // The print preview's recording of the page: as paper, uncalibrated, finished as
+    // trim says, with outlines and marks that stay visible when it is shown scaled down.
+    static bool previewTo(const CoverPage &sheet, QPagedPaintDevice &device, const TrimSettings &trim = {},
+                          bool cutCircles = false);
+    // One piece of the sheet alone, for a print shop: its elements with their bleed
+    // edges run out by bleed (tenths of a millimetre), no outlines, no marks, drawn
+    // with the corner of its bleed area at the painter's origin, at dpi.
+    static void paintPiece(const CoverPage &sheet, QPainter &painter, int piece, int bleed, double dpi,
+                           PhotoPassThrough *photos = nullptr);
 
     // An element's rectangle on the device: whole pixels on the screen (as a view
     // places it), exact on paper.

@@ -3,6 +3,7 @@
 #include <QFontMetrics>
 #include <QPainter>
 #include <algorithm>
+#include <cmath>
 
 #include "project/MulDiv.h"
 
@@ -108,17 +109,21 @@ std::pair<int, int> SpineBand::gradientStepRows(int i, int n, int h)
     return {h - mulDiv(i + 1, h, n), h - mulDiv(i, h, n)};
 }
 
-void SpineBand::paint(QPainter &painter, const QRectF &target, DrawTarget where) const
+void SpineBand::paint(QPainter &painter, const QRectF &target, DrawTarget where, PhotoPassThrough *photos,
+                      const QRectF &background) const
 {
     if (target.isEmpty())
         return;
     constexpr int W = kCanvasWidth;
     constexpr int H = kCanvasHeight;
+    // The canvas of the background: the band's own, or the larger one it bleeds into.
+    const bool bleeds = !background.isEmpty() && background != target;
+    const QRectF ground = bleeds ? background : target;
 
     painter.save();
-    painter.setClipRect(target, Qt::IntersectClip);
-    painter.translate(target.topLeft());
-    painter.scale(target.width() / W, target.height() / H);
+    painter.setClipRect(ground, Qt::IntersectClip);
+    painter.translate(ground.topLeft());
+    painter.scale(ground.width() / W, ground.height() / H);
     painter.setRenderHint(QPainter::Antialiasing, false);
 
     // 1. Background: the gradient in min(H, 256) bands, StartColor at the bottom.
@@ -138,18 +143,41 @@ void SpineBand::paint(QPainter &painter, const QRectF &target, DrawTarget where)
     // 2. Picture, over the background whatever the gradient setting.
     if (!m_backImage.isEmpty()) {
         if (m_mode == BackImageMode::pbmStretch) {
-            m_backImage.draw(painter, QRectF(0, 0, W, H), where);
+            m_backImage.draw(painter, QRectF(0, 0, W, H), where, photos);
         } else {
             const QSize own = m_backImage.size();
             if (own.width() > 0 && own.height() > 0) {
                 painter.save();
                 painter.setClipRect(QRectF(0, 0, W, H), Qt::IntersectClip);
-                for (int y = 0; y < H; y += own.height())
-                    for (int x = 0; x < W; x += own.width())
-                        m_backImage.draw(painter, QRectF(QPointF(x, y), QSizeF(own)), where);
+                // Tiles keep their size and place on the band's own canvas; into a
+                // bleed they are laid on, outward from the band.
+                QRectF area(0, 0, W, H);
+                if (bleeds) {
+                    painter.scale(W / ground.width(), H / ground.height());
+                    painter.translate(target.topLeft() - ground.topLeft());
+                    painter.scale(target.width() / W, target.height() / H);
+                    area = QRectF((ground.left() - target.left()) * W / target.width(),
+                                  (ground.top() - target.top()) * H / target.height(), ground.width() * W / target.width(),
+                                  ground.height() * H / target.height());
+                }
+                const int firstX = int(std::floor(area.left() / own.width())) * own.width();
+                const int firstY = int(std::floor(area.top() / own.height())) * own.height();
+                for (int y = firstY; y < area.bottom(); y += own.height())
+                    for (int x = firstX; x < area.right(); x += own.width())
+                        m_backImage.draw(painter, QRectF(QPointF(x, y), QSizeF(own)), where, photos);
                 painter.restore();
             }
         }
+    }
+
+    if (bleeds) {
+        // The title on the band's own canvas.
+        painter.restore();
+        painter.save();
+        painter.setClipRect(target, Qt::IntersectClip);
+        painter.translate(target.topLeft());
+        painter.scale(target.width() / W, target.height() / H);
+        painter.setRenderHint(QPainter::Antialiasing, false);
     }
 
     // 3. Title, running down the band with the letter tops facing the right edge,

@@ -62,8 +62,13 @@ public:
     BackImageMode backImageMode() const { return m_mode; }
     void setBackImageMode(BackImageMode mode);
 
-    // Paints the band into target (painter coordinates).
-    void paint(QPainter &painter, const QRectF &target, DrawTarget where) const;
+    // Paints the band into target (painter coordinates); its picture goes through
+    // photos, if given (Picture::draw). With a background rectangle around target (a
+    // band that runs into the bleed), the gradient and a stretched picture are
+    // stretched over it and a tiled picture tiled on across it, while the title stays
+    // where it is in target.
+    void paint(QPainter &painter, const QRectF &target, DrawTarget where, PhotoPassThrough *photos = nullptr,
+               const QRectF &background = QRectF()) const;
 
     // The gradient colour of step i of n, and the rows it covers on a canvas of
     // height h: [top, bottom). Exposed for tests of the rounding rule.

@@ -119,6 +119,12 @@ QString fileWriteError(const QString &path, int errorNumber)
     return writeError(path, czechSystemReason(errorNumber));
 }
 
+QString outputWriteError(const QString &path, const QFileDevice &file, int errorNumber)
+{
+    return QStringLiteral("%1 nelze zapsat: %2")
+        .arg(path, errorNumber != 0 ? czechSystemReason(errorNumber) : file.errorString());
+}
+
 QString fileRemoveError(const QString &path, int errorNumber)
 {
     return QStringLiteral("Soubor „%1“ nelze odstranit: %2.").arg(fileName(path), czechSystemReason(errorNumber));

@@ -5,6 +5,8 @@
 
 #include <sys/types.h>
 
+class QFileDevice;
+
 namespace korvel {
 
 // Why a system call failed, in Czech, for the user's messages: "na disku není volné
@@ -18,6 +20,9 @@ QString czechReadReason(const QString &path);
 // "Soubor „album.im1“ nelze zapsat: na disku není volné místo." The file's name
 // without its folder, then the reason.
 QString fileWriteError(const QString &path, int errorNumber);
+// "/domů/obal.pdf nelze zapsat: na disku není volné místo": a printed output named
+// as given, then why, from the system's error number or else from the file device.
+QString outputWriteError(const QString &path, const QFileDevice &file, int errorNumber);
 // "Soubor „album.im1“ nelze odstranit: …", the same for a file that was to go.
 QString fileRemoveError(const QString &path, int errorNumber);
 

@@ -151,11 +151,12 @@ struct Location {
     bool insertAfterLineEnd = true;
 };
 
-// Scans up to the end of the first section named section. With stopAtKey, the scan
-// ends at the first matching key (enough for reading).
-Location locate(QByteArrayView content, QByteArrayView section, QByteArrayView key, bool stopAtKey)
+// The lines of the first section named section: onHeader with its header line, then
+// onKey with each key line up to the next header, until onKey returns false. Only
+// the first section of a name counts. Returns whether the section was found.
+template <typename OnHeader, typename OnKey>
+bool scanSection(QByteArrayView content, QByteArrayView section, OnHeader &&onHeader, OnKey &&onKey)
 {
-    Location loc;
     LineScanner scanner(content);
     Line line;
     bool inSection = false;
@@ -164,27 +165,39 @@ Location locate(QByteArrayView content, QByteArrayView section, QByteArrayView k
             ParsedLine header;
             if (parseHeader(content, line, &header) && sameTrimmedName(header.name, section)) {
                 inSection = true;
-                loc.sectionFound = true;
-                loc.insertAt = line.next;
-                loc.insertAfterLineEnd = line.next > line.end;
+                onHeader(line);
             }
             continue;
         }
         const ParsedLine parsed = parseLine(content, line);
         if (parsed.kind == LineKind::Header)
-            break; // only the first section of a name counts
-        if (parsed.kind != LineKind::Key)
-            continue;
+            break;
+        if (parsed.kind == LineKind::Key && !onKey(line, parsed))
+            break;
+    }
+    return inSection;
+}
+
+// Scans up to the end of the first section named section. With stopAtKey, the scan
+// ends at the first matching key (enough for reading).
+Location locate(QByteArrayView content, QByteArrayView section, QByteArrayView key, bool stopAtKey)
+{
+    Location loc;
+    const auto insertAfter = [&loc](const Line &line) {
+        loc.insertAt = line.next;
+        loc.insertAfterLineEnd = line.next > line.end;
+    };
+    loc.sectionFound = scanSection(content, section, insertAfter, [&](const Line &line, const ParsedLine &parsed) {
         if (!loc.keyFound && sameTrimmedName(parsed.name, key)) {
             loc.keyFound = true;
             loc.keyLine = line;
             loc.keyEquals = parsed.equals;
             if (stopAtKey)
-                break;
+                return false;
         }
-        loc.insertAt = line.next;
-        loc.insertAfterLineEnd = line.next > line.end;
-    }
+        insertAfter(line);
+        return true;
+    });
     return loc;
 }
 
@@ -198,20 +211,6 @@ bool endsWithLineEnd(QByteArrayView content)
 bool sameName(QByteArrayView a, QByteArrayView b)
 {
     return sameTrimmedName(trimmed(a), trimmed(b));
-}
-
-std::optional<QByteArrayView> findValue(QByteArrayView content, QByteArrayView section, QByteArrayView key)
-{
-    section = trimmed(section);
-    key = trimmed(key);
-    const Location loc = locate(content, section, key, true);
-    if (!loc.keyFound)
-        return std::nullopt;
-    QByteArrayView value =
-        trimmed(content.sliced(loc.keyEquals + 1, loc.keyLine.end - loc.keyEquals - 1));
-    if (value.size() >= 2 && isQuote(value.front()) && value.back() == value.front())
-        value = value.sliced(1, value.size() - 2);
-    return value;
 }
 
 namespace {
@@ -233,30 +232,27 @@ QByteArrayView unquoted(QByteArrayView value)
 
 } // namespace
 
+std::optional<QByteArrayView> findValue(QByteArrayView content, QByteArrayView section, QByteArrayView key)
+{
+    section = trimmed(section);
+    key = trimmed(key);
+    const Location loc = locate(content, section, key, true);
+    if (!loc.keyFound)
+        return std::nullopt;
+    return unquoted(trimmed(content.sliced(loc.keyEquals + 1, loc.keyLine.end - loc.keyEquals - 1)));
+}
+
+
 SectionIndex::SectionIndex(QByteArrayView content, QByteArrayView section)
 {
-    // The lines of findValue's scan, all keys at once: the first section of the name,
-    // up to the next header, and of a key that comes twice the first line.
-    section = trimmed(section);
-    LineScanner scanner(content);
-    Line line;
-    bool inSection = false;
-    while (scanner.next(&line)) {
-        if (!inSection) {
-            ParsedLine header;
-            inSection = parseHeader(content, line, &header) && sameTrimmedName(header.name, section);
-            m_sectionFound = inSection;
-            continue;
-        }
-        const ParsedLine parsed = parseLine(content, line);
-        if (parsed.kind == LineKind::Header)
-            break;
-        if (parsed.kind != LineKind::Key)
-            continue;
+    // The lines of findValue's scan, all keys at once; of a key that comes twice, the
+    // first line.
+    m_sectionFound = scanSection(content, trimmed(section), [](const Line &) {}, [&](const Line &line, const ParsedLine &parsed) {
         const QByteArray name = folded(parsed.name);
         if (!m_values.contains(name))
             m_values.insert(name, unquoted(trimmed(content.sliced(parsed.equals + 1, line.end - parsed.equals - 1))));
-    }
+        return true;
+    });
 }
 
 std::optional<QByteArrayView> SectionIndex::value(QByteArrayView key) const

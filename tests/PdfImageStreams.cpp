@@ -32,3 +32,30 @@ QByteArrayList pdfPageContents(const QString &pdf)
     }
     return pages;
 }
+
+namespace {
+
+QRectF readBox(QPDFObjectHandle page, const char *key, const QRectF &otherwise)
+{
+    QPDFObjectHandle box = page.getKey(key);
+    if (!box.isArray() || box.getArrayNItems() != 4)
+        return otherwise;
+    double v[4];
+    for (int i = 0; i < 4; ++i)
+        v[i] = box.getArrayItem(i).getNumericValue();
+    return QRectF(QPointF(v[0], v[1]), QPointF(v[2], v[3])).normalized();
+}
+
+} // namespace
+
+QList<PdfBoxes> pdfPageBoxes(const QString &pdf)
+{
+    QPDF document;
+    document.processFile(QFile::encodeName(pdf).constData());
+    QList<PdfBoxes> pages;
+    for (QPDFObjectHandle page : document.getAllPages()) {
+        const QRectF media = readBox(page, "/MediaBox", QRectF());
+        pages.append(PdfBoxes{media, readBox(page, "/TrimBox", media), readBox(page, "/BleedBox", media)});
+    }
+    return pages;
+}

@@ -78,18 +78,13 @@ protected:
     // Saves the cover built on page and spine as the designer saves its cover.
     void save(const QString &path)
     {
-        DocumentSnapshot snapshot;
-        snapshot.cover() = page.state();
-        snapshot.pictureSwitch = spine.pictureSwitch();
-        snapshot.stretch = spine.stretchChoice();
-        if (snapshot.cover().cdl().gradient.Visible) {
+        if (page.CDL().gradient().Visible) {
             try {
                 spine.rememberedPicture(); // the side file holds the remembered picture
             } catch (const std::exception &) {
             }
         }
-        snapshot.remembered = spine.remembered();
-        saveProjectFiles(snapshot, path);
+        saveProjectFiles(DocumentSnapshot::of(page, spine), path);
     }
 
     // A document of its own, with the creation defaults, to open projects into as

@@ -1,7 +1,8 @@
 # Fails when a source file includes a folder of a higher layer than its own:
-# settings/ -> picture/ -> tracks/ -> project/ -> controls/ -> dialogs/ -> app/. Run by CTest as
+# settings/ -> picture/ -> tracks/ -> project/ -> print/ -> cli/ -> controls/ -> dialogs/
+# -> app/. Run by CTest as
 #   cmake -DROOT=<source dir> -P layers.cmake
-set(layers settings picture tracks project controls dialogs app)
+set(layers settings picture tracks project print cli controls dialogs app)
 set(violations "")
 list(LENGTH layers count)
 math(EXPR last "${count} - 1")

@@ -171,14 +171,7 @@ TEST(ChangeLabels, NameWhatChangedAndWhere)
 {
     CoverPage page;
     SpinePictureState spine(page);
-    const auto snapshot = [&] {
-        DocumentSnapshot s;
-        s.cover() = page.state();
-        s.pictureSwitch = spine.pictureSwitch();
-        s.stretch = spine.stretchChoice();
-        s.remembered = spine.remembered();
-        return s;
-    };
+    const auto snapshot = [&] { return DocumentSnapshot::of(page, spine); };
     const auto labelOf = [&](const std::function<void()> &change) {
         const DocumentSnapshot before = snapshot();
         change();

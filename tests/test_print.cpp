@@ -15,7 +15,8 @@
 
 #include "PageTestUtil.h"
 #include "PdfImageStreams.h"
-#include "picture/PdfPhotoEmbedder.h"
+#include "print/PdfOutput.h"
+#include "print/PdfPhotoEmbedder.h"
 
 using namespace korvel;
 using namespace korvel::test;
@@ -868,15 +869,12 @@ TEST(Printing, APictureCopyingAStandInIsNeverTakenForIt)
         << error.toStdString();
     const QRectF photoArea(100, 100, 5500, 4125), copyArea(100, 5000, 4099, 300);
     QImage copy;
-    const auto draw = [&](QIODevice &device) {
-        QPdfWriter writer(&device);
-        writer.setResolution(1200);
-        writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF()));
-        QPainter painter(&writer);
-        if (PdfPhotoEmbedder *embedder = PdfPhotoEmbedder::current())
-            if (const QImage *standIn = embedder->standInFor(photo))
+    const auto draw = [&](QPagedPaintDevice &device, PhotoPassThrough *photos) {
+        QPainter painter(&device);
+        if (photos)
+            if (const QImage *standIn = photos->standInFor(photo))
                 copy = standIn->copy();
-        photo.draw(painter, photoArea, DrawTarget::Paper);
+        photo.draw(painter, photoArea, DrawTarget::Paper, photos);
         painter.setRenderHint(QPainter::LosslessImageRendering);
         painter.drawImage(copyArea, copy);
         return true;
@@ -887,7 +885,12 @@ TEST(Printing, APictureCopyingAStandInIsNeverTakenForIt)
         PdfPhotoEmbedder embedder;
         QBuffer drawn;
         drawn.open(QIODevice::WriteOnly);
-        ASSERT_TRUE(draw(drawn));
+        {
+            QPdfWriter writer(&drawn);
+            writer.setResolution(1200);
+            writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF()));
+            ASSERT_TRUE(draw(writer, &embedder));
+        }
         ASSERT_FALSE(copy.isNull());
         ASSERT_EQ(copy.size(), QSize(4099, 3));
         QByteArray pdf = drawn.buffer();
@@ -896,9 +899,9 @@ TEST(Printing, APictureCopyingAStandInIsNeverTakenForIt)
         EXPECT_TRUE(pdf == before) << "the PDF was changed";
     }
 
-    // Printed as korvel-print prints: drawn again with the photo as pixels.
+    // Printed as every PDF is printed: drawn again with the photo as pixels.
     QByteArray pdf;
-    ASSERT_TRUE(PdfPhotoEmbedder::drawWithPhotos(draw, &pdf));
+    ASSERT_TRUE(PdfOutput(PdfOutput::Setup()).render(draw, &pdf));
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("copy.pdf"));
     {

@@ -158,20 +158,29 @@ RegularFileContent readListFile(const QString &path, const QString &what)
     return readRegularFile(path, kMaxListFileSize, what);
 }
 
+QString readListText(const QString &path, const QString &what, std::optional<TextEncoding> encoding,
+                     TextEncoding *used, QString *error)
+{
+    const RegularFileContent file = readListFile(path, what);
+    // An .m3u8 is UTF-8 by its name; the contents still decide when they are not.
+    const TextEncoding chosen = encoding ? *encoding : detectEncoding(file.bytes);
+    if (used)
+        *used = chosen;
+    *error = file.error;
+    return file.error.isEmpty() ? decodeText(file.bytes, chosen) : QString();
+}
+
 TrackList readCueSheet(const QString &path, std::optional<TextEncoding> encoding, TextEncoding *used,
                        const std::function<bool(int, int)> &progress)
 {
-    const RegularFileContent file = readListFile(path, QStringLiteral("Soubor CUE"));
-    const QByteArray &bytes = file.bytes;
-    const TextEncoding chosen = encoding ? *encoding : detectEncoding(bytes);
-    if (used)
-        *used = chosen;
-    if (!file.error.isEmpty()) {
+    QString error;
+    const QString text = readListText(path, QStringLiteral("Soubor CUE"), encoding, used, &error);
+    if (!error.isEmpty()) {
         TrackList refused;
-        refused.error = file.error;
+        refused.error = error;
         return refused;
     }
-    const CueSheet sheet = parseCueSheet(decodeText(bytes, chosen));
+    const CueSheet sheet = parseCueSheet(text);
     const QString folder = QFileInfo(path).absolutePath();
     // First which files the tracks want a length from (nothing is read for that), so
     // the reading can count them and stop between two of them.

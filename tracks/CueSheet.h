@@ -58,6 +58,11 @@ QString findListedFile(const QString &folder, const QString &name);
 // kMaxListFileSize bytes. A FIFO, a device, a link to one or a larger file is refused
 // at once with a Czech sentence saying why; what names the file in it ("Soubor CUE").
 RegularFileContent readListFile(const QString &path, const QString &what);
+// A sheet's or playlist's text, read as readListFile does and decoded in encoding, or
+// in the one its bytes show (*used tells which); empty with *error set when the file
+// was refused.
+QString readListText(const QString &path, const QString &what, std::optional<TextEncoding> encoding,
+                     TextEncoding *used, QString *error);
 inline constexpr qint64 kMaxListFileSize = 4 * 1024 * 1024;
 
 } // namespace korvel

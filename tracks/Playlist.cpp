@@ -53,18 +53,14 @@ QList<PlaylistEntry> parsePlaylist(const QString &text)
 TrackList readPlaylist(const QString &path, std::optional<TextEncoding> encoding, TextEncoding *used,
                        const std::function<bool(int, int)> &progress)
 {
-    const RegularFileContent file = readListFile(path, QStringLiteral("Seznam skladeb"));
-    const QByteArray &bytes = file.bytes;
-    // An .m3u8 is UTF-8 by its name; the contents still decide when they are not.
-    const TextEncoding chosen = encoding ? *encoding : detectEncoding(bytes);
-    if (used)
-        *used = chosen;
-    if (!file.error.isEmpty()) {
+    QString error;
+    const QString text = readListText(path, QStringLiteral("Seznam skladeb"), encoding, used, &error);
+    if (!error.isEmpty()) {
         TrackList refused;
-        refused.error = file.error;
+        refused.error = error;
         return refused;
     }
-    const QList<PlaylistEntry> entries = parsePlaylist(decodeText(bytes, chosen));
+    const QList<PlaylistEntry> entries = parsePlaylist(text);
     const QString folder = QFileInfo(path).absolutePath();
     TrackList list;
     int position = 0;

@@ -1,4 +1,4 @@
-#include "project/PrintCommand.h"
+#include "cli/PrintCommand.h"
 
 int main(int argc, char **argv)
 {

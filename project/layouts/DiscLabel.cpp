@@ -170,12 +170,12 @@ void DiscLayout::build()
     const auto &t = texts();
     m_elements = {
         {"DiscRing", ElementKind::Rectangle, ring},
-        {"DiscImg", ElementKind::Picture, ring, Role::LabelPicture, "DiscRing", "DImg", ".im4"},
-        {t[disc::kArtist].code, ElementKind::TextLine, boxes[disc::kArtist], Role::Artist, "DiscRing", {}, {},
+        {"DiscImg", ElementKind::Picture, ring, Role::LabelPicture, "DiscRing", "DImg", ".im4", EdgeAll},
+        {t[disc::kArtist].code, ElementKind::TextLine, boxes[disc::kArtist], Role::Artist, "DiscRing", {}, {}, 0,
          path(disc::kArtist)},
-        {t[disc::kTitle].code, ElementKind::TextLine, boxes[disc::kTitle], Role::Title, "DiscRing", {}, {},
+        {t[disc::kTitle].code, ElementKind::TextLine, boxes[disc::kTitle], Role::Title, "DiscRing", {}, {}, 0,
          path(disc::kTitle)},
-        {t[disc::kLowerText].code, ElementKind::TextList, boxes[disc::kLowerText], Role::None, "DiscRing", {}, {},
+        {t[disc::kLowerText].code, ElementKind::TextList, boxes[disc::kLowerText], Role::None, "DiscRing", {}, {}, 0,
          path(disc::kLowerText)},
     };
 
@@ -202,9 +202,18 @@ void DiscLayout::build()
     if (captionTop >= 2)
         m_captions.push_back({"Txt3", px(c.x() - rr), captionTop, 70, 18, "CD - Disk"});
 
+    // Each label is a piece cut out of the sheet: its marks stand at the corners of
+    // its square, and a bleed runs its picture past the rim and into the hole.
     m_repeats.clear();
-    if (g.sheet == DiscGeometry::Sheet::A4Two)
-        m_repeats.push_back(QPointF(0, g.twoSecondY - g.twoFirstY));
+    m_pieces = {PieceSpec{"disc", "Etiketa disku", ring}};
+    if (g.sheet == DiscGeometry::Sheet::A4Two) {
+        const QPointF second(0, g.twoSecondY - g.twoFirstY);
+        m_repeats.push_back(second);
+        Shape cut = ring;
+        cut.left += second.x();
+        cut.top += second.y();
+        m_pieces.push_back(PieceSpec{"disc2", "Druhá etiketa disku", cut});
+    }
 
     const QSizeF paper = g.paper();
     m_layout = SheetLayout{"Disk",
@@ -217,6 +226,7 @@ void DiscLayout::build()
                            m_captions,
                            toolbar,
                            "SecDisc",
+                           m_pieces,
                            m_repeats};
 }
 

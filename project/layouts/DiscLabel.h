@@ -97,6 +97,7 @@ private:
     std::vector<WindowButton> m_windowButtons;
     std::vector<ScreenCaption> m_captions;
     std::vector<QPointF> m_repeats;
+    std::vector<PieceSpec> m_pieces;
     SheetLayout m_layout;
 };
 

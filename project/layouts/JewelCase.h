@@ -12,18 +12,18 @@ namespace korvel {
 // position here is a whole number of such pixels.
 namespace jewel {
 
-constexpr double px(int pixels) { return pixels * kTenthMmPerPixel; }
+constexpr double px(double pixels) { return pixels * kTenthMmPerPixel; }
 constexpr Shape box(int l, int t, int w, int h) { return Shape{Shape::Kind::Rectangle, px(l), px(t), px(w), px(h)}; }
 
 inline constexpr std::array<ElementSpec, 20> kElements = {{
     {"QRShape1", ElementKind::Rectangle, box(52, 84, 459, 456)},
-    {"MainImg", ElementKind::Picture, box(53, 85, 457, 454), Role::FrontPicture, {}, "MImg", ".im2"},
+    {"MainImg", ElementKind::Picture, box(53, 85, 457, 454), Role::FrontPicture, {}, "MImg", ".im2", EdgeAll},
     {"QRShape2", ElementKind::Rectangle, box(51, 584, 25, 442)},
     {"QRShape4", ElementKind::Rectangle, box(594, 584, 25, 442)},
     {"QRShape3", ElementKind::Rectangle, box(75, 584, 520, 442)},
-    {"CDR", ElementKind::SpineBand, box(595, 585, 23, 440), Role::Spine, {}, "LR"},
-    {"CDL", ElementKind::SpineBand, box(52, 585, 23, 440), Role::Spine, {}, "LR", ".im3"},
-    {"BckImg", ElementKind::Picture, box(76, 585, 518, 440), Role::BackPicture, {}, "BImg", ".im1"},
+    {"CDR", ElementKind::SpineBand, box(595, 585, 23, 440), Role::Spine, {}, "LR", {}, EdgeTop | EdgeRight | EdgeBottom},
+    {"CDL", ElementKind::SpineBand, box(52, 585, 23, 440), Role::Spine, {}, "LR", ".im3", EdgeTop | EdgeLeft | EdgeBottom},
+    {"BckImg", ElementKind::Picture, box(76, 585, 518, 440), Role::BackPicture, {}, "BImg", ".im1", EdgeTop | EdgeBottom},
     {"BTht", ElementKind::TextLine, box(90, 597, 487, 17), Role::None, "QRShape3"},
     {"BTno", ElementKind::TextLine, box(90, 635, 487, 24), Role::ContentsHeading, "QRShape3"},
     {"BTdt", ElementKind::TextLine, box(90, 1000, 487, 17), Role::None, "QRShape3"},
@@ -77,6 +77,20 @@ inline constexpr std::array<WindowButton, 3> kWindowButtons = {{
     {"LRBtn", 624, 799, 96, 25, "Upravit název CD na hřbetu", "Upravit název CD na hřbetu"},
 }};
 
+// The inlay is folded at both spines, along the middle of the line the spine's and
+// the back panel's outlines share.
+inline constexpr std::array<FoldLine, 2> kInlayFolds = {{
+    {px(75.5), px(584), px(75.5), px(1026)},
+    {px(594.5), px(584), px(594.5), px(1026)},
+}};
+
+// What is cut out: the front page along its outline, and the inlay (both spines and
+// the back panel in one piece) along the outer edges of its three outlines.
+inline constexpr std::array<PieceSpec, 2> kPieces = {{
+    {"front", "Přední strana", box(52, 84, 459, 456)},
+    {"inlay", "Zadní strana", box(51, 584, 568, 442), kInlayFolds},
+}};
+
 inline constexpr std::array<ScreenCaption, 2> kCaptions = {{
     {"Txt1", 56, 56, 131, 18, "CD - Přední strana"},
     {"Txt2", 52, 556, 124, 18, "CD - Zadní strana"},
@@ -86,7 +100,7 @@ inline constexpr std::array<ScreenCaption, 2> kCaptions = {{
 
 inline constexpr SheetLayout kJewelCase{
     "Obal", kPaperWidth, kPaperHeight, jewel::kElements, jewel::kTexts, jewel::kControls, jewel::kWindowButtons,
-    jewel::kCaptions, 29, "SecCD"};
+    jewel::kCaptions, 29, "SecCD", jewel::kPieces};
 
 namespace jewel {
 // The places of the cover's pictures and bands among the sheet's pictures and bands.
@@ -95,6 +109,8 @@ inline constexpr int kBackPicture = kJewelCase.ordinal("BckImg");
 inline constexpr int kLeftBand = kJewelCase.ordinal("CDL");
 inline constexpr int kRightBand = kJewelCase.ordinal("CDR");
 static_assert(kFrontPicture == 0 && kBackPicture == 1 && kRightBand == 0 && kLeftBand == 1);
+// Each piece's cut is the outer edge of its outlines.
+static_assert(kJewelCase.pieceOf(kJewelCase.find("QRShape1")) == 0 && kJewelCase.pieceOf(kJewelCase.find("CDL")) == 1);
 } // namespace jewel
 
 } // namespace korvel

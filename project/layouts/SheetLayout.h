@@ -41,6 +41,31 @@ struct Shape {
 enum class Role { None, Title, Artist, Year, Contents, ContentsHeading, Information, FrontPicture, BackPicture, Spine,
                   LabelPicture };
 
+// The sides of a rectangle, as flags: which edges of an element run into the bleed.
+enum Edge : unsigned { EdgeLeft = 1, EdgeTop = 2, EdgeRight = 4, EdgeBottom = 8, EdgeAll = 15 };
+
+// A fold across a piece, from one side of its cut to the other (tenths of a
+// millimetre on the paper): where a spine bends, where a booklet is folded.
+struct FoldLine {
+    double x1, y1, x2, y2;
+};
+
+// A piece of paper that is cut out of the sheet (the front page, the inlay): what the
+// user calls it, the outline it is cut along and where it is folded. Crop and fold
+// marks and the bleed are computed from these, whatever stands on the piece.
+struct PieceSpec {
+    std::string_view name; // for the program: "front", "inlay"
+    const char *label;     // UTF-8: what the user calls it
+    Shape cut;
+    std::span<const FoldLine> folds = {};
+
+    // Whether a point lies inside the piece's outer outline (a disc's hole counts in).
+    constexpr bool covers(double x, double y) const
+    {
+        return x >= cut.left && x < cut.left + cut.width && y >= cut.top && y < cut.top + cut.height;
+    }
+};
+
 // An element of a layout: its index in the layout's stacking order.
 struct ElementId {
     int index = -1;
@@ -60,6 +85,10 @@ struct ElementSpec {
     // extension (".im2").
     std::string_view fileKey = {};
     std::string_view sideFile = {};
+    // The edges (Edge flags) that run past the piece's cut into the bleed when the
+    // page is printed with one: a picture or band that reaches the cut there. Texts
+    // never do.
+    unsigned bleeds = 0;
     // A text drawn along an arc (Shape::Kind::UpperArc or LowerArc) rather than
     // straight in its box; a Rectangle, the default, is no path.
     Shape path = {};
@@ -114,6 +143,7 @@ struct SheetLayout {
     std::span<const ScreenCaption> captions;
     int controlsTop; // window rows above the page (the toolbar)
     const char *section; // of the project file
+    std::span<const PieceSpec> pieces = {}; // cut out of the sheet, in print order
     // Further places on the paper where everything is drawn once more, as offsets from
     // the first (a sheet of two disc labels); the model and the editor know one copy.
     std::span<const QPointF> repeats = {};
@@ -172,6 +202,15 @@ struct SheetLayout {
             return id;
         const ElementId outline = e.within.empty() ? ElementId{} : find(e.within);
         return outline.valid() && element(outline).shape.kind == Shape::Kind::Disc ? outline : ElementId{};
+    }
+    // The piece an element stands on (the one its centre lies in), or -1.
+    constexpr int pieceOf(ElementId id) const
+    {
+        const Shape &s = element(id).shape;
+        for (std::size_t p = 0; p < pieces.size(); ++p)
+            if (pieces[p].covers(s.left + s.width / 2, s.top + s.height / 2))
+                return int(p);
+        return -1;
     }
     constexpr int count(ElementKind kind) const
     {

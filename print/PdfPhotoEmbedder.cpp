@@ -1,4 +1,4 @@
-#include "picture/PdfPhotoEmbedder.h"
+#include "print/PdfPhotoEmbedder.h"
 
 #include <qpdf/Buffer.hh>
 #include <qpdf/QPDF.hh>
@@ -6,7 +6,6 @@
 #include <qpdf/Pipeline.hh>
 #include <qpdf/QPDFWriter.hh>
 
-#include <QBuffer>
 #include <QRandomGenerator>
 #include <cstring>
 #include <exception>
@@ -18,8 +17,6 @@
 namespace korvel {
 
 namespace {
-
-thread_local PdfPhotoEmbedder *t_current = nullptr;
 
 // Where the rewritten PDF goes: straight into one buffer sized for it up front.
 class AppendTo final : public Pipeline {
@@ -70,25 +67,16 @@ bool holdsMark(QPDFObjectHandle &image, const QByteArray &mark)
 } // namespace
 
 PdfPhotoEmbedder::PdfPhotoEmbedder()
-    : m_previous(t_current)
 {
     // New for every print: a stand-in of one print never passes for one of another.
     QRandomGenerator::system()->fillRange(m_token);
-    t_current = this;
-}
-
-PdfPhotoEmbedder::~PdfPhotoEmbedder()
-{
-    t_current = m_previous;
-}
-
-PdfPhotoEmbedder *PdfPhotoEmbedder::current()
-{
-    return t_current;
 }
 
 const QImage *PdfPhotoEmbedder::standInFor(const Picture &picture)
 {
+    // Only a JPEG file is a format a PDF carries as it is.
+    if (picture.format() != PictureFormat::Jpeg)
+        return nullptr;
     const QByteArray &bytes = picture.bytes();
     for (const Photo &photo : m_photos)
         if (photo.bytes.size() == bytes.size() && (photo.bytes.constData() == bytes.constData() || photo.bytes == bytes))
@@ -214,32 +202,6 @@ bool PdfPhotoEmbedder::embed(QByteArray *pdf, QString *error) const
         *error = QStringLiteral("PDF nelze dokončit: %1").arg(QString::fromLocal8Bit(e.what()));
         return false;
     }
-}
-
-bool PdfPhotoEmbedder::drawWithPhotos(const std::function<bool(QIODevice &)> &draw, QByteArray *pdf)
-{
-    {
-        PdfPhotoEmbedder photos;
-        QBuffer drawn;
-        drawn.open(QIODevice::WriteOnly);
-        if (!draw(drawn))
-            return false;
-        QByteArray made = drawn.buffer();
-        drawn.close();
-        drawn.setData(QByteArray()); // one copy of the drawing at a time
-        QString ignored;
-        if (photos.embed(&made, &ignored)) {
-            *pdf = std::move(made);
-            return true;
-        }
-    }
-    // The stand-ins are still in: the photos go in as pixels instead.
-    QBuffer drawn;
-    drawn.open(QIODevice::WriteOnly);
-    if (!draw(drawn))
-        return false;
-    *pdf = drawn.buffer();
-    return true;
 }
 
 } // namespace korvel

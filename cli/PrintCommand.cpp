@@ -1,13 +1,11 @@
-#include "project/PrintCommand.h"
+#include "cli/PrintCommand.h"
 
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
-#include <QPageLayout>
 #include <QPainter>
-#include <QPdfWriter>
 #include <QSaveFile>
 #include <QStringList>
 #include <cerrno>
@@ -20,15 +18,20 @@
 #include "project/SheetRenderer.h"
 #include "settings/Fonts.h"
 #include "picture/DeferredJpeg.h"
-#include "picture/PdfPhotoEmbedder.h"
-#include "settings/CommandError.h"
+#include "print/PdfOutput.h"
+#include "print/PiecesPdf.h"
+#include "project/CalibrationPage.h"
 #include "settings/DiscSheetStore.h"
 #include "project/CoverDocument.h"
+#include "project/CoverPage.h"
 #include "project/CzechCatalogue.h"
 #include "project/ProjectFile.h"
+#include "settings/CommandError.h"
 #include "settings/FileReplacement.h"
+#include "settings/Fonts.h"
 #include "settings/SettingsError.h"
 #include "settings/SettingsMessages.h"
+#include "settings/TrimSettings.h"
 
 namespace korvel {
 
@@ -48,18 +51,13 @@ void dropQtMessages(QtMsgType type, const QMessageLogContext &, const QString &m
         say(message);
 }
 
-// Why the output file could not be written, in Czech where the system says why.
-QString outputError(const QString &output, const QFileDevice &file, int errorNumber)
-{
-    return QStringLiteral("%1 nelze zapsat: %2")
-        .arg(output, errorNumber != 0 ? czechSystemReason(errorNumber) : file.errorString());
-}
-
 const char kDescription[] =
     "Vytiskne stranu obalu bez okna, přesně tak, jak ji dostane tiskárna.\n"
     "VÝSTUP.pdf je jedna strana A4 s textem a obrysy jako vektory; VÝSTUP.png je\n"
     "strana jako obrázek, 96 dpi, pokud --dpi neurčí jinak. Bez PROJEKTU se strana\n"
-    "vytiskne tak, jak vypadá nově založený projekt.\n"
+    "vytiskne tak, jak vypadá nově založený projekt. S --pieces se místo strany A4\n"
+    "zapíše PDF pro tiskárnu: každý díl (přední strana, zadní strana) na vlastní\n"
+    "straně se spadávkou.\n"
     "S --disc se místo obalu vytiskne arch s etiketou disku (A4, nebo 120 × 120 mm\n"
     "pro potisknutelný disk); s --all zapíše VÝSTUP.pdf obě strany: obal a disk.\n"
     "\n"
@@ -78,14 +76,9 @@ bool parsePair(const QString &text, int low, int high, int *a, int *b)
     return okA && okB && *a >= low && *a <= high && *b >= low && *b <= high;
 }
 
-// What is drawn on the output: the cover, the disc label's sheet, both, or the printer
+// What is drawn on a PNG: the cover, the disc label's sheet, or the printer
 // calibration page.
-using PagePrinter = std::function<bool(QPdfWriter &)>;
 using PagePainter = std::function<void(QPainter &, double dpi)>;
-
-// Whether the output may be written: the photos' whole-file checks, which ran while
-// the page was drawn, are waited for and any damaged photo is named.
-using OutputCheck = std::function<bool()>;
 
 // The paper of a sheet, from its corner and without margins: A4, or the printable
 // disc's square page.
@@ -96,54 +89,6 @@ QPageLayout paperLayout(const SheetLayout &layout)
                                 : QPageSize(QSizeF(layout.paperWidth / 10, layout.paperHeight / 10), QPageSize::Millimeter,
                                             QString(), QPageSize::ExactMatch);
     return QPageLayout(paper, QPageLayout::Portrait, QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
-}
-
-bool writePdf(const PagePrinter &print, const QPageLayout &firstPage, const OutputCheck &photosWhole,
-              const QString &output, QString *error)
-{
-    // Write next to the target and rename on success, so a failure never leaves a
-    // half-written file under the requested name.
-    QSaveFile file(output);
-    errno = 0;
-    if (!file.open(QIODevice::WriteOnly)) {
-        *error = outputError(output, file, errno);
-        return false;
-    }
-    // Drawn into memory first: the photos' own JPEG bytes go in afterwards, while
-    // their checks may still run; nothing is written until they have passed.
-    QByteArray pdf;
-    const bool drawn = PdfPhotoEmbedder::drawWithPhotos(
-        [&](QIODevice &device) {
-            QPdfWriter writer(&device);
-            writer.setCreator(QStringLiteral("Korvel"));
-            writer.setTitle(QFileInfo(output).completeBaseName());
-            writer.setResolution(1200);
-            writer.setPageLayout(firstPage);
-            return print(writer);
-        },
-        &pdf);
-    if (!drawn) {
-        *error = QStringLiteral("stranu nelze vykreslit do %1").arg(output);
-        file.cancelWriting();
-        return false;
-    }
-    if (!photosWhole()) {
-        error->clear(); // the damaged photo has been named
-        file.cancelWriting();
-        return false;
-    }
-    errno = 0;
-    if (file.write(pdf) != pdf.size()) {
-        *error = outputError(output, file, errno);
-        file.cancelWriting();
-        return false;
-    }
-    errno = 0;
-    if (!file.commit()) {
-        *error = outputError(output, file, errno);
-        return false;
-    }
-    return true;
 }
 
 bool writePng(const PagePainter &paint, const SheetLayout &layout, const QString &output, int dpi, QString *error)
@@ -165,7 +110,7 @@ bool writePng(const PagePainter &paint, const SheetLayout &layout, const QString
     QSaveFile file(output);
     errno = 0;
     if (!file.open(QIODevice::WriteOnly) || !image.save(&file, "PNG") || !file.commit()) {
-        *error = outputError(output, file, errno);
+        *error = outputWriteError(output, file, errno);
         return false;
     }
     return true;
@@ -232,12 +177,29 @@ int runPrintCommand(int argc, char **argv)
     const QCommandLineOption calibrationOption(
         QStringLiteral("calibration-page"),
         QStringLiteral("Vytiskne místo obalu kalibrační stranu tiskárny (pravítka a záměrné kříže)."));
+    const QCommandLineOption marksOption(QStringLiteral("marks"),
+                                         QStringLiteral("Značky ořezu: krátké čáry vně rohů každého dílu, které "
+                                                        "prodlužují čáry řezu."));
+    const QCommandLineOption foldsOption(QStringLiteral("folds"),
+                                         QStringLiteral("Značky přehybu: nad a pod zadní stranou v místech ohybu hřbetů."));
+    const QCommandLineOption bleedOption(
+        QStringLiteral("bleed"),
+        QStringLiteral("Spadávka: obrázky a hřbety přesahují čáru řezu o MM milimetrů (0 až 3 po 0,5; bez --pieces "
+                       "výchozí 0, s --pieces 3). Texty se nikdy neposunou."),
+        QStringLiteral("MM"));
+    const QCommandLineOption noOutlinesOption(QStringLiteral("no-outlines"),
+                                              QStringLiteral("Bez obrysů na čarách řezu (vhodné se značkami ořezu)."));
+    const QCommandLineOption piecesOption(
+        QStringLiteral("pieces"),
+        QStringLiteral("PDF pro tiskárnu: jedna strana pro každý díl v čisté velikosti a se spadávkou, "
+                       "/TrimBox je řez a /BleedBox plocha se spadávkou."));
     const QCommandLineOption discOption(
         QStringLiteral("disc"),
         QStringLiteral("Vytiskne místo obalu arch s etiketou disku, jak ho projekt určuje."));
     const QCommandLineOption allOption(
         QStringLiteral("all"), QStringLiteral("Zapíše do VÝSTUP.pdf obě strany: obal a arch s etiketou disku."));
-    parser.addOptions({dpiOption, offsetOption, scaleOption, calibrationOption, discOption, allOption});
+    parser.addOptions({dpiOption, offsetOption, scaleOption, calibrationOption, marksOption, foldsOption, bleedOption,
+                       noOutlinesOption, piecesOption, discOption, allOption});
     parser.addPositionalArgument(QStringLiteral("PROJEKT.kvp"), QStringLiteral("Projekt, který se vytiskne (nepovinný)."),
                                  QStringLiteral("[PROJEKT.kvp]"));
     parser.addPositionalArgument(QStringLiteral("VÝSTUP"), QStringLiteral("Soubor, který se zapíše: .pdf nebo .png."),
@@ -292,8 +254,29 @@ int runPrintCommand(int argc, char **argv)
                           .arg(PrinterCalibration::kMinScale)
                           .arg(PrinterCalibration::kMaxScale));
 
+    const bool pieces = parser.isSet(piecesOption);
+    TrimSettings trim;
+    trim.cropMarks = parser.isSet(marksOption);
+    trim.foldMarks = parser.isSet(foldsOption);
+    trim.outlines = !parser.isSet(noOutlinesOption);
+    if (pieces)
+        trim.bleed = TrimSettings::kShopBleed;
+    if (parser.isSet(bleedOption)) {
+        trim.bleed = TrimSettings::parseBleed(parser.value(bleedOption));
+        if (trim.bleed < 0)
+            return refuse(QStringLiteral("--bleed potřebuje počet milimetrů od 0 do 3 po 0,5 (například 3 nebo 1,5)"));
+    }
+
     const QStringList positional = parser.positionalArguments();
     const bool calibrationPage = parser.isSet(calibrationOption);
+    // What does not go with what is said, not silently dropped.
+    for (const QCommandLineOption *option : {&marksOption, &foldsOption, &bleedOption, &noOutlinesOption, &piecesOption})
+        if (calibrationPage && parser.isSet(*option))
+            return refuse(QStringLiteral("--%1 platí jen pro obal, ne pro kalibrační stranu").arg(option->names().first()));
+    for (const QCommandLineOption *option : {&marksOption, &foldsOption, &offsetOption, &scaleOption})
+        if (pieces && parser.isSet(*option))
+            return refuse(QStringLiteral("--%1 nejde s --pieces: díly pro tiskárnu jsou bez značek a bez kalibrace")
+                              .arg(option->names().first()));
     if (positional.isEmpty() || positional.size() > 2)
         return refuse(positional.isEmpty() ? QStringLiteral("chybí VÝSTUP") : QStringLiteral("příliš mnoho argumentů"));
     if (calibrationPage && positional.size() == 2)
@@ -302,12 +285,16 @@ int runPrintCommand(int argc, char **argv)
     const bool bothSheets = parser.isSet(allOption);
     if (int(calibrationPage) + int(discOnly) + int(bothSheets) > 1)
         return refuse(QStringLiteral("--calibration-page, --disc a --all nejdou použít spolu"));
+    if (pieces && (discOnly || bothSheets))
+        return refuse(QStringLiteral("--pieces zapisuje díly obalu, ne etiketu disku"));
     const QString output = positional.last();
     const QString suffix = QFileInfo(output).suffix().toLower();
     if (suffix != QLatin1String("pdf") && suffix != QLatin1String("png"))
         return refuse(QStringLiteral("VÝSTUP musí končit na .pdf nebo .png: %1").arg(output));
     if (bothSheets && suffix != QLatin1String("pdf"))
         return refuse(QStringLiteral("--all zapisuje dvě strany, a ty umí jen PDF: %1").arg(output));
+    if (pieces && suffix != QLatin1String("pdf"))
+        return refuse(QStringLiteral("--pieces zapisuje jen PDF: %1").arg(output));
 
     // The output is named relative to where the command was started, and the project
     // is read from its own folder.
@@ -327,17 +314,17 @@ int runPrintCommand(int argc, char **argv)
     const bool cutCircles = DiscSheetStore::cutCircles();
 
     const QString target; // a file names no printer
-    const PagePrinter print = [&](QPdfWriter &writer) {
+    const PdfOutput::Draw print = [&](QPagedPaintDevice &device, PhotoPassThrough *photos) {
         if (calibrationPage)
-            return CalibrationPage::printTo(writer, target, calibration);
+            return CalibrationPage::printTo(device, target, calibration);
         QPainter painter;
-        if (!painter.begin(&writer))
+        if (!painter.begin(&device))
             return false;
         for (qsizetype i = 0; i < sheets.size(); ++i) {
-            if (i > 0 && (!writer.setPageLayout(paperLayout(sheets[i]->layout())) || !writer.newPage()))
+            if (i > 0 && (!device.setPageLayout(paperLayout(sheets[i]->layout())) || !device.newPage()))
                 return false;
-            SheetRenderer::paintOnPaper(*sheets[i], painter, writer.logicalDpiX(), writer.logicalDpiY(), calibration,
-                                        false, sheets[i] == &label && cutCircles);
+            SheetRenderer::paintOnPaper(*sheets[i], painter, device.logicalDpiX(), device.logicalDpiY(), calibration,
+                                        false, photos, trim, sheets[i] == &label && cutCircles);
         }
         return painter.end();
     };
@@ -346,13 +333,13 @@ int runPrintCommand(int argc, char **argv)
             painter.setWorldTransform(calibration.forDevice(at, at), true);
             CalibrationPage::paint(painter, at, target, calibration);
         } else {
-            SheetRenderer::paintOnPaper(*sheets.first(), painter, at, at, calibration, false,
+            SheetRenderer::paintOnPaper(*sheets.first(), painter, at, at, calibration, false, nullptr, trim,
                                         sheets.first() == &label && cutCircles);
         }
     };
     // A photo that is damaged beyond its header leaves the project as unprintable as
     // one that does not load: it is named, and nothing is written.
-    const OutputCheck photosWhole = [&] {
+    const auto photosWhole = [&] {
         if (document.path().isEmpty())
             return true;
         const QString base = projectSideFileBase(document.path());
@@ -374,11 +361,17 @@ int runPrintCommand(int argc, char **argv)
         }
         return whole;
     };
+    // A PDF is drawn into memory first: the photos' own JPEG bytes go in afterwards,
+    // while their checks may still run; nothing is written until they have passed.
+    PdfOutput::Setup pdf;
+    pdf.title = QFileInfo(outputPath).completeBaseName();
+    pdf.creator = QStringLiteral("Korvel");
     QString error;
     const SheetLayout &firstLayout = calibrationPage ? page.layout() : sheets.first()->layout();
-    const bool written = suffix == QLatin1String("pdf")
-                             ? writePdf(print, paperLayout(firstLayout), photosWhole, outputPath, &error)
-                             : writePng(paint, firstLayout, outputPath, dpi, &error);
+    pdf.pageLayout = paperLayout(firstLayout);
+    const bool written = pieces ? PiecesPdf::write(page, trim.bleed, outputPath, pdf.title, &error, photosWhole)
+                         : suffix == QLatin1String("pdf") ? PdfOutput(pdf).write(outputPath, print, &error, photosWhole)
+                                                          : writePng(paint, firstLayout, outputPath, dpi, &error);
     if (!written) {
         if (!error.isEmpty())
             say(QStringLiteral("korvel-print: %1").arg(error));
