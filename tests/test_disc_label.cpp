@@ -9,6 +9,7 @@
 #include <numbers>
 
 #include "project/CoverPage.h"
+#include "project/PrintFinish.h"
 #include "project/SheetRenderer.h"
 #include "project/layouts/DiscLabel.h"
 
@@ -20,7 +21,7 @@ constexpr double kDpi = 600;
 constexpr double kPixelPerTenthMm = kDpi / 254;
 
 // A region of the paper (tenths of a millimetre) as it prints at 600 dpi.
-QImage printRegion(const CoverPage &page, const QRectF &region, bool cutCircles = false)
+QImage printRegion(const CoverPage &page, const QRectF &region, bool cutCircles = false, const TrimSettings &trim = {})
 {
     QImage image(int(std::ceil(region.width() * kPixelPerTenthMm)), int(std::ceil(region.height() * kPixelPerTenthMm)),
                  QImage::Format_RGB32);
@@ -29,6 +30,7 @@ QImage printRegion(const CoverPage &page, const QRectF &region, bool cutCircles 
     painter.translate(-region.left() * kPixelPerTenthMm, -region.top() * kPixelPerTenthMm);
     PageRenderOptions options = PageRenderOptions::forPaper(kDpi);
     options.cutCircles = cutCircles;
+    options.trim = trim;
     SheetRenderer::paint(page, painter, options);
     return image;
 }
@@ -298,4 +300,79 @@ TEST(DiscPrint, TextAlongTheRimStandsOnItsCircle)
     };
     EXPECT_NEAR(inkedDegrees(181, 270), inkedDegrees(270, 360), 2);
     EXPECT_NEAR(inkedDegrees(1, 90), inkedDegrees(90, 180), 2);
+}
+
+TEST(DiscPrint, ABleedRunsThePicturePastTheRimAndIntoTheHole)
+{
+    DiscGeometry g;
+    DiscLayout layout(g);
+    CoverPage page(layout.layout());
+    page.picture(layout.layout().find("DiscImg")).setPicture(solidPicture());
+    for (TextItem &item : page.items())
+        item.setLines({}); // the ring is all that prints
+    TrimSettings trim;
+    for (const int bleed : {10, 30}) {
+        trim.bleed = bleed;
+        const QRectF region = around(g).adjusted(-30, -30, 30, 30); // room for the bleed
+        const Ring ring = measure(printRegion(page, region, false, trim), region);
+        EXPECT_NEAR(ring.outer, 117.0 + bleed / 5.0, 0.1) << "past the rim by the bleed";
+        EXPECT_NEAR(ring.hole, 41.0 - bleed / 5.0, 0.1) << "into the hole by the bleed";
+        EXPECT_NEAR(ring.centre.x(), 105.0, 0.1);
+        EXPECT_NEAR(ring.centre.y(), 148.5, 0.1);
+    }
+    // A text on the rim stays within the ring itself, bleed or none.
+    g.texts[disc::kArtist] = {true, g.maxRadius()};
+    layout.setGeometry(g);
+    page.relayout();
+    page.items()[disc::kArtist].setText(QStringLiteral("WWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWW"));
+    page.picture(layout.layout().find("DiscImg")).setPicture(Picture());
+    const QRectF region = around(g);
+    const QImage image = printRegion(page, region, false, trim);
+    const QPointF c = (g.centre() - region.topLeft()) * kPixelPerTenthMm;
+    int beyond = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (std::hypot(x + 0.5 - c.x(), y + 0.5 - c.y()) > g.outer() / 2.0 * kPixelPerTenthMm + 1)
+                beyond += inked(image.pixel(x, y));
+    EXPECT_EQ(beyond, 0);
+}
+
+TEST(DiscPrint, CropMarksStandAtTheCornersOfEachLabelAndKeepOffTheOther)
+{
+    DiscGeometry g;
+    g.sheet = DiscGeometry::Sheet::A4Two;
+    DiscLayout discLayout(g);
+    const SheetLayout &layout = discLayout.layout();
+    ASSERT_EQ(layout.pieces.size(), 2u);
+    TrimSettings trim;
+    trim.cropMarks = true;
+    const std::vector<PrintMark> marks = PrintFinish::marks(layout, trim);
+    ASSERT_FALSE(marks.empty());
+    for (const PieceSpec &piece : layout.pieces) {
+        const QRectF square = piece.cut.rect();
+        // Each corner has a mark, starting beside it and running outward.
+        for (const QPointF corner : {square.topLeft(), square.topRight(), square.bottomLeft(), square.bottomRight()}) {
+            int at = 0;
+            for (const PrintMark &m : marks)
+                at += QLineF(corner, m.line.p1()).length() <= PrintFinish::kMarkOffset + 1;
+            EXPECT_GE(at, 1) << piece.name << " " << corner.x() << "," << corner.y();
+        }
+    }
+    // None reaches into a label's square.
+    for (const PrintMark &m : marks)
+        for (const PieceSpec &piece : layout.pieces)
+            for (double t = 0; t <= 1; t += 0.05) {
+                const QPointF p = m.line.pointAt(t);
+                EXPECT_FALSE(piece.cut.rect().adjusted(1, 1, -1, -1).contains(p)) << piece.name;
+            }
+    // And they print.
+    CoverPage page(layout);
+    const QPointF corner = layout.pieces[0].cut.rect().topLeft();
+    const QRectF region(corner - QPointF(100, 100), QSizeF(100, 100));
+    const QImage image = printRegion(page, region, false, trim);
+    int ink = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            ink += inked(image.pixel(x, y));
+    EXPECT_GT(ink, 0) << "the marks at the first label's top left corner";
 }
