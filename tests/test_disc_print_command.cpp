@@ -219,3 +219,51 @@ TEST_F(DiscPrintCommand, TheSheetOptionsAreRefusedWhereTheyCannotApply)
     EXPECT_TRUE(said.contains(QStringLiteral("--all")));
     EXPECT_TRUE(said.contains(QStringLiteral("etiketou disku")));
 }
+
+TEST_F(DiscPrintCommand, TheFinishingOptionsApplyToTheLabel)
+{
+    const QString project = discProject(work.path(), DiscGeometry::Sheet::A4);
+    const QString plain = work.filePath(QStringLiteral("plain.png"));
+    const QString bled = work.filePath(QStringLiteral("bled.png"));
+    ASSERT_EQ(runPrint({QStringLiteral("--disc"), QStringLiteral("--dpi"), QStringLiteral("254"), project, plain}), 0);
+    QString said;
+    ASSERT_EQ(runPrint({QStringLiteral("--disc"), QStringLiteral("--dpi"), QStringLiteral("254"), QStringLiteral("--bleed"),
+                        QStringLiteral("3"), QStringLiteral("--marks"), project, bled},
+                       &said),
+              0)
+        << said.toStdString();
+    const QImage before = QImage(plain).convertToFormat(QImage::Format_RGB32);
+    const QImage after = QImage(bled).convertToFormat(QImage::Format_RGB32);
+    // Along the row through the centre (105 mm, 148.5 mm): the ring 3 mm wider on
+    // either side, the hole 3 mm narrower.
+    const auto edges = [](const QImage &image) {
+        const int y = 1485;
+        QList<int> changes;
+        for (int x = 1; x < image.width(); ++x)
+            if (inked(image.pixel(x, y)) != inked(image.pixel(x - 1, y)))
+                changes << x;
+        return changes;
+    };
+    const QList<int> a = edges(before), b = edges(after);
+    ASSERT_EQ(a.size(), 4);
+    ASSERT_EQ(b.size(), 4);
+    EXPECT_NEAR(b[0], a[0] - 30, 1);
+    EXPECT_NEAR(b[1], a[1] + 30, 1);
+    EXPECT_NEAR(b[2], a[2] - 30, 1);
+    EXPECT_NEAR(b[3], a[3] + 30, 1);
+    // A crop mark continues the top edge of the label's square left of its corner,
+    // beyond the bleed; none without --marks.
+    const QRect corner(1050 - 585 - 100, 1485 - 585 - 5, 60, 10);
+    const auto ink = [&](const QImage &image) {
+        int n = 0;
+        for (int y = corner.top(); y <= corner.bottom(); ++y)
+            for (int x = corner.left(); x <= corner.right(); ++x)
+                n += inked(image.pixel(x, y));
+        return n;
+    };
+    EXPECT_EQ(ink(before), 0);
+    EXPECT_GT(ink(after), 0);
+
+    // The print shop's pieces are the cover's.
+    EXPECT_EQ(runPrint({QStringLiteral("--disc"), QStringLiteral("--pieces"), work.filePath(QStringLiteral("p.pdf"))}), 2);
+}
