@@ -315,14 +315,14 @@ void LabelEditors::place()
     const int group = top + disc::kTextCount * 56 + kGroupGap;
     const auto line = [&](int n) { return group + n * kLinePitch; };
     m_labelCaption->setGeometry(left, line(0), kCaptionWidth, 22);
-    m_labelKind->setGeometry(left + kFieldLeft, line(0), 245, 22);
+    m_labelKind->setGeometry(left + kFieldLeft, line(0), 300, 22);
     m_outerCaption->setGeometry(left, line(1), kCaptionWidth, 22);
     m_outer->setGeometry(left + kFieldLeft, line(1), 84, 22);
     m_holeCaption->setGeometry(left + kFieldLeft + 90, line(1), 48, 22);
     m_hole->setGeometry(left + kFieldLeft + 140, line(1), 84, 22);
     m_centresCaption->setGeometry(left, line(3), kCaptionWidth, 22);
     m_sheetCaption->setGeometry(left, line(2), kCaptionWidth, 22);
-    m_sheet->setGeometry(left + kFieldLeft, line(2), 245, 22);
+    m_sheet->setGeometry(left + kFieldLeft, line(2), 300, 22);
     m_centreX->setGeometry(left + kFieldLeft, line(3), 80, 22);
     m_firstY->setGeometry(left + kFieldLeft + 82, line(3), 80, 22);
     m_secondY->setGeometry(left + kFieldLeft + 164, line(3), 80, 22);
