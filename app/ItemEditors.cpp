@@ -8,8 +8,10 @@
 #include <QToolButton>
 
 #include "project/layouts/JewelCase.h"
+#include "app/LabelEditors.h"
 #include "controls/Cp1250Validator.h"
 #include "controls/EnterClicksFilter.h"
+#include "controls/ItemIcons.h"
 #include "controls/UndoKeyFilter.h"
 #include "controls/WindowKeyFilter.h"
 #include "dialogs/FontDialog.h"
@@ -22,58 +24,14 @@ namespace korvel {
 namespace {
 
 constexpr const char *kRowProperty = "korvelItemRow";
+// The editors (of the cover or the label) the item keys go to from the control.
+constexpr const char *kEditorsProperty = "korvelItemEditors";
 // Which side's picture the popup menu offers from the control: true for the front.
 constexpr const char *kFrontProperty = "korvelFrontItem";
 // The first row of the back's items.
 constexpr int kFirstBackRow = 7;
 // The row of the contents list, BTo, whose own window the spine's button follows.
 constexpr int kContentsRow = 9;
-
-QIcon fontButtonIcon()
-{
-    QPixmap pixmap(12, 12);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    QFont f(QStringLiteral("Arial"));
-    f.setPixelSize(7);
-    p.setFont(f);
-    p.setPen(QColor(0, 0, 128));
-    p.drawText(QRect(0, 4, 5, 8), Qt::AlignCenter, QStringLiteral("A"));
-    f.setPixelSize(11);
-    p.setFont(f);
-    p.drawText(QRect(4, 0, 8, 12), Qt::AlignCenter, QStringLiteral("A"));
-    return QIcon(pixmap);
-}
-
-QIcon alignmentIcon(int alignment)
-{
-    QPixmap pixmap(16, 16);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    p.setPen(Qt::black);
-    const int widths[] = {12, 8, 12, 6};
-    for (int i = 0; i < 4; ++i) {
-        const int w = widths[i];
-        const int x = alignment == int(Alignment::Left) ? 2 : alignment == int(Alignment::Right) ? 14 - w : (16 - w) / 2;
-        p.drawLine(x, 3 + 3 * i, x + w - 1, 3 + 3 * i);
-    }
-    return QIcon(pixmap);
-}
-
-QIcon editIcon()
-{
-    QPixmap pixmap(16, 16);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    p.setPen(QColor(60, 60, 60));
-    p.setBrush(Qt::white);
-    p.drawRect(2, 1, 10, 13);
-    for (int y = 4; y < 13; y += 3)
-        p.drawLine(4, y, 10, y);
-    p.setPen(QPen(QColor(180, 60, 0), 2));
-    p.drawLine(8, 14, 15, 7);
-    return QIcon(pixmap);
-}
 
 } // namespace
 
@@ -82,16 +40,10 @@ ItemEditors::ItemEditors(CoverDocument &document, QWidget *canvas, QWidget *dial
     , m_document(document)
     , m_dialogParent(dialogParent)
 {
-    QFont fontButtonFont(QStringLiteral("Arial"));
-    fontButtonFont.setPointSize(10);
-    fontButtonFont.setBold(true);
-    fontButtonFont.setItalic(true);
-    const QIcon fontIcon = fontButtonIcon();
-
     // Every control of an item carries its row, so the item keys act on the item
     // whose control has the focus.
-    const auto belongsTo = [](QWidget *control, int row) {
-        control->setProperty(kRowProperty, row);
+    const auto belongsTo = [this](QWidget *control, int row) {
+        setItemRow(control, this, row);
         control->setProperty(kFrontProperty, row < kFirstBackRow);
     };
     // Tab goes from each box to its font and alignment buttons, then to the next box.
@@ -100,15 +52,6 @@ ItemEditors::ItemEditors(CoverDocument &document, QWidget *canvas, QWidget *dial
         if (previous)
             QWidget::setTabOrder(previous, control);
         previous = control;
-    };
-    // A screen reader names each control by its item ("Nadpis", "Nadpis – písmo")
-    // and reads the button's hint as its description.
-    const auto byKeyboard = [](QToolButton *button, const QString &hint, const QString &spoken) {
-        button->setFocusPolicy(Qt::TabFocus);
-        button->setToolTip(hint);
-        button->setAccessibleName(spoken);
-        button->setAccessibleDescription(hint);
-        EnterClicksFilter::install(button);
     };
     for (int row = 0; row < int(kJewelCase.controls.size()); ++row) {
         const ControlRow &r = kJewelCase.controls[std::size_t(row)];
@@ -135,56 +78,30 @@ ItemEditors::ItemEditors(CoverDocument &document, QWidget *canvas, QWidget *dial
         } else {
             // The lists are edited in their own window: its button stands first.
             auto *edit = makeWindowButton(canvas, row == kContentsRow ? kJewelCase.windowButtons[0] : kJewelCase.windowButtons[1]);
+            m_controls << edit;
             belongsTo(edit, row);
             nextInTabOrder(edit);
         }
 
-        auto *fontButton = new QToolButton(canvas);
+        QToolButton *fontButton = makeFontButton(canvas, QStringLiteral("RxSpeedButton%1").arg(row + 1), label);
         m_controls << fontButton;
-        fontButton->setObjectName(QStringLiteral("RxSpeedButton%1").arg(row + 1));
-        fontButton->setGeometry(r.fontLeft, r.fontTop, 25, 25);
-        fontButton->setAutoRaise(true);
-        fontButton->setText(QStringLiteral("T"));
-        fontButton->setFont(fontButtonFont);
-        fontButton->setIcon(fontIcon);
-        fontButton->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-        byKeyboard(fontButton, QStringLiteral("Písmo (Ctrl+T)"), QStringLiteral("%1 – písmo").arg(label));
+        fontButton->move(r.fontLeft, r.fontTop);
         belongsTo(fontButton, row);
         nextInTabOrder(fontButton);
         connect(fontButton, &QToolButton::clicked, this, [this, row] { fontButtonClicked(row); });
 
-        auto *panel = new QFrame(canvas);
+        QFrame *panel = makeAlignmentPanel(canvas, row + 1, label, [this, row](Alignment a) { alignmentClicked(row, int(a)); });
         m_controls << panel;
-        panel->setObjectName(QStringLiteral("Panel%1").arg(row + 1));
-        panel->setGeometry(r.panelLeft, r.panelTop - kJewelCase.controlsTop, 79, 27);
-        // It reaches past the sheet: it covers the sheet's shadow rather than show it through.
-        panel->setAutoFillBackground(true);
-        QPalette white = panel->palette();
-        white.setColor(QPalette::Window, Qt::white);
-        panel->setPalette(white);
+        panel->move(r.panelLeft, r.panelTop - kJewelCase.controlsTop);
         m_panels[std::size_t(row)] = panel;
-        panel->setAccessibleName(QStringLiteral("%1 – zarovnání").arg(label));
-        const int alignments[] = {int(Alignment::Left), int(Alignment::Center), int(Alignment::Right)};
-        const char *hints[] = {"Zarovnat doleva (Ctrl+L)", "Zarovnat na střed (Ctrl+E)", "Zarovnat doprava (Ctrl+R)"};
-        const char *spoken[] = {"zarovnat vlevo", "zarovnat na střed", "zarovnat vpravo"};
-        for (int i = 0; i < 3; ++i) {
-            auto *button = new QToolButton(panel);
-            button->setObjectName(QStringLiteral("SpeedButton%1").arg(3 * row + i + 1));
-            button->setGeometry(2 + 25 * i, 1, 25, 25);
-            button->setAutoRaise(true);
-            button->setIcon(alignmentIcon(alignments[i]));
-            byKeyboard(button, QString::fromUtf8(hints[i]), QStringLiteral("%1 – %2").arg(label, QString::fromUtf8(spoken[i])));
+        for (QToolButton *button : panel->findChildren<QToolButton *>()) {
             belongsTo(button, row);
             nextInTabOrder(button);
-            // Shows the item's alignment: the button of the current one stays pressed.
-            // Not an exclusive group, which Tab would visit as one stop.
-            button->setCheckable(true);
-            const int alignment = alignments[i];
-            connect(button, &QToolButton::clicked, this, [this, row, alignment] { alignmentClicked(row, alignment); });
         }
         // The spine's button stands between the contents list and the information text.
         if (row == kContentsRow) {
             QToolButton *spine = makeWindowButton(canvas, kJewelCase.windowButtons[2]);
+            m_controls << spine;
             spine->setProperty(kFrontProperty, false); // the spines belong to the back inlay
             nextInTabOrder(spine);
         }
@@ -194,26 +111,25 @@ ItemEditors::ItemEditors(CoverDocument &document, QWidget *canvas, QWidget *dial
     connect(canvas->findChild<QToolButton *>(QStringLiteral("BEit")), &QToolButton::clicked, this, &ItemEditors::editInfo);
     connect(canvas->findChild<QToolButton *>(QStringLiteral("LRBtn")), &QToolButton::clicked, this, &ItemEditors::editSpine);
 
-    // The item keys, in the window the controls are in.
-    const struct {
-        QKeySequence key;
-        std::function<void(int row)> run;
-    } keys[] = {
-        {QKeySequence(QStringLiteral("Ctrl+T")), [this](int row) { fontButtonClicked(row); }},
-        {QKeySequence(QStringLiteral("Ctrl+L")), [this](int row) { alignmentClicked(row, int(Alignment::Left)); }},
-        {QKeySequence(QStringLiteral("Ctrl+E")), [this](int row) { alignmentClicked(row, int(Alignment::Center)); }},
-        {QKeySequence(QStringLiteral("Ctrl+R")), [this](int row) { alignmentClicked(row, int(Alignment::Right)); }},
-    };
-    for (const auto &k : keys) {
+    // The item keys, in the window the controls are in, for the controls of every
+    // sheet: each acts on the item whose box or button has the focus, through the
+    // editors that control belongs to.
+    const QKeySequence keys[] = {QKeySequence(QStringLiteral("Ctrl+T")), QKeySequence(QStringLiteral("Ctrl+L")),
+                                 QKeySequence(QStringLiteral("Ctrl+E")), QKeySequence(QStringLiteral("Ctrl+R"))};
+    for (int command = 0; command < 4; ++command) {
         auto *action = new QAction(m_dialogParent);
-        action->setShortcut(k.key);
+        action->setShortcut(keys[command]);
         action->setShortcutContext(Qt::WindowShortcut);
         m_dialogParent->addAction(action);
-        connect(action, &QAction::triggered, this, [run = k.run] {
+        connect(action, &QAction::triggered, this, [this, command] {
             // The item whose box or button has the focus; none elsewhere.
             for (QWidget *w = QApplication::focusWidget(); w; w = w->parentWidget())
                 if (const QVariant row = w->property(kRowProperty); row.isValid()) {
-                    run(row.toInt());
+                    QObject *editors = w->property(kEditorsProperty).value<QObject *>();
+                    if (auto *label = qobject_cast<LabelEditors *>(editors))
+                        label->itemKey(row.toInt(), ItemKey(command));
+                    else
+                        itemKey(row.toInt(), ItemKey(command));
                     return;
                 }
         });
@@ -224,6 +140,103 @@ ItemEditors::ItemEditors(CoverDocument &document, QWidget *canvas, QWidget *dial
     contents->setShortcutContext(Qt::WindowShortcut);
     m_dialogParent->addAction(contents);
     connect(contents, &QAction::triggered, this, &ItemEditors::editContents);
+}
+
+void ItemEditors::itemKey(int row, ItemKey key)
+{
+    switch (key) {
+    case ItemKey::Font:
+        fontButtonClicked(row);
+        break;
+    case ItemKey::Left:
+        alignmentClicked(row, int(Alignment::Left));
+        break;
+    case ItemKey::Center:
+        alignmentClicked(row, int(Alignment::Center));
+        break;
+    case ItemKey::Right:
+        alignmentClicked(row, int(Alignment::Right));
+        break;
+    }
+}
+
+void ItemEditors::setItemRow(QWidget *control, QObject *editors, int row)
+{
+    control->setProperty(kRowProperty, row);
+    control->setProperty(kEditorsProperty, QVariant::fromValue(editors));
+}
+
+namespace {
+
+// A screen reader names each control by its item ("Nadpis", "Nadpis – písmo") and
+// reads the button's hint as its description.
+void byKeyboard(QToolButton *button, const QString &hint, const QString &spoken)
+{
+    button->setFocusPolicy(Qt::TabFocus);
+    button->setToolTip(hint);
+    button->setAccessibleName(spoken);
+    button->setAccessibleDescription(hint);
+    EnterClicksFilter::install(button);
+}
+
+} // namespace
+
+QToolButton *ItemEditors::makeFontButton(QWidget *canvas, const QString &name, const QString &label)
+{
+    QFont font(QStringLiteral("Arial"));
+    font.setPointSize(10);
+    font.setBold(true);
+    font.setItalic(true);
+    auto *button = new QToolButton(canvas);
+    button->setObjectName(name);
+    button->resize(25, 25);
+    button->setAutoRaise(true);
+    button->setText(QStringLiteral("T"));
+    button->setFont(font);
+    button->setIcon(fontButtonIcon());
+    button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    byKeyboard(button, QStringLiteral("Písmo (Ctrl+T)"), QStringLiteral("%1 – písmo").arg(label));
+    return button;
+}
+
+QFrame *ItemEditors::makeAlignmentPanel(QWidget *canvas, int number, const QString &label,
+                                        const std::function<void(Alignment)> &clicked, const QString &prefix)
+{
+    auto *panel = new QFrame(canvas);
+    panel->setObjectName(QStringLiteral("%1Panel%2").arg(prefix).arg(number));
+    panel->resize(79, 27);
+    // It reaches past the sheet: it covers the sheet's shadow rather than show it through.
+    panel->setAutoFillBackground(true);
+    QPalette white = panel->palette();
+    white.setColor(QPalette::Window, Qt::white);
+    panel->setPalette(white);
+    panel->setAccessibleName(QStringLiteral("%1 – zarovnání").arg(label));
+    const Alignment alignments[] = {Alignment::Left, Alignment::Center, Alignment::Right};
+    const char *hints[] = {"Zarovnat doleva (Ctrl+L)", "Zarovnat na střed (Ctrl+E)", "Zarovnat doprava (Ctrl+R)"};
+    const char *spoken[] = {"zarovnat vlevo", "zarovnat na střed", "zarovnat vpravo"};
+    for (int i = 0; i < 3; ++i) {
+        auto *button = new QToolButton(panel);
+        button->setObjectName(QStringLiteral("%1SpeedButton%2").arg(prefix).arg(3 * (number - 1) + i + 1));
+        button->setGeometry(2 + 25 * i, 1, 25, 25);
+        button->setAutoRaise(true);
+        button->setIcon(alignmentIcon(int(alignments[i])));
+        byKeyboard(button, QString::fromUtf8(hints[i]), QStringLiteral("%1 – %2").arg(label, QString::fromUtf8(spoken[i])));
+        // Shows the item's alignment: the button of the current one stays pressed.
+        // Not an exclusive group, which Tab would visit as one stop.
+        button->setCheckable(true);
+        const Alignment alignment = alignments[i];
+        connect(button, &QToolButton::clicked, panel, [clicked, alignment] { clicked(alignment); });
+    }
+    return panel;
+}
+
+void ItemEditors::showAlignment(QFrame *panel, Alignment alignment)
+{
+    const int pressed = alignment == Alignment::Left ? 0 : alignment == Alignment::Center ? 1 : 2;
+    const QList<QToolButton *> buttons = panel->findChildren<QToolButton *>(Qt::FindDirectChildrenOnly);
+    for (qsizetype i = 0; i < buttons.size(); ++i)
+        if (buttons[i]->isChecked() != (i == pressed))
+            buttons[i]->setChecked(i == pressed);
 }
 
 QList<QKeySequence> ItemEditors::itemKeys()
@@ -240,7 +253,6 @@ QToolButton *ItemEditors::makeWindowButton(QWidget *canvas, const WindowButton &
     font.setBold(true);
     font.setItalic(true);
     auto *button = new QToolButton(canvas);
-    m_controls << button;
     button->setObjectName(QString::fromLatin1(w.name));
     button->setGeometry(w.left, w.top, w.width, w.height);
     button->setAutoRaise(true);
@@ -314,12 +326,8 @@ void ItemEditors::showPage()
 
 void ItemEditors::showAlignment(int row)
 {
-    const Alignment alignment = m_document.page().item(QString::fromLatin1(kJewelCase.controls[std::size_t(row)].code)).alignment();
-    const int pressed = alignment == Alignment::Left ? 1 : alignment == Alignment::Center ? 2 : 3;
-    for (int i = 1; i <= 3; ++i)
-        if (auto *button = m_panels[std::size_t(row)]->findChild<QToolButton *>(QStringLiteral("SpeedButton%1").arg(3 * row + i)))
-            if (button->isChecked() != (i == pressed))
-                button->setChecked(i == pressed);
+    showAlignment(m_panels[std::size_t(row)],
+                  m_document.page().item(QString::fromLatin1(kJewelCase.controls[std::size_t(row)].code)).alignment());
 }
 
 void ItemEditors::showTexts()

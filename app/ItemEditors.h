@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QStringList>
 #include <array>
+#include <functional>
 #include <string_view>
 
 #include "project/layouts/JewelCase.h"
@@ -39,6 +40,23 @@ public:
     // Shows or hides every control (they show at 100 % zoom only).
     void setVisible(bool visible);
 
+    // The item keys: Ctrl+T the font, Ctrl+L, Ctrl+E and Ctrl+R the alignments.
+    enum class ItemKey { Font, Left, Center, Right };
+    void itemKey(int row, ItemKey key);
+    // The keys the item boxes hand to the window.
+    static QList<QKeySequence> itemKeys();
+
+    // The parts of an item's controls, for the editors of every sheet. A control
+    // given its row and its editors takes the item keys for that item.
+    static void setItemRow(QWidget *control, QObject *editors, int row);
+    static QToolButton *makeFontButton(QWidget *canvas, const QString &name, const QString &label);
+    // "<prefix>Panel<number>" with "<prefix>SpeedButton<3 number - 2 ...>", 79 x 27.
+    static QFrame *makeAlignmentPanel(QWidget *canvas, int number, const QString &label,
+                                      const std::function<void(Alignment)> &clicked, const QString &prefix = QString());
+    // The button of the alignment is pressed, the other two are not.
+    static void showAlignment(QFrame *panel, Alignment alignment);
+    static QToolButton *makeWindowButton(QWidget *canvas, const WindowButton &row);
+
     // The boxes show the cover's texts without their change handling (after New,
     // Open, an undo): an item whose text is a sample leaves its box empty.
     void showTexts();
@@ -55,9 +73,6 @@ signals:
     void editSpine();
 
 private:
-    // The keys the items take: font, the three alignments, the contents list.
-    static QList<QKeySequence> itemKeys();
-    QToolButton *makeWindowButton(QWidget *canvas, const WindowButton &row);
     void fontButtonClicked(int row);
     // The button of the item's alignment is pressed, the other two are not.
     void showAlignment(int row);

@@ -23,6 +23,11 @@ PageView::PageView(CoverPage &page, QWidget *parent)
         resizeToPage();
         update();
     });
+    // A disc label's sheet changes its size with the sheet the user chooses.
+    connect(m_view, &SheetView::resized, this, [this] {
+        resizeToPage();
+        update();
+    });
 }
 
 void PageView::resizeToPage()

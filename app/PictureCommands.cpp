@@ -30,9 +30,17 @@ void PictureCommands::addRemoveActions(QMenu &menu)
     QAction *back = m_removeBack = menu.addAction(QStringLiteral("Odebrat obrázek zadní strany"));
     back->setObjectName(QStringLiteral("RemoveBckImg"));
     connect(back, &QAction::triggered, this, [this] { remove(false); });
-    connect(&menu, &QMenu::aboutToShow, this, [this, front, back] {
+    QAction *label = m_removeLabel = menu.addAction(QStringLiteral("Odebrat obrázek disku"));
+    label->setObjectName(QStringLiteral("RemoveDiscImg"));
+    connect(label, &QAction::triggered, this, [this] { m_document.removeLabelPicture(); });
+    // Those of the sheet shown.
+    connect(&menu, &QMenu::aboutToShow, this, [this, front, back, label] {
+        front->setVisible(!m_labelShown);
+        back->setVisible(!m_labelShown);
+        label->setVisible(m_labelShown);
         front->setEnabled(m_document.hasPictureToRemove(true));
         back->setEnabled(m_document.hasPictureToRemove(false));
+        label->setEnabled(m_document.hasLabelPictureToRemove());
     });
 }
 
@@ -57,6 +65,8 @@ void PictureCommands::addPlacementMenu(QMenu &menu)
             return &m_document.page().MainImg();
         if (m_menuTarget == "BckImg")
             return &m_document.page().BckImg();
+        if (m_menuTarget == "DiscImg")
+            return &m_document.label().picture(m_document.label().layout().find(m_menuTarget));
         return nullptr;
     };
     QList<QAction *> choices;
@@ -88,8 +98,8 @@ void PictureCommands::addPlacementMenu(QMenu &menu)
     QAction *byKeys = placement->addAction(QStringLiteral("Výřez klávesnicí"));
     byKeys->setObjectName(QStringLiteral("PlaceByKeys"));
     connect(byKeys, &QAction::triggered, this, [this] {
-        if (m_menuTarget == "MainImg" || m_menuTarget == "BckImg")
-            emit cropByKeyboard(m_menuTarget == "MainImg");
+        if (!m_menuTarget.empty())
+            emit cropByKeyboard(m_menuTarget);
     });
     // Offered over a picture only, showing how it lies now.
     connect(&menu, &QMenu::aboutToShow, this, [target, placement, choices, centre, byKeys] {
@@ -117,6 +127,38 @@ void PictureCommands::choose(bool front)
     PicturePlacement placement = element.placement();
     placement.fit = fit;
     element.setPlacement(placement); // the same event: one step with the picture
+}
+
+void PictureCommands::chooseLabel()
+{
+    const CoverPage &label = m_document.label();
+    const ElementId id = label.layout().withRole(Role::LabelPicture);
+    PicturePlacement::Fit fit = label.picture(id).placement().fit;
+    const QString file =
+        m_openPicture ? m_openPicture(&m_window) : runOpenPictureDialog(&m_window, label.elementRect(id).size(), &fit);
+    if (file.isEmpty())
+        return; // cancelled: nothing changed
+    if (!runCommand(&m_window, [&] { m_document.loadLabelPicture(QFileInfo(file).absoluteFilePath()); }))
+        return;
+    PicturePlacement placement = label.picture(id).placement();
+    placement.fit = fit;
+    m_document.label().picture(id).setPlacement(placement); // the same event: one step with the picture
+}
+
+bool PictureCommands::dropOnLabel(const QString &path, const QPoint &onLabel, const SheetView &labelView)
+{
+    if (!Picture::hasLoaderFor(path)) {
+        emit notice(QStringLiteral("Tento soubor nelze použít: „%1“ není obrázek ani projekt.").arg(QFileInfo(path).fileName()));
+        return false;
+    }
+    const CoverPage &label = m_document.label();
+    const QRect disc = labelView.elementPixelRect(label.layout().element(label.layout().withRole(Role::LabelPicture)).name);
+    if (!disc.contains(onLabel)) {
+        emit notice(QStringLiteral("Obrázek pusťte na etiketu disku."));
+        return false;
+    }
+    const QString file = QFileInfo(path).absoluteFilePath();
+    return runCommand(&m_window, [&] { m_document.loadLabelPicture(file); });
 }
 
 void PictureCommands::remove(bool front)

@@ -14,8 +14,9 @@ class CoverDocument;
 class PageView;
 class SheetView;
 
-// The front and back pictures: chosen in the picture dialog, taken away from the
-// popup menu, or dropped on the page (a spine band takes a dropped picture too).
+// The front and back pictures and the disc label's: chosen in the picture dialog,
+// taken away from the popup menu, or dropped on the sheet (a spine band takes a
+// dropped picture too).
 class PictureCommands : public QObject {
     Q_OBJECT
 public:
@@ -32,7 +33,8 @@ public:
     // "Umístění obrázku" in menu: stretch, fill or fit for the picture the menu was
     // opened over (setMenuTarget), "Vycentrovat výřez" and "Výřez klávesnicí".
     void addPlacementMenu(QMenu &menu);
-    // The picture element ("MainImg", "BckImg") the popup menu is opened over, or none.
+    // The picture element ("MainImg", "BckImg", "DiscImg") the popup menu is opened
+    // over, or none.
     void setMenuTarget(std::string_view element);
 
     void choose(bool front);
@@ -41,10 +43,17 @@ public:
     // Returns whether it was taken.
     bool drop(const QString &path, const QPoint &onPage);
 
+    // The disc label's own picture, chosen in the picture dialog ("Vybrat…") or
+    // dropped on the label (onLabel in the label view's pixels).
+    void chooseLabel();
+    bool dropOnLabel(const QString &path, const QPoint &onLabel, const SheetView &labelView);
+    // The menu offers the commands of the label's sheet while it is shown.
+    void setLabelShown(bool shown) { m_labelShown = shown; }
+
 signals:
     void notice(const QString &text);
-    // "Výřez klávesnicí": the crop of the front or back picture is to be chosen with keys.
-    void cropByKeyboard(bool front);
+    // "Výřez klávesnicí": the crop of this picture element is to be chosen with keys.
+    void cropByKeyboard(std::string_view element);
 
 private:
     CoverDocument &m_document;
@@ -54,6 +63,8 @@ private:
     std::string_view m_menuTarget;
     QAction *m_removeFront = nullptr;
     QAction *m_removeBack = nullptr;
+    QAction *m_removeLabel = nullptr;
+    bool m_labelShown = false;
 };
 
 } // namespace korvel

@@ -1,6 +1,7 @@
 #include "app/PictureCropper.h"
 
 #include <QApplication>
+#include <QLineF>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QWheelEvent>
@@ -34,9 +35,20 @@ PictureCropper::PictureCropper(CoverDocument &document, PageView &view)
 
 std::string_view PictureCropper::pictureAt(const QPoint &onView) const
 {
-    for (std::string_view name : {"MainImg", "BckImg"})
-        if (m_view.view().elementPixelRect(name).contains(onView))
-            return name;
+    const SheetLayout &layout = m_view.page().layout();
+    for (const ElementSpec &e : layout.elements) {
+        if (e.kind != ElementKind::Picture || !m_view.view().elementPixelRect(e.name).contains(onView))
+            continue;
+        // A disc's picture is where its ring is, not in its corners or its hole.
+        if (e.shape.kind == Shape::Kind::Disc) {
+            const QRect r = m_view.view().elementPixelRect(e.name);
+            const double scale = r.width() / e.shape.width;
+            const double d = QLineF(QPointF(r.center()), QPointF(onView)).length();
+            if (d > r.width() / 2.0 || d < e.shape.hole * scale / 2)
+                continue;
+        }
+        return e.name;
+    }
     return {};
 }
 
@@ -45,29 +57,35 @@ PictureElement *PictureCropper::fillingAt(const QPoint &onView, std::string_view
     const std::string_view found = pictureAt(onView);
     if (found.empty())
         return nullptr;
-    PictureElement &element = found == "MainImg" ? m_document.page().MainImg() : m_document.page().BckImg();
+    PictureElement &element = m_view.page().picture(m_view.page().layout().find(found));
     if (element.picture().isEmpty() || !element.placement().clips())
         return nullptr;
     *name = found;
     return &element;
 }
 
-bool PictureCropper::startKeyboardCrop(bool front)
+bool PictureCropper::startKeyboardCrop(std::string_view name)
 {
     if (m_keyed)
         endKeyboardCrop(true);
-    PictureElement &element = front ? m_document.page().MainImg() : m_document.page().BckImg();
+    const ElementId id = m_view.page().layout().find(name);
+    if (!id.valid() || m_view.page().layout().element(id).kind != ElementKind::Picture)
+        return false;
+    PictureElement &element = m_view.page().picture(id);
     if (element.picture().isEmpty() || !element.placement().clips())
         return false;
     m_keyed = &element;
-    m_keyedName = front ? "MainImg" : "BckImg";
+    m_keyedName = m_view.page().layout().element(id).name;
     m_keyedBefore = element.placement();
     m_focusBefore = QApplication::focusWidget();
     m_document.history().beginGesture();
     m_view.setFocus(Qt::OtherFocusReason);
+    const QString whose = name == "MainImg" ? QStringLiteral("přední strany")
+                          : name == "BckImg" ? QStringLiteral("zadní strany")
+                                             : QStringLiteral("disku");
     emit hint(QStringLiteral("Výřez %1: šipky ho posunou (se Shiftem jemně), + a − zvětší a zmenší, Enter ho potvrdí, "
                              "Esc vrátí.")
-                  .arg(front ? QStringLiteral("přední strany") : QStringLiteral("zadní strany")));
+                  .arg(whose));
     return true;
 }
 
@@ -125,7 +143,7 @@ bool PictureCropper::keyboardCropKey(int key, Qt::KeyboardModifiers modifiers)
         placement.zoom = std::clamp(placement.zoom + zoomed, PicturePlacement::kMinZoom, PicturePlacement::kMaxZoom);
     } else {
         // As the mouse drags it: the picture moves, the part that shows the other way.
-        placement = placement.movedBy(QPointF(moved) * kTenthMmPerPixel, m_document.page().elementRect(m_keyedName),
+        placement = placement.movedBy(QPointF(moved) * kTenthMmPerPixel, m_view.page().elementRect(m_keyedName),
                                       QSizeF(m_keyed->picture().size()));
     }
     m_keyed->setPlacement(placement);
@@ -136,7 +154,7 @@ bool PictureCropper::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched != &m_view)
         return false;
-    CoverPage &page = m_document.page();
+    CoverPage &page = m_view.page();
     if (m_keyed) {
         switch (event->type()) {
         case QEvent::ShortcutOverride:
@@ -242,7 +260,7 @@ bool PictureCropper::eventFilter(QObject *watched, QEvent *event)
         zoomed.zoom = std::clamp(zoomed.zoom + (turn > 0 ? kZoomStep : -kZoomStep), PicturePlacement::kMinZoom,
                                  PicturePlacement::kMaxZoom);
         // A run of notches is one step, as a run of typing is.
-        m_document.nextChangeIsTyping(name == "MainImg" ? 300 : 301);
+        m_document.nextChangeIsTyping(300 + 10 * int(m_document.sheets().indexOf(&page)) + page.layout().ordinal(name));
         element->setPlacement(zoomed);
         return true;
     }

@@ -12,8 +12,8 @@ class CoverDocument;
 class PictureElement;
 class PageView;
 
-// The crop of a front or back picture placed to fill its area, chosen on the page
-// itself: dragging the picture at 100 % moves the part that shows (one undo step per
+// The crop of a picture placed to fill its area (the front, the back, a disc label's),
+// chosen on the sheet itself: dragging the picture at 100 % moves the part that shows (one undo step per
 // drag), Shift and the wheel zoom it from 100 % to 400 %, a double click centres it
 // again. Ctrl and the wheel stay the page's zoom. Without a mouse, the page takes the
 // keys for a while ("Výřez klávesnicí"): the arrows move the crop, + and - zoom it.
@@ -22,13 +22,14 @@ class PictureCropper : public QObject {
 public:
     PictureCropper(CoverDocument &document, PageView &view);
 
-    // The picture element ("MainImg", "BckImg") at a point of the view, or none.
+    // The picture element ("MainImg", "BckImg", "DiscImg") at a point of the view, or none.
     std::string_view pictureAt(const QPoint &onView) const;
 
-    // The page takes the focus and the keys choose the crop of the front or back
-    // picture, as one undo step, until Enter keeps it or Escape puts it back (leaving
-    // the page keeps it too). Returns false when that picture has no crop to choose.
-    bool startKeyboardCrop(bool front);
+    // The sheet takes the focus and the keys choose the crop of the picture element
+    // of this name, as one undo step, until Enter keeps it or Escape puts it back
+    // (leaving the sheet keeps it too). Returns false when that picture has no crop to
+    // choose, or the sheet has no such picture.
+    bool startKeyboardCrop(std::string_view element);
     bool isCroppingByKeyboard() const { return m_keyed != nullptr; }
 
 signals:

@@ -19,6 +19,7 @@
 #include "project/CoverDocument.h"
 #include "project/CoverPage.h"
 #include "project/SheetRenderer.h"
+#include "settings/DiscSheetStore.h"
 
 namespace korvel {
 
@@ -27,6 +28,16 @@ PrintCommands::PrintCommands(CoverDocument &document, QWidget &window)
     , m_document(document)
     , m_window(window)
 {
+}
+
+const CoverPage &PrintCommands::sheet() const
+{
+    return *m_document.sheets().value(m_sheet, &m_document.page());
+}
+
+bool PrintCommands::cutCircles() const
+{
+    return &sheet() == &m_document.label() && DiscSheetStore::cutCircles();
 }
 
 bool PrintCommands::printOn(QPrinter &printer)
@@ -40,7 +51,7 @@ bool PrintCommands::printOn(QPrinter &printer, const TrimSettings &trim)
     // corner, moved and stretched by the calibration of the printer it goes to.
     PrintSetup::keepCoverPage(printer);
     const PrinterCalibration calibration = PrintSetup::calibrationFor(printer);
-    const QString warning = PrintSetup::fitWarning(printer, calibration);
+    const QString warning = PrintSetup::fitWarning(printer, calibration, sheet().layout());
     if (!warning.isEmpty() && !Ask(QStringLiteral("Tisk"), warning, 1))
         return false;
 
@@ -73,11 +84,11 @@ bool PrintCommands::printOn(QPrinter &printer, const TrimSettings &trim)
         ok = PdfOutput(setup).write(
             printer.outputFileName(),
             [&](QPagedPaintDevice &device, PhotoPassThrough *photos) {
-                return SheetRenderer::printTo(m_document.page(), device, calibration, photos, trim);
+                return SheetRenderer::printTo(sheet(), device, calibration, photos, trim, cutCircles());
             },
             &error);
     } else {
-        ok = SheetRenderer::printTo(m_document.page(), printer, calibration, nullptr, trim);
+        ok = SheetRenderer::printTo(sheet(), printer, calibration, nullptr, trim, cutCircles());
     }
     progress.setValue(1);
     if (ok) {
@@ -98,7 +109,7 @@ void PrintCommands::withPrinter(const std::function<void(QPrinter &)> &job)
     m_preparing = true;
     const auto done = qScopeGuard([this] { m_preparing = false; });
     QPrinter printer(QPrinter::HighResolution);
-    PrintSetup::prepare(printer, QStringLiteral("Korvel"));
+    PrintSetup::prepare(printer, QStringLiteral("Korvel"), sheet().layout());
     // The print job is named after the project, as print queues show it.
     if (m_document.isNamed() && !m_document.path().isEmpty())
         printer.setDocName(QFileInfo(m_document.path()).completeBaseName());
@@ -116,7 +127,7 @@ void PrintCommands::preview()
         // the marks and the bleed it will be printed with do.
         const TrimSettings trim = TrimSettingsStore::load();
         connect(&preview, &QPrintPreviewDialog::paintRequested, this,
-                [this, trim](QPrinter *p) { SheetRenderer::previewTo(m_document.page(), *p, trim); });
+                [this, trim](QPrinter *p) { SheetRenderer::previewTo(sheet(), *p, trim, cutCircles()); });
         preview.exec();
         print = preview.printRequested();
     });

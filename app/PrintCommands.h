@@ -10,16 +10,21 @@ class QWidget;
 namespace korvel {
 
 class CoverDocument;
+class CoverPage;
 
-// "Náhled" and "Tisk": the print preview and the print dialog of the cover, and
-// printing on a printer that is set up, with the progress window; and "Exportovat pro
-// tiskárnu…", the PDF of the pieces for a print shop. The page draws itself for each
-// through its one drawing routine, finished with the user's trim settings.
+// "Náhled" and "Tisk": the print preview and the print dialog of the sheet shown (the
+// cover or the disc label), and printing on a printer that is set up, with the
+// progress window; and "Exportovat pro tiskárnu…", the PDF of the cover's pieces for
+// a print shop. The sheet draws itself for each through its one drawing routine,
+// finished with the user's trim settings.
 class PrintCommands : public QObject {
     Q_OBJECT
 public:
     PrintCommands(CoverDocument &document, QWidget &window);
 
+    // The sheet the commands print (an index of CoverDocument::sheets()): the one the
+    // window shows.
+    void setSheet(int index) { m_sheet = index; }
     void preview();
     void print();
     // Prints the page on a printer that is already set up, with the progress window,
@@ -43,10 +48,14 @@ signals:
 
 private:
     void withPrinter(const std::function<void(QPrinter &)> &job);
+    const CoverPage &sheet() const;
+    // The disc label's cut circles, as the user keeps them.
+    bool cutCircles() const;
 
     CoverDocument &m_document;
     QWidget &m_window;
     bool m_preparing = false;
+    int m_sheet = 0;
 };
 
 } // namespace korvel

@@ -1,20 +1,25 @@
 #pragma once
 #include <QString>
 
+#include <QPageSize>
+
+#include "project/layouts/JewelCase.h"
 #include "settings/PrinterCalibration.h"
 
 class QPrinter;
 
 namespace korvel {
 
-// How a printer is set up for the cover: one A4 portrait page measured from the
-// paper's corner, corrected by the calibration of the printer it goes to.
+// How a printer is set up for a sheet: one A4 portrait page (or the page of a
+// printable disc) measured from the paper's corner, corrected by the calibration of
+// the printer it goes to.
 class PrintSetup {
 public:
     // Before the print dialog or the preview: the printer printed on or calibrated
     // last while it is still installed, A4 portrait, no margins, positions from the
     // paper's corner, one copy from the first paper bin.
-    static void prepare(QPrinter &printer, const QString &documentName);
+    // A sheet on paper of another size (a printable disc's square page) gets it.
+    static void prepare(QPrinter &printer, const QString &documentName, const SheetLayout &layout = kJewelCase);
     // After a print: the printer it went to is offered first the next time. A file
     // is no printer and is not remembered.
     static void rememberPrinter(const QPrinter &printer);
@@ -26,7 +31,10 @@ public:
     static PrinterCalibration calibrationFor(const QPrinter &printer);
     // A Czech warning when the printed cover does not fit on the printer's paper,
     // or nothing when it fits.
-    static QString fitWarning(const QPrinter &printer, const PrinterCalibration &calibration);
+    static QString fitWarning(const QPrinter &printer, const PrinterCalibration &calibration,
+                              const SheetLayout &layout = kJewelCase);
+    // The paper a sheet is laid out on: A4, or a page of its own size.
+    static QPageSize paperOf(const SheetLayout &layout);
     // The PDF that printing to a file offers: beside the project and named after
     // it, or in folder (where the designer was started) when it has no name yet.
     static QString proposedPdf(const QString &projectPath, const QString &folder);

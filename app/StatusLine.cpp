@@ -37,24 +37,34 @@ StatusLine::StatusLine(const CoverPage &page, const SheetView &view, QStatusBar 
     m_zoom->setMinimumWidth(50);
     m_zoom->setAlignment(Qt::AlignCenter);
     bar.addPermanentWidget(m_zoom);
-    const auto showZoom = [this](int zoom) { m_zoom->setText(QStringLiteral("%1 %").arg(zoom)); };
     showZoom(view.zoom());
-    connect(&view, &SheetView::zoomChanged, this, showZoom);
+    connect(&view, &SheetView::zoomChanged, this, &StatusLine::showZoom);
+}
+
+void StatusLine::showZoom(int zoom)
+{
+    m_zoom->setText(QStringLiteral("%1 %").arg(zoom));
 }
 
 void StatusLine::showWarnings()
 {
     QStringList warnings;
-    for (const TextItem &item : m_page.items())
-        if (const int hidden = m_page.hiddenLines(item.code()); hidden > 0)
-            warnings << QStringLiteral("%1: %2").arg(itemLabel(item.code()), linesThatWillNotPrint(hidden));
     const struct {
         const char *element, *label;
-    } pictures[] = {{"MainImg", "Obrázek přední strany"}, {"BckImg", "Obrázek zadní strany"}, {"CDL", "Obrázek hřbetu"}};
-    for (const auto &p : pictures) {
-        const double dpi = m_page.pictureDpi(p.element);
-        if (dpi > 0 && dpi < CoverPage::kMinimumPrintDpi)
-            warnings << QStringLiteral("%1 má na papíře jen %2 dpi").arg(QString::fromUtf8(p.label)).arg(qRound(dpi));
+    } pictures[] = {{"MainImg", "Obrázek přední strany"}, {"BckImg", "Obrázek zadní strany"}, {"CDL", "Obrázek hřbetu"},
+                    {"DiscImg", "Obrázek disku"}};
+    // The label's texts are named as theirs ("Nadpis (disk)").
+    for (const CoverPage *sheet : {&m_page, m_label}) {
+        if (!sheet)
+            continue;
+        for (const TextItem &item : sheet->items())
+            if (const int hidden = sheet->hiddenLines(item.code()); hidden > 0)
+                warnings << QStringLiteral("%1: %2").arg(itemLabel(item.code()), linesThatWillNotPrint(hidden));
+        for (const auto &p : pictures) {
+            const double dpi = sheet->pictureDpi(p.element);
+            if (dpi > 0 && dpi < CoverPage::kMinimumPrintDpi)
+                warnings << QStringLiteral("%1 má na papíře jen %2 dpi").arg(QString::fromUtf8(p.label)).arg(qRound(dpi));
+        }
     }
     m_warnings->setText(warnings.join(QStringLiteral(" · ")));
 }

@@ -17,15 +17,19 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSettings>
+#include <QStackedWidget>
 #include <QStatusBar>
+#include <QTabBar>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QUndoStack>
+#include <QVBoxLayout>
 #include <QWheelEvent>
 
 #include "project/layouts/JewelCase.h"
 #include "app/ItemEditors.h"
+#include "app/LabelEditors.h"
 #include "app/MainToolBar.h"
 #include "app/PageCanvas.h"
 #include "app/PageView.h"
@@ -48,6 +52,7 @@
 #include "project/DocumentHistory.h"
 #include "project/RecoveryWriter.h"
 #include "project/SpinePictureState.h"
+#include "settings/DiscSheetStore.h"
 #include "settings/RecentProjects.h"
 
 // The program's resources live in a static library, so they are registered by hand.
@@ -103,7 +108,6 @@ TFrmMain::TFrmMain(const QString &startFolder, QWidget *parent)
     // This window shows the page: a project's photos are decoded for its zoom first.
     m_document->setScreenZoom(view().zoom());
     connect(&view(), &SheetView::zoomChanged, m_document, &CoverDocument::setScreenZoom);
-    setCentralWidget(m_scroll);
 
     m_commands = new ProjectCommands(*m_document, *this);
     m_print = new PrintCommands(*m_document, *this);
@@ -122,14 +126,15 @@ TFrmMain::TFrmMain(const QString &startFolder, QWidget *parent)
     connect(m_editors, &ItemEditors::editSpine, this, &TFrmMain::LRBtnClick);
     m_view->lower(); // the item controls stand over the page
     m_cropper = new PictureCropper(*m_document, *m_view);
-    connect(m_pictures, &PictureCommands::cropByKeyboard, m_cropper, &PictureCropper::startKeyboardCrop);
-    connect(m_cropper, &PictureCropper::hint, this, [this](const QString &text) {
-        if (text.isEmpty())
-            statusBar()->clearMessage();
-        else
-            statusBar()->showMessage(text);
+    // The crop chosen by keys is that of a picture of the sheet shown.
+    connect(m_pictures, &PictureCommands::cropByKeyboard, this, [this](std::string_view element) {
+        (m_shownSheet == kLabelSheet ? m_labelCropper : m_cropper)->startKeyboardCrop(element);
     });
+    connect(m_cropper, &PictureCropper::hint, this, &TFrmMain::showCropHint);
+    buildLabelSheet();
     m_statusLine = new StatusLine(page(), view(), *statusBar());
+    connect(&m_labelView->view(), &SheetView::zoomChanged, m_statusLine, &StatusLine::showZoom);
+    m_statusLine->setLabel(m_document->label());
     resizeCanvas();
     restorePlacement();
 
@@ -143,9 +148,135 @@ TFrmMain::TFrmMain(const QString &startFolder, QWidget *parent)
     m_pageChangedTimer->setInterval(0);
     connect(m_pageChangedTimer, &QTimer::timeout, this, &TFrmMain::pageChanged);
     connect(&page(), &CoverPage::changed, m_pageChangedTimer, qOverload<>(&QTimer::start));
+    connect(&m_document->label(), &CoverPage::changed, m_pageChangedTimer, qOverload<>(&QTimer::start));
     setAcceptDrops(true);
     m_scroll->viewport()->installEventFilter(this);
     pageChanged();
+}
+
+void TFrmMain::buildLabelSheet()
+{
+    m_labelScroll = new QScrollArea;
+    m_labelScroll->setObjectName(QStringLiteral("DiscScroll"));
+    m_labelScroll->setAccessibleName(QStringLiteral("Stránka etikety disku"));
+    m_labelScroll->setFrameShape(QFrame::NoFrame);
+    m_labelScroll->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_labelScroll->setBackgroundRole(QPalette::Window);
+    m_labelScroll->setContextMenuPolicy(Qt::NoContextMenu);
+    auto *canvas = new PageCanvas;
+    canvas->setObjectName(QStringLiteral("DiscCanvas"));
+    m_labelCanvas = canvas;
+    m_labelView = new PageView(m_document->label(), canvas);
+    m_labelView->setObjectName(QStringLiteral("DiscView"));
+    m_labelView->setAccessibleName(QStringLiteral("Etiketa disku na archu"));
+    canvas->setPage(m_labelView);
+    m_labelScroll->setWidget(canvas);
+    SheetView &labelView = m_labelView->view();
+    labelView.setCutCircles(DiscSheetStore::cutCircles());
+    connect(&labelView, &SheetView::zoomChanged, this, &TFrmMain::resizeCanvas);
+    connect(&labelView, &SheetView::zoomChanged, m_document, &CoverDocument::setScreenZoom);
+
+    m_labelEditors = new LabelEditors(*m_document, canvas, this);
+    m_labelView->lower(); // the controls stand over the sheet
+    // They move with the label when its sheet changes: the canvas follows them.
+    connect(&m_document->label(), &CoverPage::layoutChanged, this, &TFrmMain::resizeCanvas);
+    connect(&labelView, &SheetView::resized, this, &TFrmMain::resizeCanvas);
+    connect(m_labelEditors, &LabelEditors::notice, this, &TFrmMain::showNotice);
+    connect(m_labelEditors, &LabelEditors::editLowerText, this, [this] { openEditor(TFrmEdit::kTargetLabel); });
+    connect(m_labelEditors, &LabelEditors::choosePicture, m_pictures, &PictureCommands::chooseLabel);
+    connect(m_labelEditors, &LabelEditors::cutCirclesChanged, &labelView, &SheetView::setCutCircles);
+    m_labelCropper = new PictureCropper(*m_document, *m_labelView);
+    connect(m_labelCropper, &PictureCropper::hint, this, &TFrmMain::showCropHint);
+    m_labelScroll->viewport()->installEventFilter(this);
+
+    // The sheets with their tabs below them, as a workbook has them: the cover keeps
+    // its place in the window, and is shown at start.
+    m_sheetTabs = new QTabBar;
+    m_sheetTabs->setShape(QTabBar::RoundedSouth);
+    m_sheetTabs->setObjectName(QStringLiteral("SheetTabs"));
+    m_sheetTabs->setAccessibleName(QStringLiteral("Listy"));
+    // Reached by Ctrl+PgDn and Ctrl+PgUp from anywhere; a stop of its own in the Tab
+    // order would only be named after the tab shown (so twice "Obal").
+    m_sheetTabs->setFocusPolicy(Qt::NoFocus);
+    m_sheetTabs->setExpanding(false);
+    m_sheetTabs->addTab(QStringLiteral("Obal"));
+    m_sheetTabs->addTab(QStringLiteral("Disk"));
+    m_sheetTabs->setTabToolTip(kCoverSheet, QStringLiteral("Obal CD na listu A4 (Ctrl+PgUp)"));
+    m_sheetTabs->setTabToolTip(kLabelSheet, QStringLiteral("Etiketa disku (Ctrl+PgDn)"));
+    m_sheetStack = new QStackedWidget;
+    m_sheetStack->setObjectName(QStringLiteral("Sheets"));
+    m_sheetStack->addWidget(m_scroll);
+    m_sheetStack->addWidget(m_labelScroll);
+    auto *central = new QWidget;
+    central->setObjectName(QStringLiteral("SheetPane"));
+    auto *column = new QVBoxLayout(central);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    column->addWidget(m_sheetStack, 1);
+    column->addWidget(m_sheetTabs);
+    setCentralWidget(central);
+    connect(m_sheetTabs, &QTabBar::currentChanged, this, &TFrmMain::showSheet);
+
+    // The next and the previous sheet, from anywhere in the window, as between the
+    // tabs of any other program.
+    const auto sheetKey = [this](const char *name, const QString &text, const QKeySequence &key, int step) {
+        auto *action = new QAction(text, this);
+        action->setObjectName(QString::fromLatin1(name));
+        action->setShortcut(key);
+        action->setShortcutContext(Qt::WindowShortcut);
+        addAction(action);
+        connect(action, &QAction::triggered, this, [this, step] {
+            const int count = m_sheetStack->count();
+            showSheet((m_shownSheet + step + count) % count);
+        });
+    };
+    sheetKey("NextSheet", QStringLiteral("Další list"), QKeySequence(Qt::CTRL | Qt::Key_PageDown), 1);
+    sheetKey("PreviousSheet", QStringLiteral("Předchozí list"), QKeySequence(Qt::CTRL | Qt::Key_PageUp), -1);
+}
+
+void TFrmMain::showSheet(int index)
+{
+    if (index < 0 || index >= m_sheetStack->count())
+        return;
+    // The keyboard goes on where the user was on that sheet, or at its first box,
+    // rather than wherever the focus chain leads from a control that is hidden now.
+    QWidget *focus = QApplication::focusWidget();
+    const bool onSheet = focus && m_sheetStack->isAncestorOf(focus);
+    if (onSheet)
+        m_sheetFocus[std::size_t(m_shownSheet)] = focus;
+    m_shownSheet = index;
+    if (m_sheetTabs->currentIndex() != index) {
+        const QSignalBlocker quiet(m_sheetTabs);
+        m_sheetTabs->setCurrentIndex(index);
+    }
+    m_sheetStack->setCurrentIndex(index);
+    if (onSheet) {
+        QWidget *next = m_sheetFocus[std::size_t(index)];
+        if (!next || !next->isVisible() || !next->isEnabled())
+            next = index == kLabelSheet ? static_cast<QWidget *>(m_labelEditors->editBox(disc::kArtist))
+                                        : m_editors->editBox(QStringLiteral("MEht"));
+        if (!next || !next->isVisible())
+            next = index == kLabelSheet ? m_labelScroll : m_scroll;
+        next->setFocus(Qt::OtherFocusReason);
+    }
+    m_print->setSheet(index);
+    m_pictures->setLabelShown(index == kLabelSheet);
+    m_document->setScreenZoom(shownView().zoom());
+    if (m_statusLine)
+        m_statusLine->showZoom(shownView().zoom());
+}
+
+SheetView &TFrmMain::shownView() const
+{
+    return m_shownSheet == kLabelSheet ? m_labelView->view() : view();
+}
+
+void TFrmMain::showCropHint(const QString &text)
+{
+    if (text.isEmpty())
+        statusBar()->clearMessage();
+    else
+        statusBar()->showMessage(text);
 }
 
 TFrmMain::~TFrmMain()
@@ -340,6 +471,8 @@ bool TFrmMain::dropFile(const QString &path, const QPoint &pos)
     }
     if (m_tracks->drop(path)) // a folder of music, a CUE sheet, a playlist
         return true;
+    if (m_shownSheet == kLabelSheet)
+        return m_pictures->dropOnLabel(path, m_labelView->mapFrom(this, pos), m_labelView->view());
     return m_pictures->drop(path, m_view->mapFrom(this, pos));
 }
 
@@ -363,7 +496,7 @@ void TFrmMain::dropEvent(QDropEvent *event)
 bool TFrmMain::eventFilter(QObject *watched, QEvent *event)
 {
     // Ctrl and the mouse wheel zoom, as in every other editor.
-    if (watched == m_scroll->viewport() && event->type() == QEvent::Wheel) {
+    if ((watched == m_scroll->viewport() || watched == m_labelScroll->viewport()) && event->type() == QEvent::Wheel) {
         auto *wheel = static_cast<QWheelEvent *>(event);
         if (wheel->modifiers() & Qt::ControlModifier) {
             const int delta = wheel->angleDelta().y();
@@ -413,13 +546,18 @@ QAction *TFrmMain::removePictureAction(bool front) const
 
 void TFrmMain::resizeCanvas()
 {
-    // The page with its shadow, and the controls that reach past it.
-    QRect extent(QPoint(0, 0), m_view->size() + QSize(PageCanvas::kShadowWidth, PageCanvas::kShadowWidth));
-    if (m_editorsVisible)
-        for (QWidget *child : m_canvas->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly))
-            if (child != m_view && !child->isHidden())
-                extent = extent.united(child->geometry());
-    m_canvas->setFixedSize(extent.size());
+    // Each sheet with its shadow, and the controls that reach past it.
+    const auto fit = [](QWidget *canvas, QWidget *sheet, bool controls) {
+        QRect extent(QPoint(0, 0), sheet->size() + QSize(PageCanvas::kShadowWidth, PageCanvas::kShadowWidth));
+        if (controls)
+            for (QWidget *child : canvas->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly))
+                if (child != sheet && !child->isHidden())
+                    extent = extent.united(child->geometry());
+        canvas->setFixedSize(extent.size());
+    };
+    fit(m_canvas, m_view, m_editorsVisible[kCoverSheet]);
+    if (m_labelCanvas)
+        fit(m_labelCanvas, m_labelView, m_editorsVisible[kLabelSheet]);
 }
 
 void TFrmMain::setOpenPictureDialog(std::function<QString(QWidget *)> dialog)
@@ -451,12 +589,12 @@ void TFrmMain::ClrTxtClick()
 
 TFrmEdit *TFrmMain::listEditor(int target)
 {
-    if (target != TFrmEdit::kTargetContents && target != TFrmEdit::kTargetInfo)
+    if (target != TFrmEdit::kTargetContents && target != TFrmEdit::kTargetInfo && target != TFrmEdit::kTargetLabel)
         return nullptr;
     TFrmEdit *&editor = m_listEditors[std::size_t(target - 1)];
     if (editor)
         return editor;
-    editor = new TFrmEdit(page(), this);
+    editor = new TFrmEdit(target == TFrmEdit::kTargetLabel ? m_document->label() : page(), this);
     connect(editor, &TFrmEdit::notice, this, &TFrmMain::showNotice);
     connect(editor, &TFrmEdit::typing, this, [this, target] { m_document->nextChangeIsTyping(100 + target); });
     connect(editor, &TFrmEdit::readTracks, m_tracks, [this] { m_tracks->open(); });
@@ -565,8 +703,17 @@ void TFrmMain::showPopupFromKeyboard(QPoint at)
 {
     // From the keyboard the menu belongs to the control that has the focus: an item
     // of the front offers the front picture's placement, one of the back the back's.
+    // On the label's sheet, every control of the label offers the label's picture.
     QWidget *focus = QApplication::focusWidget();
-    const std::string_view picture = focus && isAncestorOf(focus) ? ItemEditors::pictureOf(focus) : std::string_view();
+    std::string_view picture;
+    if (m_shownSheet == kLabelSheet) {
+        if (focus && m_labelCanvas->isAncestorOf(focus)) {
+            const SheetLayout &layout = m_document->label().layout();
+            picture = layout.element(layout.withRole(Role::LabelPicture)).name;
+        }
+    } else if (focus && isAncestorOf(focus)) {
+        picture = ItemEditors::pictureOf(focus);
+    }
     m_pictures->setMenuTarget(picture);
     // Under the item's control; elsewhere (the page itself) where the key was given,
     // or at the top left of the page in view.
@@ -585,23 +732,30 @@ void TFrmMain::contextMenuEvent(QContextMenuEvent *event)
         return;
     }
     // The placement offered is that of the picture the menu is opened over.
-    m_pictures->setMenuTarget(m_cropper->pictureAt(m_view->mapFromGlobal(event->globalPos())));
+    if (m_shownSheet == kLabelSheet)
+        m_pictures->setMenuTarget(m_labelCropper->pictureAt(m_labelView->mapFromGlobal(event->globalPos())));
+    else
+        m_pictures->setMenuTarget(m_cropper->pictureAt(m_view->mapFromGlobal(event->globalPos())));
     m_popup->popup(event->globalPos());
 }
 
 void TFrmMain::SetEditorsVisible(bool visible)
 {
-    m_editorsVisible = visible;
-    m_editors->setVisible(visible);
-    view().setCaptionsVisible(visible);
+    m_editorsVisible[std::size_t(m_shownSheet)] = visible;
+    if (m_shownSheet == kLabelSheet)
+        m_labelEditors->setVisible(visible);
+    else
+        m_editors->setVisible(visible);
+    shownView().setCaptionsVisible(visible);
     resizeCanvas();
 }
 
 void TFrmMain::changeZoom(int delta)
 {
+    SheetView &shown = shownView();
     SetEditorsVisible(false);
-    view().setZoom(view().zoom() + delta); // out of 1..300: ignored by the view
-    if (view().zoom() == 100)
+    shown.setZoom(shown.zoom() + delta); // out of 1..300: ignored by the view
+    if (shown.zoom() == 100)
         SetEditorsVisible(true);
 }
 
@@ -618,7 +772,7 @@ void TFrmMain::ZoomOutClick()
 void TFrmMain::ZoomDefClick()
 {
     SetEditorsVisible(true);
-    view().setZoom(100);
+    shownView().setZoom(100);
 }
 
 bool TFrmMain::isPreparingPrint() const

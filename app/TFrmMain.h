@@ -1,5 +1,6 @@
 #pragma once
 #include <QMainWindow>
+#include <QPointer>
 #include <array>
 #include <functional>
 
@@ -11,6 +12,8 @@ class QTimer;
 class QMenu;
 class QPrinter;
 class QScrollArea;
+class QStackedWidget;
+class QTabBar;
 
 namespace korvel {
 
@@ -24,6 +27,7 @@ class PictureCropper;
 class PrintCommands;
 class ProjectCommands;
 class ItemEditors;
+class LabelEditors;
 class RecoveryWriter;
 class SpinePictureState;
 class StatusLine;
@@ -31,10 +35,11 @@ class TrackCommands;
 class TFrmEdit;
 class TFrmNzvCD;
 
-// The main window: the toolbar, the A4 cover page with its editing controls and its
-// popup menu, and the status line. It shows one CoverDocument and wires the user's
-// commands to it; the document, not the window, holds the cover, its file and its
-// history.
+// The main window: the toolbar, the document's sheets with their tabs ("Obal", the
+// A4 cover page, and "Disk", the disc label), each with its editing controls beside
+// it, the popup menu, and the status line. It shows one CoverDocument and wires the
+// user's commands to it; the document, not the window, holds the cover, its file and
+// its history.
 class TFrmMain : public QMainWindow {
     Q_OBJECT
 public:
@@ -51,6 +56,21 @@ public:
     QToolBar *Bar() const { return m_bar; }
     QMenu *PopUpMenuMain() const { return m_popup; }
     QScrollArea *scrollArea() const { return m_scroll; }
+
+    // The sheets' tabs, "Obal" (shown at start) and "Disk" ("SheetTabs"); Ctrl+PgDn
+    // and Ctrl+PgUp go to the next and the previous sheet ("NextSheet",
+    // "PreviousSheet"). The zoom, the preview and printing act on the sheet shown.
+    static constexpr int kCoverSheet = 0;
+    static constexpr int kLabelSheet = 1;
+    QTabBar *sheetTabs() const { return m_sheetTabs; }
+    int shownSheet() const { return m_shownSheet; }
+    void showSheet(int index);
+    // The disc label as this window shows it ("DiscView"), its controls and its view.
+    PageView *labelView() const { return m_labelView; }
+    LabelEditors &labelEditors() const { return *m_labelEditors; }
+    QScrollArea *labelScrollArea() const { return m_labelScroll; }
+    // The view of the sheet shown: its zoom is the one the zoom commands change.
+    SheetView &shownView() const;
     // The toolbar's commands ("FNew" ... "Info"); each action is named as its member.
     const ToolbarCommands &commands() const;
     // Undo and redo of every change of the cover, the user guide and leaving the
@@ -78,9 +98,9 @@ public:
     // The project's file (empty while the cover has none).
     QString savePath() const;
 
-    // Shows or hides every item editing control (and the page's captions).
+    // Shows or hides every item editing control of the sheet shown (and its captions).
     void SetEditorsVisible(bool visible);
-    bool editorsVisible() const { return m_editorsVisible; }
+    bool editorsVisible() const { return m_editorsVisible[std::size_t(m_shownSheet)]; }
 
     // Whether a preview or print is being prepared right now.
     bool isPreparingPrint() const;
@@ -97,9 +117,9 @@ public:
     // The spine title dialog, owned by this window and made when first asked for;
     // LRBtn shows it.
     TFrmNzvCD *spineDialog();
-    // The multi-line editor of the contents list (TFrmEdit::kTargetContents) or of
-    // the back's information text (kTargetInfo), made when first asked for; its
-    // " Editace" button shows it.
+    // The multi-line editor of the contents list (TFrmEdit::kTargetContents), of
+    // the back's information text (kTargetInfo) or of the disc label's lower text
+    // (kTargetLabel), made when first asked for; its " Editace" button shows it.
     TFrmEdit *listEditor(int target);
     SpinePictureState &spineState();
 
@@ -154,6 +174,8 @@ protected:
 private:
     // A short note in the status line (dropped characters and the like).
     void showNotice(const QString &text);
+    // What the keys do while a crop is chosen by them, or nothing when it is kept.
+    void showCropHint(const QString &text);
     void buildEditActions();
     void buildToolbar();
     void buildPopupMenu();
@@ -166,7 +188,9 @@ private:
     // boxes show it.
     void coverReplaced();
     void FormDestroy();
+    // The canvases fit their sheets and the controls shown beside them.
     void resizeCanvas();
+    void buildLabelSheet();
     void openEditor(int target);
     void changeZoom(int delta);
     void restorePlacement();
@@ -190,11 +214,20 @@ private:
     PictureCropper *m_cropper;
     QTimer *m_pageChangedTimer;
     TFrmNzvCD *m_spineDialog = nullptr;
-    std::array<TFrmEdit *, 2> m_listEditors{}; // by target - 1
+    std::array<TFrmEdit *, 3> m_listEditors{}; // by target - 1
     StatusLine *m_statusLine = nullptr;
     QString m_argument;
     bool m_shown = false;
-    bool m_editorsVisible = true;
+    std::array<bool, 2> m_editorsVisible{true, true}; // by sheet
+    std::array<QPointer<QWidget>, 2> m_sheetFocus;     // where the user was on each sheet
+    QTabBar *m_sheetTabs = nullptr;
+    QStackedWidget *m_sheetStack = nullptr;
+    int m_shownSheet = kCoverSheet;
+    QScrollArea *m_labelScroll = nullptr;
+    QWidget *m_labelCanvas = nullptr;
+    PageView *m_labelView = nullptr;
+    LabelEditors *m_labelEditors = nullptr;
+    PictureCropper *m_labelCropper = nullptr;
 };
 
 } // namespace korvel

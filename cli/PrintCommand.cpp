@@ -21,6 +21,7 @@
 #include "print/PdfOutput.h"
 #include "print/PiecesPdf.h"
 #include "project/CalibrationPage.h"
+#include "settings/DiscSheetStore.h"
 #include "project/CoverDocument.h"
 #include "project/CoverPage.h"
 #include "project/CzechCatalogue.h"
@@ -57,6 +58,8 @@ const char kDescription[] =
     "vytiskne tak, jak vypadá nově založený projekt. S --pieces se místo strany A4\n"
     "zapíše PDF pro tiskárnu: každý díl (přední strana, zadní strana) na vlastní\n"
     "straně se spadávkou.\n"
+    "S --disc se místo obalu vytiskne arch s etiketou disku (A4, nebo 120 × 120 mm\n"
+    "pro potisknutelný disk); s --all zapíše VÝSTUP.pdf obě strany: obal a disk.\n"
     "\n"
     "Návratový kód: 0 hotovo, 1 projekt nešel přečíst nebo výstup zapsat,\n"
     "2 chybné argumenty.";
@@ -73,13 +76,25 @@ bool parsePair(const QString &text, int low, int high, int *a, int *b)
     return okA && okB && *a >= low && *a <= high && *b >= low && *b <= high;
 }
 
-// What is drawn on the output: the cover, or the printer calibration page.
+// What is drawn on a PNG: the cover, the disc label's sheet, or the printer
+// calibration page.
 using PagePainter = std::function<void(QPainter &, double dpi)>;
 
-bool writePng(const PagePainter &paint, const QString &output, int dpi, QString *error)
+// The paper of a sheet, from its corner and without margins: A4, or the printable
+// disc's square page.
+QPageLayout paperLayout(const SheetLayout &layout)
 {
-    const int width = int(std::lround(kPaperWidth / 254.0 * dpi));
-    const int height = int(std::lround(kPaperHeight / 254.0 * dpi));
+    const QPageSize paper = layout.paperWidth == kPaperWidth && layout.paperHeight == kPaperHeight
+                                ? QPageSize(QPageSize::A4)
+                                : QPageSize(QSizeF(layout.paperWidth / 10, layout.paperHeight / 10), QPageSize::Millimeter,
+                                            QString(), QPageSize::ExactMatch);
+    return QPageLayout(paper, QPageLayout::Portrait, QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
+}
+
+bool writePng(const PagePainter &paint, const SheetLayout &layout, const QString &output, int dpi, QString *error)
+{
+    const int width = int(std::lround(layout.paperWidth / 254.0 * dpi));
+    const int height = int(std::lround(layout.paperHeight / 254.0 * dpi));
     QImage image(width, height, QImage::Format_RGB32);
     if (image.isNull()) {
         *error = QStringLiteral("obrázek %1 × %2 pixelů je příliš velký").arg(width).arg(height);
@@ -178,8 +193,13 @@ int runPrintCommand(int argc, char **argv)
         QStringLiteral("pieces"),
         QStringLiteral("PDF pro tiskárnu: jedna strana pro každý díl v čisté velikosti a se spadávkou, "
                        "/TrimBox je řez a /BleedBox plocha se spadávkou."));
+    const QCommandLineOption discOption(
+        QStringLiteral("disc"),
+        QStringLiteral("Vytiskne místo obalu arch s etiketou disku, jak ho projekt určuje."));
+    const QCommandLineOption allOption(
+        QStringLiteral("all"), QStringLiteral("Zapíše do VÝSTUP.pdf obě strany: obal a arch s etiketou disku."));
     parser.addOptions({dpiOption, offsetOption, scaleOption, calibrationOption, marksOption, foldsOption, bleedOption,
-                       noOutlinesOption, piecesOption});
+                       noOutlinesOption, piecesOption, discOption, allOption});
     parser.addPositionalArgument(QStringLiteral("PROJEKT.kvp"), QStringLiteral("Projekt, který se vytiskne (nepovinný)."),
                                  QStringLiteral("[PROJEKT.kvp]"));
     parser.addPositionalArgument(QStringLiteral("VÝSTUP"), QStringLiteral("Soubor, který se zapíše: .pdf nebo .png."),
@@ -261,10 +281,18 @@ int runPrintCommand(int argc, char **argv)
         return refuse(positional.isEmpty() ? QStringLiteral("chybí VÝSTUP") : QStringLiteral("příliš mnoho argumentů"));
     if (calibrationPage && positional.size() == 2)
         return refuse(QStringLiteral("--calibration-page netiskne žádný projekt"));
+    const bool discOnly = parser.isSet(discOption);
+    const bool bothSheets = parser.isSet(allOption);
+    if (int(calibrationPage) + int(discOnly) + int(bothSheets) > 1)
+        return refuse(QStringLiteral("--calibration-page, --disc a --all nejdou použít spolu"));
+    if (pieces && (discOnly || bothSheets))
+        return refuse(QStringLiteral("--pieces zapisuje díly obalu, ne etiketu disku"));
     const QString output = positional.last();
     const QString suffix = QFileInfo(output).suffix().toLower();
     if (suffix != QLatin1String("pdf") && suffix != QLatin1String("png"))
         return refuse(QStringLiteral("VÝSTUP musí končit na .pdf nebo .png: %1").arg(output));
+    if (bothSheets && suffix != QLatin1String("pdf"))
+        return refuse(QStringLiteral("--all zapisuje dvě strany, a ty umí jen PDF: %1").arg(output));
     if (pieces && suffix != QLatin1String("pdf"))
         return refuse(QStringLiteral("--pieces zapisuje jen PDF: %1").arg(output));
 
@@ -277,20 +305,36 @@ int runPrintCommand(int argc, char **argv)
     if (positional.size() == 2 && !openProject(document, positional.first()))
         return 1;
     const CoverPage &page = document.page();
+    const CoverPage &label = document.label();
+    // The sheets printed, each on its own page; the label's cut circles print as
+    // the user keeps them in the designer.
+    QList<const CoverPage *> sheets{discOnly ? &label : &page};
+    if (bothSheets)
+        sheets << &label;
+    const bool cutCircles = DiscSheetStore::cutCircles();
 
     const QString target; // a file names no printer
     const PdfOutput::Draw print = [&](QPagedPaintDevice &device, PhotoPassThrough *photos) {
-        return calibrationPage ? CalibrationPage::printTo(device, target, calibration)
-                               : SheetRenderer::printTo(page, device, calibration, photos, trim);
+        if (calibrationPage)
+            return CalibrationPage::printTo(device, target, calibration);
+        QPainter painter;
+        if (!painter.begin(&device))
+            return false;
+        for (qsizetype i = 0; i < sheets.size(); ++i) {
+            if (i > 0 && (!device.setPageLayout(paperLayout(sheets[i]->layout())) || !device.newPage()))
+                return false;
+            SheetRenderer::paintOnPaper(*sheets[i], painter, device.logicalDpiX(), device.logicalDpiY(), calibration,
+                                        false, photos, trim, sheets[i] == &label && cutCircles);
+        }
+        return painter.end();
     };
     const PagePainter paint = [&](QPainter &painter, double at) {
-        painter.setWorldTransform(calibration.forDevice(at, at), true);
-        if (calibrationPage)
+        if (calibrationPage) {
+            painter.setWorldTransform(calibration.forDevice(at, at), true);
             CalibrationPage::paint(painter, at, target, calibration);
-        else {
-            PageRenderOptions options = PageRenderOptions::forPaper(at);
-            options.trim = trim;
-            SheetRenderer::paint(page, painter, options);
+        } else {
+            SheetRenderer::paintOnPaper(*sheets.first(), painter, at, at, calibration, false, nullptr, trim,
+                                        sheets.first() == &label && cutCircles);
         }
     };
     // A photo that is damaged beyond its header leaves the project as unprintable as
@@ -302,14 +346,19 @@ int runPrintCommand(int argc, char **argv)
         const std::pair<const char *, const Picture *> photos[] = {
             {".im1", &page.BckImg().picture()},
             {".im2", &page.MainImg().picture()},
-            {".im3", &document.spine().remembered().picture}};
+            {".im3", &document.spine().remembered().picture},
+            {".im4", &label.picture(label.layout().withRole(Role::LabelPicture)).picture()}};
         bool whole = true;
-        for (const auto &[extension, picture] : photos)
+        for (const auto &[extension, picture] : photos) {
+            // The label's picture is a file of its own only when it is not the front's.
+            if (std::string_view(extension) == ".im4" && !document.disc().ownPicture)
+                continue;
             if (const auto *deferred = dynamic_cast<const DeferredJpeg *>(picture->content()))
                 if (const QString why = deferred->problem(); !why.isEmpty()) {
                     say(QStringLiteral("korvel-print: %1").arg(sideFileProblem(base, extension, why)));
                     whole = false;
                 }
+        }
         return whole;
     };
     // A PDF is drawn into memory first: the photos' own JPEG bytes go in afterwards,
@@ -318,9 +367,11 @@ int runPrintCommand(int argc, char **argv)
     pdf.title = QFileInfo(outputPath).completeBaseName();
     pdf.creator = QStringLiteral("Korvel");
     QString error;
+    const SheetLayout &firstLayout = calibrationPage ? page.layout() : sheets.first()->layout();
+    pdf.pageLayout = paperLayout(firstLayout);
     const bool written = pieces ? PiecesPdf::write(page, trim.bleed, outputPath, pdf.title, &error, photosWhole)
                          : suffix == QLatin1String("pdf") ? PdfOutput(pdf).write(outputPath, print, &error, photosWhole)
-                                                          : writePng(paint, outputPath, dpi, &error);
+                                                          : writePng(paint, firstLayout, outputPath, dpi, &error);
     if (!written) {
         if (!error.isEmpty())
             say(QStringLiteral("korvel-print: %1").arg(error));

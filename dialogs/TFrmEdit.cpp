@@ -226,6 +226,7 @@ void TFrmEdit::WhatEdit(int target)
     // Named after the item it edits, for a screen reader.
     m_text->setAccessibleName(target == kTargetContents ? itemLabel(QStringLiteral("BTo"))
                               : target == kTargetInfo   ? itemLabel(QStringLiteral("BTit"))
+                              : target == kTargetLabel  ? itemLabel(QStringLiteral("DTdt"))
                                                         : windowTitle());
 }
 
@@ -238,6 +239,8 @@ TextItem *TFrmEdit::targetItem() const
         return m_page->findItem(QStringLiteral("BTo"));
     case kTargetInfo:
         return m_page->findItem(QStringLiteral("BTit"));
+    case kTargetLabel:
+        return m_page->findItem(QStringLiteral("DTdt"));
     default:
         return nullptr;
     }

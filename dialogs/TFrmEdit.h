@@ -14,7 +14,8 @@ class CoverPage;
 class TextItem;
 
 // The multi-line editor for the two list items of the back inlay, the contents
-// list BTo and the information text BTit. A tool window that stays above the main
+// list BTo and the information text BTit, and for the disc label's lower text DTdt
+// (on the label's sheet). A tool window that stays above the main
 // window (not above every window of the desktop, nor above the program's questions)
 // and does not block it; every change goes straight into the item on
 // the page, so closing it (by "Vložit text" or the close box) only hides it.
@@ -28,11 +29,12 @@ public:
     static constexpr int kTargetNone = 0;
     static constexpr int kTargetContents = 1; // BTo
     static constexpr int kTargetInfo = 2;     // BTit
+    static constexpr int kTargetLabel = 3;    // DTdt, the disc label's lower text
 
     TFrmEdit(CoverPage &page, QWidget *owner);
     ~TFrmEdit() override;
 
-    // Chooses the item this window edits: 1 = BTo, 2 = BTit, any other value none
+    // Chooses the item this window edits: 1 = BTo, 2 = BTit, 3 = DTdt, any other value none
     // (the window then edits only its own box). Set before the window is shown.
     void WhatEdit(int target);
     int target() const { return m_target; }

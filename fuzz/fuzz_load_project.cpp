@@ -1,6 +1,7 @@
 // Damaged project files: arbitrary bytes as the .kvp file (and, when the first byte
-// says so, the rest also as the front picture's side file), loaded as the designer
-// opens a project, then the page is laid out and drawn for paper.
+// says so, the rest also as the front picture's side file, or as the disc label's),
+// loaded as the designer opens a project, then both sheets, the cover's page and the
+// disc label with its section [SecDisc], are laid out and drawn for paper.
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
@@ -45,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
     const QString project = g_dir->filePath(QStringLiteral("fz.kvp"));
-    for (const char *side : {"fz.im1", "fz.im2", "fz.im3"})
+    for (const char *side : {"fz.im1", "fz.im2", "fz.im3", "fz.im4"})
         QFile::remove(g_dir->filePath(QString::fromLatin1(side)));
     {
         QFile f(project);
@@ -53,8 +54,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             abort();
         f.write(bytes);
     }
-    if (size > 1 && (data[0] & 1)) {
-        QFile side(g_dir->filePath(QStringLiteral("fz.im2")));
+    if (size > 1 && (data[0] & 3)) {
+        QFile side(g_dir->filePath(QString::fromLatin1((data[0] & 1) ? "fz.im2" : "fz.im4")));
         if (side.open(QIODevice::WriteOnly | QIODevice::Truncate))
             side.write(bytes.mid(1));
     }
@@ -69,11 +70,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         if (!(document.snapshot() == before))
             abort(); // a refused open must change nothing
     }
-    const CoverPage &page = document.page();
-
-    // Whatever was loaded must lay out and draw.
+    // Whatever was loaded must lay out and draw, the label's texts along the rim too.
     QImage image(200, 283, QImage::Format_RGB32);
     QPainter painter(&image);
-    SheetRenderer::paint(page, painter, PageRenderOptions::forPaper(24));
+    for (const CoverPage *sheet : document.sheets()) {
+        PageRenderOptions options = PageRenderOptions::forPaper(24);
+        options.cutCircles = true;
+        SheetRenderer::paint(*sheet, painter, options);
+    }
     return 0;
 }

@@ -9,7 +9,7 @@ namespace {
 // The kinds of change, most telling first: a place that changed in several ways at
 // once (a picture chosen with its placement, a font with its colour) is named by
 // the first.
-enum class Kind { Picture, PictureRemoved, Placement, Crop, Text, Font, Colour, Alignment, Gradient };
+enum class Kind { Picture, PictureRemoved, Placement, Crop, Text, Font, Colour, Alignment, Gradient, Sheet, Path };
 
 QString kindName(Kind kind)
 {
@@ -32,6 +32,10 @@ QString kindName(Kind kind)
         return QStringLiteral("Zarovnání");
     case Kind::Gradient:
         return QStringLiteral("Barvy přechodu");
+    case Kind::Sheet:
+        return QStringLiteral("Rozměr a arch");
+    case Kind::Path:
+        return QStringLiteral("Text po obvodu");
     }
     return {};
 }
@@ -50,9 +54,9 @@ Kind fontChange(const ItemFont &before, const ItemFont &after)
 }
 
 // The side files the user took away with a picture that could not be read.
-bool keptSideFileGone(const DocumentSnapshot &before, const DocumentSnapshot &after, bool front)
+bool keptSideFileGone(const DocumentSnapshot &before, const DocumentSnapshot &after, const char *extension)
 {
-    const QLatin1String suffix(front ? ".im2" : ".im1");
+    const QLatin1String suffix(extension);
     for (const QString &path : before.keptSideFiles)
         if (path.endsWith(suffix, Qt::CaseInsensitive) && !after.keptSideFiles.contains(path))
             return true;
@@ -91,6 +95,40 @@ void spineChange(QList<Change> &changes, const DocumentSnapshot &before, const D
         changes.append({Kind::Gradient, place});
 }
 
+// The disc label: what follows the cover is the cover's change, not the label's.
+void labelChange(QList<Change> &changes, const DocumentSnapshot &before, const DocumentSnapshot &after)
+{
+    if (before.sheets.size() < 2 || after.sheets.size() < 2)
+        return;
+    const PageState &b = before.label(), &a = after.label();
+    const auto &texts = DiscLayout::texts();
+    if (b.items.size() != a.items.size() || a.items.size() != qsizetype(texts.size()) || b.pictures.size() != a.pictures.size())
+        return;
+    const QString disc = QStringLiteral("Disk");
+    DiscGeometry sized = before.disc.geometry;
+    sized.texts = after.disc.geometry.texts;
+    if (!(sized == after.disc.geometry))
+        changes.append({Kind::Sheet, disc});
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        const PageState::Item &bi = b.items[qsizetype(i)], &ai = a.items[qsizetype(i)];
+        const QString place = QString::fromUtf8(texts[i].label);
+        const bool following = before.disc.follows[i] && after.disc.follows[i];
+        if (before.disc.follows[i] != after.disc.follows[i] || (!following && bi.lines != ai.lines))
+            changes.append({Kind::Text, place});
+        else if (!(before.disc.geometry.texts[i] == after.disc.geometry.texts[i]))
+            changes.append({Kind::Path, place});
+        else if (bi.font != ai.font)
+            changes.append({fontChange(bi.font, ai.font), place});
+        else if (bi.alignment != ai.alignment)
+            changes.append({Kind::Alignment, place});
+    }
+    if (before.disc.ownPicture != after.disc.ownPicture)
+        changes.append({Kind::Picture, disc});
+    else if (!a.pictures.isEmpty() && (after.disc.ownPicture || b.placements != a.placements))
+        pictureChange(changes, after.disc.ownPicture ? b.pictures.first() : a.pictures.first(), a.pictures.first(),
+                      b.placements.value(0), a.placements.value(0), keptSideFileGone(before, after, ".im4"), disc);
+}
+
 } // namespace
 
 QString changeLabel(const DocumentSnapshot &before, const DocumentSnapshot &after)
@@ -117,10 +155,11 @@ QString changeLabel(const DocumentSnapshot &before, const DocumentSnapshot &afte
             changes.append({Kind::Alignment, place});
     }
     pictureChange(changes, before.cover().mainImg(), after.cover().mainImg(), before.cover().mainPlacement(),
-                  after.cover().mainPlacement(), keptSideFileGone(before, after, true), QStringLiteral("Přední strana"));
+                  after.cover().mainPlacement(), keptSideFileGone(before, after, ".im2"), QStringLiteral("Přední strana"));
     pictureChange(changes, before.cover().bckImg(), after.cover().bckImg(), before.cover().bckPlacement(), after.cover().bckPlacement(),
-                  keptSideFileGone(before, after, false), QStringLiteral("Zadní strana"));
+                  keptSideFileGone(before, after, ".im1"), QStringLiteral("Zadní strana"));
     spineChange(changes, before, after);
+    labelChange(changes, before, after);
 
     const QString generic = QStringLiteral("Úpravy obalu");
     if (changes.isEmpty())

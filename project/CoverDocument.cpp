@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QUndoStack>
 #include <algorithm>
+#include <utility>
 
 #include "project/CoverPage.h"
 #include "project/DocumentHistory.h"
@@ -27,10 +28,14 @@ CoverDocument::CoverDocument(QString startFolder, QObject *parent)
     : QObject(parent)
     , m_startFolder(QDir(startFolder).absolutePath())
     , m_page(new CoverPage(this))
-    , m_sheets{m_page}
+    , m_discLayout(DiscGeometry())
+    , m_label(new CoverPage(m_discLayout.layout(), this))
+    , m_sheets{m_page, m_label}
     , m_spine(new SpinePictureState(*m_page, this))
 {
     initTemplateResource();
+    m_label->setState(untouchedLabel(m_page->state()));
+    connect(m_page, &CoverPage::changed, this, &CoverDocument::labelFollows);
     m_spine->setFolder(m_startFolder);
     m_history = new DocumentHistory([this] { return snapshot(); },
                                     [this](const DocumentSnapshot &s) { apply(s); }, this);
@@ -101,6 +106,8 @@ void CoverDocument::clearTexts()
     nameNextChange(QStringLiteral("Vymazání textů"));
     for (TextItem &item : m_page->items())
         item.clearLines();
+    for (TextItem &item : m_label->items())
+        item.clearLines();
     m_page->CDL().setCaption(QString());
     m_page->CDR().setCaption(QString());
     m_samples.fill(false);
@@ -115,6 +122,7 @@ DocumentSnapshot CoverDocument::snapshot() const
     s.sheets.clear();
     for (const CoverPage *sheet : m_sheets)
         s.sheets.append(sheet->state());
+    s.disc = m_disc;
     s.samples = m_samples;
     s.keptSideFiles = m_keptSideFiles;
     return s;
@@ -124,10 +132,120 @@ void CoverDocument::apply(const DocumentSnapshot &s)
 {
     m_samples = s.samples;
     m_keptSideFiles = s.keptSideFiles;
-    // The sheets first: the spine windows that follow the restored switch read the page.
+    // The label's choices, then the sheets: the sheets as the snapshot has them, not
+    // as the label would follow the cover meanwhile. The spine windows that follow the
+    // restored switch read the page.
+    m_applying = true;
+    applyDisc(s.disc);
     for (qsizetype i = 0; i < m_sheets.size() && i < s.sheets.size(); ++i)
         m_sheets[i]->setState(s.sheets[i]);
+    m_applying = false;
     m_spine->restore(s.pictureSwitch, s.stretch, s.remembered);
+}
+
+void CoverDocument::applyDisc(const DiscChoices &choices)
+{
+    const bool relaid = !(choices.geometry == m_disc.geometry);
+    m_disc = choices;
+    if (relaid) {
+        m_discLayout.setGeometry(m_disc.geometry);
+        m_disc.geometry = m_discLayout.geometry();
+        m_label->relayout();
+    }
+}
+
+void CoverDocument::labelFollows()
+{
+    if (m_applying)
+        return;
+    for (int text = 0; text < disc::kTextCount; ++text) {
+        const int followed = followedText(text);
+        if (!m_disc.follows[std::size_t(text)] || followed < 0)
+            continue;
+        TextItem &item = m_label->items()[std::size_t(text)];
+        const QStringList &lines = m_page->items()[std::size_t(followed)].lines();
+        if (item.lines() != lines)
+            item.setLines(lines);
+    }
+    if (!m_disc.ownPicture) {
+        PictureElement &picture = m_label->picture(m_label->layout().withRole(Role::LabelPicture));
+        if (!picture.picture().sameAs(m_page->MainImg().picture()))
+            picture.setPicture(m_page->MainImg().picture());
+    }
+}
+
+void CoverDocument::setDiscGeometry(const DiscGeometry &geometry)
+{
+    DiscChoices choices = m_disc;
+    choices.geometry = geometry.bounded();
+    if (choices == m_disc)
+        return;
+    applyDisc(choices);
+    m_history->changed();
+}
+
+void CoverDocument::setLabelText(int text, const QString &value)
+{
+    if (text < 0 || text >= disc::kTextCount)
+        return;
+    const bool followed = std::exchange(m_disc.follows[std::size_t(text)], false);
+    m_label->items()[std::size_t(text)].setText(value);
+    if (followed)
+        m_history->changed(); // its own now, even when it reads the same
+}
+
+void CoverDocument::setLabelFollows(int text, bool follows)
+{
+    if (text < 0 || text >= disc::kTextCount || followedText(text) < 0 || m_disc.follows[std::size_t(text)] == follows)
+        return;
+    m_disc.follows[std::size_t(text)] = follows;
+    labelFollows();
+    m_history->changed();
+}
+
+void CoverDocument::setLabelOwnPicture(bool own)
+{
+    if (m_disc.ownPicture == own)
+        return;
+    m_disc.ownPicture = own;
+    if (!own)
+        removeKeptSideFile(".im4"); // the front's from now on
+    labelFollows();
+    m_history->changed();
+}
+
+void CoverDocument::loadLabelPicture(const QString &path)
+{
+    QString error;
+    PictureElement &element = m_label->picture(m_label->layout().withRole(Role::LabelPicture));
+    Picture picture;
+    if (!picture.loadFromFile(path, &error))
+        throw PictureError(error);
+    m_disc.ownPicture = true;
+    element.setPicture(picture);
+    m_history->changed();
+}
+
+bool CoverDocument::hasLabelPictureToRemove() const
+{
+    const PictureElement &element = m_label->picture(m_label->layout().withRole(Role::LabelPicture));
+    return !element.picture().isEmpty()
+        || std::any_of(m_keptSideFiles.cbegin(), m_keptSideFiles.cend(),
+                       [](const QString &path) { return path.endsWith(QLatin1String(".im4"), Qt::CaseInsensitive); });
+}
+
+void CoverDocument::removeLabelPicture()
+{
+    removeKeptSideFile(".im4");
+    m_disc.ownPicture = true;
+    m_label->picture(m_label->layout().withRole(Role::LabelPicture)).clear();
+    m_history->changed();
+}
+
+void CoverDocument::removeKeptSideFile(const char *extension)
+{
+    m_keptSideFiles.removeIf(
+        [extension](const QString &path) { return path.endsWith(QLatin1String(extension), Qt::CaseInsensitive); });
 }
 
 void CoverDocument::setPath(const QString &path, bool named)

@@ -5,6 +5,7 @@
 
 #include "project/DocumentSnapshot.h"
 #include "project/RecoverySource.h"
+#include "project/layouts/DiscLabel.h"
 
 class QUndoStack;
 
@@ -39,10 +40,16 @@ public:
     explicit CoverDocument(QString startFolder, QObject *parent = nullptr);
     ~CoverDocument() override;
 
-    // The document's sheets, the cover's page first (the only one so far).
+    // The document's sheets: the cover's page, then the disc label.
     const QList<CoverPage *> &sheets() const { return m_sheets; }
     CoverPage &page() { return *m_page; }
     const CoverPage &page() const { return *m_page; }
+    // The disc label's sheet and its choices. Its title and artist follow the cover's
+    // until the user writes their own, and its picture is the front's until it has
+    // one of its own.
+    CoverPage &label() { return *m_label; }
+    const CoverPage &label() const { return *m_label; }
+    const DiscChoices &disc() const { return m_disc; }
     SpinePictureState &spine() { return *m_spine; }
     DocumentHistory &history() { return *m_history; }
     QUndoStack *undoStack() const;
@@ -67,9 +74,23 @@ public:
     // takes it and is a sample no more. Its edit box shows it when the main window next
     // shows the whole cover.
     void setText(int index, const QString &text) { setTextFromBox(index, text); }
-    // Clears every text of the cover, both spine titles included (one step, and the
-    // windows show the cover anew: rewritten).
+    // Clears every text of the cover, both spine titles and the label's texts included
+    // (one step, and the windows show the cover anew: rewritten).
     void clearTexts();
+
+    // The label's size, sheet and text paths (brought within their ranges).
+    void setDiscGeometry(const DiscGeometry &geometry);
+    // The user wrote a label text (disc::kArtist ...): it follows the cover no more.
+    void setLabelText(int text, const QString &value);
+    // A label text follows the cover's again (it shows the cover's text at once), or
+    // keeps what it shows as its own.
+    void setLabelFollows(int text, bool follows);
+    // The label's picture: the front's ("Stejný jako přední strana"), or its own,
+    // which starts as a copy of what it shows.
+    void setLabelOwnPicture(bool own);
+    // Puts the picture of the file at path on the label as its own. Throws
+    // PictureError when the file cannot be read: the label keeps its picture then.
+    void loadLabelPicture(const QString &path);
 
     DocumentSnapshot snapshot() const override;
     // Moves with every recorded change and every undo or redo (DocumentHistory).
@@ -110,6 +131,9 @@ public:
     // Whether there is a front or back picture to take away: one on the page, or a
     // side file the program could not read.
     bool hasPictureToRemove(bool front) const;
+    // The same for the label: it is left with no picture, its own.
+    void removeLabelPicture();
+    bool hasLabelPictureToRemove() const;
 
     // The zoom the page is shown at on a screen (the designer's window), or 0 while it
     // is shown on none: the photos of a project opened then are decoded for that zoom
@@ -148,9 +172,16 @@ private:
     void replaceWith(const DocumentSnapshot &snapshot);
     void updateModified();
     void spineFolderFollows();
+    // The label's following texts and its picture take the cover's.
+    void labelFollows();
+    void applyDisc(const DiscChoices &choices);
+    void removeKeptSideFile(const char *extension);
 
     QString m_startFolder;
     CoverPage *m_page; // the cover's sheet
+    DiscLayout m_discLayout;
+    CoverPage *m_label; // the disc label's sheet
+    DiscChoices m_disc;
     QList<CoverPage *> m_sheets;
     SpinePictureState *m_spine;
     DocumentHistory *m_history;
@@ -162,6 +193,7 @@ private:
     QStringList m_keptSideFiles;
     bool m_named = false;
     bool m_modified = false;
+    bool m_applying = false;
     int m_screenZoom = 0;
 };
 

@@ -4,6 +4,7 @@
 #include <QFontMetricsF>
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 namespace korvel {
 
@@ -26,6 +27,9 @@ std::vector<TextItem> makeItems(const SheetLayout &layout)
         font.setSize(t.points);
         font.style = t.style;
         items.emplace_back(t.code, t.multiLine, QString::fromUtf8(t.text), font, t.alignment);
+        // A list that starts empty has no lines, not one empty line.
+        if (t.multiLine && !*t.text)
+            items.back().clearLines();
     }
     return items;
 }
@@ -163,7 +167,10 @@ const TextLayout &CoverPage::layout(int text) const
     // The contents list's last tab on each line stands at the box's right edge: the
     // durations of a track list in one column, flush right, whatever the alignment.
     const qreal rightStop = m_layout.texts[std::size_t(text)].role == Role::Contents ? box.width() : 0;
-    cache.layout = TextLayout::build(item.lines(), item.font().toQFont(100), box.width(), 100, tabStop, rightStop);
+    // A text along the rim breaks where its line would pass half the circle.
+    const Shape &path = m_layout.element(m_layout.elementOfText(text)).path;
+    const qreal width = path.isArc() ? std::numbers::pi * path.width / 2 * kPixelsPerTenthMm : box.width();
+    cache.layout = TextLayout::build(item.lines(), item.font().toQFont(100), width, 100, tabStop, rightStop);
     cache.valid = true;
     return cache.layout;
 }
@@ -230,6 +237,12 @@ void CoverPage::setState(const PageState &s)
     emit changed(wholeSheet());
 }
 
+void CoverPage::relayout()
+{
+    resetHeights();
+    emit layoutChanged();
+}
+
 void CoverPage::resetHeights()
 {
     for (std::size_t i = 0; i < m_items.size(); ++i) {
@@ -260,12 +273,22 @@ void CoverPage::itemChanged(TextItem &item)
         applyMinimumHeight(i);
         m_raisedFor[std::size_t(i)] = item.font();
     }
-    emit changed(before.united(elementRect(id)));
+    emit changed(before.united(drawnRect(id)));
 }
 
 void CoverPage::elementChanged(ElementId id)
 {
-    emit changed(elementRect(id));
+    emit changed(drawnRect(id));
+}
+
+QRectF CoverPage::drawnRect(ElementId id) const
+{
+    const QRectF box = elementRect(id);
+    if (!m_layout.element(id).path.isArc())
+        return box;
+    // A text along the rim may reach anywhere on its half of the label.
+    const ElementId ring = m_layout.ringOf(id);
+    return box.united(ring.valid() ? m_layout.element(ring).shape.rect() : m_layout.element(id).path.rect());
 }
 
 int CoverPage::hiddenLines(const QString &code) const
@@ -279,8 +302,31 @@ int CoverPage::hiddenLines(int text) const
     const TextLayout &l = layout(text);
     if (l.lines.isEmpty() || l.lineHeight <= 0)
         return 0;
+    const ElementId id = m_layout.elementOfText(text);
+    if (m_layout.element(id).path.isArc()) {
+        // Along the rim, a line whose baseline leaves the ring is not printed.
+        const ElementId ring = m_layout.ringOf(id);
+        const Shape &disc = m_layout.element(ring.valid() ? ring : id).shape;
+        qsizetype fitting = 0;
+        while (fitting < l.lines.size()) {
+            const double r = arcLineRadius(text, int(fitting));
+            if (r < disc.hole / 2 || r > disc.width / 2)
+                break;
+            ++fitting;
+        }
+        return int(l.lines.size() - fitting);
+    }
     const qsizetype fitting = textBox(text).height() / l.lineHeight;
     return int(std::max<qsizetype>(0, l.lines.size() - fitting));
+}
+
+double CoverPage::arcLineRadius(int text, int line) const
+{
+    const Shape &path = m_layout.element(m_layout.elementOfText(text)).path;
+    const double pitch = layout(text).lineHeight / kPixelsPerTenthMm;
+    // Each further line stands below the one before as it is read: toward the
+    // centre over the upper half, toward the rim over the lower.
+    return path.width / 2 + (path.kind == Shape::Kind::LowerArc ? pitch : -pitch) * line;
 }
 
 double CoverPage::pictureDpi(std::string_view element) const
@@ -332,7 +378,10 @@ QRectF CoverPage::printedArea(const SheetLayout &layout)
     QRectF area;
     for (const ElementSpec &e : layout.elements)
         area = area.united(e.shape.rect());
-    return area;
+    QRectF repeated = area;
+    for (const QPointF &offset : layout.repeats)
+        repeated = repeated.united(area.translated(offset));
+    return repeated;
 }
 
 } // namespace korvel

@@ -109,6 +109,9 @@ public:
     // Puts the text boxes back to their heights on the layout (raised again where a
     // font needs it), as before any project was shown.
     void resetHeights();
+    // The layout changed in place (a disc label's size, sheet or text paths): the text
+    // boxes go back to their new heights and the whole sheet is reported changed.
+    void relayout();
 
     // An element's rectangle in tenths of a millimetre (text heights may have been
     // raised); an empty one for a name the layout does not have.
@@ -129,6 +132,9 @@ public:
     // printed (0 when everything fits).
     int hiddenLines(const QString &code) const;
     int hiddenLines(int text) const;
+    // Where a line of a text along the rim (ElementSpec::path) has its baseline: the
+    // radius of its circle, in tenths of a millimetre.
+    double arcLineRadius(int text, int line) const;
     // The resolution on paper, in dots per inch, of the picture of a picture element or
     // a spine band (the smaller of both directions, of the pixels that are printed: a
     // zoomed crop counts as enlarged); 0 when it has no raster picture (none, or a
@@ -144,11 +150,15 @@ public:
 signals:
     // A part of the sheet changed, in tenths of a millimetre.
     void changed(const QRectF &rect);
+    // The layout changed (relayout): the paper's size may have too.
+    void layoutChanged();
 
 private:
     void itemChanged(TextItem &item);
     void applyMinimumHeight(int text);
     void elementChanged(ElementId id);
+    // Where an element draws: its rectangle, or for a text along the rim its label.
+    QRectF drawnRect(ElementId id) const;
     QRectF wholeSheet() const;
 
     const SheetLayout &m_layout;

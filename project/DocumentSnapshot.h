@@ -5,6 +5,7 @@
 
 #include "project/CoverPage.h"
 #include "project/SpinePictureState.h"
+#include "project/DiscChoices.h"
 
 namespace korvel {
 
@@ -13,8 +14,9 @@ namespace korvel {
 // text. One type serves every purpose that needs the cover whole: an undo step, an
 // open that is swapped in only once it has succeeded, the recovery copy and a save.
 struct DocumentSnapshot {
-    // Every sheet of the document, the cover's page first (the only one so far).
-    QList<PageState> sheets{PageState()};
+    // Every sheet of the document: the cover's page, then the disc label.
+    QList<PageState> sheets = QList<PageState>(2);
+    DiscChoices disc;
     bool pictureSwitch = false;
     bool stretch = true;
     SpinePictureState::Remembered remembered;
@@ -29,8 +31,9 @@ struct DocumentSnapshot {
 
     bool operator==(const DocumentSnapshot &other) const
     {
-        return sheets == other.sheets && pictureSwitch == other.pictureSwitch && stretch == other.stretch
-            && remembered == other.remembered && samples == other.samples && keptSideFiles == other.keptSideFiles;
+        return sheets == other.sheets && disc == other.disc && pictureSwitch == other.pictureSwitch
+            && stretch == other.stretch && remembered == other.remembered && samples == other.samples
+            && keptSideFiles == other.keptSideFiles;
     }
 
     // The same cover with every picture kept as its file bytes only (Picture::stored):
@@ -62,6 +65,18 @@ struct DocumentSnapshot {
 
     PageState &cover() { return sheets.first(); }
     const PageState &cover() const { return sheets.first(); }
+    PageState &label() { return sheets[1]; }
+    const PageState &label() const { return sheets[1]; }
+
+    // The picture the label's side file holds: its own picture, or none (an empty
+    // one) while it shows the front's. Nothing for a snapshot that holds no label (one
+    // made of a cover alone): its side file is left as it is.
+    std::optional<Picture> labelPicture() const
+    {
+        if (label().items.isEmpty())
+            return std::nullopt;
+        return disc.ownPicture && !label().pictures.isEmpty() ? label().pictures.first() : Picture();
+    }
 
     // The picture the project's spine side file holds: the bands' picture while it is
     // shown, otherwise the remembered one. Nothing when the remembered name has not

@@ -22,6 +22,7 @@
 #include "settings/FileReplacement.h"
 #include "settings/CommandError.h"
 #include "project/SpinePictureState.h"
+#include "project/DiscChoices.h"
 
 namespace korvel {
 
@@ -74,9 +75,19 @@ QString alignmentWord(Alignment a)
 // non-zero number.
 class ProjectKeys {
 public:
-    explicit ProjectKeys(const QByteArray &content)
-        : m_index(content, kProjectSection)
+    explicit ProjectKeys(const QByteArray &content, const char *section = kProjectSection)
+        : m_index(content, section)
     {
+    }
+
+    bool sectionFound() const { return m_index.sectionFound(); }
+    // The value as the file has it (cut as above), or nothing when it has none.
+    std::optional<QString> find(const QString &name) const { return text(name); }
+    // A whole number the file has, or nothing when it has none or something else.
+    std::optional<int> number(const QString &name) const
+    {
+        const int v = strToIntDef(text(name).value_or(QString()), TKivINIEntry::MissingInteger);
+        return v == TKivINIEntry::MissingInteger ? std::nullopt : std::optional<int>(v);
     }
 
     QString ReadString(const QString &name) const
@@ -234,6 +245,118 @@ void loadSpine(const ProjectKeys &ini, CoverPage &page, SpinePictureState &spine
     }
 }
 
+// The words the label's section names its choices with, in the order of the enums.
+constexpr const char *kLabelWords[] = {"Sticker", "FullFace", "Own"};
+constexpr const char *kSheetWords[] = {"A4", "A4Two", "Disc"};
+
+template <std::size_t N>
+std::optional<int> wordIndex(const std::optional<QString> &value, const char *const (&words)[N])
+{
+    if (value)
+        for (std::size_t i = 0; i < N; ++i)
+            if (*value == QLatin1String(words[i]))
+                return int(i);
+    return std::nullopt;
+}
+
+// The largest font a label text takes from a file: larger ones (a damaged file) would
+// only make a label of one huge letter, drawn slowly along the rim.
+constexpr int kMaxLabelFontHeight = 1000;
+
+// A label text's keys, each applied only where the file has a sensible value: the
+// untouched label's value stays otherwise.
+void loadLabelItem(const ProjectKeys &ini, const TextSpec &spec, TextItem &item, int capacity)
+{
+    const QString prefix = fromView(spec.code);
+    if (item.isMultiLine()) {
+        if (const std::optional<int> n = ini.number(key(prefix, "Tx-L"))) {
+            QStringList lines;
+            for (int i = 1; i <= std::min(*n, capacity); ++i)
+                lines << ini.find(prefix + QStringLiteral("-Tx%1").arg(i)).value_or(QString());
+            item.setLines(lines);
+        }
+    } else if (const std::optional<QString> text = ini.find(key(prefix, "Tx"))) {
+        item.setText(*text);
+    }
+    if (const std::optional<QString> al = ini.find(key(prefix, "Al"))) {
+        if (*al == QLatin1String("Left"))
+            item.setAlignment(Alignment::Left);
+        else if (*al == QLatin1String("Center"))
+            item.setAlignment(Alignment::Center);
+        else if (*al == QLatin1String("Right"))
+            item.setAlignment(Alignment::Right);
+    }
+    ItemFont font = item.font();
+    if (const std::optional<QString> name = ini.find(key(prefix, "Ft")); name && !name->trimmed().isEmpty())
+        font.name = *name;
+    if (const std::optional<int> color = ini.number(key(prefix, "Cl")))
+        font.color = ColorRef(quint32(*color));
+    if (const std::optional<int> size = ini.number(key(prefix, "Sz")))
+        font.setSize(*size);
+    if (const std::optional<int> height = ini.number(key(prefix, "Ht")))
+        font.height = *height;
+    font.height = std::clamp(font.height, -kMaxLabelFontHeight, kMaxLabelFontHeight);
+    font.style = readStyle(ini, prefix, font.style);
+    item.setFont(font);
+}
+
+// The label's section, read over the untouched label of the cover just read.
+void readLabel(const QByteArray &content, const SideFile &side, DocumentSnapshot &read)
+{
+    const ProjectKeys ini(content, kDiscSection);
+    read.disc = DiscChoices();
+    if (!ini.sectionFound()) {
+        read.label() = untouchedLabel(read.cover());
+        return;
+    }
+    DiscGeometry g;
+    if (const std::optional<int> label = wordIndex(ini.find(QStringLiteral("Label")), kLabelWords))
+        g.label = DiscGeometry::Label(*label);
+    if (g.label == DiscGeometry::Label::Own) {
+        g.ownOuter = ini.number(QStringLiteral("Outer")).value_or(g.ownOuter);
+        g.ownHole = ini.number(QStringLiteral("Hole")).value_or(g.ownHole);
+    }
+    if (const std::optional<int> sheet = wordIndex(ini.find(QStringLiteral("Sheet")), kSheetWords))
+        g.sheet = DiscGeometry::Sheet(*sheet);
+    g.twoX = ini.number(QStringLiteral("CentreX")).value_or(g.twoX);
+    g.twoFirstY = ini.number(QStringLiteral("CentreY1")).value_or(g.twoFirstY);
+    g.twoSecondY = ini.number(QStringLiteral("CentreY2")).value_or(g.twoSecondY);
+    const auto &texts = DiscLayout::texts();
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        const QString prefix = fromView(texts[i].code);
+        g.texts[i].arc = ini.ReadBool(key(prefix, "Arc"));
+        g.texts[i].radius = std::max(0, ini.number(key(prefix, "Rad")).value_or(0));
+    }
+    read.disc.geometry = g.bounded();
+
+    DiscLayout layout(read.disc.geometry);
+    CoverPage page(layout.layout());
+    page.setState(untouchedLabel(read.cover()));
+    page.resetHeights(); // for this label's size
+    const int capacity = lineCapacity(content);
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        const QString prefix = fromView(texts[i].code);
+        loadLabelItem(ini, texts[i], page.items()[i], capacity);
+        // A text follows the cover unless the file says otherwise, or, written by hand,
+        // gives a text of its own without saying.
+        const int followed = followedText(int(i));
+        const std::optional<QString> follow = ini.find(key(prefix, "Follow"));
+        read.disc.follows[i] = followed >= 0 && (follow ? ini.ReadBool(key(prefix, "Follow"))
+                                                        : !ini.find(key(prefix, texts[i].multiLine ? "Tx-L" : "Tx")));
+        if (read.disc.follows[i])
+            page.items()[i].setLines(read.cover().items[followed].lines);
+    }
+    const ElementId pictureId = layout.layout().withRole(Role::LabelPicture);
+    PictureElement &picture = page.picture(pictureId);
+    const QString pictureKey = fromView(layout.layout().element(pictureId).fileKey);
+    if (ini.find(key(pictureKey, "Fit")))
+        picture.setPlacement(readPlacement(ini, pictureKey));
+    read.disc.ownPicture = ini.find(QStringLiteral("Picture")) == QStringLiteral("Own");
+    if (read.disc.ownPicture)
+        picture.setPicture(side.status == SideFile::Status::Loaded ? side.picture : Picture());
+    read.label() = page.state();
+}
+
 } // namespace
 
 QString projectCaption(const QString &path)
@@ -252,6 +375,7 @@ QString sideFileProblem(const QString &base, const char *extension, const QStrin
     const QLatin1String ext(extension);
     const char *what = ext == QLatin1String(".im1")   ? "Obrázek zadní strany"
                        : ext == QLatin1String(".im2") ? "Obrázek přední strany"
+                       : ext == QLatin1String(".im4") ? "Obrázek disku"
                                                       : "Obrázek hřbetu";
     return QStringLiteral("%1 (%2) nelze načíst: %3").arg(QString::fromUtf8(what), base + ext, why);
 }
@@ -328,6 +452,7 @@ DocumentSnapshot readProject(const QByteArray &content, const QString &base, con
     read.pictureSwitch = spine.pictureSwitch();
     read.stretch = spine.stretchChoice();
     read.remembered = spine.remembered();
+    readLabel(content, sides.label, read);
     return read;
 }
 
@@ -360,6 +485,13 @@ ProjectReading readProjectFile(const QString &path, const DocumentSnapshot &from
     auto backRead = start(".im1", shownAt("BckImg", "BImg"));
     auto frontRead = start(".im2", shownAt("MainImg", "MImg"));
     auto spineRead = start(".im3", std::nullopt);
+    // The label's own picture only where the label has one: a side file the project
+    // does not use is neither decoded nor complained of.
+    const ProjectKeys discKeys(content, kDiscSection);
+    const bool ownLabel = discKeys.find(QStringLiteral("Picture")) == QStringLiteral("Own");
+    std::optional<decltype(start(".im4", std::nullopt))> labelRead;
+    if (ownLabel)
+        labelRead.emplace(start(".im4", std::nullopt));
     ProjectReading reading;
     // A side file that loads under no candidate is reported, and kept on disk.
     const auto take = [&](auto &future, const char *extension) {
@@ -374,6 +506,8 @@ ProjectReading readProjectFile(const QString &path, const DocumentSnapshot &from
     sides.back = take(backRead, ".im1");
     sides.front = take(frontRead, ".im2");
     sides.spine = take(spineRead, ".im3");
+    if (labelRead)
+        sides.label = take(*labelRead, ".im4");
     reading.snapshot = readProject(content, base, sides, from);
     return reading;
 }
@@ -508,17 +642,89 @@ QList<std::pair<QString, QString>> placementKeys(const DocumentSnapshot &snapsho
     return keys;
 }
 
-QByteArray projectFileText(const QByteArray &existing, const QList<std::pair<QString, QString>> &keys)
+QList<std::pair<QString, QString>> labelKeys(const DocumentSnapshot &s, const QByteArray &existing)
+{
+    QList<std::pair<QString, QString>> keys;
+    // A snapshot of a cover alone says nothing of the label.
+    if (s.sheets.size() < 2 || s.label().items.isEmpty()
+        || (!isLabelTouched(s.cover(), s.label(), s.disc) && !ini::hasSection(existing, kDiscSection)))
+        return keys;
+    const auto number = [](qint64 v) { return QString::number(v); };
+    const auto flag = [](bool v) { return v ? QStringLiteral("1") : QStringLiteral("0"); };
+    const auto put = [&keys](const QString &name, const QString &value) { keys.append({name, value}); };
+    const DiscGeometry &g = s.disc.geometry;
+    put(QStringLiteral("Label"), QString::fromLatin1(kLabelWords[int(g.label)]));
+    put(QStringLiteral("Outer"), number(g.outer()));
+    put(QStringLiteral("Hole"), number(g.hole()));
+    put(QStringLiteral("Sheet"), QString::fromLatin1(kSheetWords[int(g.sheet)]));
+    put(QStringLiteral("CentreX"), number(g.twoX));
+    put(QStringLiteral("CentreY1"), number(g.twoFirstY));
+    put(QStringLiteral("CentreY2"), number(g.twoSecondY));
+    put(QStringLiteral("Picture"), s.disc.ownPicture ? QStringLiteral("Own") : QStringLiteral("Front"));
+    const DiscLayout layout(g);
+    const ElementSpec &picture = layout.layout().element(layout.layout().withRole(Role::LabelPicture));
+    const PicturePlacement placement = s.label().placements.value(0, disc::kPlacement);
+    const QString pictureKey = fromView(picture.fileKey);
+    put(key(pictureKey, "Fit"), QString::fromLatin1(placementWord(placement.fit)));
+    put(key(pictureKey, "X"), number(placement.x));
+    put(key(pictureKey, "Y"), number(placement.y));
+    put(key(pictureKey, "Zoom"), number(placement.zoom));
+    const auto &texts = DiscLayout::texts();
+    for (std::size_t i = 0; i < texts.size() && qsizetype(i) < s.label().items.size(); ++i) {
+        const PageState::Item &item = s.label().items[qsizetype(i)];
+        const QString prefix = fromView(texts[i].code);
+        if (followedText(int(i)) >= 0)
+            put(key(prefix, "Follow"), flag(s.disc.follows[i]));
+        if (texts[i].multiLine) {
+            put(key(prefix, "Tx-L"), number(item.lines.size()));
+            for (qsizetype l = 0; l < item.lines.size(); ++l)
+                put(prefix + QStringLiteral("-Tx%1").arg(l + 1), item.lines[l]);
+        } else {
+            put(key(prefix, "Tx"), item.lines.value(0));
+        }
+        put(key(prefix, "Al"), alignmentWord(item.alignment));
+        put(key(prefix, "Ft"), item.font.name);
+        put(key(prefix, "Cl"), number(qint32(item.font.color)));
+        put(key(prefix, "Sz"), number(item.font.size()));
+        put(key(prefix, "Ht"), number(item.font.height));
+        for (const StyleKey &k : kStyleKeys)
+            put(key(prefix, k.suffix), flag(item.font.style == k.style));
+        put(key(prefix, "Arc"), flag(g.texts[i].arc));
+        put(key(prefix, "Rad"), number(g.texts[i].radius));
+    }
+    return keys;
+}
+
+QByteArray projectFileText(const QByteArray &existing, const QList<std::pair<QString, QString>> &keys,
+                           const QList<std::pair<QString, QString>> &discKeys)
 {
     // Every text the file could refuse (a line break, a character code page
     // Windows-1250 cannot hold) is checked before anything is written.
-    for (const auto &[name, value] : keys)
+    for (const auto &[name, value] : keys + discKeys)
         checkSavedValue(name, value);
-    const QByteArray section(kProjectSection);
     QByteArray content = existing;
     for (const auto &[name, value] : keys)
-        content = ini::withValue(content, section, cp1250(name), cp1250(value));
+        content = ini::withValue(content, QByteArray(kProjectSection), cp1250(name), cp1250(value));
+    // The label's section after the cover's, as a section of its own.
+    for (const auto &[name, value] : discKeys)
+        content = ini::withValue(content, QByteArray(kDiscSection), cp1250(name), cp1250(value));
     return content;
+}
+
+QByteArray projectText(const DocumentSnapshot &snapshot, const QByteArray &existing)
+{
+    return projectFileText(existing, projectKeys(snapshot) + placementKeys(snapshot, existing),
+                           labelKeys(snapshot, existing));
+}
+
+QList<std::pair<const char *, std::optional<Picture>>> sidePictures(const DocumentSnapshot &snapshot)
+{
+    return {
+        {".im1", snapshot.cover().bckImg()},
+        {".im2", snapshot.cover().mainImg()},
+        {".im3", snapshot.spinePicture()},
+        {".im4", snapshot.labelPicture()},
+    };
 }
 
 namespace {
@@ -541,7 +747,7 @@ void removeSaveLeftovers(const QString &path)
     const QFileInfo info(path);
     const QString base = info.absoluteDir().filePath(projectSideFileBase(info.absoluteFilePath()));
     removeAbandonedHiddenFiles(info.absoluteFilePath());
-    for (const char *extension : {".im1", ".im2", ".im3"}) {
+    for (const char *extension : {".im1", ".im2", ".im3", ".im4"}) {
         const QString exact = base + QLatin1String(extension);
         removeAbandonedHiddenFiles(exact);
         if (const QString found = findSideFile(exact); found != exact)
@@ -573,19 +779,14 @@ void saveProjectFiles(const DocumentSnapshot &snapshot, const QString &path)
             existing.clear();
         break;
     }
-    const QByteArray text = projectFileText(existing, projectKeys(snapshot) + placementKeys(snapshot, existing));
+    const QByteArray text = projectText(snapshot, existing);
 
     // What the cover holds goes to disk, and nothing else: a side file of this name
     // whose picture the cover does not have is removed, or the next Open would show
     // a picture the cover never had.
-    const std::pair<const char *, std::optional<Picture>> pictures[] = {
-        {".im1", snapshot.cover().bckImg()},
-        {".im2", snapshot.cover().mainImg()},
-        {".im3", snapshot.spinePicture()},
-    };
     std::vector<SaveStep> steps;
     QString error;
-    for (const auto &[extension, picture] : pictures) {
+    for (const auto &[extension, picture] : sidePictures(snapshot)) {
         if (!picture)
             continue; // not known: left as it is
         const QString sideFile = findSideFile(base + QLatin1String(extension));

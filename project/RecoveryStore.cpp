@@ -26,7 +26,7 @@ namespace {
 const QString kInfoName = QStringLiteral("recovery.ini");
 const QString kRunPrefix = QStringLiteral("run-");
 const QString kCopyPrefix = QStringLiteral("copy-");
-constexpr const char *kSideFiles[] = {"recovery.im1", "recovery.im2", "recovery.im3"};
+constexpr const char *kSideBase = "recovery";
 
 void syncDirectory(const QString &path)
 {
@@ -180,7 +180,7 @@ bool RecoveryStore::write(const DocumentSnapshot &snapshot, const QString &proje
 
     QByteArray text;
     try {
-        text = projectFileText(QByteArray(), projectKeys(snapshot) + placementKeys(snapshot, QByteArray()));
+        text = projectText(snapshot, QByteArray());
     } catch (const SettingsError &e) {
         *error = e.message();
         return false;
@@ -188,13 +188,15 @@ bool RecoveryStore::write(const DocumentSnapshot &snapshot, const QString &proje
     if (!writePrivateFile(fresh + QLatin1Char('/') + QLatin1String(kProjectName), text, error))
         return false;
 
-    const std::optional<Picture> pictures[] = {snapshot.cover().bckImg(), snapshot.cover().mainImg(), snapshot.spinePicture()};
-    std::array<QByteArray, 3> written;
-    for (std::size_t i = 0; i < 3; ++i) {
-        if (!pictures[i] || pictures[i]->isEmpty())
+    const auto pictures = sidePictures(snapshot);
+    Q_ASSERT(std::size_t(pictures.size()) == m_written.size());
+    decltype(m_written) written;
+    for (std::size_t i = 0; i < written.size(); ++i) {
+        const auto &[extension, picture] = pictures[qsizetype(i)];
+        if (!picture || picture->isEmpty())
             continue;
-        const QByteArray &bytes = pictures[i]->bytes();
-        const QString name = QLatin1Char('/') + QLatin1String(kSideFiles[i]);
+        const QByteArray &bytes = picture->bytes();
+        const QString name = QLatin1Char('/') + QLatin1String(kSideBase) + QLatin1String(extension);
         const QString previous = copyFolder(m_copies) + name;
         // An unchanged picture is the previous copy's file under a second name: no
         // megabytes written and synced again every minute.

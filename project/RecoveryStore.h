@@ -77,7 +77,7 @@ private:
     std::unique_ptr<QLockFile> m_lock;
     quint64 m_copies = 0;
     // The pictures of the last copy, to link rather than rewrite unchanged ones.
-    std::array<QByteArray, 3> m_written;
+    std::array<QByteArray, 4> m_written; // by side file: .im1 ... .im4
 };
 
 } // namespace korvel

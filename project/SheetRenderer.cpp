@@ -3,8 +3,11 @@
 #include <QFontMetricsF>
 #include <QPagedPaintDevice>
 #include <QPainter>
+#include <QTextBoundaryFinder>
+#include <QTextLayout>
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 #include "project/CoverPage.h"
 #include "project/PrintFinish.h"
@@ -81,6 +84,190 @@ void paintText(const CoverPage &sheet, QPainter &painter, int text, const PageRe
         }
     }
     painter.restore();
+}
+
+// A text along the rim: each line on the circle of its baseline, each glyph (a
+// grapheme, so an accent stays on its letter) turned to stand on the circle where
+// its middle falls. Over the upper half the lines read clockwise with the glyphs'
+// tops toward the rim, over the lower half counter-clockwise with their tops toward
+// the centre, so both read upright. Aligned within the half circle: from its left
+// end, about its middle, or to its right end.
+void paintArcText(const CoverPage &sheet, QPainter &painter, int text, const PageRenderOptions &o)
+{
+    const TextItem &item = sheet.items()[std::size_t(text)];
+    const TextLayout &layout = sheet.layout(text);
+    const qsizetype shown = layout.lines.size() - sheet.hiddenLines(text);
+    if (shown <= 0)
+        return;
+    const SheetLayout &sheetLayout = sheet.layout();
+    const Shape &path = sheetLayout.element(sheetLayout.elementOfText(text)).path;
+    const bool lower = path.kind == Shape::Kind::LowerArc;
+
+    painter.save();
+    // In the layout's own pixels, as straight text is drawn.
+    const double s = o.scale / kPixelsPerTenthMm;
+    if (s != 1.0)
+        painter.scale(s, s);
+    painter.setFont(layout.font);
+    painter.setPen(resolveColor(item.font().color));
+    painter.setRenderHint(QPainter::TextAntialiasing, true);
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    const QPointF centre = path.centre() * kPixelsPerTenthMm;
+    for (qsizetype i = 0; i < shown; ++i) {
+        QString line = layout.lines[i];
+        line.replace(QLatin1Char('\t'), QLatin1Char(' '));
+        if (line.trimmed().isEmpty())
+            continue;
+        const double radius = sheet.arcLineRadius(text, int(i)) * kPixelsPerTenthMm;
+        if (radius <= 0)
+            continue;
+        // Where each grapheme starts on the line, kerning and all, from one layout
+        // measured as the straight lines are (the screen's metrics, without hinting).
+        QTextLayout shaped(line, layout.font);
+        shaped.beginLayout();
+        QTextLine laid = shaped.createLine();
+        laid.setLineWidth(1e6);
+        shaped.endLayout();
+        const double width = laid.cursorToX(int(line.size()));
+        const double quarter = std::numbers::pi * radius / 2;
+        const double start = item.alignment() == Alignment::Left    ? -quarter
+                             : item.alignment() == Alignment::Right ? quarter - width
+                                                                    : -width / 2;
+        QTextBoundaryFinder graphemes(QTextBoundaryFinder::Grapheme, line);
+        qsizetype from = 0;
+        double x = 0;
+        for (qsizetype to = graphemes.toNextBoundary(); to > 0; from = to, to = graphemes.toNextBoundary()) {
+            const double next = laid.cursorToX(int(to));
+            const double advance = next - x;
+            const double middle = start + x + advance / 2;
+            const double angle = middle / radius;
+            const QPointF at = centre + radius * QPointF(std::sin(angle), lower ? std::cos(angle) : -std::cos(angle));
+            painter.save();
+            painter.translate(at);
+            painter.rotate((lower ? -angle : angle) * 180 / std::numbers::pi);
+            painter.drawText(QPointF(-advance / 2, 0), line.mid(from, to - from));
+            painter.restore();
+            x = next;
+        }
+    }
+    painter.restore();
+}
+
+// A disc's cut circles: grey, one outline wide, just inside the rim and around the hole.
+void paintCutCircles(QPainter &painter, const Shape &disc, const PageRenderOptions &o, double width)
+{
+    const QRectF outer = SheetRenderer::deviceRect(disc.rect(), o);
+    const double hole = disc.hole * o.scale;
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.setPen(QPen(QColor(160, 160, 160), width));
+    painter.setBrush(Qt::NoBrush);
+    const double half = width / 2;
+    painter.drawEllipse(outer.adjusted(half, half, -half, -half));
+    if (hole > 0) {
+        const QPointF c = outer.center();
+        const double r = hole / 2 + half;
+        painter.drawEllipse(QRectF(c.x() - r, c.y() - r, 2 * r, 2 * r));
+    }
+    painter.restore();
+}
+
+// One copy of the sheet's elements (a sheet of two labels has two), those of o.piece
+// only when it is given, finished as o.trim says.
+void paintElements(const CoverPage &sheet, QPainter &painter, const PageRenderOptions &o, double outline)
+{
+    const SheetLayout &layout = sheet.layout();
+    const bool outlines = o.trim.outlines;
+    auto drawn = [&](std::size_t e) {
+        if (layout.elements[e].kind == ElementKind::Rectangle && !outlines && layout.elements[e].shape.kind != Shape::Kind::Disc)
+            return false;
+        return o.piece < 0 || layout.pieceOf(ElementId{int(e)}) == o.piece;
+    };
+    for (std::size_t e = 0; e < layout.elements.size(); ++e) {
+        if (!drawn(e))
+            continue;
+        const ElementId id{int(e)};
+        const ElementSpec &spec = layout.elements[e];
+        const QRectF area = sheet.elementRect(id);
+        const QRectF rect = SheetRenderer::deviceRect(area, o);
+        // Where a picture or band reaches: its area, or past the cut into the bleed.
+        const QRectF bled = PrintFinish::bledRect(layout, id, area, o.trim);
+        // Whatever stands within a disc is drawn within its ring only; what bleeds
+        // runs past the rim and into the hole by the bleed.
+        const ElementId ring = layout.ringOf(id);
+        if (ring.valid()) {
+            const Shape &disc = layout.element(ring).shape;
+            painter.save();
+            painter.setClipPath(SheetRenderer::ringPath(spec.bleeds ? PrintFinish::grown(disc, o.trim.bleed) : disc, o),
+                                Qt::IntersectClip);
+        }
+        switch (spec.kind) {
+        case ElementKind::Rectangle:
+            if (spec.shape.kind == Shape::Kind::Disc)
+                painter.fillRect(rect, Qt::white);
+            else
+                paintOutline(painter, rect, outline);
+            break;
+        case ElementKind::Picture: {
+            const PictureElement &element = sheet.picture(id);
+            if (element.placement().isStretch()) {
+                element.picture().draw(painter, SheetRenderer::deviceRect(bled, o), o.target, o.photos);
+                break;
+            }
+            // Fill and fit: the whole picture drawn in its own rectangle, clipped to the
+            // area, so a crop is a clip, never new pixels. Fill is placed in the area
+            // with its bleed, so the chosen part stays in the middle of the cut; fit
+            // keeps its margins on the area and has no bleed.
+            const PicturePlacement &placement = element.placement();
+            const QRectF placedIn = placement.fit == PicturePlacement::Fit::Fit ? area : bled;
+            painter.save();
+            if (placement.clips())
+                painter.setClipRect(SheetRenderer::deviceRect(placedIn, o), Qt::IntersectClip);
+            element.picture().draw(painter,
+                                   SheetRenderer::deviceRect(placement.pictureRect(placedIn, QSizeF(element.picture().size())), o),
+                                   o.target, o.photos);
+            painter.restore();
+            break;
+        }
+        case ElementKind::SpineBand:
+            sheet.band(id).paint(painter, rect, o.target, o.photos, SheetRenderer::deviceRect(bled, o));
+            break;
+        case ElementKind::TextLine:
+        case ElementKind::TextList:
+            if (spec.path.isArc())
+                paintArcText(sheet, painter, layout.textIndex(spec.name), o);
+            else
+                paintText(sheet, painter, layout.textIndex(spec.name), o);
+            break;
+        }
+        if (ring.valid())
+            painter.restore();
+    }
+    // The frames once more, over the pictures and bands: a device or a PDF reader
+    // that fills a picture's edge pixel generously must not cover the outline there.
+    for (std::size_t e = 0; e < layout.elements.size(); ++e) {
+        const ElementSpec &spec = layout.elements[e];
+        if (spec.kind != ElementKind::Rectangle || !drawn(e))
+            continue;
+        if (spec.shape.kind != Shape::Kind::Disc)
+            paintFrame(painter, SheetRenderer::deviceRect(sheet.elementRect(ElementId{int(e)}), o), outline);
+        else if (o.cutCircles)
+            paintCutCircles(painter, spec.shape, o, outline);
+    }
+    if (o.visibleHairlines && outlines) {
+        // A cosmetic pen along the middle of each outline: one pixel wherever the
+        // drawing is shown, hidden within the outline where that is wider.
+        painter.setPen(QPen(Qt::black, 0));
+        painter.setBrush(Qt::NoBrush);
+        for (std::size_t e = 0; e < layout.elements.size(); ++e)
+            if (layout.elements[e].kind == ElementKind::Rectangle && layout.elements[e].shape.kind != Shape::Kind::Disc
+                && drawn(e)) {
+                const QRectF r = SheetRenderer::deviceRect(sheet.elementRect(ElementId{int(e)}), o);
+                const double half = std::min(outline, std::min(r.width(), r.height()) / 2) / 2;
+                painter.drawRect(r.adjusted(half, half, -half, -half));
+            }
+        painter.setPen(Qt::NoPen);
+    }
 }
 
 // The marks outside the pieces: 0.1 mm wide, never thinner than a device pixel,
@@ -166,84 +353,43 @@ double SheetRenderer::outlineWidth(const PageRenderOptions &o)
     return o.target == DrawTarget::Screen ? std::max(1.0, std::round(onePixel)) : std::max(1.0, onePixel);
 }
 
+QPointF SheetRenderer::deviceOffset(const QPointF &offset, const PageRenderOptions &o)
+{
+    if (o.target == DrawTarget::Screen)
+        return QPointF(std::lround(offset.x() * o.scale), std::lround(offset.y() * o.scale));
+    return offset * o.scale;
+}
+
+QPainterPath SheetRenderer::ringPath(const Shape &disc, const PageRenderOptions &o)
+{
+    const QRectF outer = deviceRect(disc.rect(), o);
+    QPainterPath ring;
+    ring.setFillRule(Qt::OddEvenFill);
+    ring.addEllipse(outer);
+    if (disc.hole > 0) {
+        const double r = disc.hole * o.scale / 2;
+        ring.addEllipse(QRectF(outer.center().x() - r, outer.center().y() - r, 2 * r, 2 * r));
+    }
+    return ring;
+}
+
 void SheetRenderer::paint(const CoverPage &sheet, QPainter &painter, const PageRenderOptions &o)
 {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
-    const SheetLayout &layout = sheet.layout();
     const double outline = outlineWidth(o);
-
-    const bool outlines = o.trim.outlines;
+    const SheetLayout &layout = sheet.layout();
     if (o.piece >= 0)
         painter.setClipRect(
             deviceRect(PrintFinish::bleedShape(layout.pieces[std::size_t(o.piece)], o.trim.bleed).rect(), o),
             Qt::IntersectClip);
-    auto drawn = [&](std::size_t e) {
-        if (layout.elements[e].kind == ElementKind::Rectangle && !outlines)
-            return false;
-        return o.piece < 0 || layout.pieceOf(ElementId{int(e)}) == o.piece;
-    };
-
-    for (std::size_t e = 0; e < layout.elements.size(); ++e) {
-        if (!drawn(e))
-            continue;
-        const ElementId id{int(e)};
-        const ElementSpec &spec = layout.elements[e];
-        const QRectF area = sheet.elementRect(id);
-        const QRectF rect = deviceRect(area, o);
-        // Where a picture or band reaches: its area, or past the cut into the bleed.
-        const QRectF bled = PrintFinish::bledRect(layout, id, area, o.trim);
-        switch (spec.kind) {
-        case ElementKind::Rectangle:
-            paintOutline(painter, rect, outline);
-            break;
-        case ElementKind::Picture: {
-            const PictureElement &element = sheet.picture(id);
-            if (element.placement().isStretch()) {
-                element.picture().draw(painter, deviceRect(bled, o), o.target, o.photos);
-                break;
-            }
-            // Fill and fit: the whole picture drawn in its own rectangle, clipped to the
-            // area, so a crop is a clip, never new pixels. Fill is placed in the area
-            // with its bleed, so the chosen part stays in the middle of the cut; fit
-            // keeps its margins on the area and has no bleed.
-            const PicturePlacement &placement = element.placement();
-            const QRectF placedIn = placement.fit == PicturePlacement::Fit::Fit ? area : bled;
-            painter.save();
-            if (placement.clips())
-                painter.setClipRect(deviceRect(placedIn, o), Qt::IntersectClip);
-            element.picture().draw(painter, deviceRect(placement.pictureRect(placedIn, QSizeF(element.picture().size())), o),
-                                   o.target, o.photos);
-            painter.restore();
-            break;
-        }
-        case ElementKind::SpineBand:
-            sheet.band(id).paint(painter, rect, o.target, o.photos, deviceRect(bled, o));
-            break;
-        case ElementKind::TextLine:
-        case ElementKind::TextList:
-            paintText(sheet, painter, layout.textIndex(spec.name), o);
-            break;
-        }
-    }
-    // The frames once more, over the pictures and bands: a device or a PDF reader
-    // that fills a picture's edge pixel generously must not cover the outline there.
-    for (std::size_t e = 0; e < layout.elements.size(); ++e)
-        if (layout.elements[e].kind == ElementKind::Rectangle && drawn(e))
-            paintFrame(painter, deviceRect(sheet.elementRect(ElementId{int(e)}), o), outline);
-    if (o.visibleHairlines && outlines) {
-        // A cosmetic pen along the middle of each outline: one pixel wherever the
-        // drawing is shown, hidden within the outline where that is wider.
-        painter.setPen(QPen(Qt::black, 0));
-        painter.setBrush(Qt::NoBrush);
-        for (std::size_t e = 0; e < layout.elements.size(); ++e)
-            if (layout.elements[e].kind == ElementKind::Rectangle && drawn(e)) {
-                const QRectF r = deviceRect(sheet.elementRect(ElementId{int(e)}), o);
-                const double half = std::min(outline, std::min(r.width(), r.height()) / 2) / 2;
-                painter.drawRect(r.adjusted(half, half, -half, -half));
-            }
-        painter.setPen(Qt::NoPen);
+    paintElements(sheet, painter, o, outline);
+    for (const QPointF &offset : layout.repeats) {
+        painter.save();
+        painter.translate(deviceOffset(offset, o));
+        paintElements(sheet, painter, o, outline);
+        painter.restore();
     }
     if (o.piece < 0 && o.trim.hasMarks())
         paintMarks(painter, PrintFinish::marks(layout, o.trim), o);
@@ -252,7 +398,7 @@ void SheetRenderer::paint(const CoverPage &sheet, QPainter &painter, const PageR
 
 void SheetRenderer::paintOnPaper(const CoverPage &sheet, QPainter &painter, double dpiX, double dpiY,
                                  const PrinterCalibration &calibration, bool visibleHairlines, PhotoPassThrough *photos,
-                                 const TrimSettings &trim)
+                                 const TrimSettings &trim, bool cutCircles)
 {
     painter.save();
     painter.setWorldTransform(calibration.forDevice(dpiX, dpiY), true);
@@ -260,26 +406,29 @@ void SheetRenderer::paintOnPaper(const CoverPage &sheet, QPainter &painter, doub
     options.visibleHairlines = visibleHairlines;
     options.photos = photos;
     options.trim = trim;
+    options.cutCircles = cutCircles;
     paint(sheet, painter, options);
     painter.restore();
 }
 
 bool SheetRenderer::printTo(const CoverPage &sheet, QPagedPaintDevice &device, const PrinterCalibration &calibration,
-                            PhotoPassThrough *photos, const TrimSettings &trim)
+                            PhotoPassThrough *photos, const TrimSettings &trim, bool cutCircles)
 {
     QPainter painter;
     if (!painter.begin(&device))
         return false;
-    paintOnPaper(sheet, painter, device.logicalDpiX(), device.logicalDpiY(), calibration, false, photos, trim);
+    paintOnPaper(sheet, painter, device.logicalDpiX(), device.logicalDpiY(), calibration, false, photos, trim, cutCircles);
     return painter.end();
 }
 
-bool SheetRenderer::previewTo(const CoverPage &sheet, QPagedPaintDevice &device, const TrimSettings &trim)
+bool SheetRenderer::previewTo(const CoverPage &sheet, QPagedPaintDevice &device, const TrimSettings &trim,
+                              bool cutCircles)
 {
     QPainter painter;
     if (!painter.begin(&device))
         return false;
-    paintOnPaper(sheet, painter, device.logicalDpiX(), device.logicalDpiY(), PrinterCalibration{}, true, nullptr, trim);
+    paintOnPaper(sheet, painter, device.logicalDpiX(), device.logicalDpiY(), PrinterCalibration{}, true, nullptr, trim,
+                 cutCircles);
     return painter.end();
 }
 

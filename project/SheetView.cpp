@@ -15,6 +15,10 @@ SheetView::SheetView(const CoverPage &sheet, QObject *parent)
     , m_sheet(sheet)
 {
     connect(&m_sheet, &CoverPage::changed, this, &SheetView::sheetChanged);
+    connect(&m_sheet, &CoverPage::layoutChanged, this, [this] {
+        emit resized();
+        wholeChanged();
+    });
     // A photo shown from a quick scaling gets its smooth copy a moment later.
     connect(&ScreenScaling::instance(), &ScreenScaling::smoothCopiesArrived, this, &SheetView::wholeChanged);
 }
@@ -65,12 +69,30 @@ void SheetView::setCaptionsVisible(bool visible)
         emit changed(QRect(c.left - 1, c.top - 1, c.width + 3, c.height + 3));
 }
 
+void SheetView::setCutCircles(bool shown)
+{
+    if (m_cutCircles == shown)
+        return;
+    m_cutCircles = shown;
+    wholeChanged();
+}
+
+PageRenderOptions SheetView::renderOptions() const
+{
+    PageRenderOptions o = PageRenderOptions::forScreen(m_zoom);
+    o.cutCircles = m_cutCircles;
+    return o;
+}
+
 void SheetView::sheetChanged(const QRectF &tenthMm)
 {
     // With the pixel around it that rounding may touch, and the marks beside it: a
     // text's mark of lines that will not print stands right of its box and comes and
     // goes with the text.
     emit changed(pixelRect(tenthMm, m_zoom).adjusted(-1, -1, 1 + kMarkReach, 1));
+    // The same place on every further label of the sheet.
+    for (const QPointF &offset : m_sheet.layout().repeats)
+        emit changed(pixelRect(tenthMm.translated(offset), m_zoom).adjusted(-1, -1, 1 + kMarkReach, 1));
 }
 
 void SheetView::wholeChanged()
@@ -78,9 +100,38 @@ void SheetView::wholeChanged()
     emit changed(QRect(QPoint(0, 0), pixelSize()));
 }
 
+void SheetView::paintGuides(QPainter &painter, const PageRenderOptions &o) const
+{
+    const SheetLayout &layout = m_sheet.layout();
+    QPen dotted(QColor(150, 150, 150), 1, Qt::DotLine);
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(dotted);
+    QList<QPointF> copies{QPointF()};
+    for (const QPointF &offset : layout.repeats)
+        copies << SheetRenderer::deviceOffset(offset, o);
+    for (const ElementSpec &e : layout.elements) {
+        if (e.path.isArc()) {
+            // The half circle a text along the rim runs on, on the first label.
+            const QRectF r = SheetRenderer::deviceRect(e.path.rect(), o);
+            painter.drawArc(r, e.path.kind == Shape::Kind::UpperArc ? 0 : 180 * 16, 180 * 16);
+        } else if (e.kind == ElementKind::Rectangle && e.shape.kind == Shape::Kind::Disc && !m_cutCircles) {
+            // Where the label ends, on every label of the sheet.
+            for (const QPointF &at : copies) {
+                const QRectF outer = SheetRenderer::deviceRect(e.shape.rect(), o).translated(at);
+                painter.drawEllipse(outer);
+                const double r = e.shape.hole * o.scale / 2;
+                painter.drawEllipse(QRectF(outer.center().x() - r, outer.center().y() - r, 2 * r, 2 * r));
+            }
+        }
+    }
+    painter.restore();
+}
+
 void SheetView::paint(QPainter &painter) const
 {
-    const PageRenderOptions o = PageRenderOptions::forScreen(m_zoom);
+    const PageRenderOptions o = renderOptions();
     SheetRenderer::paint(m_sheet, painter, o);
 
     painter.save();
@@ -93,6 +144,8 @@ void SheetView::paint(QPainter &painter) const
         const ElementKind kind = layout.elements[e].kind;
         if (kind != ElementKind::TextLine && kind != ElementKind::TextList && kind != ElementKind::SpineBand)
             continue;
+        if (layout.elements[e].path.isArc())
+            continue; // its guide is drawn below
         const QRect r = SheetRenderer::deviceRect(m_sheet.elementRect(ElementId{int(e)}), o).toRect();
         const int l = r.left(), t = r.top(), rr = r.left() + r.width() - 1, b = r.top() + r.height() - 1;
         for (const QRect &stroke : {QRect(l, t, 4, 1), QRect(l, t, 1, 4), QRect(rr - 3, t, 4, 1), QRect(rr, t, 1, 4),
@@ -109,7 +162,7 @@ void SheetView::paint(QPainter &painter) const
         const ElementSpec &spec = layout.elements[e];
         const QRect r = SheetRenderer::deviceRect(m_sheet.elementRect(ElementId{int(e)}), o).toRect();
         if (spec.kind == ElementKind::TextLine || spec.kind == ElementKind::TextList) {
-            if (m_sheet.hiddenLines(layout.textIndex(spec.name)) > 0) {
+            if (!spec.path.isArc() && m_sheet.hiddenLines(layout.textIndex(spec.name)) > 0) {
                 const int x = r.left() + r.width() + 2, y = r.top() + r.height();
                 static_assert(kMarkReach >= 2 + 8 + 1, "the wedge and its outline lie within the repainted reach");
                 painter.setBrush(QColor(220, 0, 0));
@@ -125,6 +178,7 @@ void SheetView::paint(QPainter &painter) const
         }
     }
     painter.setBrush(Qt::NoBrush);
+    paintGuides(painter, o);
     if (m_captionsVisible) {
         ItemFont captionFont;
         captionFont.setSize(12);

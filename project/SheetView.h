@@ -4,6 +4,8 @@
 #include <QSize>
 #include <string_view>
 
+#include "project/SheetRenderer.h"
+
 class QPainter;
 
 namespace korvel {
@@ -14,8 +16,10 @@ class CoverPage;
 // and over the printed drawing the marks only a screen shows, as layers: corner
 // brackets around every text box and spine band (so empty ones can be found), a red
 // wedge beside a text that will not print whole, an orange wedge in a picture too
-// coarse for paper, and the captions of the two sides. Needs no widget: the window's
-// page widget paints it and forwards its changes.
+// coarse for paper, and the captions of the two sides; on a disc label, a dotted guide
+// along each path a text may run on and, unless the cut circles print, along the
+// ring's edges. Needs no widget: the window's page widget paints it and forwards its
+// changes.
 class SheetView : public QObject {
     Q_OBJECT
 public:
@@ -41,6 +45,13 @@ public:
     bool captionsVisible() const { return m_captionsVisible; }
     void setCaptionsVisible(bool visible);
 
+    // Whether a disc label's cut circles are drawn, as they print (the user's choice);
+    // without them the screen marks the label's edges with a dotted guide.
+    bool cutCircles() const { return m_cutCircles; }
+    void setCutCircles(bool shown);
+    // The options the sheet is drawn with here.
+    PageRenderOptions renderOptions() const;
+
     // Paints the sheet at the view's zoom with the screen's marks over it.
     void paint(QPainter &painter) const;
 
@@ -52,14 +63,18 @@ signals:
     // A part of the view changed; rect is in screen pixels at the current zoom.
     void changed(const QRect &rect);
     void zoomChanged(int zoom);
+    // The sheet's size in pixels changed with its layout (another sheet for a label).
+    void resized();
 
 private:
     void sheetChanged(const QRectF &tenthMm);
     void wholeChanged();
+    void paintGuides(QPainter &painter, const PageRenderOptions &options) const;
 
     const CoverPage &m_sheet;
     int m_zoom = 100;
     bool m_captionsVisible = true;
+    bool m_cutCircles = false;
 };
 
 } // namespace korvel

@@ -1,5 +1,6 @@
 #include "project/TextItem.h"
 
+#include "project/layouts/DiscLabel.h"
 #include "project/layouts/JewelCase.h"
 
 namespace korvel {
@@ -113,8 +114,13 @@ void TextItem::changed()
 
 QString itemLabel(const QString &code)
 {
-    const int text = kJewelCase.textIndex(code.toStdString());
-    return text < 0 ? code : QString::fromUtf8(kJewelCase.texts[std::size_t(text)].label);
+    const std::string name = code.toStdString();
+    if (const int text = kJewelCase.textIndex(name); text >= 0)
+        return QString::fromUtf8(kJewelCase.texts[std::size_t(text)].label);
+    for (const TextSpec &spec : DiscLayout::texts())
+        if (spec.code == name)
+            return QString::fromUtf8(spec.label);
+    return code;
 }
 
 } // namespace korvel

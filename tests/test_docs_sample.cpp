@@ -1,5 +1,6 @@
-// The sample cover the README shows (docs/sample/) and its printed page
-// (docs/images/sample-printed.png), held against what the program makes of them now,
+// The sample cover the README shows (docs/sample/), its printed page
+// (docs/images/sample-printed.png) and its printed disc label
+// (docs/images/sample-disc.png), held against what the program makes of them now,
 // so the pictures a newcomer sees are never older than the program. After a change
 // that is meant to alter them, scripts/docs-images writes both again
 // (KORVEL_UPDATE_DOCS=1); its commit shows the new page.
@@ -22,6 +23,7 @@ const QString kDocs = QStringLiteral(KORVEL_DOCS);
 const QString kSampleFolder = kDocs + QStringLiteral("/sample");
 const QString kSampleProject = kSampleFolder + QStringLiteral("/album.kvp");
 const QString kPrintedPage = kDocs + QStringLiteral("/images/sample-printed.png");
+const QString kPrintedLabel = kDocs + QStringLiteral("/images/sample-disc.png");
 // Large enough to read the contents list in the README, small enough to keep the
 // picture under half a megabyte.
 const QString kPrintedDpi = QStringLiteral("110");
@@ -113,6 +115,28 @@ void makeSample(CoverDocument &d)
         font.color = white;
         band->setTitleFont(font);
     }
+
+    // The disc: for a printable disc, the front's photo and title, the artist along
+    // the rim, the subtitle and year below the hole.
+    DiscGeometry g;
+    g.label = DiscGeometry::Label::FullFace;
+    g.sheet = DiscGeometry::Sheet::Disc;
+    g.texts[disc::kArtist].arc = true;
+    d.setDiscGeometry(g);
+    CoverPage &label = d.label();
+    const auto labelFont = [&](int text, const char *face, int points, int fontStyle, ColorRef color) {
+        TextItem &item = label.items()[std::size_t(text)];
+        ItemFont font = item.font();
+        font.name = QString::fromLatin1(face);
+        font.setSize(points);
+        font.style = fontStyle;
+        font.color = color;
+        item.setFont(font);
+    };
+    labelFont(disc::kArtist, "Liberation Sans", 13, bold, cream);
+    labelFont(disc::kTitle, "Liberation Serif", 24, bold, white);
+    label.items()[disc::kLowerText].setLines({QStringLiteral("písně a balady"), QStringLiteral("2026")});
+    labelFont(disc::kLowerText, "Liberation Serif", 11, italic, cream);
 }
 
 class DocsSample : public ProjectFixture {
@@ -155,6 +179,24 @@ TEST_F(DocsSample, TheSampleProjectIsTheOneTheDesignerSaves)
     }
     EXPECT_EQ(QDir(kSampleFolder).entryList({QStringLiteral("album.*")}, QDir::Files, QDir::Name), made);
     EXPECT_TRUE(messages.isEmpty()) << messages.join(QLatin1Char('\n')).toStdString();
+}
+
+TEST_F(DocsSample, ThePrintedLabelIsWhatKorvelPrintMakesNow)
+{
+    const QString png = work.filePath(QStringLiteral("disc.png"));
+    QProcess print;
+    print.start(QStringLiteral(KORVEL_PRINT_EXE), {QStringLiteral("--disc"), QStringLiteral("--dpi"), kPrintedDpi, kSampleProject, png});
+    ASSERT_TRUE(print.waitForFinished(120000));
+    ASSERT_EQ(print.exitCode(), 0) << print.readAllStandardError().toStdString();
+    if (updating()) {
+        writeBytes(kPrintedLabel, readBytes(png));
+        return;
+    }
+    const QImage now(png), committed(kPrintedLabel);
+    ASSERT_FALSE(committed.isNull()) << "no picture at " << kPrintedLabel.toStdString();
+    EXPECT_EQ(now.size(), committed.size());
+    EXPECT_TRUE(now.convertToFormat(QImage::Format_RGB32) == committed.convertToFormat(QImage::Format_RGB32))
+        << "the printed label has changed: run scripts/docs-images and look at the new label";
 }
 
 TEST_F(DocsSample, ThePrintedSampleIsWhatKorvelPrintMakesNow)

@@ -1,4 +1,5 @@
 // The user guide's window ("Nápověda").
+#include <QImage>
 #include <QTextBlock>
 #include <QTextBrowser>
 #include <QTextDocument>
@@ -33,4 +34,25 @@ TEST(HelpWindow, ShowsTheCzechGuideWithoutBlockingAndComesBackAsTheSameWindow)
     EXPECT_EQ(TFrmHelp::showHelp(&owner), help);
     EXPECT_TRUE(help->isVisible());
     EXPECT_EQ(owner.findChildren<TFrmHelp *>().size(), 1);
+}
+
+TEST(HelpWindow, EveryPictureOfTheGuideIsThere)
+{
+    QWidget owner;
+    TFrmHelp *help = TFrmHelp::showHelp(&owner);
+    ASSERT_NE(help, nullptr);
+    int pictures = 0;
+    for (QTextBlock block = help->browser()->document()->begin(); block.isValid(); block = block.next())
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextCharFormat format = it.fragment().charFormat();
+            if (!format.isImageFormat())
+                continue;
+            ++pictures;
+            const QString name = format.toImageFormat().name();
+            const QVariant image =
+                help->browser()->loadResource(QTextDocument::ImageResource, help->browser()->source().resolved(QUrl(name)));
+            EXPECT_FALSE(image.value<QImage>().isNull() && image.toByteArray().isEmpty()) << name.toStdString();
+        }
+    EXPECT_GE(pictures, 1) << "the printed disc label";
+    help->close();
 }

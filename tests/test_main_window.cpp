@@ -97,17 +97,17 @@ TEST(MainWindow, PopupMenuOffersZoomAndPreview)
     ASSERT_EQ(menu->objectName(), QStringLiteral("PopUpMenuMain"));
     // The zoom and preview entries come first; the calibration, the export for a print
     // shop, undo and redo, the recent projects, reading tracks, taking pictures away
-    // and help follow them.
+    // (the disc label's while the label is shown) and help follow them.
     const QList<QAction *> actions = menu->actions();
     QStringList entries; // a separator as "-", a submenu by the menu's name
     for (QAction *a : actions)
         entries << (a->isSeparator() ? QStringLiteral("-") : a->menu() ? a->menu()->objectName() : a->objectName());
     const QStringList expected{"Zvtit1", "Zmenit1", "N1001", "-", "Nhled1", "Kalibrace1", "ExportPieces", "-",
                                "Undo", "Redo", "-", "RecentMenu", "ReadTracks", "-",
-                               "PlacementMenu", "RemoveMainImg", "RemoveBckImg", "-", "Help"};
+                               "PlacementMenu", "RemoveMainImg", "RemoveBckImg", "RemoveDiscImg", "-", "Help"};
     EXPECT_EQ(entries, expected);
     // Every entry read below is there.
-    ASSERT_EQ(actions.size(), 19);
+    ASSERT_EQ(actions.size(), 20);
     EXPECT_EQ(actions[0]->text(), QStringLiteral("Zvětšit"));
     EXPECT_EQ(actions[1]->text(), QStringLiteral("Zmenšit"));
     EXPECT_EQ(actions[2]->text(), QStringLiteral("100%"));

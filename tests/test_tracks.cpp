@@ -426,6 +426,30 @@ TEST_F(TrackImporting, FillsEmptyAndSampleTextsInOneStepAndUndoesWhole)
     EXPECT_EQ(page.CDL().caption(), QStringLiteral("Název CD"));
 }
 
+TEST_F(TrackImporting, TheDiscLabelTakesWhatTheImportFillsUnlessItHasItsOwn)
+{
+    CoverPage &label = document.label();
+    const PictureElement &picture = label.picture(label.layout().withRole(Role::LabelPicture));
+    document.setLabelText(disc::kArtist, QStringLiteral("Vlastní interpret"));
+    document.history().recordNow();
+    const int steps = document.undoStack()->count();
+    TrackChoices overwrite;
+    overwrite.overwrite = true;
+    const TrackList list = sample();
+    EXPECT_TRUE(applyTracks(document, list, planTracks(document, list, overwrite)).isEmpty());
+    // The title follows the cover's, the artist is the label's own; the cover art is
+    // the front's picture, and so the label's.
+    EXPECT_EQ(label.items()[disc::kTitle].text(), QStringLiteral("Žlutá ponorka"));
+    EXPECT_EQ(label.items()[disc::kArtist].text(), QStringLiteral("Vlastní interpret"));
+    EXPECT_FALSE(picture.picture().isEmpty());
+    EXPECT_TRUE(picture.picture().sameAs(document.page().MainImg().picture()));
+    // One step, the label's part of it too.
+    EXPECT_EQ(document.undoStack()->count(), steps + 1);
+    document.undoStack()->undo();
+    EXPECT_NE(label.items()[disc::kTitle].text(), QStringLiteral("Žlutá ponorka"));
+    EXPECT_TRUE(picture.picture().isEmpty());
+}
+
 TEST_F(TrackImporting, ALongListIsFittedByThePagesOwnRules)
 {
     TrackList list = sample();

@@ -1,4 +1,5 @@
 #pragma once
+#include <QPointF>
 #include <QRectF>
 #include <span>
 #include <string_view>
@@ -21,19 +22,24 @@ namespace korvel {
 enum class ElementKind { Rectangle, Picture, SpineBand, TextLine, TextList };
 
 // The outline of an element: a rectangle, or a disc inscribed in it with a centred
-// hole (a disc label's ring).
+// hole (a disc label's ring). A text's path along the rim is a circle inscribed in
+// its rectangle too, the baseline of its first line: over the upper half it reads
+// clockwise, over the lower half counter-clockwise, so both read upright.
 struct Shape {
-    enum class Kind { Rectangle, Disc };
+    enum class Kind { Rectangle, Disc, UpperArc, LowerArc };
     Kind kind = Kind::Rectangle;
     double left = 0, top = 0, width = 0, height = 0; // tenths of a millimetre
     double hole = 0;                                  // a disc's hole diameter
 
     constexpr QRectF rect() const { return QRectF(left, top, width, height); }
+    constexpr bool isArc() const { return kind == Kind::UpperArc || kind == Kind::LowerArc; }
+    constexpr QPointF centre() const { return QPointF(left + width / 2, top + height / 2); }
 };
 
 // What an element is for: whoever fills a sheet (the track import) finds its parts
 // by role, whatever a layout calls them.
-enum class Role { None, Title, Artist, Year, Contents, ContentsHeading, Information, FrontPicture, BackPicture, Spine };
+enum class Role { None, Title, Artist, Year, Contents, ContentsHeading, Information, FrontPicture, BackPicture, Spine,
+                  LabelPicture };
 
 // The sides of a rectangle, as flags: which edges of an element run into the bleed.
 enum Edge : unsigned { EdgeLeft = 1, EdgeTop = 2, EdgeRight = 4, EdgeBottom = 8, EdgeAll = 15 };
@@ -72,7 +78,8 @@ struct ElementSpec {
     ElementKind kind;
     Shape shape;
     Role role = Role::None;
-    // A text box grows (for a large font) at most to the bottom of this outline.
+    // A text box grows (for a large font) at most to the bottom of this outline; an
+    // element within a disc is drawn clipped to its ring.
     std::string_view within = {};
     // The project file: a picture's placement key prefix ("MImg") and its side file's
     // extension (".im2").
@@ -82,6 +89,9 @@ struct ElementSpec {
     // page is printed with one: a picture or band that reaches the cut there. Texts
     // never do.
     unsigned bleeds = 0;
+    // A text drawn along an arc (Shape::Kind::UpperArc or LowerArc) rather than
+    // straight in its box; a Rectangle, the default, is no path.
+    Shape path = {};
 };
 
 // A text item: its element, its first values and what the user calls it.
@@ -134,6 +144,9 @@ struct SheetLayout {
     int controlsTop; // window rows above the page (the toolbar)
     const char *section; // of the project file
     std::span<const PieceSpec> pieces = {}; // cut out of the sheet, in print order
+    // Further places on the paper where everything is drawn once more, as offsets from
+    // the first (a sheet of two disc labels); the model and the editor know one copy.
+    std::span<const QPointF> repeats = {};
 
     constexpr ElementId find(std::string_view element) const
     {
@@ -178,6 +191,18 @@ struct SheetLayout {
         return n;
     }
     constexpr int ordinal(std::string_view element) const { return ordinal(find(element)); }
+    // The disc element (Shape::Kind::Disc) whose ring an element is drawn within:
+    // the element itself, or the outline it stands within; none for others.
+    constexpr ElementId ringOf(ElementId id) const
+    {
+        if (!id.valid())
+            return ElementId{};
+        const ElementSpec &e = element(id);
+        if (e.shape.kind == Shape::Kind::Disc)
+            return id;
+        const ElementId outline = e.within.empty() ? ElementId{} : find(e.within);
+        return outline.valid() && element(outline).shape.kind == Shape::Kind::Disc ? outline : ElementId{};
+    }
     // The piece an element stands on (the one its centre lies in), or -1.
     constexpr int pieceOf(ElementId id) const
     {
