@@ -1,16 +1,16 @@
 #include "print/PdfPageBoxes.h"
 
-#include <qpdf/Pipeline.hh>
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFObjectHandle.hh>
 #include <qpdf/QPDFPageDocumentHelper.hh>
 #include <qpdf/QPDFPageObjectHelper.hh>
-#include <qpdf/QPDFWriter.hh>
 
 #include <QPageSize>
 #include <cmath>
 #include <exception>
 #include <string>
+
+#include "print/QpdfRewriter.h"
 
 namespace korvel {
 
@@ -18,19 +18,6 @@ namespace {
 
 constexpr double kPointsPerMm = 72 / 25.4;
 
-// Where the rewritten PDF goes.
-class AppendTo final : public Pipeline {
-public:
-    explicit AppendTo(QByteArray &out) : Pipeline("korvel-boxes", nullptr), m_out(out) {}
-    void write(unsigned char const *data, size_t length) override
-    {
-        m_out.append(reinterpret_cast<const char *>(data), qsizetype(length));
-    }
-    void finish() override {}
-
-private:
-    QByteArray &m_out;
-};
 
 QSizeF roundedUp(QSizeF points)
 {
@@ -84,16 +71,7 @@ bool setPdfPageBoxes(QByteArray *pdf, const std::vector<PdfPageBoxes> &pages, QS
             dict.replaceKey("/TrimBox", box(trim.left(), exact.height() - trim.bottom(), trim.right(), exact.height() - trim.top()));
             dict.removeKey("/CropBox");
         }
-        QByteArray rewritten;
-        rewritten.reserve(pdf->size() + 4096);
-        AppendTo output(rewritten);
-        QPDFWriter writer(document);
-        writer.setOutputPipeline(&output);
-        // The drawing and the photos stay as they were written.
-        writer.setStreamDataMode(qpdf_s_preserve);
-        writer.setDecodeLevel(qpdf_dl_none);
-        writer.write();
-        *pdf = std::move(rewritten);
+        QpdfRewriter::write(document, pdf, 4096);
         return true;
     } catch (const std::exception &e) {
         *error = QStringLiteral("PDF nelze dokončit: %1").arg(QString::fromLocal8Bit(e.what()));

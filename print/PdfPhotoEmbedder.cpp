@@ -3,8 +3,6 @@
 #include <qpdf/Buffer.hh>
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFObjectHandle.hh>
-#include <qpdf/Pipeline.hh>
-#include <qpdf/QPDFWriter.hh>
 
 #include <QRandomGenerator>
 #include <cstring>
@@ -13,24 +11,12 @@
 
 #include "picture/DeferredJpeg.h"
 #include "picture/Picture.h"
+#include "print/QpdfRewriter.h"
 
 namespace korvel {
 
 namespace {
 
-// Where the rewritten PDF goes: straight into one buffer sized for it up front.
-class AppendTo final : public Pipeline {
-public:
-    explicit AppendTo(QByteArray &out) : Pipeline("korvel-pdf", nullptr), m_out(out) {}
-    void write(unsigned char const *data, size_t length) override
-    {
-        m_out.append(reinterpret_cast<const char *>(data), qsizetype(length));
-    }
-    void finish() override {}
-
-private:
-    QByteArray &m_out;
-};
 
 // The stand-ins' sizes: a height and a run of widths, so that only a few images of
 // a PDF need their pixels compared. The size alone tells nothing: a picture of the
@@ -184,19 +170,10 @@ bool PdfPhotoEmbedder::embed(QByteArray *pdf, QString *error) const
             dict.removeKey("/SMask");
             dict.removeKey("/Mask");
         }
-        QByteArray rewritten;
         qsizetype photoBytes = 0;
         for (const Photo &photo : m_photos)
             photoBytes += photo.bytes.size();
-        rewritten.reserve(pdf->size() + photoBytes + 65536);
-        AppendTo output(rewritten);
-        QPDFWriter writer(document);
-        writer.setOutputPipeline(&output);
-        // Everything else stays as Qt wrote it; the photos are their files' bytes.
-        writer.setStreamDataMode(qpdf_s_preserve);
-        writer.setDecodeLevel(qpdf_dl_none);
-        writer.write();
-        *pdf = std::move(rewritten);
+        QpdfRewriter::write(document, pdf, photoBytes + 65536);
         return true;
     } catch (const std::exception &e) {
         *error = QStringLiteral("PDF nelze dokončit: %1").arg(QString::fromLocal8Bit(e.what()));
