@@ -7,6 +7,9 @@
 #include <QLinearGradient>
 #include <QPainter>
 
+#include "picture/RasterContent.h"
+#include "project/SheetView.h"
+
 namespace korvel::bench {
 
 // A 12-megapixel photo-sized JPEG made in memory: gradients and fine detail so the
@@ -31,6 +34,19 @@ inline QByteArray makeBigJpeg(QColor seed)
     writer.setQuality(85);
     writer.write(image);
     return out;
+}
+
+// A sheet painted once and its photos' smooth copies for this zoom made, then painted
+// again: what the user sees a moment after the zoom or a photo changed.
+inline void paintSettled(const SheetView &view, QImage &screen)
+{
+    {
+        QPainter p(&screen);
+        view.paint(p);
+    }
+    ScreenScaling::waitForBackground();
+    QPainter p(&screen);
+    view.paint(p);
 }
 
 } // namespace korvel::bench

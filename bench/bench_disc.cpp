@@ -40,26 +40,13 @@ struct Label {
     }
 };
 
-// Painted once and the photo's smooth copy for this zoom made: what the user sees a
-// moment after the zoom or the photo changed.
-void paintSettled(const SheetView &view, QImage &screen)
-{
-    {
-        QPainter p(&screen);
-        view.paint(p);
-    }
-    ScreenScaling::waitForBackground();
-    QPainter p(&screen);
-    view.paint(p);
-}
-
 void BM_LabelRepaintWithPhoto(benchmark::State &state)
 {
     Label label;
     if (!label.loaded)
         state.SkipWithError("the photo did not load");
     QImage screen(label.view.pixelSize(), QImage::Format_RGB32);
-    paintSettled(label.view, screen);
+    bench::paintSettled(label.view, screen);
     for (auto _ : state) {
         QPainter p(&screen);
         p.fillRect(screen.rect(), Qt::white);
@@ -76,7 +63,7 @@ void BM_LabelFirstPaintAtANewZoom(benchmark::State &state)
     if (!label.loaded)
         state.SkipWithError("the photo did not load");
     QImage screen(label.view.pixelSize() * 3, QImage::Format_RGB32);
-    paintSettled(label.view, screen);
+    bench::paintSettled(label.view, screen);
     int step = 0;
     for (auto _ : state) {
         step = (step + 1) % 20;

@@ -21,7 +21,6 @@
 #include "project/CoverPage.h"
 #include "project/SheetRenderer.h"
 #include "project/SheetView.h"
-#include "project/SheetView.h"
 #include "picture/RasterContent.h"
 #include "settings/UserRegistry.h"
 
@@ -62,19 +61,6 @@ void loadPhotos(CoverPage &page)
     page.BckImg().setPicture(back);
 }
 
-// The page painted once and the photos' smooth copies for this zoom made: what the
-// user sees a moment after the zoom or the photos changed.
-void paintSettled(const SheetView &view, QImage &screen)
-{
-    {
-        QPainter p(&screen);
-        view.paint(p);
-    }
-    ScreenScaling::waitForBackground();
-    QPainter p(&screen);
-    view.paint(p);
-}
-
 void BM_KeystrokeRelayoutAndRepaint(benchmark::State &state)
 {
     CoverPage page;
@@ -106,7 +92,7 @@ void BM_FullRepaintWithTwoPhotos(benchmark::State &state)
     loadPhotos(page);
     view.setZoom(int(state.range(0)));
     QImage screen(view.pixelSize(), QImage::Format_RGB32);
-    paintSettled(view, screen); // the first paint scales the photos for this zoom
+    bench::paintSettled(view, screen); // the first paint scales the photos for this zoom
     for (auto _ : state) {
         QPainter p(&screen);
         p.fillRect(screen.rect(), Qt::white);
@@ -128,7 +114,7 @@ void BM_CropDragRepaintWithTwoPhotos(benchmark::State &state)
     page.MainImg().setPlacement(fill);
     page.BckImg().setPlacement(fill);
     QImage screen(view.pixelSize(), QImage::Format_RGB32);
-    paintSettled(view, screen);
+    bench::paintSettled(view, screen);
     const QRect area = SheetView::pixelRect(page.elementRect("MainImg"), 100);
     int step = 0;
     for (auto _ : state) {
@@ -152,7 +138,7 @@ void BM_FirstPaintAfterZoomWithTwoPhotos(benchmark::State &state)
     SheetView view(page);
     loadPhotos(page);
     QImage screen(view.pixelSize() * 3, QImage::Format_RGB32);
-    paintSettled(view, screen);
+    bench::paintSettled(view, screen);
     bool big = false;
     for (auto _ : state) {
         big = !big;
@@ -176,13 +162,13 @@ void zoomStepByStep(benchmark::State &state, bool untilSmooth)
     SheetView view(page);
     loadPhotos(page);
     QImage screen(view.pixelSize() * 3, QImage::Format_RGB32);
-    paintSettled(view, screen);
+    bench::paintSettled(view, screen);
     int step = 0;
     for (auto _ : state) {
         step = (step + 1) % 20;
         view.setZoom(110 + 10 * step);
         if (untilSmooth) {
-            paintSettled(view, screen);
+            bench::paintSettled(view, screen);
         } else {
             QPainter p(&screen);
             view.paint(p);

@@ -1,5 +1,7 @@
 #pragma once
+#include <QBuffer>
 #include <QDir>
+#include <QImage>
 #include <QFile>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -41,6 +43,19 @@ inline Picture loadPicture(const QString &path)
     QString error;
     EXPECT_TRUE(p.loadFromFile(path, &error)) << error.toStdString();
     return p;
+}
+
+// A picture made from an image, through the PNG reader the designer uses.
+inline Picture pictureOfImage(const QImage &image)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    Picture picture;
+    QString error;
+    EXPECT_TRUE(picture.loadFromData(bytes, QStringLiteral(".png"), &error)) << error.toStdString();
+    return picture;
 }
 
 // The registry entry of the remembered spine picture: \Software\TORVA\Korvel, Temp.

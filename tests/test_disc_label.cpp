@@ -1,7 +1,6 @@
 // The disc label as a sheet: its layouts made at run time, and what prints of it,
 // measured at 600 dpi: the ring's size and place, nothing outside the ring, both
 // labels of a sheet of two, and text along the rim standing on its circle.
-#include <QBuffer>
 #include <QImage>
 #include <QPainter>
 #include <cmath>
@@ -12,6 +11,7 @@
 #include "project/PrintFinish.h"
 #include "project/SheetRenderer.h"
 #include "project/layouts/DiscLabel.h"
+#include "ProjectTestUtil.h"
 
 using namespace korvel;
 
@@ -40,14 +40,7 @@ Picture solidPicture()
 {
     QImage image(400, 300, QImage::Format_RGB32);
     image.fill(QColor(30, 60, 90));
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    Picture picture;
-    QString error;
-    EXPECT_TRUE(picture.loadFromData(bytes, QStringLiteral(".png"), &error)) << error.toStdString();
-    return picture;
+    return test::pictureOfImage(image);
 }
 
 bool inked(QRgb c)

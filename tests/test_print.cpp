@@ -17,6 +17,7 @@
 #include "PdfImageStreams.h"
 #include "print/PdfOutput.h"
 #include "print/PdfPhotoEmbedder.h"
+#include "ProjectTestUtil.h"
 
 using namespace korvel;
 using namespace korvel::test;
@@ -585,14 +586,7 @@ Picture gridPhoto()
     p.setPen(QPen(Qt::black, 8));
     p.drawEllipse(QPointF(200, 150), 100, 100);
     p.end();
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    Picture picture;
-    QString error;
-    EXPECT_TRUE(picture.loadFromData(bytes, QStringLiteral(".png"), &error)) << error.toStdString();
-    return picture;
+    return pictureOfImage(image);
 }
 
 // The ring's ink in a region: its width over its height.

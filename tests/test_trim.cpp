@@ -142,14 +142,7 @@ Picture solidPicture(const QColor &color, QSize size = QSize(64, 64))
 {
     QImage image(size, QImage::Format_RGB32);
     image.fill(color);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    Picture picture;
-    QString error;
-    EXPECT_TRUE(picture.loadFromData(bytes, QStringLiteral(".png"), &error)) << error.toStdString();
-    return picture;
+    return pictureOfImage(image);
 }
 
 // Solid red front, blue back, green bands: each colour shows where its element reaches.
