@@ -152,6 +152,26 @@ protected:
 #endif
 #endif
     }
+    // korvel-print's PNG of the sample (with these options) against the committed
+    // picture: the pixels, whatever another zlib makes of them.
+    void expectPrintedAs(QStringList options, const QString &committedPath, const char *what)
+    {
+        const QString png = work.filePath(QStringLiteral("printed.png"));
+        options << QStringLiteral("--dpi") << kPrintedDpi << kSampleProject << png;
+        QProcess print;
+        print.start(QStringLiteral(KORVEL_PRINT_EXE), options);
+        ASSERT_TRUE(print.waitForFinished(120000));
+        ASSERT_EQ(print.exitCode(), 0) << print.readAllStandardError().toStdString();
+        if (updating()) {
+            writeBytes(committedPath, readBytes(png));
+            return;
+        }
+        const QImage now(png), committed(committedPath);
+        ASSERT_FALSE(committed.isNull()) << "no picture at " << committedPath.toStdString();
+        EXPECT_EQ(now.size(), committed.size());
+        EXPECT_TRUE(now.convertToFormat(QImage::Format_RGB32) == committed.convertToFormat(QImage::Format_RGB32))
+            << "the printed " << what << " has changed: run scripts/docs-images and look at the new picture";
+    }
 };
 
 } // namespace
@@ -183,37 +203,10 @@ TEST_F(DocsSample, TheSampleProjectIsTheOneTheDesignerSaves)
 
 TEST_F(DocsSample, ThePrintedLabelIsWhatKorvelPrintMakesNow)
 {
-    const QString png = work.filePath(QStringLiteral("disc.png"));
-    QProcess print;
-    print.start(QStringLiteral(KORVEL_PRINT_EXE), {QStringLiteral("--disc"), QStringLiteral("--dpi"), kPrintedDpi, kSampleProject, png});
-    ASSERT_TRUE(print.waitForFinished(120000));
-    ASSERT_EQ(print.exitCode(), 0) << print.readAllStandardError().toStdString();
-    if (updating()) {
-        writeBytes(kPrintedLabel, readBytes(png));
-        return;
-    }
-    const QImage now(png), committed(kPrintedLabel);
-    ASSERT_FALSE(committed.isNull()) << "no picture at " << kPrintedLabel.toStdString();
-    EXPECT_EQ(now.size(), committed.size());
-    EXPECT_TRUE(now.convertToFormat(QImage::Format_RGB32) == committed.convertToFormat(QImage::Format_RGB32))
-        << "the printed label has changed: run scripts/docs-images and look at the new label";
+    expectPrintedAs({QStringLiteral("--disc")}, kPrintedLabel, "label");
 }
 
 TEST_F(DocsSample, ThePrintedSampleIsWhatKorvelPrintMakesNow)
 {
-    const QString png = work.filePath(QStringLiteral("printed.png"));
-    QProcess print;
-    print.start(QStringLiteral(KORVEL_PRINT_EXE), {QStringLiteral("--dpi"), kPrintedDpi, kSampleProject, png});
-    ASSERT_TRUE(print.waitForFinished(120000));
-    ASSERT_EQ(print.exitCode(), 0) << print.readAllStandardError().toStdString();
-    if (updating()) {
-        writeBytes(kPrintedPage, readBytes(png));
-        return;
-    }
-    // The pixels, whatever another zlib makes of them.
-    const QImage now(png), committed(kPrintedPage);
-    ASSERT_FALSE(committed.isNull()) << "no picture at " << kPrintedPage.toStdString();
-    EXPECT_EQ(now.size(), committed.size());
-    EXPECT_TRUE(now.convertToFormat(QImage::Format_RGB32) == committed.convertToFormat(QImage::Format_RGB32))
-        << "the printed sample has changed: run scripts/docs-images and look at the new page";
+    expectPrintedAs({}, kPrintedPage, "page");
 }
